@@ -1,0 +1,27 @@
+# GoogleTest for every build: Debian's package natively, its sources compiled by the cross
+# compiler inside each Windows build tree.
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+# telvora_add_test(name SOURCES ... LIBS ...): one GoogleTest program. Natively each test case is
+# its own CTest entry; cross-built programs are one entry each, run under Wine where it runs at all.
+function(telvora_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if(NOT CMAKE_CROSSCOMPILING)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  elseif(NOT TELVORA_NO_TEST_RUN)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${TELVORA_WINEPREFIX}")
+  endif()
+endfunction()

@@ -1,0 +1,74 @@
+// The state that lives as long as the add-in is loaded: the fax job, the merge counters, the
+// notification flag, and the ports. One per process on Windows, one per test here; every command
+// reaches it by reference.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/settings.h"
+#include "ports/automation.h"
+#include "ports/platform.h"
+#include "ports/settings_store.h"
+#include "ports/ui.h"
+#include "ports/word.h"
+
+namespace telvora {
+
+// The fax being sent, written by the commands and confirmation dialogs, read by the submission.
+struct FaxJob {
+    std::string faxNumber;
+    std::string recipientName;
+    std::string recipientCompany;
+    std::string subject;
+    bool printCopy = false;
+    std::string copyPrinter;  // a device name or "Don't Print"
+    std::int16_t copies = 0;
+    std::string serverName;
+};
+
+struct Ports {
+    SettingsStore& settings;
+    Automation& automation;
+    Ui& ui;
+    Platform& platform;
+};
+
+class Addin {
+public:
+    explicit Addin(Ports ports) : ports_(ports), settings_(ports.settings) {}
+    Addin(const Addin&) = delete;
+    Addin& operator=(const Addin&) = delete;
+
+    const Settings& settings() const noexcept { return settings_; }
+    Automation& automation() const noexcept { return ports_.automation; }
+    Ui& ui() const noexcept { return ports_.ui; }
+    Platform& platform() const noexcept { return ports_.platform; }
+
+    // Word, as the add-in connection hands it over. Without one (the add-in created outside Word),
+    // every use fails with 91, as a macro's reference to an absent object does.
+    word::Application& word() const;
+    bool hasWord() const noexcept { return word_ != nullptr; }
+    void setWord(std::shared_ptr<word::Application> application) { word_ = std::move(application); }
+
+    // The folder the add-in was loaded from, without a trailing separator.
+    std::string folder() const { return ports_.platform.addinFolder(); }
+
+    // The add-in's own help file setting: what the What's-This help of an open dialog reads from.
+    const std::string& helpFile() const noexcept { return helpFile_; }
+    void setHelpFile(std::string path) { helpFile_ = std::move(path); }
+
+    FaxJob faxJob;
+    std::int32_t mergeRecordCount = 0;
+    std::int32_t mergeErrorCount = 0;
+    bool notificationDisabled = false;
+
+private:
+    Ports ports_;
+    Settings settings_;
+    std::shared_ptr<word::Application> word_;
+    std::string helpFile_;
+};
+
+}  // namespace telvora

@@ -1,0 +1,109 @@
+// The command surface and its method table.
+#include "host/buttons.h"
+
+#include <array>
+#include <cctype>
+
+#include "core/conversions.h"
+#include "core/errors.h"
+#include "host/reports.h"
+
+namespace telvora {
+namespace {
+
+// A command whose work has not landed in this build: it fails loudly, never pretends to succeed.
+[[noreturn]] void notAvailable(const char* command) {
+    throw RuntimeError(err::ActionNotSupported,
+                       std::string("The command ") + command + " is not available yet in this release of Telvora.");
+}
+
+using R = Buttons::ResultKind;
+
+constexpr std::array<Buttons::Method, 22> kMethods{{
+    {"getAppName", 0, R::Text, [](Buttons& b, std::span<std::string>) { return b.getAppName(); }},
+    {"getSectionName", 0, R::Text, [](Buttons& b, std::span<std::string>) { return b.getSectionName(); }},
+    {"cmdSettings", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdSettings(); return Variant(); }},
+    {"cmdHelp", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdHelp(); return Variant(); }},
+    {"cmdHelpAbout", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdHelpAbout(); return Variant(); }},
+    {"ToolsPrinter", 0, R::None, [](Buttons& b, std::span<std::string>) { b.ToolsPrinter(); return Variant(); }},
+    {"ToolsFaxMerge", 0, R::None, [](Buttons& b, std::span<std::string>) { b.ToolsFaxMerge(); return Variant(); }},
+    {"WinFaxDOMerge", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxDOMerge(a[0]); return Variant(); }},
+    {"MergeFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.MergeFax(); return Variant(); }},
+    {"CheckValidity", 0, R::Boolean, [](Buttons& b, std::span<std::string>) { return Variant(b.CheckValidity()); }},
+    {"SendAllFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.SendAllFax(); return Variant(); }},
+    {"SendFax", 2, R::None, [](Buttons& b, std::span<std::string> a) { b.SendFax(a[0], a[1]); return Variant(); }},
+    {"RequiredFieldCheck", 1, R::Boolean,
+     [](Buttons& b, std::span<std::string> a) { return Variant(b.RequiredFieldCheck(a[0])); }},
+    {"IsDataLinked", 0, R::Boolean, [](Buttons& b, std::span<std::string>) { return Variant(b.IsDataLinked()); }},
+    {"LoadData", 0, R::None, [](Buttons& b, std::span<std::string>) { b.LoadData(); return Variant(); }},
+    {"cmdFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFax(); return Variant(); }},
+    {"cmdFaxCompany", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxCompany(); return Variant(); }},
+    {"cmdFaxName", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxName(); return Variant(); }},
+    {"cmdFaxSubject", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxSubject(); return Variant(); }},
+    {"cmdFaxnumber", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxnumber(); return Variant(); }},
+    {"cmdQuickFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdQuickFax(); return Variant(); }},
+    {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
+}};
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::span<const Buttons::Method> Buttons::methods() { return kMethods; }
+
+int Buttons::findMethod(std::string_view name) {
+    for (std::size_t i = 0; i < kMethods.size(); ++i) {
+        if (sameName(kMethods[i].name, name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+Variant Buttons::invoke(std::size_t index, std::span<std::string> args) {
+    if (index >= kMethods.size() || args.size() != kMethods[index].argCount)
+        throw RuntimeError::standard(err::InvalidProcedureCall);
+    return kMethods[index].invoke(*this, args);
+}
+
+Variant Buttons::getAppName() { return Variant(kAppName); }
+Variant Buttons::getSectionName() { return Variant(kSectionName); }
+
+void Buttons::cmdSettings() { notAvailable("cmdSettings"); }
+
+void Buttons::cmdHelp() {
+    trapAndReport([&] { ShowHelpTopic(addin_, topic::Help); },
+                  [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
+}
+
+void Buttons::cmdHelpAbout() { notAvailable("cmdHelpAbout"); }
+void Buttons::ToolsPrinter() { notAvailable("ToolsPrinter"); }
+void Buttons::ToolsFaxMerge() { MergeFax(); }
+void Buttons::WinFaxDOMerge(std::string&) { notAvailable("WinFaxDOMerge"); }
+void Buttons::MergeFax() { notAvailable("MergeFax"); }
+bool Buttons::CheckValidity() { notAvailable("CheckValidity"); }
+void Buttons::SendAllFax() { notAvailable("SendAllFax"); }
+void Buttons::SendFax(std::string&, std::string&) { notAvailable("SendFax"); }
+
+bool Buttons::RequiredFieldCheck(std::string& text) {
+    bool present = false;
+    trapAndReport([&] { present = !trimBlanks(text).empty(); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+    return present;
+}
+
+bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
+void Buttons::LoadData() { notAvailable("LoadData"); }
+void Buttons::cmdFax() { notAvailable("cmdFax"); }
+void Buttons::cmdFaxCompany() { notAvailable("cmdFaxCompany"); }
+void Buttons::cmdFaxName() { notAvailable("cmdFaxName"); }
+void Buttons::cmdFaxSubject() { notAvailable("cmdFaxSubject"); }
+void Buttons::cmdFaxnumber() { notAvailable("cmdFaxnumber"); }
+void Buttons::cmdQuickFax() { notAvailable("cmdQuickFax"); }
+void Buttons::WinFaxSendFax(std::string&) { notAvailable("WinFaxSendFax"); }
+
+}  // namespace telvora

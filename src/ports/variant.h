@@ -1,0 +1,69 @@
+// The value a late-bound call passes and returns: the subset of the automation VARIANT the
+// add-in and the fax software exchange.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace telvora {
+
+class AutomationObject;
+
+struct Empty {
+    bool operator==(const Empty&) const = default;
+};
+
+// A date-time as the automation world keeps it: days since 30 December 1899, fraction = time.
+struct DateValue {
+    double serial = 0.0;
+    bool operator==(const DateValue&) const = default;
+};
+
+class Variant {
+public:
+    using Object = std::shared_ptr<AutomationObject>;
+    using Value = std::variant<Empty, bool, std::int16_t, std::int32_t, double, std::string, DateValue, Object>;
+
+    Variant() = default;
+    Variant(bool v) : value_(v) {}
+    Variant(std::int16_t v) : value_(v) {}
+    Variant(std::int32_t v) : value_(v) {}
+    Variant(double v) : value_(v) {}
+    Variant(std::string v) : value_(std::move(v)) {}
+    Variant(const char* v) : value_(std::string(v)) {}
+    Variant(DateValue v) : value_(v) {}
+    Variant(Object v) : value_(std::move(v)) {}
+
+    const Value& value() const noexcept { return value_; }
+    bool isEmpty() const noexcept { return std::holds_alternative<Empty>(value_); }
+    template <class T> bool is() const noexcept { return std::holds_alternative<T>(value_); }
+    template <class T> const T& get() const { return std::get<T>(value_); }
+
+    // Conversions with the macro runtime's rules; each raises type mismatch (13) or overflow (6)
+    // where a macro would.
+    std::string toString() const;
+    std::int16_t toInt16() const;
+    std::int32_t toInt32() const;
+    double toDouble() const;
+    bool toBool() const;
+    Object toObject() const;
+
+    bool operator==(const Variant& other) const;
+
+private:
+    Value value_;
+};
+
+// One named argument of a late-bound call ("ServerName" := "PC1").
+struct NamedArg {
+    std::string name;
+    Variant value;
+};
+
+using Args = std::vector<Variant>;
+using NamedArgs = std::vector<NamedArg>;
+
+}  // namespace telvora

@@ -1,0 +1,188 @@
+// The scripted user.
+#include "sim/scripted_user.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+
+namespace telvora::sim {
+
+UserStep typeInto(std::string control, std::string text) {
+    return {UserStep::Kind::Type, std::move(control), std::move(text)};
+}
+UserStep choose(std::string control, std::string item) {
+    return {UserStep::Kind::Choose, std::move(control), std::move(item)};
+}
+UserStep click(std::string control) { return {UserStep::Kind::Click, std::move(control), {}}; }
+UserStep pressKey(int keyCode, int shift) { return {UserStep::Kind::Key, {}, {}, keyCode, shift}; }
+UserStep closeWindow() { return {UserStep::Kind::CloseWindow, {}, {}}; }
+
+const char* toString(MsgButtons b) noexcept {
+    switch (b) {
+    case MsgButtons::OK: return "OK";
+    case MsgButtons::OKCancel: return "OK/Cancel";
+    case MsgButtons::YesNo: return "Yes/No";
+    }
+    return "?";
+}
+
+const char* toString(MsgIcon i) noexcept {
+    switch (i) {
+    case MsgIcon::None: return "none";
+    case MsgIcon::Critical: return "critical";
+    case MsgIcon::Question: return "question";
+    case MsgIcon::Exclamation: return "exclamation";
+    case MsgIcon::Information: return "information";
+    }
+    return "?";
+}
+
+const char* toString(MsgResult r) noexcept {
+    switch (r) {
+    case MsgResult::OK: return "OK";
+    case MsgResult::Cancel: return "Cancel";
+    case MsgResult::Yes: return "Yes";
+    case MsgResult::No: return "No";
+    }
+    return "?";
+}
+
+void ScriptedUser::onForm(std::string formName, std::vector<UserStep> steps) {
+    scripts_.push_back({std::move(formName), std::deque<UserStep>(steps.begin(), steps.end())});
+}
+
+MsgResult ScriptedUser::messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon,
+                                   const std::string& title) {
+    auto fits = [buttons](MsgResult r) {
+        switch (buttons) {
+        case MsgButtons::OK: return r == MsgResult::OK;
+        case MsgButtons::OKCancel: return r == MsgResult::OK || r == MsgResult::Cancel;
+        case MsgButtons::YesNo: return r == MsgResult::Yes || r == MsgResult::No;
+        }
+        return false;
+    };
+    // Nobody answering a question is taken as the safe refusal.
+    MsgResult result = buttons == MsgButtons::OK ? MsgResult::OK
+                       : buttons == MsgButtons::YesNo ? MsgResult::No
+                                                      : MsgResult::Cancel;
+    if (!answers_.empty() && (buttons != MsgButtons::OK || answers_.front() == MsgResult::OK)) {
+        if (fits(answers_.front())) {
+            result = answers_.front();
+        } else {
+            problem(std::string("answer ") + toString(answers_.front()) + " does not fit the buttons " +
+                    toString(buttons) + " of message: " + prompt);
+        }
+        answers_.pop_front();
+    } else if (buttons != MsgButtons::OK) {
+        problem("message box left unanswered: " + prompt);
+    }
+    messages_.push_back({prompt, buttons, icon, title, result});
+    transcript_.push_back("message [" + title + ", " + toString(icon) + ", " + toString(buttons) + " -> " +
+                          toString(result) + "]: " + prompt);
+    return result;
+}
+
+void ScriptedUser::forceClose(Form& form) {
+    if (form.visible()) form.closeFromFrame();
+    if (form.visible()) form.hide();
+}
+
+void ScriptedUser::runModal(Form& form) {
+    forms_.push_back({form.name(), form.caption()});
+    transcript_.push_back("form " + form.name() + ": " + form.caption());
+    if (scripts_.empty()) {
+        problem("form " + form.name() + " was shown but no script was given for it");
+        forceClose(form);
+        return;
+    }
+    FormScript script = std::move(scripts_.front());
+    scripts_.pop_front();
+    if (script.formName != form.name()) {
+        problem("expected form " + script.formName + " but " + form.name() + " was shown");
+        forceClose(form);
+        return;
+    }
+    while (form.visible() && !script.steps.empty()) {
+        const UserStep step = script.steps.front();
+        script.steps.pop_front();
+        perform(form, step);
+    }
+    if (!script.steps.empty()) {
+        problem("form " + form.name() + " closed with " + std::to_string(script.steps.size()) +
+                " script step(s) unused");
+    }
+    if (form.visible()) {
+        problem("the script for form " + form.name() + " ended with the form still open");
+        forceClose(form);
+    }
+}
+
+void ScriptedUser::perform(Form& form, const UserStep& step) {
+    try {
+        if (step.kind == UserStep::Kind::Key) {
+            form.pressKey(step.keyCode, step.shift);
+            return;
+        }
+        if (step.kind == UserStep::Kind::CloseWindow) {
+            form.closeFromFrame();
+            return;
+        }
+        Control& c = form.control(step.control);
+        if (!c.visible() || !c.enabled()) {
+            problem("the user cannot reach " + form.name() + "." + c.name() + ": it is hidden or disabled");
+            return;
+        }
+        switch (step.kind) {
+        case UserStep::Kind::Type:
+            if (c.locked() || (c.kind() != ControlKind::TextBox && c.kind() != ControlKind::ComboBox)) {
+                problem("the user cannot type into " + form.name() + "." + c.name());
+                return;
+            }
+            c.setFocus();
+            c.setText(step.text);
+            break;
+        case UserStep::Kind::Choose: {
+            const auto& items = c.items();
+            const auto it = std::find(items.begin(), items.end(), step.text);
+            if (it == items.end()) {
+                problem(form.name() + "." + c.name() + " has no item \"" + step.text + "\"");
+                return;
+            }
+            c.setFocus();
+            c.setListIndex(static_cast<int>(it - items.begin()));
+            break;
+        }
+        case UserStep::Kind::Click:
+            if (c.kind() == ControlKind::CheckBox) {
+                c.setFocus();
+                c.setValue(c.value() == 0 ? 1 : 0);
+            } else if (c.kind() == ControlKind::OptionButton) {
+                c.setFocus();
+                c.setValue(1);  // clicking the chosen option again changes nothing
+            } else {
+                if (c.kind() == ControlKind::Button || c.kind() == ControlKind::TextBox) c.setFocus();
+                c.fireClick();
+            }
+            break;
+        default: break;
+        }
+    } catch (...) {
+        const RuntimeError e = currentAsRuntimeError();
+        problem("an event handler of form " + form.name() + " raised error " + std::to_string(e.number()) + ": " +
+                e.description());
+    }
+}
+
+std::string ScriptedUser::finish() {
+    std::vector<std::string> all = std::move(problems_);
+    problems_.clear();
+    if (!answers_.empty()) all.push_back(std::to_string(answers_.size()) + " message box answer(s) unused");
+    for (const auto& s : scripts_) all.push_back("the script for form " + s.formName + " was never used");
+    answers_.clear();
+    scripts_.clear();
+    std::string text;
+    for (const auto& p : all) text += (text.empty() ? "" : "\n") + p;
+    return text;
+}
+
+}  // namespace telvora::sim

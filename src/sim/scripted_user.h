@@ -1,0 +1,84 @@
+// A scripted user for tests and the simulator: answers message boxes from a queue, acts on each
+// form shown from that form's script, and keeps a transcript of everything it saw. Whatever goes
+// against the script (a question nobody answered, a form nobody expected, a step left unused, a
+// click on a disabled control) is collected as a problem, and the form is closed so the command
+// never hangs; `finish()` lists the problems.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ports/form.h"
+#include "ports/ui.h"
+
+namespace telvora::sim {
+
+struct MessageRecord {
+    std::string prompt;
+    MsgButtons buttons;
+    MsgIcon icon;
+    std::string title;
+    MsgResult answer;
+};
+
+struct FormRecord {
+    std::string name;
+    std::string caption;
+};
+
+struct UserStep {
+    enum class Kind { Type, Choose, Click, Key, CloseWindow } kind;
+    std::string control;  // empty for keys to the form and for closing the window
+    std::string text;     // typed text or chosen item
+    int keyCode = 0;
+    int shift = 0;
+};
+
+UserStep typeInto(std::string control, std::string text);
+UserStep choose(std::string control, std::string item);
+UserStep click(std::string control);
+UserStep pressKey(int keyCode, int shift = 0);
+UserStep closeWindow();
+
+class ScriptedUser final : public Ui {
+public:
+    // The answers to the next message boxes, in order. A box with only an OK button needs none.
+    void answer(MsgResult result) { answers_.push_back(result); }
+    // The script for the next form shown; forms are matched in the order they are shown.
+    void onForm(std::string formName, std::vector<UserStep> steps);
+
+    MsgResult messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+    void runModal(Form& form) override;
+
+    const std::vector<MessageRecord>& messages() const noexcept { return messages_; }
+    const std::vector<FormRecord>& forms() const noexcept { return forms_; }
+    // Every message box and form in order, one line each, for readable assertions.
+    const std::vector<std::string>& transcript() const noexcept { return transcript_; }
+
+    // The problems met so far plus whatever the test queued and nothing used; "" when the script
+    // was followed exactly. Clears the queues.
+    std::string finish();
+
+private:
+    struct FormScript {
+        std::string formName;
+        std::deque<UserStep> steps;
+    };
+    void problem(std::string text) { problems_.push_back(std::move(text)); }
+    void perform(Form& form, const UserStep& step);
+    void forceClose(Form& form);
+
+    std::deque<MsgResult> answers_;
+    std::deque<FormScript> scripts_;
+    std::vector<MessageRecord> messages_;
+    std::vector<FormRecord> forms_;
+    std::vector<std::string> transcript_;
+    std::vector<std::string> problems_;
+};
+
+const char* toString(MsgButtons b) noexcept;
+const char* toString(MsgIcon i) noexcept;
+const char* toString(MsgResult r) noexcept;
+
+}  // namespace telvora::sim

@@ -1,0 +1,73 @@
+// A simulated operating system: installed printers, a temporary folder on the real disk (so the
+// files the add-in writes can be inspected), a fixed clock, and a record of every help call,
+// program start and shell open.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ports/platform.h"
+
+namespace telvora::sim {
+
+struct HelpCall {
+    std::string helpFile;
+    HelpCommand command;
+    std::uint32_t data;
+};
+
+class SimPlatform final : public Platform {
+public:
+    // `root` is a real folder that holds the simulated temporary and add-in folders.
+    explicit SimPlatform(std::filesystem::path root);
+
+    std::optional<OsVersion> osVersion() override { return version; }
+    std::vector<std::string> printers() override { return installedPrinters; }
+    std::string tempFolder() override;
+    std::string environment(const std::string& name) override;
+    bool fileExists(const std::string& path) override;
+    void deleteFile(const std::string& path) override;
+    std::string readFile(const std::string& path) override;
+    void writeFile(const std::string& path, const std::string& bytes) override;
+    std::optional<RegistryValue> machineRegistryValue(const std::string& keyPath, const std::string& valueName) override;
+    void startProgram(const std::string& commandLine) override;
+    [[nodiscard]] bool shellOpen(const std::string& address) override;
+    std::optional<std::string> saveFileDialog(const FileDialogRequest& request) override;
+    std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
+    void htmlHelp(const std::string& helpFile, HelpCommand command, std::uint32_t data) override;
+    LocalTime now() override { return clock; }
+    std::string addinFolder() override;
+    void yield() override { ++yields; }
+
+    // Maps a Windows-style path the add-in builds ("C:\\...\\x.txt" or a plain path) to the real
+    // file that stands for it.
+    std::filesystem::path realPath(const std::string& path) const;
+
+    // The machine as the test sets it up.
+    std::optional<OsVersion> version = OsVersion{2, 10, 0, 19045};
+    std::vector<std::string> installedPrinters;
+    std::map<std::string, std::string> variables;
+    std::map<std::pair<std::string, std::string>, RegistryValue> machineRegistry;
+    LocalTime clock{};
+    // Answers the next file dialogs, in order; an empty entry is a cancelled dialog.
+    std::vector<std::optional<std::string>> fileDialogAnswers;
+    // Programs that start; any other command line fails to start.
+    std::vector<std::string> startablePrograms;
+
+    // What the add-in did.
+    std::vector<HelpCall> helpCalls;
+    std::vector<std::string> programsStarted;
+    std::vector<std::string> addressesOpened;
+    std::vector<FileDialogRequest> fileDialogsShown;
+    int yields = 0;
+
+private:
+    std::optional<std::string> nextFileDialogAnswer(const FileDialogRequest& request);
+    std::filesystem::path root_;
+};
+
+}  // namespace telvora::sim
