@@ -1,0 +1,98 @@
+// The simulator's settings file: values survive reopening, and a damaged or locked file is
+// reported clearly and left exactly as it was.
+#include "sim/sqlite_settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/errors.h"
+#include "support/sim_addin.h"
+
+namespace telvora::sim {
+namespace {
+
+std::string contents(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class SqliteSettingsStoreTest : public ::testing::Test {
+protected:
+    telvora::testing::ScratchFolder scratch;
+    std::filesystem::path file = scratch.path() / "profile" / "settings.db";
+};
+
+TEST_F(SqliteSettingsStoreTest, ValuesRoundTripAndSurviveReopening) {
+    {
+        SqliteSettingsStore store(file);
+        EXPECT_EQ(store.GetSetting("0x61645694", "Settings", "FaxType", "1"), "1");
+        store.SaveSetting("0x61645694", "Settings", "FaxType", "3");
+        store.SaveSetting("0x61645694", "Settings", "Printer", "Fax \"Office\" ü");
+        store.SaveSetting("0x61645694", "Other", "Printer", "kept apart");
+        store.SaveSetting("0x61645694", "Settings", "FaxType", "2");
+        store.SaveSetting("0x61645694", "Settings", "BlnServer", "True");
+        store.DeleteSetting("0x61645694", "Settings", "BlnServer");
+        store.DeleteSetting("0x61645694", "Settings", "BlnServer");
+    }
+    SqliteSettingsStore reopened(file);
+    EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "FaxType"), "2");
+    EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "Printer"), "Fax \"Office\" ü");
+    EXPECT_EQ(reopened.GetSetting("0x61645694", "Other", "Printer"), "kept apart");
+    EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "BlnServer", "gone"), "gone");
+    EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "Email"), "");
+}
+
+TEST_F(SqliteSettingsStoreTest, ADamagedFileIsReportedByNameAndNotTouched) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::string garbage(4096, '\x5a');
+    std::ofstream(file, std::ios::binary) << garbage;
+    try {
+        SqliteSettingsStore store(file);
+        ADD_FAILURE() << "a damaged settings file was accepted";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::PathFileAccess);
+        EXPECT_NE(e.description().find(file.string()), std::string::npos) << e.description();
+        EXPECT_NE(e.description().find("damaged"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(contents(file), garbage) << "the user's file must never be reset";
+}
+
+TEST_F(SqliteSettingsStoreTest, ALockedFileIsReportedAndTheStoredValuesStay) {
+    SqliteSettingsStore store(file);
+    store.SaveSetting("0x61645694", "Settings", "Printer", "Fax");
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    try {
+        store.SaveSetting("0x61645694", "Settings", "Printer", "Other");
+        ADD_FAILURE() << "a write to a locked file reported success";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::PathFileAccess);
+        EXPECT_NE(e.description().find("locked"), std::string::npos) << e.description();
+    }
+    EXPECT_THROW(store.GetSetting("0x61645694", "Settings", "Printer"), RuntimeError);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    EXPECT_EQ(store.GetSetting("0x61645694", "Settings", "Printer"), "Fax");
+}
+
+TEST_F(SqliteSettingsStoreTest, TheDefaultFileFollowsTheUsersConfigFolder) {
+    const char* before = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);
+    EXPECT_EQ(SqliteSettingsStore::defaultPath(), scratch.path() / "telvora" / "settings.db");
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SqliteSettingsStore::defaultPath().filename(), "settings.db");
+    EXPECT_EQ(SqliteSettingsStore::defaultPath().parent_path().filename(), "telvora");
+    if (before) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace telvora::sim

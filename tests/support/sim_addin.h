@@ -1,0 +1,57 @@
+// The fixture most command tests start from: an add-in on simulated ports, a fresh settings
+// profile, a scripted user whose script must be followed exactly, and a scratch folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "host/addin.h"
+#include "sim/memory_settings_store.h"
+#include "sim/scripted_user.h"
+#include "sim/sim_automation.h"
+#include "sim/sim_platform.h"
+
+namespace telvora::testing {
+
+// A folder of its own for each test, removed afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "telvora-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const noexcept { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+class SimAddinTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(user.finish(), "") << "the scripted user was not followed"; }
+
+    // The one message the command showed; fails the test when there was not exactly one.
+    sim::MessageRecord onlyMessage() const {
+        EXPECT_EQ(user.messages().size(), 1u);
+        return user.messages().empty() ? sim::MessageRecord{} : user.messages().back();
+    }
+
+    ScratchFolder scratch;
+    sim::MemorySettingsStore store;
+    sim::SimPlatform platform{scratch.path()};
+    sim::SimAutomation automation;
+    sim::ScriptedUser user;
+    Addin addin{Ports{store, automation, user, platform}};
+};
+
+}  // namespace telvora::testing
