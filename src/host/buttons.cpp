@@ -6,6 +6,7 @@
 
 #include "core/conversions.h"
 #include "core/errors.h"
+#include "fields/marking.h"
 #include "host/reports.h"
 
 namespace telvora {
@@ -99,10 +100,10 @@ bool Buttons::RequiredFieldCheck(std::string& text) {
 bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
 void Buttons::LoadData() { notAvailable("LoadData"); }
 void Buttons::cmdFax() { notAvailable("cmdFax"); }
-void Buttons::cmdFaxCompany() { notAvailable("cmdFaxCompany"); }
-void Buttons::cmdFaxName() { notAvailable("cmdFaxName"); }
-void Buttons::cmdFaxSubject() { notAvailable("cmdFaxSubject"); }
-void Buttons::cmdFaxnumber() { notAvailable("cmdFaxnumber"); }
+void Buttons::cmdFaxCompany() { MarkFieldCommand(addin_, FaxField::Company); }
+void Buttons::cmdFaxName() { MarkFieldCommand(addin_, FaxField::Name); }
+void Buttons::cmdFaxSubject() { MarkFieldCommand(addin_, FaxField::Subject); }
+void Buttons::cmdFaxnumber() { MarkFieldCommand(addin_, FaxField::Number); }
 void Buttons::cmdQuickFax() { notAvailable("cmdQuickFax"); }
 void Buttons::WinFaxSendFax(std::string&) { notAvailable("WinFaxSendFax"); }
 

@@ -1,0 +1,126 @@
+// Field marks: the four marking commands and the style operations behind them.
+#include "fields/marking.h"
+
+#include <array>
+#include <variant>
+
+#include "core/errors.h"
+#include "host/reports.h"
+
+namespace telvora {
+namespace {
+
+// What the word processor reports for an attribute that differs across the text it covers.
+constexpr std::int32_t kUndefined = 9999999;
+
+bool isUndefined(const word::FontValue& v) {
+    if (const auto* i = std::get_if<std::int32_t>(&v)) return *i == kUndefined;
+    if (const auto* f = std::get_if<float>(&v)) return *f == static_cast<float>(kUndefined);
+    return std::get<std::string>(v).empty();
+}
+
+// Prepares a find for the first run carrying a style, from the range's start, forward, without
+// wrapping. Raises when the document has no such style.
+void findStyle(word::Find& find, const std::string& styleName) {
+    find.ClearFormatting();
+    find.ClearAllFuzzyOptions();
+    find.setForward(true);
+    find.setWrap(word::wdFindStop);
+    find.setText("");
+    find.setStyle(styleName);
+}
+
+}  // namespace
+
+const char* FieldStyleName(FaxField field) noexcept {
+    switch (field) {
+    case FaxField::Number: return "tlvFaxNumber";
+    case FaxField::Name: return "tlvRecipientName";
+    case FaxField::Company: return "tlvCompanyName";
+    case FaxField::Subject: return "tlvSubject";
+    }
+    return "";
+}
+
+const char* NothingSelectedMessage(FaxField field) noexcept {
+    switch (field) {
+    case FaxField::Number:
+        return "Please select the text for fax number before clicking 'Fax Number' on the toolbar.";
+    case FaxField::Name:
+        return "Please select the text for recipient name before clicking 'Recipient Name' on the toolbar.";
+    case FaxField::Company:
+        return "Please select the text for recipient company before clicking 'Recipient Company' on the toolbar.";
+    case FaxField::Subject:
+        return "Please select the text for subject before clicking 'Subject' on the toolbar.";
+    }
+    return "";
+}
+
+void MarkFieldCommand(Addin& addin, FaxField field) {
+    trapAndReport(
+        [&] {
+            const std::string selected = addin.word().selection()->range()->text();
+            if (!selected.empty()) {
+                MarkField(addin, FieldStyleName(field));
+            } else {
+                ShowMessage(addin, NothingSelectedMessage(field), MsgIcon::Exclamation);
+            }
+        },
+        [&](const RuntimeError& e) { ReportCommandError(addin, e); });
+}
+
+void MarkField(Addin& addin, const std::string& styleName) {
+    if (FieldStyleExists(addin, styleName)) ClearFieldMark(addin, styleName);
+    if (!FieldStyleExists(addin, styleName)) CreateFieldStyle(addin, styleName);
+    word::Application& word = addin.word();
+    word.selection()->setStyle(word.activeDocument()->styles()->item(styleName));
+}
+
+std::string FindFieldText(const std::shared_ptr<word::Range>& range, const std::string& styleName) noexcept {
+    std::string text;
+    ignoreErrors([&] {
+        auto find = range->find();
+        findStyle(*find, styleName);
+        if (find->Execute()) text = range->text();
+    });
+    return text;
+}
+
+std::string ReadField(Addin& addin, FaxField field) {
+    return FindFieldText(addin.word().activeDocument()->content(), FieldStyleName(field));
+}
+
+bool FieldStyleExists(Addin& addin, const std::string& styleName) noexcept {
+    return succeeded([&] { addin.word().activeDocument()->styles()->item(styleName); });
+}
+
+void CreateFieldStyle(Addin& addin, const std::string& styleName) noexcept {
+    ignoreErrors([&] { addin.word().activeDocument()->styles()->add(styleName, word::wdCharacterStyle); });
+}
+
+void DeleteFieldStyle(Addin& addin, const std::string& styleName) noexcept {
+    ignoreErrors([&] { addin.word().activeDocument()->styles()->item(styleName)->Delete(); });
+}
+
+void ClearFieldMark(Addin& addin, const std::string& styleName) {
+    const auto range = addin.word().activeDocument()->content();
+    const auto find = range->find();
+    findStyle(*find, styleName);
+    if (!find->Execute()) return;  // the style marks nothing: it stays, to be applied again
+
+    const auto font = range->font();
+    std::array<word::FontValue, word::kFontAttributeCount> look;
+    for (int i = 0; i < word::kFontAttributeCount; ++i) look[i] = font->get(static_cast<word::FontAttribute>(i));
+
+    DeleteFieldStyle(addin, styleName);
+
+    // The look goes back attribute by attribute. One that differed across the marked text reads as
+    // undefined: the text still carries its own values, and writing "undefined" would flatten or
+    // fail, so it is left alone.
+    const auto restored = range->font();
+    for (int i = 0; i < word::kFontAttributeCount; ++i) {
+        if (!isUndefined(look[i])) restored->set(static_cast<word::FontAttribute>(i), look[i]);
+    }
+}
+
+}  // namespace telvora
