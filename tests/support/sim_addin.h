@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 #include "host/addin.h"
@@ -20,9 +21,12 @@ namespace telvora::testing {
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "telvora-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = std::filesystem::temp_directory_path() / ("telvora-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(path_)) return;
+        }
+        throw std::runtime_error("cannot make a scratch folder");
     }
     ~ScratchFolder() {
         std::error_code ec;
