@@ -77,7 +77,7 @@ std::shared_ptr<ControlNode> findByTag(const std::vector<std::shared_ptr<Control
 void resetControls(CommandBarState& bar) {
     for (auto& node : bar.controls) detach(*node);
     bar.controls.clear();
-    for (const auto& spec : bar.builtIn) bar.controls.push_back(buildControl(spec));
+    for (const auto& control : bar.builtIn) bar.controls.push_back(buildControl(control));
 }
 
 class CommandBarImpl final : public word::CommandBar {
@@ -158,12 +158,12 @@ private:
 
 }  // namespace
 
-std::shared_ptr<ControlNode> buildControl(const ControlSpec& spec) {
+std::shared_ptr<ControlNode> buildControl(const MenuControl& control) {
     auto node = std::make_shared<ControlNode>();
-    node->tag = spec.tag;
-    node->caption = spec.caption;
-    node->popup = spec.popup;
-    for (const auto& child : spec.children) {
+    node->tag = control.tag;
+    node->caption = control.caption;
+    node->popup = control.popup;
+    for (const auto& child : control.children) {
         auto c = buildControl(child);
         c->parent = node;
         node->children.push_back(std::move(c));
@@ -179,7 +179,7 @@ std::shared_ptr<word::AddIns> makeAddIns(const std::shared_ptr<Session>& session
     return std::make_shared<AddInsImpl>(session);
 }
 
-void WordProcessor::addCommandBar(std::string name, std::vector<ControlSpec> builtIn, bool visible) {
+void WordProcessor::addCommandBar(std::string name, std::vector<MenuControl> builtIn, bool visible) {
     if (findBar(*session_, name)) throw RuntimeError(err::InvalidProcedureCall, "The command bar " + name + " exists.");
     auto bar = std::make_shared<CommandBarState>();
     bar->name = std::move(name);
@@ -189,10 +189,10 @@ void WordProcessor::addCommandBar(std::string name, std::vector<ControlSpec> bui
     session_->bars.push_back(std::move(bar));
 }
 
-void WordProcessor::customizeCommandBar(const std::string& name, std::vector<ControlSpec> controls) {
+void WordProcessor::customizeCommandBar(const std::string& name, std::vector<MenuControl> controls) {
     auto bar = findBar(*session_, name);
     if (!bar) throw RuntimeError(err::CollectionMemberMissing, "No command bar is named " + name + ".");
-    for (const auto& spec : controls) bar->controls.push_back(buildControl(spec));
+    for (const auto& added : controls) bar->controls.push_back(buildControl(added));
 }
 
 namespace {

@@ -118,13 +118,20 @@ public:
         if (wrap_ != word::wdFindStop)
             throw wordError(err::InvalidProcedureCall,
                             "The simulated word processor searches a range only with wrapping stopped.");
+        // As in Word, a collapsed range, or one this find has just narrowed, is searched on from
+        // there to the end of the story (the start, searching backward), so that executing again
+        // moves on to the next occurrence instead of finding the same one for ever.
+        Span within = range_->span;
+        if (within.start == within.end || lastFound_ == within)
+            within = forward_ ? Span{within.end, model.length(range_->story)} : Span{0, within.start};
         std::optional<Span> found;
         if (!needle_.empty())
-            found = model.findText(range_->story, range_->span, needle_, liveStyle(), forward_);
+            found = model.findText(range_->story, within, needle_, liveStyle(), forward_);
         else if (liveStyle() != 0)
-            found = model.findStyleRun(range_->story, range_->span, liveStyle(), forward_);
+            found = model.findStyleRun(range_->story, within, liveStyle(), forward_);
         if (!found) return false;
         range_->span = *found;
+        lastFound_ = *found;
         return true;
     }
 
@@ -140,6 +147,7 @@ private:
     std::uint32_t styleId_ = 0;
     bool forward_ = true;
     std::int32_t wrap_ = word::wdFindStop;
+    std::optional<Span> lastFound_;
 };
 
 class RangeImpl final : public word::Range {

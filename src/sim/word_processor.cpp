@@ -48,12 +48,12 @@ std::optional<Variant> PrintRecord::argument(const std::string& name) const {
     return std::nullopt;
 }
 
-ControlSpec button(std::string tag, std::string caption) {
-    return ControlSpec{std::move(tag), std::move(caption), false, {}};
+MenuControl button(std::string tag, std::string caption) {
+    return MenuControl{std::move(tag), std::move(caption), false, {}};
 }
 
-ControlSpec popup(std::string tag, std::vector<ControlSpec> children, std::string caption) {
-    return ControlSpec{std::move(tag), std::move(caption), true, std::move(children)};
+MenuControl popup(std::string tag, std::vector<MenuControl> children, std::string caption) {
+    return MenuControl{std::move(tag), std::move(caption), true, std::move(children)};
 }
 
 void Session::addDocument(std::shared_ptr<DocumentModel> document) {

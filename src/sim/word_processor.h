@@ -37,14 +37,14 @@ struct PrintRecord {
 };
 
 // A command bar control as a test describes it.
-struct ControlSpec {
+struct MenuControl {
     std::string tag;
     std::string caption;
     bool popup = false;
-    std::vector<ControlSpec> children;
+    std::vector<MenuControl> children;
 };
-ControlSpec button(std::string tag, std::string caption = "");
-ControlSpec popup(std::string tag, std::vector<ControlSpec> children, std::string caption = "");
+MenuControl button(std::string tag, std::string caption = "");
+MenuControl popup(std::string tag, std::vector<MenuControl> children, std::string caption = "");
 
 struct AddInInfo {
     std::string name;  // the file name, as Word lists it
@@ -98,8 +98,8 @@ public:
 
     // Command bars: the built-in controls are what a reset brings back; customisations are
     // controls added afterwards (menu entries of other programs), which a reset removes.
-    void addCommandBar(std::string name, std::vector<ControlSpec> builtIn, bool visible = true);
-    void customizeCommandBar(const std::string& name, std::vector<ControlSpec> controls);
+    void addCommandBar(std::string name, std::vector<MenuControl> builtIn, bool visible = true);
+    void customizeCommandBar(const std::string& name, std::vector<MenuControl> controls);
     // The tags of the bar's controls in order, a pop-up's children as "popup/child".
     std::vector<std::string> controlTags(const std::string& barName) const;
     bool commandBarVisible(const std::string& barName) const;

@@ -24,7 +24,7 @@ struct ControlNode {
 struct CommandBarState {
     std::string name;
     bool visible = true;
-    std::vector<ControlSpec> builtIn;
+    std::vector<MenuControl> builtIn;
     std::vector<std::shared_ptr<ControlNode>> controls;
 };
 
@@ -72,7 +72,7 @@ std::shared_ptr<word::Window> makeWindow(const std::shared_ptr<DocumentModel>& m
 std::shared_ptr<word::Selection> makeSelection(const std::shared_ptr<DocumentModel>& model);
 std::shared_ptr<word::CommandBars> makeCommandBars(const std::shared_ptr<Session>& session);
 std::shared_ptr<word::AddIns> makeAddIns(const std::shared_ptr<Session>& session);
-std::shared_ptr<ControlNode> buildControl(const ControlSpec& spec);
+std::shared_ptr<ControlNode> buildControl(const MenuControl& control);
 
 // Raises "object has been deleted" for a document that was closed.
 void checkOpen(const DocumentModel& model);

@@ -53,6 +53,20 @@ TEST_F(WordDocuments, FindByStyleNarrowsTheRangeToTheFirstRunInDocumentOrder) {
     EXPECT_EQ(range->end(), 11);
 }
 
+TEST_F(WordDocuments, ExecutingTheSameFindAgainMovesOnToTheNextRunAndThenStops) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .styled("tlvFaxNumber", "111")
+                        .text(" ")
+                        .styled("tlvFaxNumber", "222")
+                        .text("\r"));
+    auto range = doc->content();
+    ASSERT_EQ(findStyled(*range, "tlvFaxNumber"), "111");
+    ASSERT_TRUE(range->find()->Execute());
+    EXPECT_EQ(range->text(), "222");
+    EXPECT_FALSE(range->find()->Execute());
+    EXPECT_EQ(range->text(), "222");
+}
+
 TEST_F(WordDocuments, FindByStyleTakesARunAcrossAParagraphMarkWithTheMark) {
     auto doc = open(DocumentBuilder("Letter.doc").text("Re: ").styled("tlvSubject", "Quarterly\rFigures").text("\r"));
     auto range = doc->content();
