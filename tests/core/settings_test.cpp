@@ -6,24 +6,16 @@
 
 #include "core/errors.h"
 #include "sim/memory_settings_store.h"
+#include "support/error_number.h"
 
 namespace telvora {
 namespace {
 
+using telvora::testing::errorOf;
+
 class SettingsTest : public ::testing::Test {
 protected:
     void store(const std::string& key, const std::string& value) { memory.SaveSetting(kAppName, kSectionName, key, value); }
-
-    // The error number a read raises, or 0 when it does not raise.
-    template <class Read>
-    static int errorOf(Read&& read) {
-        try {
-            read();
-            return 0;
-        } catch (const RuntimeError& e) {
-            return e.number();
-        }
-    }
 
     sim::MemorySettingsStore memory;
     Settings settings{memory};

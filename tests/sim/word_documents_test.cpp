@@ -4,10 +4,12 @@
 
 #include "sim/document_builder.h"
 #include "sim/word_processor.h"
+#include "support/error_number.h"
 
 namespace telvora::sim {
 namespace {
 
+using telvora::testing::errorOf;
 using word::FontAttribute;
 
 class WordDocuments : public ::testing::Test {
@@ -26,15 +28,6 @@ protected:
         find->setStyle(style);
         if (!find->Execute()) return std::nullopt;
         return range.text();
-    }
-
-    static std::int32_t errorOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const RuntimeError& e) {
-            return e.number();
-        }
-        return 0;
     }
 
     WordProcessor wp;
