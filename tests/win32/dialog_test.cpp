@@ -20,25 +20,26 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The visible dialog-class windows of a thread, other than `except`.
+struct Search {
+    HWND except;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK visibleDialog(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(w, cls, 16);
+    if (w != s->except && ::IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible dialog-class window of a thread, other than `except`.
 HWND findDialog(DWORD thread, HWND except) {
-    struct Search {
-        HWND except;
-        HWND found = nullptr;
-    } search{except};
-    ::EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t cls[16] = {};
-            ::GetClassNameW(w, cls, 16);
-            if (w != s->except && ::IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{except};
+    ::EnumThreadWindows(thread, &visibleDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
