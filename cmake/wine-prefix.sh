@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The private Wine prefix of a Windows build tree and the virtual display its dialog tests use:
+# "create" makes a fresh prefix and starts Xvfb on DISPLAY, "stop" ends this prefix's wine server
+# and that Xvfb (by its recorded process id) once the tests are done.
+# Usage: wine-prefix.sh create|stop PREFIX   (DISPLAY names the virtual display, e.g. :117)
+set -euo pipefail
+action=$1
+export WINEPREFIX=$2 WINEDEBUG=-all
+# No Mono or Gecko installers: the tests need neither, and their prompts would stall a headless run.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+server=/usr/lib/wine/wineserver
+xvfb_pid_file="$WINEPREFIX.xvfb.pid"
+case $action in
+  create)
+    if [ -d "$WINEPREFIX" ]; then
+      "$server" -k 2>/dev/null || true
+      rm -rf "$WINEPREFIX"
+    fi
+    if [ -f "$xvfb_pid_file" ]; then
+      kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
+      rm -f "$xvfb_pid_file"
+      sleep 0.5
+    fi
+    # Every wine process of the run must see the display, or later dialogs fail to open.
+    setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$WINEPREFIX.xvfb.log" 2>&1 &
+    echo $! >"$xvfb_pid_file"
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
+      sleep 0.1
+    done
+    kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null || { echo "Xvfb did not start on $DISPLAY" >&2; cat "$WINEPREFIX.xvfb.log" >&2; exit 1; }
+    # A 32-bit helper is missing on a 64-bit-only Wine; wineboot says so and goes on.
+    "$wine" wineboot -i >/dev/null 2>&1
+    [ -f "$WINEPREFIX/drive_c/windows/system32/cscript.exe" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
+    # Without a window manager Wine waits at every modal close unless windows are unmanaged.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+    ;;
+  stop)
+    # Let the server write the registry and leave; if a stray process keeps it alive, end it.
+    timeout 30 "$server" -w || "$server" -k
+    if [ -f "$xvfb_pid_file" ]; then
+      kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
+      rm -f "$xvfb_pid_file"
+    fi
+    ;;
+  *) echo "usage: $0 create|stop PREFIX" >&2; exit 2 ;;
+esac

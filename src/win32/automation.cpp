@@ -1,0 +1,124 @@
+// Late binding through IDispatch.
+#include "win32/automation.h"
+
+#include <vector>
+
+#include "core/errors.h"
+#include "win32/com_variant.h"
+#include "win32/text.h"
+
+namespace telvora::win32 {
+
+RuntimeError invokeError(HRESULT hr, EXCEPINFO& info, const std::string& source) {
+    Bstr infoSource, infoDescription, infoHelp;
+    if (hr == DISP_E_EXCEPTION) {
+        if (info.pfnDeferredFillIn) (void)info.pfnDeferredFillIn(&info);
+        *infoSource.put() = std::exchange(info.bstrSource, nullptr);
+        *infoDescription.put() = std::exchange(info.bstrDescription, nullptr);
+        *infoHelp.put() = std::exchange(info.bstrHelpFile, nullptr);
+        std::int32_t number = 0;
+        HRESULT code = E_FAIL;
+        if (info.scode != 0) {
+            code = info.scode;
+            number = errorNumberOf(info.scode);
+        } else if (info.wCode != 0) {
+            number = info.wCode;
+        } else {
+            number = errorNumberOf(E_FAIL);
+        }
+        std::string description = narrow(infoDescription.view());
+        if (description.empty()) description = systemMessage(static_cast<DWORD>(code));
+        if (description.empty()) description = "Automation error";
+        std::string from = narrow(infoSource.view());
+        return RuntimeError(number, std::move(description), from.empty() ? source : std::move(from));
+    }
+    if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) return RuntimeError::standard(err::MemberNotFound, source);
+    return errorFromHresult(hr, source);
+}
+
+DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, std::string source)
+    : dispatch_(std::move(dispatch)), source_(std::move(source)) {}
+
+Variant DispatchObject::get(const std::string& member, const Args& args) {
+    return invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, {});
+}
+
+void DispatchObject::put(const std::string& member, const Variant& value) {
+    // An object is assigned by reference (a macro's Set); a server that knows no such assignment
+    // gets the plain one.
+    if (value.is<Variant::Object>()) {
+        try {
+            (void)invoke(member, DISPATCH_PROPERTYPUTREF, {value}, {});
+            return;
+        } catch (const RuntimeError& e) {
+            if (e.number() != err::MemberNotFound) throw;
+        }
+    }
+    (void)invoke(member, DISPATCH_PROPERTYPUT, {value}, {});
+}
+
+Variant DispatchObject::call(const std::string& member, const Args& args, const NamedArgs& named) {
+    return invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, named);
+}
+
+Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args& args, const NamedArgs& named) {
+    if (!dispatch_) throw RuntimeError::objectNotSet(source_);
+    const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+
+    // One lookup for the member and every named argument, as a macro's late-bound call does.
+    std::vector<std::wstring> names;
+    names.push_back(widen(member));
+    for (const auto& n : named) names.push_back(widen(n.name));
+    std::vector<LPOLESTR> namePointers;
+    for (auto& n : names) namePointers.push_back(n.data());
+    std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+    HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, namePointers.data(), static_cast<UINT>(namePointers.size()),
+                                          LOCALE_USER_DEFAULT, ids.data());
+    if (FAILED(hr)) {
+        if (hr == DISP_E_UNKNOWNNAME && ids[0] != DISPID_UNKNOWN)
+            throw RuntimeError(448, "Named argument not found", source_);
+        EXCEPINFO none{};
+        throw invokeError(hr, none, source_);
+    }
+
+    // Named arguments come first in rgvarg, paired with their DISPIDs; positional ones follow in
+    // reverse order (the last argument first).
+    const std::size_t total = named.size() + args.size();
+    VariantArray argv(total);
+    std::vector<DISPID> namedIds;
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        toVariant(named[i].value).releaseTo(&argv[i]);
+        namedIds.push_back(ids[i + 1]);
+    }
+    for (std::size_t j = 0; j < args.size(); ++j) toVariant(args[j]).releaseTo(&argv[total - 1 - j]);
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{};
+    params.rgvarg = argv.data();
+    params.cArgs = static_cast<UINT>(total);
+    if (isPut) {
+        params.rgdispidNamedArgs = &putId;
+        params.cNamedArgs = 1;
+    } else {
+        params.rgdispidNamedArgs = namedIds.empty() ? nullptr : namedIds.data();
+        params.cNamedArgs = static_cast<UINT>(namedIds.size());
+    }
+
+    UniqueVariant result;
+    EXCEPINFO info{};
+    UINT argError = 0;
+    hr = dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result.get(), &info,
+                           &argError);
+    if (FAILED(hr)) throw invokeError(hr, info, source_);
+    return fromVariant(*result.get(), source_);
+}
+
+std::shared_ptr<AutomationObject> Win32Automation::create(const std::string& progId) {
+    CLSID clsid{};
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(::CLSIDFromProgID(widen(progId).c_str(), &clsid)) ||
+        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, dispatch.putVoid())) || !dispatch)
+        throw RuntimeError::standard(err::CannotCreateObject, progId);
+    return std::make_shared<DispatchObject>(std::move(dispatch), progId);
+}
+
+}  // namespace telvora::win32

@@ -1,0 +1,118 @@
+// Conversions between Variant and VARIANT.
+#include "win32/com_variant.h"
+
+#include <utility>
+
+#include "core/errors.h"
+#include "win32/automation.h"
+#include "win32/text.h"
+
+namespace telvora::win32 {
+namespace {
+
+// Small integers stay 16-bit (a macro's Integer); everything wider is a Long when it fits and a
+// Double otherwise, so a 32-bit value never comes back as a different type.
+template <class T>
+Variant integer(T n) {
+    if (std::in_range<std::int32_t>(n)) return Variant(static_cast<std::int32_t>(n));
+    return Variant(static_cast<double>(n));
+}
+
+Variant shortInteger(std::int16_t n) { return Variant(n); }
+
+}  // namespace
+
+Variant fromVariant(const VARIANT& v, const std::string& source) {
+    const VARTYPE type = V_VT(&v);
+    if (type == (VT_BYREF | VT_VARIANT)) {
+        if (!V_VARIANTREF(&v)) return Variant();
+        return fromVariant(*V_VARIANTREF(&v), source);
+    }
+    const bool byRef = (type & VT_BYREF) != 0;
+    if (byRef && !V_BYREF(&v)) return Variant();
+    switch (type & ~VT_BYREF) {
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_ERROR:  // an omitted optional argument
+        return Variant();
+    case VT_BOOL: return Variant((byRef ? *V_BOOLREF(&v) : V_BOOL(&v)) != VARIANT_FALSE);
+    case VT_I1: return shortInteger(static_cast<signed char>(byRef ? *V_I1REF(&v) : V_I1(&v)));
+    case VT_UI1: return shortInteger(byRef ? *V_UI1REF(&v) : V_UI1(&v));
+    case VT_I2: return shortInteger(byRef ? *V_I2REF(&v) : V_I2(&v));
+    case VT_UI2: return integer(byRef ? *V_UI2REF(&v) : V_UI2(&v));
+    case VT_I4: return integer(byRef ? *V_I4REF(&v) : V_I4(&v));
+    case VT_UI4: return integer(byRef ? *V_UI4REF(&v) : V_UI4(&v));
+    case VT_INT: return integer(byRef ? *V_INTREF(&v) : V_INT(&v));
+    case VT_UINT: return integer(byRef ? *V_UINTREF(&v) : V_UINT(&v));
+    case VT_I8: return integer(byRef ? *V_I8REF(&v) : V_I8(&v));
+    case VT_UI8: return integer(byRef ? *V_UI8REF(&v) : V_UI8(&v));
+    case VT_R4: return Variant(static_cast<double>(byRef ? *V_R4REF(&v) : V_R4(&v)));
+    case VT_R8: return Variant(byRef ? *V_R8REF(&v) : V_R8(&v));
+    case VT_CY: return Variant(static_cast<double>((byRef ? *V_CYREF(&v) : V_CY(&v)).int64) / 10000.0);
+    case VT_DECIMAL: {
+        double d = 0;
+        DECIMAL value = byRef ? *V_DECIMALREF(&v) : V_DECIMAL(&v);
+        if (FAILED(::VarR8FromDec(&value, &d)))
+            throw RuntimeError::standard(err::Overflow);
+        return Variant(d);
+    }
+    case VT_DATE: return Variant(DateValue{byRef ? *V_DATEREF(&v) : V_DATE(&v)});
+    case VT_BSTR: {
+        const BSTR b = byRef ? *V_BSTRREF(&v) : V_BSTR(&v);
+        return Variant(narrow(b ? std::wstring_view(b, ::SysStringLen(b)) : std::wstring_view()));
+    }
+    case VT_DISPATCH: {
+        IDispatch* d = byRef ? *V_DISPATCHREF(&v) : V_DISPATCH(&v);
+        if (!d) return Variant(Variant::Object());  // Nothing
+        return Variant(Variant::Object(std::make_shared<DispatchObject>(ComPtr<IDispatch>::addRef(d), source)));
+    }
+    case VT_UNKNOWN: {
+        IUnknown* u = byRef ? *V_UNKNOWNREF(&v) : V_UNKNOWN(&v);
+        if (!u) return Variant(Variant::Object());
+        auto d = ComPtr<IUnknown>::addRef(u).query<IDispatch>();
+        if (!d) throw RuntimeError::standard(err::TypeMismatch, source);
+        return Variant(Variant::Object(std::make_shared<DispatchObject>(std::move(d), source)));
+    }
+    default: throw RuntimeError::standard(err::TypeMismatch, source);
+    }
+}
+
+UniqueVariant toVariant(const Variant& value) {
+    UniqueVariant out;
+    VARIANT* v = out.get();
+    if (value.isEmpty()) return out;
+    if (value.is<bool>()) {
+        V_VT(v) = VT_BOOL;
+        V_BOOL(v) = value.get<bool>() ? VARIANT_TRUE : VARIANT_FALSE;
+    } else if (value.is<std::int16_t>()) {
+        V_VT(v) = VT_I2;
+        V_I2(v) = value.get<std::int16_t>();
+    } else if (value.is<std::int32_t>()) {
+        V_VT(v) = VT_I4;
+        V_I4(v) = value.get<std::int32_t>();
+    } else if (value.is<double>()) {
+        V_VT(v) = VT_R8;
+        V_R8(v) = value.get<double>();
+    } else if (value.is<DateValue>()) {
+        V_VT(v) = VT_DATE;
+        V_DATE(v) = value.get<DateValue>().serial;
+    } else if (value.is<std::string>()) {
+        Bstr text(widen(value.get<std::string>()));
+        V_VT(v) = VT_BSTR;
+        V_BSTR(v) = text.release();
+    } else if (value.is<Variant::Object>()) {
+        const auto& object = value.get<Variant::Object>();
+        IDispatch* d = nullptr;
+        if (object) {
+            const auto* dispatch = dynamic_cast<const DispatchObject*>(object.get());
+            if (!dispatch) throw RuntimeError::standard(err::TypeMismatch);
+            d = dispatch->dispatch();
+            if (d) d->AddRef();
+        }
+        V_VT(v) = VT_DISPATCH;
+        V_DISPATCH(v) = d;
+    }
+    return out;
+}
+
+}  // namespace telvora::win32

@@ -1,0 +1,23 @@
+// The add-in's Variant and the automation VARIANT, converted both ways. Objects travel as IDispatch.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+#include "ports/variant.h"
+#include "win32/handles.h"
+
+namespace telvora::win32 {
+
+// Reads a VARIANT (by-reference values followed) the way a macro would receive it. A missing
+// optional argument and Null read as Empty. Raises type mismatch (13) for arrays and other
+// values the add-in never exchanges. `source` names the object for errors of objects it returns.
+Variant fromVariant(const VARIANT& v, const std::string& source = "Telvora");
+
+// Builds a VARIANT holding `value`; strings become BSTRs, objects their IDispatch. Raises type
+// mismatch (13) for an object that is not an automation object of this binding.
+UniqueVariant toVariant(const Variant& value);
+
+}  // namespace telvora::win32

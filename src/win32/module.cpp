@@ -1,0 +1,71 @@
+// The one place that holds mutable process-wide state: COM requires the object and lock counts,
+// and the add-in state must outlive each short-lived object a macro creates.
+#include "win32/module.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "win32/automation.h"
+#include "win32/registry_settings_store.h"
+#include "win32/win32_platform.h"
+#include "win32/win32_ui.h"
+
+namespace telvora::win32::module {
+namespace {
+
+// The add-in with the Windows ports it works through.
+struct AddinHost {
+    RegistrySettingsStore settings;
+    Win32Automation automation;
+    Win32Ui ui;
+    Win32Platform platform;
+    Addin addin{Ports{settings, automation, ui, platform}};
+};
+
+struct State {
+    std::atomic<HMODULE> instance{nullptr};
+    std::atomic<long> objects{0};
+    std::atomic<long> locks{0};
+    std::mutex addinMutex;
+    // Deliberately not destroyed at process exit: COM objects it may hold must not be released
+    // under the loader lock. It is destroyed when COM asks whether the DLL can be unloaded.
+    AddinHost* host = nullptr;
+};
+
+State& state() noexcept {
+    static State s;
+    return s;
+}
+
+}  // namespace
+
+void setInstance(HMODULE instance) noexcept { state().instance = instance; }
+HMODULE instance() noexcept { return state().instance; }
+
+void objectCreated() noexcept { ++state().objects; }
+void objectDestroyed() noexcept { --state().objects; }
+void lockServer(bool lock) noexcept {
+    if (lock) {
+        ++state().locks;
+    } else {
+        --state().locks;
+    }
+}
+
+bool canUnload() noexcept {
+    State& s = state();
+    std::lock_guard guard(s.addinMutex);
+    if (s.objects != 0 || s.locks != 0) return false;
+    delete std::exchange(s.host, nullptr);
+    return true;
+}
+
+Addin& addin() {
+    State& s = state();
+    std::lock_guard guard(s.addinMutex);
+    if (!s.host) s.host = new AddinHost();
+    return s.host->addin;
+}
+
+}  // namespace telvora::win32::module

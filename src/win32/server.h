@@ -1,0 +1,56 @@
+// The COM server: its table of creatable classes, their class factory, and what registration
+// writes for them.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace telvora::win32 {
+
+struct ComClass {
+    const CLSID* clsid;
+    const wchar_t* progId;
+    const wchar_t* description;
+    // Creates an object and hands out `riid` on it.
+    HRESULT (*create)(REFIID riid, void** object) noexcept;
+};
+
+std::span<const ComClass> comClasses() noexcept;
+
+// DllGetClassObject's work: a class factory for a class of the table.
+[[nodiscard]] HRESULT getClassObject(REFCLSID clsid, REFIID riid, void** object) noexcept;
+
+// One value registration writes: under `root`\`key`, `name` (empty: the key's default value).
+struct RegistryEntry {
+    HKEY root;
+    std::wstring key;
+    std::wstring name;
+    std::variant<std::wstring, DWORD> value;
+};
+
+// What registration writes, and the keys it owns (removed, with everything below them, when
+// unregistering or rolling back). Keys above them (Software\Classes\CLSID, Word's Addins) are
+// shared with other software and are never removed.
+struct RegistrationTable {
+    std::vector<RegistryEntry> entries;
+    std::vector<std::pair<HKEY, std::wstring>> ownedKeys;
+};
+
+// The add-in's registration for the current user (no administrator rights needed), for the DLL
+// at `dllPath`.
+RegistrationTable registrationTable(const std::wstring& dllPath);
+
+// Writes every entry. On the first failure removes every owned key again and answers that failure:
+// a failed registration leaves nothing half-written.
+[[nodiscard]] HRESULT registerTable(const RegistrationTable& table) noexcept;
+// Removes every owned key; one that is already gone is not a failure.
+[[nodiscard]] HRESULT unregisterTable(const RegistrationTable& table) noexcept;
+
+// The full path of the module this server was loaded from.
+std::wstring modulePath();
+
+}  // namespace telvora::win32

@@ -1,0 +1,47 @@
+' What the companion template's macros do with the add-in: create Buttons by its programmatic
+' identifier, read the settings names, check a field held in a variable, and trap the error of a
+' command. Exit code 0 when all is as a macro expects; otherwise the number of the failed check.
+Option Explicit
+Dim b, filled, blank, n, r
+
+Sub Check(ok, number, what)
+    If Not ok Then
+        WScript.Echo "failed: " & what
+        WScript.Quit number
+    End If
+End Sub
+
+Set b = CreateObject("Telvora.Buttons")
+Check b.getAppName = "0x61645694", 1, "getAppName"
+Check b.GetSectionName() = "Settings", 2, "getSectionName"
+Check TypeName(b.getAppName) = "String", 3, "getAppName is a String"
+
+filled = " x "
+blank = "   "
+n = 0
+r = b.RequiredFieldCheck(filled)
+Check TypeName(r) = "Boolean", 4, "RequiredFieldCheck answers a Boolean"
+Check r = True, 5, "RequiredFieldCheck("" x "")"
+Check b.RequiredFieldCheck(blank) = False, 6, "RequiredFieldCheck(""   "")"
+Check filled = " x ", 7, "the field text is left as it was"
+Check b.RequiredFieldCheck(n) = True, 8, "RequiredFieldCheck(0)"
+
+' A second object works on the same add-in.
+Check CreateObject("Telvora.Buttons").getAppName = b.getAppName, 9, "second Buttons"
+
+On Error Resume Next
+b.cmdFax
+Check Err.Number = 445, 10, "cmdFax raises 445 (got " & Err.Number & ")"
+Check Len(Err.Description) > 0 And InStr(Err.Description, "not available yet") > 0, 11, "cmdFax description: " & Err.Description
+Check Err.Source = "Telvora", 12, "cmdFax source: " & Err.Source
+Err.Clear
+b.RequiredFieldCheck
+Check Err.Number = 450, 13, "a missing argument is a wrong number of arguments (got " & Err.Number & ")"
+Err.Clear
+b.cmdFlyToTheMoon
+Check Err.Number = 438, 14, "an unknown command is not supported (got " & Err.Number & ")"
+Err.Clear
+On Error GoTo 0
+
+WScript.Echo b.getAppName
+WScript.Quit 0

@@ -1,0 +1,139 @@
+// The common file dialogs and message boxes on a real window system, driven from a second thread
+// the way a user would: type, click, answer.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dlgs.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "support.h"
+#include "win32/text.h"
+#include "win32/win32_platform.h"
+#include "win32/win32_ui.h"
+
+namespace telvora::win32 {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Search {
+    HWND except;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK visibleDialog(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(w, cls, 16);
+    if (w != s->except && ::IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible dialog-class window of a thread, other than `except`.
+HWND findDialog(DWORD thread, HWND except) {
+    Search search{except};
+    ::EnumThreadWindows(thread, &visibleDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForDialog(DWORD thread, HWND except = nullptr) {
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        if (HWND w = findDialog(thread, except)) return w;
+        std::this_thread::sleep_for(20ms);
+    }
+    return nullptr;
+}
+
+void click(HWND dialog, int id) { ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// Types the file name into an open or save dialog (an edit box or, in the Explorer style, a combo).
+void typeFileName(HWND dialog, const std::wstring& name) {
+    HWND box = ::GetDlgItem(dialog, cmb13);
+    if (!box) box = ::GetDlgItem(dialog, edt1);
+    ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!::GetEnvironmentVariableW(L"DISPLAY", nullptr, 0)) GTEST_SKIP() << "no display";
+        existing = narrow(test::scratchFile(L"telvora-log")) + ".txt";
+        platform.writeFile(existing, "old log");
+    }
+    void TearDown() override {
+        if (!existing.empty()) platform.deleteFile(existing);
+    }
+
+    Win32Platform platform;
+    Win32Ui ui;
+    std::string existing;
+    const DWORD self = ::GetCurrentThreadId();
+};
+
+TEST_F(Dialogs, SavingOverAnExistingFileAsksFirstAndKeepsTheChoice) {
+    std::atomic<bool> asked{false};
+    std::wstring promptText;
+    auto user = std::async(std::launch::async, [&] {
+        HWND dialog = waitForDialog(self);
+        if (!dialog) return;
+        typeFileName(dialog, widen(existing));
+        click(dialog, IDOK);
+        // The dialog must ask before replacing; the user says yes.
+        if (HWND prompt = waitForDialog(self, dialog)) {
+            asked = true;
+            click(prompt, IDYES);
+        }
+    });
+    FileDialogRequest request{"Save Error Log", {{"Text File", "*.txt"}}, "txt", narrow(test::programFolder()), ""};
+    const auto chosen = platform.saveFileDialog(request);
+    user.wait();
+    EXPECT_TRUE(asked);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(existing, *chosen);
+    EXPECT_EQ("old log", platform.readFile(existing));  // choosing is not writing
+}
+
+TEST_F(Dialogs, ADefaultExtensionIsAddedAndCancellingChoosesNothing) {
+    const std::string folder = narrow(test::programFolder());
+    auto user = std::async(std::launch::async, [&] {
+        if (HWND dialog = waitForDialog(self)) {
+            typeFileName(dialog, L"errors");
+            click(dialog, IDOK);
+        }
+    });
+    const auto chosen = platform.saveFileDialog({"Save Error Log", {{"Text File", "*.txt"}}, "txt", folder, ""});
+    user.wait();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(folder + "\\errors.txt", *chosen);
+
+    auto cancel = std::async(std::launch::async, [&] {
+        if (HWND dialog = waitForDialog(self)) click(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(platform.openFileDialog({"Open", {}, "", folder, ""}).has_value());
+    cancel.wait();
+}
+
+TEST_F(Dialogs, AMessageBoxShowsItsTextAndAnswersWithTheButtonPressed) {
+    std::wstring text;
+    auto user = std::async(std::launch::async, [&] {
+        if (HWND box = waitForDialog(self)) {
+            wchar_t buffer[256] = {};
+            ::GetDlgItemTextW(box, 0xFFFF, buffer, 256);  // the message text's control
+            text = buffer;
+            click(box, IDNO);
+        }
+    });
+    EXPECT_EQ(MsgResult::No, ui.messageBox("Print a copy?", MsgButtons::YesNo, MsgIcon::Question, "Telvora"));
+    user.wait();
+    EXPECT_EQ(L"Print a copy?", text);
+}
+
+}  // namespace
+}  // namespace telvora::win32

@@ -1,0 +1,148 @@
+// The Windows platform operations the add-in relies on, on a real Windows API (Wine).
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "core/errors.h"
+#include "support.h"
+#include "win32/handles.h"
+#include "win32/text.h"
+#include "win32/win32_platform.h"
+
+namespace telvora::win32 {
+namespace {
+
+class Win32PlatformTest : public ::testing::Test {
+protected:
+    Win32Platform platform;
+};
+
+TEST_F(Win32PlatformTest, ReportsTheRunningNtVersion) {
+    const auto v = platform.osVersion();
+    ASSERT_TRUE(v.has_value());
+    EXPECT_EQ(2u, v->platformId);
+    EXPECT_GE(v->major, 5u);
+    EXPECT_GT(v->build, 0u);
+}
+
+TEST_F(Win32PlatformTest, TemporaryFolderIsReturnedWholeHoweverLong) {
+    const std::string usual = platform.tempFolder();
+    ASSERT_FALSE(usual.empty());
+    EXPECT_EQ('\\', usual.back());
+
+    // As long as the system allows (MAX_PATH with its terminator): a small fixed buffer would cut it.
+    std::wstring deep = L"C:\\" + std::wstring(120, L'a') + L"\\" + std::wstring(130, L'b') + L"\\";
+    test::ScopedEnvironment tmp(L"TMP", deep);
+    test::ScopedEnvironment temp(L"TEMP", deep);
+    EXPECT_EQ(narrow(deep), platform.tempFolder());
+}
+
+TEST_F(Win32PlatformTest, EnvironmentVariablesOfAnyLengthAndUnsetOnes) {
+    const std::wstring longValue(5000, L'x');
+    test::ScopedEnvironment set(L"TELVORA_TEST_LONG", longValue);
+    EXPECT_EQ(narrow(longValue), platform.environment("TELVORA_TEST_LONG"));
+    EXPECT_EQ("", platform.environment("TELVORA_TEST_NEVER_SET"));
+    EXPECT_FALSE(platform.environment("COMPUTERNAME").empty());
+}
+
+TEST_F(Win32PlatformTest, FilesAreWrittenReadAndDeletedByteForByte) {
+    const std::string path = narrow(test::scratchFile(L"telvora-Ünïcode")) + ".txt";
+    const std::string bytes = std::string("line 1\r\nline 2\0tail", 19) + std::string(200000, 'z');
+    platform.writeFile(path, bytes);
+    EXPECT_TRUE(platform.fileExists(path));
+    EXPECT_EQ(bytes, platform.readFile(path));
+    platform.deleteFile(path);
+    EXPECT_FALSE(platform.fileExists(path));
+    EXPECT_NO_THROW(platform.deleteFile(path));  // already gone
+    try {
+        (void)platform.readFile(path);
+        FAIL() << "read a missing file";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(err::FileNotFound, e.number());
+    }
+    EXPECT_FALSE(platform.fileExists(narrow(test::programFolder())));  // a folder is not a file
+}
+
+TEST_F(Win32PlatformTest, MachineRegistryValuesReadAsStoredWithReadAccessOnly) {
+    const std::wstring key = L"Software\\TelvoraPlatformTest";
+    {
+        unique_hkey k;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                                   k.put(), nullptr));
+        const wchar_t with[] = L"C:\\Tools\\msinfo32.exe";  // stored with its terminating NUL
+        ::RegSetValueExW(k.get(), L"WithNul", 0, REG_SZ, reinterpret_cast<const BYTE*>(with), sizeof with);
+        const wchar_t without[] = L"C:\\Tools";
+        ::RegSetValueExW(k.get(), L"WithoutNul", 0, REG_SZ, reinterpret_cast<const BYTE*>(without), sizeof without - sizeof(wchar_t));
+        const DWORD number = 0x1234;
+        ::RegSetValueExW(k.get(), L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+        const std::wstring longText(3000, L'p');
+        ::RegSetValueExW(k.get(), L"Long", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
+                         static_cast<DWORD>((longText.size() + 1) * sizeof(wchar_t)));
+    }
+    const auto with = platform.machineRegistryValue("Software\\TelvoraPlatformTest", "WithNul");
+    ASSERT_TRUE(with.has_value());
+    EXPECT_EQ(1u, with->type);
+    EXPECT_EQ(std::string("C:\\Tools\\msinfo32.exe") + '\0', with->text);
+    // Stored without the NUL, the text reads the same once a final NUL is dropped (some registry
+    // implementations add one on reading).
+    const auto without = platform.machineRegistryValue("Software\\TelvoraPlatformTest", "WithoutNul");
+    ASSERT_TRUE(without.has_value());
+    std::string text = without->text;
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    EXPECT_EQ("C:\\Tools", text);
+    const auto number = platform.machineRegistryValue("Software\\TelvoraPlatformTest", "Number");
+    ASSERT_TRUE(number.has_value());
+    EXPECT_EQ(4u, number->type);
+    EXPECT_EQ(0x1234u, number->number);
+    const auto longValue = platform.machineRegistryValue("Software\\TelvoraPlatformTest", "Long");
+    ASSERT_TRUE(longValue.has_value());
+    EXPECT_EQ(3001u, longValue->text.size());
+    EXPECT_FALSE(platform.machineRegistryValue("Software\\TelvoraPlatformTest", "Missing").has_value());
+    EXPECT_FALSE(platform.machineRegistryValue("Software\\TelvoraNoSuchKey", "PATH").has_value());
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+}
+
+TEST_F(Win32PlatformTest, StartingAProgramThatIsNotThereRaises) {
+    EXPECT_THROW(platform.startProgram("C:\\Telvora\\no-such-program.exe"), RuntimeError);
+    EXPECT_NO_THROW(platform.startProgram("cmd.exe /c exit 0"));
+}
+
+TEST_F(Win32PlatformTest, HelpWithoutAHelpFileShowsNothing) {
+    EXPECT_NO_THROW(platform.htmlHelp("C:\\Telvora\\missing\\Telvora.chm", HelpCommand::DisplayContext, 1000));
+    EXPECT_NO_THROW(platform.htmlHelp("C:\\Telvora\\missing\\Telvora.chm", HelpCommand::CloseAll, 0));
+}
+
+TEST_F(Win32PlatformTest, TheAddinFolderIsWhereTheCodeWasLoadedFromWithoutTrailingSeparator) {
+    const std::string folder = platform.addinFolder();
+    EXPECT_EQ(narrow(test::programFolder()), folder);
+    EXPECT_NE('\\', folder.back());
+}
+
+TEST_F(Win32PlatformTest, TheClockIsLocalTime) {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    const auto now = platform.now();
+    const auto day = std::chrono::floor<std::chrono::days>(now);
+    const std::chrono::year_month_day date(day);
+    EXPECT_EQ(static_cast<int>(t.wYear), static_cast<int>(date.year()));
+    EXPECT_EQ(static_cast<unsigned>(t.wMonth), static_cast<unsigned>(date.month()));
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - day).count();
+    EXPECT_NEAR(t.wHour * 3600 + t.wMinute * 60 + t.wSecond, seconds, 5);
+}
+
+TEST_F(Win32PlatformTest, YieldingRunsThePendingMessages) {
+    ASSERT_TRUE(::PostThreadMessageW(::GetCurrentThreadId(), WM_APP + 1, 0, 0));
+    platform.yield();
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_APP + 1, WM_APP + 1, PM_NOREMOVE));
+}
+
+TEST(DialogFilter, IsPairsOfDescriptionAndPatternEndedByASecondNul) {
+    using namespace std::string_literals;
+    EXPECT_EQ(L"Text File\0*.txt\0\0"s, dialogFilter({{"Text File", "*.txt"}}));
+    EXPECT_EQ(L"All Files\0*.*\0\0"s, dialogFilter({}));
+    EXPECT_EQ(L"Log\0*.log\0Any\0*.*\0\0"s, dialogFilter({{"Log", "*.log"}, {"Any", ""}}));
+}
+
+}  // namespace
+}  // namespace telvora::win32

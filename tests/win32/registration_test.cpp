@@ -1,0 +1,75 @@
+// Registration writes a table and takes it back: a failure part-way leaves nothing behind, and
+// removing what is already gone succeeds.
+#include <gtest/gtest.h>
+
+#include "win32/handles.h"
+#include "win32/server.h"
+
+namespace telvora::win32 {
+namespace {
+
+bool keyExists(const std::wstring& path) {
+    unique_hkey key;
+    return ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+class RegistrationTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A key beside the owned ones: it belongs to someone else and must survive.
+        unique_hkey k;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, (root + L"\\Shared\\Other").c_str(), 0, nullptr, 0,
+                                                   KEY_SET_VALUE, nullptr, k.put(), nullptr));
+        table.ownedKeys = {{HKEY_CURRENT_USER, root + L"\\Shared\\Mine"}, {HKEY_CURRENT_USER, root + L"\\Own"}};
+        table.entries = {
+            {HKEY_CURRENT_USER, root + L"\\Shared\\Mine", L"", std::wstring(L"value")},
+            {HKEY_CURRENT_USER, root + L"\\Shared\\Mine\\Sub", L"Name", std::wstring(L"x")},
+            {HKEY_CURRENT_USER, root + L"\\Own", L"LoadBehavior", DWORD{3}},
+        };
+    }
+    void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, root.c_str()); }
+
+    std::wstring root = L"Software\\TelvoraRegistrationTest";
+    RegistrationTable table;
+};
+
+TEST_F(RegistrationTableTest, UnregisteringRemovesTheOwnedKeysAndSucceedsWhenTheyAreGone) {
+    ASSERT_EQ(S_OK, registerTable(table));
+    EXPECT_TRUE(keyExists(root + L"\\Shared\\Mine\\Sub"));
+    EXPECT_TRUE(keyExists(root + L"\\Own"));
+    EXPECT_EQ(S_OK, unregisterTable(table));
+    EXPECT_FALSE(keyExists(root + L"\\Shared\\Mine"));
+    EXPECT_FALSE(keyExists(root + L"\\Own"));
+    EXPECT_TRUE(keyExists(root + L"\\Shared\\Other"));
+    EXPECT_EQ(S_OK, unregisterTable(table));
+}
+
+TEST_F(RegistrationTableTest, AFailedRegistrationReportsItsErrorAndRollsBack) {
+    // The last value cannot be written: its root is no open key.
+    table.entries.push_back({reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7654)), L"Software\\Nowhere", L"", std::wstring(L"v")});
+    const HRESULT hr = registerTable(table);
+    EXPECT_TRUE(FAILED(hr));
+    EXPECT_EQ(FACILITY_WIN32, HRESULT_FACILITY(hr));
+    EXPECT_FALSE(keyExists(root + L"\\Shared\\Mine"));
+    EXPECT_FALSE(keyExists(root + L"\\Own"));
+    EXPECT_TRUE(keyExists(root + L"\\Shared\\Other"));
+}
+
+TEST(AddinRegistration, ThePathOfTheDllGoesIntoEveryClassAndWordsAddinEntryIsThere) {
+    const auto table = registrationTable(L"C:\\Program Files\\Telvora\\Telvora.dll");
+    int servers = 0;
+    bool loadBehavior = false;
+    for (const auto& e : table.entries) {
+        EXPECT_EQ(HKEY_CURRENT_USER, e.root);  // no administrator rights needed
+        if (e.key.ends_with(L"\\InprocServer32") && e.name.empty()) {
+            EXPECT_EQ(L"C:\\Program Files\\Telvora\\Telvora.dll", std::get<std::wstring>(e.value));
+            ++servers;
+        }
+        if (e.name == L"LoadBehavior") loadBehavior = std::get<DWORD>(e.value) == 3;
+    }
+    EXPECT_EQ(5, servers);
+    EXPECT_TRUE(loadBehavior);
+}
+
+}  // namespace
+}  // namespace telvora::win32

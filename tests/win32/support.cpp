@@ -1,0 +1,62 @@
+// Shared helpers of the Windows tests.
+#include "support.h"
+
+#include <objbase.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "win32/handles.h"
+
+namespace telvora::win32::test {
+
+Apartment::Apartment() {
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) throw std::runtime_error("CoInitializeEx failed");
+}
+Apartment::~Apartment() { ::CoUninitialize(); }
+
+std::wstring programFolder() {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    std::wstring path(buffer.data(), n);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+ScopedEnvironment::ScopedEnvironment(std::wstring name, const std::wstring& value) : name_(std::move(name)) {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD n = ::GetEnvironmentVariableW(name_.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    had_ = n != 0 || ::GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    old_.assign(buffer.data(), n);
+    ::SetEnvironmentVariableW(name_.c_str(), value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+
+int runScript(const std::wstring& script, const std::wstring& arguments) {
+    wchar_t folder[4096] = {};
+    if (!::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", folder, 4096)) return -1;
+    std::wstring line = L"cscript.exe //nologo \"" + std::wstring(folder) + L"\\" + script + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    unique_handle processHandle(process.hProcess);
+    unique_handle threadHandle(process.hThread);
+    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 1);
+        return -1;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+std::wstring scratchFile(const std::wstring& stem) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    return std::wstring(temp) + stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(::GetTickCount());
+}
+
+}  // namespace telvora::win32::test

@@ -1,0 +1,44 @@
+// What the Windows tests share: a COM apartment per test, the test program's folder, environment
+// variables set for one test, and running a script under the Windows Script Host.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace telvora::win32::test {
+
+// A single-threaded apartment, as Word's user-interface thread has.
+class Apartment {
+public:
+    Apartment();
+    ~Apartment();
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+};
+
+// The folder of the running test program (where the build puts the DLLs it tests).
+std::wstring programFolder();
+
+// Sets an environment variable for the life of the object and restores the earlier state after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::wstring name, const std::wstring& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::wstring name_;
+    bool had_ = false;
+    std::wstring old_;
+};
+
+// Runs `cscript //nologo <script> <arguments>` and answers its exit code (-1 when it could not run
+// or took longer than a minute). Scripts live in the folder named by TELVORA_TEST_SCRIPTS.
+int runScript(const std::wstring& script, const std::wstring& arguments);
+
+// A unique scratch file name in the temporary folder.
+std::wstring scratchFile(const std::wstring& stem);
+
+}  // namespace telvora::win32::test
