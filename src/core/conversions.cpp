@@ -104,18 +104,20 @@ std::int16_t textToInt16(std::string_view text) {
 
 bool textToBool(std::string_view text) {
     const std::string_view s = stripBlanks(text);
-    auto equalsIgnoringCase = [&](std::string_view word) {
-        if (s.size() != word.size()) return false;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (std::tolower(static_cast<unsigned char>(s[i])) != word[i]) return false;
-        }
-        return true;
-    };
-    if (equalsIgnoringCase("true")) return true;
-    if (equalsIgnoringCase("false")) return false;
+    if (equalsIgnoringCase(s, "true")) return true;
+    if (equalsIgnoringCase(s, "false")) return false;
     const auto v = parseNumber(s);
     if (!v) throw RuntimeError::standard(err::TypeMismatch);
     return *v != 0.0;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (fold(a[i]) != fold(b[i])) return false;
+    }
+    return true;
 }
 
 std::string boolText(bool value) { return value ? "True" : "False"; }

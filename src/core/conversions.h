@@ -31,6 +31,10 @@ bool textToBool(std::string_view text);
 // A Boolean as the runtime writes it: "True" or "False".
 std::string boolText(bool value);
 
+// Whether two names are equal ignoring the letter case of A-Z, as member names, programmatic
+// identifiers, style names and environment variable names compare.
+bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept;
+
 // The text with leading and trailing blanks (spaces only) removed, as the runtime's Trim does.
 std::string trimBlanks(std::string_view text);
 

@@ -2,7 +2,6 @@
 #include "host/buttons.h"
 
 #include <array>
-#include <cctype>
 
 #include "core/conversions.h"
 #include "core/errors.h"
@@ -46,22 +45,13 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
     {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
 }};
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::span<const Buttons::Method> Buttons::methods() { return kMethods; }
 
 int Buttons::findMethod(std::string_view name) {
     for (std::size_t i = 0; i < kMethods.size(); ++i) {
-        if (sameName(kMethods[i].name, name)) return static_cast<int>(i);
+        if (equalsIgnoringCase(kMethods[i].name, name)) return static_cast<int>(i);
     }
     return -1;
 }

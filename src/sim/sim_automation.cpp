@@ -1,9 +1,7 @@
 // Simulated automation.
 #include "sim/sim_automation.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "core/conversions.h"
 #include "core/errors.h"
 
 namespace telvora::sim {
@@ -12,10 +10,7 @@ std::shared_ptr<AutomationObject> SimAutomation::create(const std::string& progI
     attempts_.push_back(progId);
     // Programmatic identifiers are not case-sensitive.
     for (const auto& [name, factory] : factories_) {
-        const bool same = std::equal(name.begin(), name.end(), progId.begin(), progId.end(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        });
-        if (same) {
+        if (equalsIgnoringCase(name, progId)) {
             if (auto object = factory()) return object;
             break;
         }

@@ -2,10 +2,10 @@
 #include "sim/sim_platform.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <sstream>
 
+#include "core/conversions.h"
 #include "core/errors.h"
 
 namespace telvora::sim {
@@ -23,10 +23,7 @@ std::string SimPlatform::addinFolder() { return "C:\\Telvora"; }
 std::string SimPlatform::environment(const std::string& name) {
     // Environment variable names are not case-sensitive on Windows.
     for (const auto& [k, v] : variables) {
-        if (std::equal(k.begin(), k.end(), name.begin(), name.end(),
-                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
-                                                   std::tolower(static_cast<unsigned char>(b)); }))
-            return v;
+        if (equalsIgnoringCase(k, name)) return v;
     }
     return "";
 }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/conversions.h"
+
 namespace telvora::sim {
 
 using word::FontAttribute;
@@ -13,11 +15,7 @@ RuntimeError wordError(std::int32_t number, std::string description) {
     return RuntimeError(number, std::move(description), "Microsoft Word");
 }
 
-bool namesEqual(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
+bool namesEqual(std::string_view a, std::string_view b) { return equalsIgnoringCase(a, b); }
 
 std::vector<std::string> splitCharacters(std::string_view utf8) {
     std::vector<std::string> out;
