@@ -52,7 +52,8 @@ private:
 std::string standardErrorText(std::int32_t number);
 
 // Turns whatever is in flight into the run-time error a macro would have seen, so a stray
-// library exception is reported like any other error and never escapes a command.
+// library exception is reported like any other error and never escapes a command. Call it only
+// inside a catch handler.
 RuntimeError currentAsRuntimeError() noexcept;
 
 // Trap and report: run `body`; on a run-time error call `report` with it and end.
