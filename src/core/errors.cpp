@@ -29,6 +29,7 @@ std::string standardErrorText(std::int32_t number) {
     case err::CannotCreateObject: return "ActiveX component can't create object";
     case err::MemberNotFound: return "Object doesn't support this property or method";
     case err::ActionNotSupported: return "Object doesn't support this action";
+    case err::NamedArgumentNotFound: return "Named argument not found";
     case err::CollectionMemberMissing: return "The requested member of the collection does not exist.";
     default: return "Application-defined or object-defined error";
     }

@@ -22,6 +22,7 @@ inline constexpr std::int32_t PathFileAccess = 75;
 inline constexpr std::int32_t ObjectNotSet = 91;
 inline constexpr std::int32_t CannotCreateObject = 429;
 inline constexpr std::int32_t ActionNotSupported = 445;
+inline constexpr std::int32_t NamedArgumentNotFound = 448;
 inline constexpr std::int32_t MemberNotFound = 438;
 // Word's own: "The requested member of the collection does not exist."
 inline constexpr std::int32_t CollectionMemberMissing = 5941;

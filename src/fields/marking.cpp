@@ -2,22 +2,12 @@
 #include "fields/marking.h"
 
 #include <array>
-#include <variant>
 
 #include "core/errors.h"
 #include "host/reports.h"
 
 namespace telvora {
 namespace {
-
-// What the word processor reports for an attribute that differs across the text it covers.
-constexpr std::int32_t kUndefined = 9999999;
-
-bool isUndefined(const word::FontValue& v) {
-    if (const auto* i = std::get_if<std::int32_t>(&v)) return *i == kUndefined;
-    if (const auto* f = std::get_if<float>(&v)) return *f == static_cast<float>(kUndefined);
-    return std::get<std::string>(v).empty();
-}
 
 // Prepares a find for the first run carrying a style, from the range's start, forward, without
 // wrapping. Raises when the document has no such style.
@@ -119,7 +109,7 @@ void ClearFieldMark(Addin& addin, const std::string& styleName) {
     // fail, so it is left alone.
     const auto restored = range->font();
     for (int i = 0; i < word::kFontAttributeCount; ++i) {
-        if (!isUndefined(look[i])) restored->set(static_cast<word::FontAttribute>(i), look[i]);
+        if (!word::isUndefined(look[i])) restored->set(static_cast<word::FontAttribute>(i), look[i]);
     }
 }
 

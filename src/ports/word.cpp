@@ -13,4 +13,10 @@ const char* fontAttributeName(FontAttribute a) noexcept {
     return i >= 0 && i < kFontAttributeCount ? names[i] : "";
 }
 
+bool isUndefined(const FontValue& value) noexcept {
+    if (const auto* i = std::get_if<std::int32_t>(&value)) return *i == wdUndefined;
+    if (const auto* f = std::get_if<float>(&value)) return *f == static_cast<float>(wdUndefined);
+    return std::get<std::string>(value).empty();
+}
+
 }  // namespace telvora::word

@@ -35,6 +35,10 @@ const char* fontAttributeName(FontAttribute a) noexcept;
 // Whole numbers and Booleans as Word reports them (True = -1), spacing and sizes in points, the
 // font name as text.
 using FontValue = std::variant<std::int32_t, float, std::string>;
+// What Word answers for an attribute that differs across the text it covers: this number for
+// whole numbers and points, "" for the font name.
+inline constexpr std::int32_t wdUndefined = 9999999;
+bool isUndefined(const FontValue& value) noexcept;
 
 // Constants of the object model the add-in passes.
 inline constexpr std::int32_t wdCharacterStyle = 2;

@@ -31,11 +31,10 @@ inline constexpr std::int32_t PrinterError = 5216;
 inline constexpr std::int32_t NoRecordsMatched = 5631;
 inline constexpr std::int32_t ObjectDeleted = 5825;
 inline constexpr std::int32_t DataSourceUnreadable = 5922;
-inline constexpr std::int32_t NamedArgumentNotFound = 448;
 }  // namespace wderr
 
-// Word's "undefined" answer of a font attribute read over characters that differ, and its toggle.
-inline constexpr std::int32_t wdUndefined = 9999999;
+// Word's toggle value of a font attribute (its "undefined" value is the port's).
+using word::wdUndefined;
 inline constexpr std::int32_t wdToggle = 9999998;
 // The type code of a merge field ({ MERGEFIELD name }).
 inline constexpr std::int32_t wdFieldMergeField = 59;

@@ -103,7 +103,7 @@ void Session::print(const std::shared_ptr<DocumentModel>& document, PrintRecord:
     for (const auto& a : args) {
         const bool known = std::any_of(kPrintOutArguments.begin(), kPrintOutArguments.end(),
                                        [&](const char* n) { return namesEqual(n, a.name); });
-        if (!known) throw wordError(wderr::NamedArgumentNotFound, "Named argument not found: " + a.name);
+        if (!known) throw wordError(err::NamedArgumentNotFound, "Named argument not found: " + a.name);
     }
     const auto* toFile = findArgument(args, "PrintToFile");
     if (toFile && toFile->toBool()) {

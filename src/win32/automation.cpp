@@ -76,7 +76,7 @@ Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args
                                           LOCALE_USER_DEFAULT, ids.data());
     if (FAILED(hr)) {
         if (hr == DISP_E_UNKNOWNNAME && ids[0] != DISPID_UNKNOWN)
-            throw RuntimeError(448, "Named argument not found", source_);
+            throw RuntimeError::standard(err::NamedArgumentNotFound, source_);
         EXCEPINFO none{};
         throw invokeError(hr, none, source_);
     }
