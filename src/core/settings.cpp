@@ -1,7 +1,7 @@
 // Typed readers of the settings keys.
 #include "core/settings.h"
 
-#include "core/conversions.h"
+#include "base/conversions.h"
 
 namespace telvora {
 

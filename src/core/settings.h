@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "base/product.h"
 #include "ports/settings_store.h"
 
 namespace telvora {
 
 inline constexpr const char* kAppName = "0x61645694";
 inline constexpr const char* kSectionName = "Settings";
-inline constexpr const char* kAppTitle = "Telvora";
 inline constexpr const char* kDontPrint = "Don't Print";
 
 namespace keys {

@@ -1,7 +1,7 @@
 // Fax number, mark and e-mail address checks.
 #include "core/validation.h"
 
-#include "core/conversions.h"
+#include "base/conversions.h"
 
 namespace telvora {
 

@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "core/errors.h"
-#include "host/reports.h"
+#include "base/errors.h"
+#include "app/reports.h"
 
 namespace telvora {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "host/addin.h"
+#include "app/addin.h"
 #include "ports/word.h"
 
 namespace telvora {

@@ -3,18 +3,17 @@
 
 #include <array>
 
-#include "core/conversions.h"
-#include "core/errors.h"
+#include "base/errors.h"
+#include "base/text.h"
 #include "fields/marking.h"
-#include "host/reports.h"
+#include "app/reports.h"
 
 namespace telvora {
 namespace {
 
 // A command whose work has not landed in this build: it fails loudly, never pretends to succeed.
 [[noreturn]] void notAvailable(const char* command) {
-    throw RuntimeError(err::ActionNotSupported,
-                       std::string("The command ") + command + " is not available yet in this release of Telvora.");
+    throw RuntimeError::notAvailableYet(std::string("The command ") + command);
 }
 
 using R = Buttons::ResultKind;
@@ -47,6 +46,12 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
 
 }  // namespace
 
+// Until the add-in reaches Word from the DLL, a command that works on the document says plainly
+// that it cannot yet, rather than claiming that no document is open.
+void Buttons::requireWord(const char* command) const {
+    if (!addin_.hasWord()) notAvailable(command);
+}
+
 std::span<const Buttons::Method> Buttons::methods() { return kMethods; }
 
 int Buttons::findMethod(std::string_view name) {
@@ -74,7 +79,7 @@ void Buttons::cmdHelp() {
 
 void Buttons::cmdHelpAbout() { notAvailable("cmdHelpAbout"); }
 void Buttons::ToolsPrinter() { notAvailable("ToolsPrinter"); }
-void Buttons::ToolsFaxMerge() { MergeFax(); }
+void Buttons::ToolsFaxMerge() { notAvailable("ToolsFaxMerge"); }
 void Buttons::WinFaxDOMerge(std::string&) { notAvailable("WinFaxDOMerge"); }
 void Buttons::MergeFax() { notAvailable("MergeFax"); }
 bool Buttons::CheckValidity() { notAvailable("CheckValidity"); }
@@ -90,10 +95,22 @@ bool Buttons::RequiredFieldCheck(std::string& text) {
 bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
 void Buttons::LoadData() { notAvailable("LoadData"); }
 void Buttons::cmdFax() { notAvailable("cmdFax"); }
-void Buttons::cmdFaxCompany() { MarkFieldCommand(addin_, FaxField::Company); }
-void Buttons::cmdFaxName() { MarkFieldCommand(addin_, FaxField::Name); }
-void Buttons::cmdFaxSubject() { MarkFieldCommand(addin_, FaxField::Subject); }
-void Buttons::cmdFaxnumber() { MarkFieldCommand(addin_, FaxField::Number); }
+void Buttons::cmdFaxCompany() {
+    requireWord("cmdFaxCompany");
+    MarkFieldCommand(addin_, FaxField::Company);
+}
+void Buttons::cmdFaxName() {
+    requireWord("cmdFaxName");
+    MarkFieldCommand(addin_, FaxField::Name);
+}
+void Buttons::cmdFaxSubject() {
+    requireWord("cmdFaxSubject");
+    MarkFieldCommand(addin_, FaxField::Subject);
+}
+void Buttons::cmdFaxnumber() {
+    requireWord("cmdFaxnumber");
+    MarkFieldCommand(addin_, FaxField::Number);
+}
 void Buttons::cmdQuickFax() { notAvailable("cmdQuickFax"); }
 void Buttons::WinFaxSendFax(std::string&) { notAvailable("WinFaxSendFax"); }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "host/addin.h"
-#include "ports/variant.h"
+#include "app/addin.h"
+#include "base/variant.h"
 
 namespace telvora {
 
@@ -55,6 +55,8 @@ public:
     Variant invoke(std::size_t index, std::span<std::string> args);
 
 private:
+    void requireWord(const char* command) const;
+
     Addin& addin_;
 };
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "ports/variant.h"
+#include "base/variant.h"
 
 namespace telvora {
 

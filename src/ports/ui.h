@@ -3,15 +3,15 @@
 
 #include <string>
 
-namespace telvora {
+#include "forms/form.h"
 
-class Form;
+namespace telvora {
 
 enum class MsgButtons { OK, OKCancel, YesNo };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgResult { OK, Cancel, Yes, No };
 
-class Ui {
+class Ui : public FormHost {
 public:
     Ui() = default;
     virtual ~Ui() = default;
@@ -20,9 +20,6 @@ public:
 
     virtual MsgResult messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) = 0;
-    // Shows a loaded form and returns once it is hidden, unloaded or closed from its frame.
-    // Callers go through Form::showModal, which loads the form first.
-    virtual void runModal(Form& form) = 0;
 };
 
 }  // namespace telvora

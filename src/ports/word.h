@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "ports/variant.h"
+#include "base/variant.h"
 
 namespace telvora::word {
 
@@ -31,14 +31,26 @@ enum class FontAttribute {
 };
 inline constexpr int kFontAttributeCount = 27;
 // The object model's property name of an attribute ("AllCaps", ..., "Name").
-const char* fontAttributeName(FontAttribute a) noexcept;
+inline const char* fontAttributeName(FontAttribute a) noexcept {
+    static constexpr const char* names[kFontAttributeCount] = {
+        "AllCaps", "StrikeThrough", "Subscript", "Superscript", "Bold", "BoldBi",
+        "DisableCharacterSpaceGrid", "DoubleStrikeThrough", "Emboss", "EmphasisMark", "Engrave", "Italic",
+        "ItalicBi", "Outline", "Shadow", "Spacing", "Size", "SizeBi", "SmallCaps", "Color", "ColorIndex",
+        "ColorIndexBi", "DiacriticColor", "Underline", "UnderlineColor", "Animation", "Name"};
+    const auto i = static_cast<int>(a);
+    return i >= 0 && i < kFontAttributeCount ? names[i] : "";
+}
 // Whole numbers and Booleans as Word reports them (True = -1), spacing and sizes in points, the
 // font name as text.
 using FontValue = std::variant<std::int32_t, float, std::string>;
 // What Word answers for an attribute that differs across the text it covers: this number for
 // whole numbers and points, "" for the font name.
 inline constexpr std::int32_t wdUndefined = 9999999;
-bool isUndefined(const FontValue& value) noexcept;
+inline bool isUndefined(const FontValue& value) noexcept {
+    if (const auto* i = std::get_if<std::int32_t>(&value)) return *i == wdUndefined;
+    if (const auto* f = std::get_if<float>(&value)) return *f == static_cast<float>(wdUndefined);
+    return std::get<std::string>(value).empty();
+}
 
 // Constants of the object model the add-in passes.
 inline constexpr std::int32_t wdCharacterStyle = 2;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace telvora::sim {
 

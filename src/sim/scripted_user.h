@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ports/form.h"
+#include "forms/form.h"
 #include "ports/ui.h"
 
 namespace telvora::sim {

@@ -1,8 +1,8 @@
 // Simulated automation.
 #include "sim/sim_automation.h"
 
-#include "core/conversions.h"
-#include "core/errors.h"
+#include "base/text.h"
+#include "base/errors.h"
 
 namespace telvora::sim {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/conversions.h"
-#include "core/errors.h"
+#include "base/text.h"
+#include "base/errors.h"
 
 namespace telvora::sim {
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace telvora::sim {
 namespace {

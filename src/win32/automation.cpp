@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/com_variant.h"
 #include "win32/text.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "ports/automation.h"
 #include "win32/handles.h"
 

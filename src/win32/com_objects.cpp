@@ -154,8 +154,7 @@ HRESULT PendingObject::Invoke(DISPID id, REFIID riid, LCID, WORD, DISPPARAMS*, V
             what += '.';
             what += narrow(names_[static_cast<std::size_t>(id - 1)]);
         }
-        what += " is not available yet in this release of Telvora.";
-        return reportException(RuntimeError(err::ActionNotSupported, std::move(what), object), exception);
+        return reportException(RuntimeError::notAvailableYet(what, object), exception);
     } catch (...) {
         return reportException(currentAsRuntimeError(), exception);
     }

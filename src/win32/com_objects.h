@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace telvora::win32 {
 

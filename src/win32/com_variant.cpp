@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/automation.h"
 #include "win32/text.h"
 

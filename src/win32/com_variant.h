@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "ports/variant.h"
+#include "base/product.h"
+#include "base/variant.h"
 #include "win32/handles.h"
 
 namespace telvora::win32 {
@@ -14,7 +15,7 @@ namespace telvora::win32 {
 // Reads a VARIANT (by-reference values followed) the way a macro would receive it. A missing
 // optional argument and Null read as Empty. Raises type mismatch (13) for arrays and other
 // values the add-in never exchanges. `source` names the object for errors of objects it returns.
-Variant fromVariant(const VARIANT& v, const std::string& source = "Telvora");
+Variant fromVariant(const VARIANT& v, const std::string& source = kAppTitle);
 
 // Builds a VARIANT holding `value`; strings become BSTRs, objects their IDispatch. Raises type
 // mismatch (13) for an object that is not an automation object of this binding.

@@ -1,7 +1,7 @@
 // Text arguments of late-bound calls.
 #include "win32/dispatch_args.h"
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/com_variant.h"
 #include "win32/handles.h"
 #include "win32/text.h"

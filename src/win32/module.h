@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "host/addin.h"
+#include "app/addin.h"
 
 namespace telvora::win32::module {
 

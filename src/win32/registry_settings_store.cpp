@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/handles.h"
 #include "win32/registry.h"
 #include "win32/text.h"

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <new>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/class_ids.h"
 #include "win32/com_objects.h"
 #include "win32/handles.h"
@@ -148,7 +148,7 @@ RegistrationTable registrationTable(const std::wstring& dllPath) {
     // Word loads the add-in at start-up from its per-user add-in list.
     const std::wstring addinKey = std::wstring(L"Software\\Microsoft\\Office\\Word\\Addins\\") + kProgIdPagewire;
     t.ownedKeys.emplace_back(HKEY_CURRENT_USER, addinKey);
-    t.entries.push_back({HKEY_CURRENT_USER, addinKey, L"FriendlyName", std::wstring(L"Telvora")});
+    t.entries.push_back({HKEY_CURRENT_USER, addinKey, L"FriendlyName", widen(kAppTitle)});
     t.entries.push_back({HKEY_CURRENT_USER, addinKey, L"Description",
                          std::wstring(L"Fax quickly and easily using Fax provided with Windows XP and Windows 2000")});
     t.entries.push_back({HKEY_CURRENT_USER, addinKey, L"LoadBehavior", DWORD{3}});

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace telvora::win32 {
 
@@ -29,6 +29,6 @@ std::int32_t errorNumberOf(HRESULT hr) noexcept;
 HRESULT hresultOfErrorNumber(std::int32_t number) noexcept;
 
 // A run-time error for a failed HRESULT, with the system's text when there is one.
-RuntimeError errorFromHresult(HRESULT hr, const std::string& source = "Telvora");
+RuntimeError errorFromHresult(HRESULT hr, const std::string& source = kAppTitle);
 
 }  // namespace telvora::win32

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/registry.h"
 #include "win32/text.h"
 

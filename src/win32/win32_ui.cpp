@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {
@@ -36,7 +36,7 @@ MsgResult Win32Ui::messageBox(const std::string& prompt, MsgButtons buttons, Msg
     case IDYES: return MsgResult::Yes;
     case IDNO: return MsgResult::No;
     case IDCANCEL: return MsgResult::Cancel;
-    case 0: throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()), "Telvora");
+    case 0: throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()));
     default:
         // Closing a Yes/No box is not possible; any other answer counts as the safe choice.
         return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
@@ -44,7 +44,7 @@ MsgResult Win32Ui::messageBox(const std::string& prompt, MsgButtons buttons, Msg
 }
 
 void Win32Ui::runModal(Form&) {
-    throw RuntimeError(err::ActionNotSupported, "Showing dialogs is not available yet in this release of Telvora.");
+    throw RuntimeError::notAvailableYet("Showing dialogs");
 }
 
 }  // namespace telvora::win32

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/errors.h"
-#include "sim/memory_settings_store.h"
+#include "base/errors.h"
+#include "support/memory_settings_store.h"
 #include "support/error_number.h"
 
 namespace telvora {
@@ -17,7 +17,7 @@ class SettingsTest : public ::testing::Test {
 protected:
     void store(const std::string& key, const std::string& value) { memory.SaveSetting(kAppName, kSectionName, key, value); }
 
-    sim::MemorySettingsStore memory;
+    testing::MemorySettingsStore memory;
     Settings settings{memory};
 };
 

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "core/conversions.h"
+#include "base/conversions.h"
 
 namespace telvora {
 namespace {

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "host/buttons.h"
-#include "sim/document_builder.h"
-#include "sim/word_processor.h"
+#include "sim/word/document_builder.h"
+#include "sim/word/word_processor.h"
 #include "support/error_number.h"
 #include "support/sim_addin.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/reports.h"
+#include "app/reports.h"
 #include "support/error_number.h"
 #include "support/sim_addin.h"
 

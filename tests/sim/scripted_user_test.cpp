@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/errors.h"
-#include "ports/form.h"
+#include "base/errors.h"
+#include "forms/form.h"
 
 namespace telvora::sim {
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "support/sim_addin.h"
 
 namespace telvora::sim {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace telvora::testing {
 

@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/addin.h"
-#include "sim/memory_settings_store.h"
+#include "app/addin.h"
+#include "support/memory_settings_store.h"
 #include "sim/scripted_user.h"
 #include "sim/sim_automation.h"
 #include "sim/sim_platform.h"
@@ -51,7 +51,7 @@ protected:
     }
 
     ScratchFolder scratch;
-    sim::MemorySettingsStore store;
+    MemorySettingsStore store;
     sim::SimPlatform platform{scratch.path()};
     sim::SimAutomation automation;
     sim::ScriptedUser user;

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "support.h"
 #include "win32/handles.h"
 #include "win32/text.h"

@@ -2,7 +2,7 @@
 // VBA's GetSetting and SaveSetting (played here by a script through WScript.Shell).
 #include <gtest/gtest.h>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "support.h"
 #include "win32/handles.h"
 #include "win32/registry_settings_store.h"

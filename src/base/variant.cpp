@@ -1,0 +1,85 @@
+// Variant conversions with the macro runtime's rules.
+#include "base/variant.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "base/conversions.h"
+#include "base/errors.h"
+
+namespace telvora {
+namespace {
+
+template <class... F>
+struct Overload : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overload(F...) -> Overload<F...>;
+
+[[noreturn]] void mismatch() { throw RuntimeError::standard(err::TypeMismatch); }
+
+}  // namespace
+
+std::string Variant::toString() const {
+    return std::visit(Overload{
+                          [](const Empty&) { return std::string(); },
+                          [](bool b) { return boolText(b); },
+                          [](std::int16_t v) { return std::to_string(v); },
+                          [](std::int32_t v) { return std::to_string(v); },
+                          [](double v) {
+                              char buf[32];
+                              std::snprintf(buf, sizeof buf, "%.15g", v);
+                              return std::string(buf);
+                          },
+                          [](const std::string& s) { return s; },
+                          [](const DateValue& d) {
+                              char buf[32];
+                              std::snprintf(buf, sizeof buf, "%.15g", d.serial);
+                              return std::string(buf);
+                          },
+                          [](const Object&) -> std::string { mismatch(); },
+                      },
+                      value_);
+}
+
+double Variant::toDouble() const {
+    return std::visit(Overload{
+                          [](const Empty&) { return 0.0; },
+                          [](bool b) { return b ? -1.0 : 0.0; },
+                          [](std::int16_t v) { return static_cast<double>(v); },
+                          [](std::int32_t v) { return static_cast<double>(v); },
+                          [](double v) { return v; },
+                          [](const std::string& s) {
+                              const auto v = parseNumber(s);
+                              if (!v) mismatch();
+                              return *v;
+                          },
+                          [](const DateValue& d) { return d.serial; },
+                          [](const Object&) -> double { mismatch(); },
+                      },
+                      value_);
+}
+
+std::int16_t Variant::toInt16() const { return roundToInt16(toDouble()); }
+
+std::int32_t Variant::toInt32() const {
+    const double r = std::nearbyint(toDouble());
+    if (!std::isfinite(r) || r < -2147483648.0 || r > 2147483647.0) throw RuntimeError::standard(err::Overflow);
+    return static_cast<std::int32_t>(r);
+}
+
+bool Variant::toBool() const {
+    if (const auto* s = std::get_if<std::string>(&value_)) return textToBool(*s);
+    if (const auto* b = std::get_if<bool>(&value_)) return *b;
+    return toDouble() != 0.0;
+}
+
+Variant::Object Variant::toObject() const {
+    if (const auto* o = std::get_if<Object>(&value_); o && *o) return *o;
+    throw RuntimeError::objectNotSet();
+}
+
+bool Variant::operator==(const Variant& other) const { return value_ == other.value_; }
+
+}  // namespace telvora

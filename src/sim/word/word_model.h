@@ -1,0 +1,200 @@
+// The in-memory word processor's document: stories of characters with their character style and
+// font, the styles, the fields and the mail-merge state, and the searches and edits Word offers on
+// them. Plain data and logic only; the object-model classes wrap it.
+#pragma once
+
+#include <array>
+#include <compare>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/text.h"
+#include "ports/word.h"
+
+namespace telvora::sim {
+
+// Errors as Word raises them: the number a macro sees and Word as the source.
+RuntimeError wordError(std::int32_t number, std::string description);
+
+// Word's numbers for the errors the simulated word processor raises.
+namespace wderr {
+inline constexpr std::int32_t CommandNotAvailable = 4605;
+inline constexpr std::int32_t ValueOutOfRange = 4608;
+inline constexpr std::int32_t FileNotFound = 5174;
+inline constexpr std::int32_t StyleNameExists = 5173;
+inline constexpr std::int32_t PrinterError = 5216;
+inline constexpr std::int32_t NoRecordsMatched = 5631;
+inline constexpr std::int32_t ObjectDeleted = 5825;
+inline constexpr std::int32_t DataSourceUnreadable = 5922;
+}  // namespace wderr
+
+// Word's toggle value of a font attribute (its "undefined" value is the port's).
+using word::wdUndefined;
+inline constexpr std::int32_t wdToggle = 9999998;
+// The type code of a merge field ({ MERGEFIELD name }).
+inline constexpr std::int32_t wdFieldMergeField = 59;
+
+// A full set of font attributes: what one character looks like.
+struct FontAttributes {
+    std::array<word::FontValue, word::kFontAttributeCount> values;
+
+    const word::FontValue& operator[](word::FontAttribute a) const { return values[static_cast<int>(a)]; }
+    word::FontValue& operator[](word::FontAttribute a) { return values[static_cast<int>(a)]; }
+    auto operator<=>(const FontAttributes&) const = default;
+
+    // The look of text in a new document: Word's Normal style, Times New Roman 12 pt, automatic
+    // colour, nothing switched on.
+    static const FontAttributes& defaults();
+};
+
+// How one attribute is written, after Word's conventions for a value given to it.
+struct FontChange {
+    enum class Kind { Set, Keep, Toggle } kind = Kind::Set;
+    word::FontValue value;
+};
+// Converts a value written to an attribute: Booleans become True (-1) or False (0), sizes become
+// points, and the "undefined" value (9999999, or "" for the name) leaves the attribute as it is, so
+// writing back what was read over mixed text does not flatten it. Raises type mismatch (13) for a
+// value of the wrong kind and 4608 for a size Word refuses.
+FontChange convertFontValue(word::FontAttribute attribute, const word::FontValue& value);
+
+// Some font attributes, the others left alone: what a style defines or a span of built text wears.
+class Format {
+public:
+    Format& set(word::FontAttribute attribute, word::FontValue value);
+    Format& bold(bool on = true) { return set(word::FontAttribute::Bold, on ? -1 : 0); }
+    Format& italic(bool on = true) { return set(word::FontAttribute::Italic, on ? -1 : 0); }
+    Format& underline(std::int32_t kind = 1) { return set(word::FontAttribute::Underline, kind); }
+    Format& size(float points) { return set(word::FontAttribute::Size, points); }
+    Format& name(std::string font) { return set(word::FontAttribute::Name, std::move(font)); }
+    Format& color(std::int32_t rgb) { return set(word::FontAttribute::Color, rgb); }
+
+    const std::optional<word::FontValue>& get(word::FontAttribute a) const { return values_[static_cast<int>(a)]; }
+    void clear(word::FontAttribute a) { values_[static_cast<int>(a)].reset(); }
+    bool empty() const;
+    // `base` with these attributes put over it.
+    FontAttributes over(const FontAttributes& base) const;
+
+private:
+    std::array<std::optional<word::FontValue>, word::kFontAttributeCount> values_;
+};
+
+enum class StoryKind { Main, Header, Footer, TextBox };
+
+struct Character {
+    std::string glyph;        // one code point, UTF-8; "\r" ends a paragraph
+    std::uint32_t style = 0;  // character style id, 0 for none
+    std::uint32_t font = 0;   // index into the document's font table
+};
+
+struct StyleEntry {
+    std::uint32_t id = 0;
+    std::string name;
+    std::int32_t type = word::wdCharacterStyle;
+    // A style's font is stamped onto the characters it is applied to; from then on the characters'
+    // own attributes are their look and the style is only a label on them, so a style with no
+    // formatting changes nothing and deleting a style leaves the text looking as it did.
+    Format font;
+    bool builtIn = false;
+    bool deleted = false;
+};
+
+// A field of the main story; its result text occupies [start, end).
+struct FieldEntry {
+    std::int32_t type = 0;
+    std::string code;       // "MERGEFIELD Fax", "REF Total"
+    std::string dataField;  // the data source field a merge field shows
+    int start = 0;
+    int end = 0;
+};
+
+struct MergeSource {
+    std::string name;  // as Word reports it: the data file's path
+    std::vector<std::string> fieldNames;
+    std::vector<std::vector<std::string>> records;
+};
+
+struct MergeState {
+    std::optional<MergeSource> source;
+    int activeRecord = 0;  // 1-based; 0 while the source has no records
+    int firstRecord = 1;
+    std::optional<int> lastRecord;  // nothing: through the last record
+    std::int32_t destination = word::wdSendToNewDocument;
+};
+
+// A run of characters found by a search: [start, end) of a story.
+struct Span {
+    int start = 0;
+    int end = 0;
+    bool operator==(const Span&) const = default;
+};
+
+class DocumentModel {
+public:
+    explicit DocumentModel(std::string name);
+
+    std::string name;
+
+    // Stories. The main story always exists; the others exist once text was put into them.
+    const std::vector<Character>& story(StoryKind kind) const;
+    std::vector<Character>& story(StoryKind kind);
+    bool hasStory(StoryKind kind) const { return stories_.contains(kind); }
+    int length(StoryKind kind) const { return static_cast<int>(story(kind).size()); }
+    std::string text(StoryKind kind) const { return text(kind, 0, length(kind)); }
+    std::string text(StoryKind kind, int start, int end) const;
+    // Appends text wearing `font` and carrying the style `styleId` (0 for none).
+    void append(StoryKind kind, std::string_view utf8, const FontAttributes& font, std::uint32_t styleId);
+
+    // Fonts, kept once per distinct look.
+    std::uint32_t internFont(const FontAttributes& font);
+    const FontAttributes& font(std::uint32_t id) const { return fonts_.at(id); }
+    const FontAttributes& fontAt(StoryKind kind, int position) const;
+    // The attribute over [start, end): its value when every character agrees, Word's undefined
+    // otherwise; an empty span answers the look at that point.
+    word::FontValue fontValue(StoryKind kind, Span span, word::FontAttribute attribute) const;
+    void setFontValue(StoryKind kind, Span span, word::FontAttribute attribute, const word::FontValue& value);
+
+    // Styles. Names compare without regard to letter case, as Word's do.
+    StyleEntry* findStyle(std::string_view name);
+    StyleEntry* styleById(std::uint32_t id);
+    const StyleEntry* styleById(std::uint32_t id) const;
+    StyleEntry& addStyle(const std::string& name, std::int32_t type);
+    // Takes the style off every character of every story and removes it.
+    void deleteStyle(std::uint32_t id);
+    void applyStyle(StoryKind kind, Span span, std::uint32_t id);
+    // The name of the style a character carries; "" for none.
+    std::string styleNameAt(StoryKind kind, int position) const;
+
+    // Searches inside [within.start, within.end) of a story, forward from the start (or backward
+    // from the end): the first maximal run of characters carrying the style, and the first
+    // occurrence of the text (letter case ignored), all of whose characters carry the style when
+    // `styleId` is not 0.
+    std::optional<Span> findStyleRun(StoryKind kind, Span within, std::uint32_t styleId, bool forward) const;
+    std::optional<Span> findText(StoryKind kind, Span within, const std::vector<std::string>& needle,
+                                 std::uint32_t styleId, bool forward) const;
+
+    std::vector<FieldEntry> fields;
+    int fieldUpdates = 0;
+    MergeState merge;
+    Span selection;
+    bool envelopeVisible = false;
+    bool closed = false;
+
+    // A new document named `name` holding the main story once per record, each merge field
+    // replaced by the record's value, records separated by a section break.
+    DocumentModel mergeRecords(std::string newName, const std::vector<int>& recordNumbers) const;
+
+private:
+    std::map<StoryKind, std::vector<Character>> stories_;
+    std::vector<FontAttributes> fonts_;
+    std::map<FontAttributes, std::uint32_t> fontIndex_;
+    std::vector<StyleEntry> styles_;
+};
+
+}  // namespace telvora::sim

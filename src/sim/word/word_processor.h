@@ -1,0 +1,114 @@
+// The in-memory word processor behind the Word port: open documents, printers and prints, command
+// bars, the add-ins list and the window-activation event, with what a test needs to set it up and
+// to see what the add-in did to it.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ports/word.h"
+#include "sim/word/printer_driver.h"
+#include "sim/word/word_model.h"
+
+namespace telvora::sim {
+
+struct Session;
+
+struct PrintRecord {
+    enum class Kind {
+        Application,  // the application's "PrintOut" with named arguments
+        Document,     // a document's own foreground print with Word's defaults
+        File          // the application printing a file given by name
+    };
+    Kind kind = Kind::Application;
+    std::string document;  // the printed document's name; "" for a file print
+    std::string printer;   // the active printer at that moment
+    NamedArgs arguments;
+    std::string fileName;      // the file a file print named
+    std::string fileContents;  // its bytes at the moment of printing, when it could be read
+    std::optional<std::filesystem::path> output;  // the real file a print to a file wrote
+
+    // The named argument of that name (letter case ignored), if the print passed it.
+    std::optional<Variant> argument(const std::string& name) const;
+};
+
+// A command bar control as a test describes it.
+struct MenuControl {
+    std::string tag;
+    std::string caption;
+    bool popup = false;
+    std::vector<MenuControl> children;
+};
+MenuControl button(std::string tag, std::string caption = "");
+MenuControl popup(std::string tag, std::vector<MenuControl> children, std::string caption = "");
+
+struct AddInInfo {
+    std::string name;  // the file name, as Word lists it
+    std::string path;
+    bool installed = false;
+};
+
+struct WordProcessorOptions {
+    // A print to a file writes the file of the same name in this folder ...
+    std::filesystem::path printFolder;
+    // ... unless this maps the path the add-in names to the real file (the simulator maps its
+    // Windows paths this way). Files printed by name are read through the same mapping.
+    std::function<std::filesystem::path(const std::string&)> resolvePath;
+    // What the application reports as the folder it runs from.
+    std::string programFolder = "C:\\Program Files\\Microsoft Office\\Office";
+};
+
+class WordProcessor final : public word::Application {
+public:
+    explicit WordProcessor(WordProcessorOptions options = {});
+    ~WordProcessor() override;
+
+    std::shared_ptr<word::Document> activeDocument() override;
+    std::shared_ptr<word::Selection> selection() override;
+    std::shared_ptr<word::Documents> documents() override;
+    std::shared_ptr<word::CommandBars> commandBars() override;
+    std::shared_ptr<word::AddIns> addIns() override;
+    std::string activePrinter() override;
+    void setActivePrinter(const std::string& deviceName) override;
+    void PrintOut(const word::PrintOutArgs& args) override;
+    void printFile(const std::string& path) override;
+    std::string path() override;
+    void onWindowActivate(WindowActivateHandler handler) override;
+
+    // Documents. Opening makes the document the active one, as the user opening it in Word does.
+    std::shared_ptr<word::Document> open(DocumentModel document);
+    // The live document of that name, open or not, for looking at what was done to it; raises
+    // when no document of that name was ever opened.
+    std::shared_ptr<DocumentModel> document(const std::string& name) const;
+    // Names of the open documents, in the order they were opened.
+    std::vector<std::string> documentNames() const;
+    // The user brings the document's window to the front: it becomes active and the
+    // window-activation event is raised, even when it was active already.
+    void activateWindow(const std::string& documentName);
+    bool hasWindowActivateHandler() const;
+
+    // Printers. The first one installed is the active printer until another is chosen; a printer
+    // installed without a driver prints files as plain text.
+    void installPrinter(std::string deviceName, std::shared_ptr<PrinterDriver> driver = nullptr);
+    const std::vector<PrintRecord>& prints() const;
+
+    // Command bars: the built-in controls are what a reset brings back; customisations are
+    // controls added afterwards (menu entries of other programs), which a reset removes.
+    void addCommandBar(std::string name, std::vector<MenuControl> builtIn, bool visible = true);
+    void customizeCommandBar(const std::string& name, std::vector<MenuControl> controls);
+    // The tags of the bar's controls in order, a pop-up's children as "popup/child".
+    std::vector<std::string> controlTags(const std::string& barName) const;
+    bool commandBarVisible(const std::string& barName) const;
+
+    void addAddIn(const std::string& path, bool installed);
+    std::vector<AddInInfo> addInList() const;
+
+private:
+    std::shared_ptr<Session> session_;
+};
+
+}  // namespace telvora::sim

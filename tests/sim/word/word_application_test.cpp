@@ -1,0 +1,202 @@
+// The simulated application: printers and prints, command bars, the add-ins list and the
+// window-activation event.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sim/word/document_builder.h"
+#include "sim/word/word_processor.h"
+
+namespace telvora::sim {
+namespace {
+
+// A printer driver that writes a marker and remembers what it was given.
+class RecordingDriver final : public PrinterDriver {
+public:
+    void printToFile(const PrintJob& job, const std::filesystem::path& file) override {
+        printers.push_back(job.printer);
+        std::ofstream(file, std::ios::binary) << "FAX:" << job.document.text(StoryKind::Main);
+    }
+    std::vector<std::string> printers;
+};
+
+std::string readAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class WordPrinting : public ::testing::Test {
+protected:
+    // One folder per test: CTest runs the tests of this fixture side by side.
+    WordPrinting()
+        : folder(std::filesystem::temp_directory_path() /
+                 (std::string("telvora-sim-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        wp = std::make_unique<WordProcessor>(WordProcessorOptions{folder, {}, "C:\\Office"});
+        wp->installPrinter("Office Laser");
+        wp->installPrinter("Fax", driver);
+        wp->open(DocumentBuilder("Letter.doc").text("Hello\rWorld").build());
+    }
+    ~WordPrinting() override { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path folder;
+    std::shared_ptr<RecordingDriver> driver = std::make_shared<RecordingDriver>();
+    std::unique_ptr<WordProcessor> wp;
+};
+
+TEST_F(WordPrinting, EachPrintIsRecordedWithItsArgumentsAndThePrinterOfThatMoment) {
+    EXPECT_EQ(wp->activePrinter(), "Office Laser");
+    wp->setActivePrinter("Fax");
+    wp->PrintOut({{"Copies", std::int32_t{3}}, {"PrintToFile", false}, {"Range", std::int32_t{0}},
+                  {"Background", false}});
+    wp->setActivePrinter("Office Laser");
+    wp->activeDocument()->PrintOut();
+
+    const auto& prints = wp->prints();
+    ASSERT_EQ(prints.size(), 2u);
+    EXPECT_EQ(prints[0].printer, "Fax");
+    EXPECT_EQ(prints[0].document, "Letter.doc");
+    EXPECT_EQ(prints[0].argument("copies"), Variant(std::int32_t{3}));
+    EXPECT_FALSE(prints[0].output.has_value());
+    EXPECT_EQ(prints[1].kind, PrintRecord::Kind::Document);
+    EXPECT_EQ(prints[1].printer, "Office Laser");
+}
+
+TEST_F(WordPrinting, APrintToAFileIsWrittenByTheActivePrintersDriver) {
+    wp->setActivePrinter("Fax");
+    wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", "C:\\Temp\\Pagewire.tif"}, {"Background", false}});
+    EXPECT_EQ(readAll(folder / "Pagewire.tif"), "FAX:Hello\rWorld\r");
+    EXPECT_EQ(driver->printers, std::vector<std::string>{"Fax"});
+    EXPECT_EQ(wp->prints().at(0).output, folder / "Pagewire.tif");
+
+    wp->setActivePrinter("Office Laser");
+    wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", "C:\\Temp\\Copy.prn"}});
+    EXPECT_EQ(readAll(folder / "Copy.prn"), "Hello\r\nWorld\r\n");
+}
+
+TEST_F(WordPrinting, APrintToAFileOutsideTheFolderOrWithoutANameIsRefused) {
+    EXPECT_THROW(wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", "C:\\Temp\\.."}}), RuntimeError);
+    EXPECT_THROW(wp->PrintOut({{"PrintToFile", true}}), RuntimeError);
+    EXPECT_TRUE(wp->prints().empty());
+}
+
+TEST_F(WordPrinting, AMisspelledArgumentNameFailsInsteadOfBeingIgnored) {
+    try {
+        wp->PrintOut({{"PrintTofile", false}, {"Copys", std::int32_t{2}}});
+        FAIL() << "the print succeeded";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 448);
+    }
+    EXPECT_TRUE(wp->prints().empty());
+}
+
+TEST_F(WordPrinting, SettingAPrinterThatIsNotInstalledFailsAndKeepsTheActivePrinter) {
+    try {
+        wp->setActivePrinter("Missing Printer");
+        FAIL() << "the printer was accepted";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 5216);
+    }
+    EXPECT_EQ(wp->activePrinter(), "Office Laser");
+}
+
+TEST_F(WordPrinting, PrintingAFileByNameRecordsWhatTheFileHeldThen) {
+    std::ofstream(folder / "Telvora.rtf", std::ios::binary) << "Record 2 N.\r\n";
+    wp->printFile("C:\\Temp\\Telvora.rtf");
+    std::filesystem::remove(folder / "Telvora.rtf");
+    ASSERT_EQ(wp->prints().size(), 1u);
+    EXPECT_EQ(wp->prints()[0].kind, PrintRecord::Kind::File);
+    EXPECT_EQ(wp->prints()[0].fileContents, "Record 2 N.\r\n");
+    EXPECT_THROW(wp->printFile("C:\\Temp\\Telvora.rtf"), RuntimeError);
+    EXPECT_EQ(wp->path(), "C:\\Office");
+}
+
+class WordCommandBars : public ::testing::Test {
+protected:
+    WordCommandBars() {
+        wp.addCommandBar("Tools", {button("Spelling"), popup("Macro", {button("Macros")})});
+        wp.customizeCommandBar("Tools", {popup("Telvora", {button("Fax"), button("Setup")})});
+        wp.addCommandBar("Telvora", {button("FaxNumber")}, false);
+    }
+    WordProcessor wp;
+};
+
+TEST_F(WordCommandBars, ControlsAreFoundByTagInsidePopupsAndDeleted) {
+    auto tools = wp.commandBars()->item("Tools");
+    auto setup = tools->findControl("Setup");
+    ASSERT_NE(setup, nullptr);
+    EXPECT_FALSE(setup->isPopup());
+    EXPECT_THROW(setup->controls(), RuntimeError);
+
+    auto menu = tools->findControl("Telvora");
+    ASSERT_TRUE(menu->isPopup());
+    auto children = menu->controls();
+    ASSERT_EQ(children->count(), 2);
+    while (children->count() > 0) children->item(1)->Delete();
+    menu->Delete();
+    EXPECT_EQ(wp.controlTags("Tools"), (std::vector<std::string>{"Spelling", "Macro", "Macro/Macros"}));
+    EXPECT_EQ(tools->findControl("Telvora"), nullptr);
+    EXPECT_THROW(menu->Delete(), RuntimeError);
+}
+
+TEST_F(WordCommandBars, ResetBringsBackTheBuiltInControlsOnly) {
+    auto tools = wp.commandBars()->item("Tools");
+    tools->findControl("Spelling")->Delete();
+    tools->Reset();
+    EXPECT_EQ(wp.controlTags("Tools"), (std::vector<std::string>{"Spelling", "Macro", "Macro/Macros"}));
+}
+
+TEST_F(WordCommandBars, AMissingBarFailsAndVisibilityIsKept) {
+    try {
+        wp.commandBars()->item("Formatting");
+        FAIL() << "a missing bar was answered";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::CollectionMemberMissing);
+    }
+    auto bar = wp.commandBars()->item("telvora");
+    EXPECT_FALSE(bar->visible());
+    bar->setVisible(true);
+    EXPECT_TRUE(wp.commandBarVisible("Telvora"));
+}
+
+TEST(WordAddIns, AnAddInIsFoundByFileNameAndAddedOnceByPath) {
+    WordProcessor wp;
+    wp.addAddIn("C:\\Templates\\Letters.dot", false);
+    EXPECT_FALSE(wp.addIns()->item("Letters.dot")->installed());
+    try {
+        wp.addIns()->item("Telvora");
+        FAIL() << "an absent add-in was answered";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::CollectionMemberMissing);
+    }
+    auto added = wp.addIns()->add("C:\\Program Files\\Telvora\\Telvora.dot");
+    added->setInstalled(true);
+    wp.addIns()->add("C:\\Program Files\\Telvora\\Telvora.dot");
+    EXPECT_TRUE(wp.addIns()->item("Telvora")->installed());
+    EXPECT_EQ(wp.addInList().size(), 2u);
+}
+
+TEST(WordWindows, ActivatingAWindowRaisesTheEventWithItsDocumentAndEnvelopeState) {
+    WordProcessor wp;
+    std::vector<std::pair<std::string, bool>> seen;
+    wp.onWindowActivate([&](const std::shared_ptr<word::Document>& doc, const std::shared_ptr<word::Window>& window) {
+        seen.emplace_back(doc->name(), window->envelopeVisible());
+    });
+    wp.open(DocumentBuilder("Message.doc").emailEnvelope().build());
+    wp.open(DocumentBuilder("Letter.doc").build());
+    wp.documents()->activate("Letter.doc");  // already active: no new activation
+    wp.activateWindow("Letter.doc");
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{
+                        {"Message.doc", true}, {"Letter.doc", false}, {"Letter.doc", false}}));
+    wp.onWindowActivate({});
+    wp.activateWindow("Message.doc");
+    EXPECT_EQ(seen.size(), 3u);
+}
+
+}  // namespace
+}  // namespace telvora::sim
