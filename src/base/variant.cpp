@@ -18,12 +18,14 @@ template <class... F>
 Overload(F...) -> Overload<F...>;
 
 [[noreturn]] void mismatch() { throw RuntimeError::standard(err::TypeMismatch); }
+[[noreturn]] void nullUsed() { throw RuntimeError::standard(err::InvalidUseOfNull); }
 
 }  // namespace
 
 std::string Variant::toString() const {
     return std::visit(Overload{
                           [](const Empty&) { return std::string(); },
+                          [](const Null&) -> std::string { nullUsed(); },
                           [](bool b) { return boolText(b); },
                           [](std::int16_t v) { return std::to_string(v); },
                           [](std::int32_t v) { return std::to_string(v); },
@@ -46,6 +48,7 @@ std::string Variant::toString() const {
 double Variant::toDouble() const {
     return std::visit(Overload{
                           [](const Empty&) { return 0.0; },
+                          [](const Null&) -> double { nullUsed(); },
                           [](bool b) { return b ? -1.0 : 0.0; },
                           [](std::int16_t v) { return static_cast<double>(v); },
                           [](std::int32_t v) { return static_cast<double>(v); },

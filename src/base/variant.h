@@ -16,6 +16,11 @@ struct Empty {
     bool operator==(const Empty&) const = default;
 };
 
+// A macro's Null: no valid data. Any conversion of it raises "Invalid use of Null" (94).
+struct Null {
+    bool operator==(const Null&) const = default;
+};
+
 // A date-time as the automation world keeps it: days since 30 December 1899, fraction = time.
 struct DateValue {
     double serial = 0.0;
@@ -25,7 +30,7 @@ struct DateValue {
 class Variant {
 public:
     using Object = std::shared_ptr<AutomationObject>;
-    using Value = std::variant<Empty, bool, std::int16_t, std::int32_t, double, std::string, DateValue, Object>;
+    using Value = std::variant<Empty, Null, bool, std::int16_t, std::int32_t, double, std::string, DateValue, Object>;
 
     Variant() = default;
     Variant(bool v) : value_(v) {}
@@ -35,15 +40,17 @@ public:
     Variant(std::string v) : value_(std::move(v)) {}
     Variant(const char* v) : value_(std::string(v)) {}
     Variant(DateValue v) : value_(v) {}
+    Variant(Null v) : value_(v) {}
     Variant(Object v) : value_(std::move(v)) {}
 
     const Value& value() const noexcept { return value_; }
     bool isEmpty() const noexcept { return std::holds_alternative<Empty>(value_); }
+    bool isNull() const noexcept { return std::holds_alternative<Null>(value_); }
     template <class T> bool is() const noexcept { return std::holds_alternative<T>(value_); }
     template <class T> const T& get() const { return std::get<T>(value_); }
 
-    // Conversions with the macro runtime's rules; each raises type mismatch (13) or overflow (6)
-    // where a macro would.
+    // Conversions with the macro runtime's rules; each raises type mismatch (13), overflow (6) or
+    // invalid use of Null (94) where a macro would.
     std::string toString() const;
     std::int16_t toInt16() const;
     std::int32_t toInt32() const;

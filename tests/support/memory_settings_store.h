@@ -26,8 +26,10 @@ public:
     void failWith(std::optional<int> errorNumber) { failure_ = errorNumber; }
 
 private:
-    void check() const;
-    std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
+    using Address = std::tuple<std::string, std::string, std::string>;
+    Address address(const std::string& application, const std::string& section, const std::string& key) const;
+
+    std::map<Address, std::string> values_;
     std::optional<int> failure_;
 };
 
