@@ -16,10 +16,15 @@ inline constexpr std::string_view kInvalidEmailCharacters = "!#$%^&*()=+{}[]|\\;
 std::string CleanFaxNumber(std::string_view text);
 // The text without carriage returns; line feeds and everything else stay.
 std::string StripReturns(std::string_view text);
-// Whether the cleaned number is numeric text.
+// Whether a cleaned number is one the fax software can dial: digits, with group separators (",")
+// and at most one decimal separator (".") each standing between digits. Any length passes.
+bool IsDialableNumber(std::string_view clean) noexcept;
+// Whether the cleaned number is dialable.
 bool IsAcceptableFaxNumber(std::string_view text);
 // A number, and a name or a company. Texts count as they are: a mark of blanks is present.
 bool HasRequiredMarks(std::string_view number, std::string_view name, std::string_view company);
+// An address for a delivery receipt: the character and "@"/"." tests of the delivery dialog, and
+// nothing that is not printable UTF-8 (no control characters, no DEL, no broken bytes).
 bool IsValidEmailAddress(std::string_view text);
 
 }  // namespace telvora

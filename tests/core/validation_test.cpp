@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "base/conversions.h"
+#include <regex>
 
 namespace telvora {
 namespace {
@@ -20,7 +20,7 @@ TEST(FaxNumber, CleaningKeepsDigitsAndDropsPunctuationBlanksAndControlCharacters
 }
 
 TEST(FaxNumber, AcceptsNumbersWithBracketsAndBlanksAndRefusesTheRest) {
-    for (const char* ok : {"+1 (55) 12-34", "0299 876 543", "(02)\t9876", "555\r"}) {
+    for (const char* ok : {"+1 (55) 12-34", "0299 876 543", "(02)\t9876", "555\r", "1,234", "12.5", "1,234,567.89"}) {
         EXPECT_TRUE(IsAcceptableFaxNumber(ok)) << ok;
     }
     for (const char* bad : {"", "   ", "---", "()+ -", "ext 12", "12 34 x", "555-FAX", "12#34", "12*34", "12/34",
@@ -29,15 +29,31 @@ TEST(FaxNumber, AcceptsNumbersWithBracketsAndBlanksAndRefusesTheRest) {
     }
 }
 
-// Whatever the user marks, the acceptance test never crashes and is exactly the numeric test of
-// the number the fax software would receive.
-TEST(FaxNumber, AcceptanceIsTheNumericTestOfTheCleanedNumberForAnyText) {
+TEST(FaxNumber, NumberFormsADiallerWouldReadDifferentlyAreRefused) {
+    // The cleaned text is what the fax software dials: an exponent, a hexadecimal or octal
+    // literal, a currency sign or a dangling separator is no telephone number.
+    for (const char* bad : {"&H1F", "&O17", "1E5", "2D3", "555.", ".555", "5,", ",5", "1..2", "1.2.3", "1,,2",
+                            "1.2,3", "$555", "555\xE2\x82\xAC", "\xEF\xBC\x95\xEF\xBC\x95"}) {
+        EXPECT_FALSE(IsAcceptableFaxNumber(bad)) << '"' << bad << '"';
+    }
+}
+
+TEST(FaxNumber, DigitRunsOfAnyLengthPass) {
+    EXPECT_TRUE(IsAcceptableFaxNumber(std::string(309, '9')));
+    EXPECT_TRUE(IsAcceptableFaxNumber(std::string(5000, '1')));
+}
+
+// Whatever the user marks, the acceptance test never crashes and is exactly the dialable-number
+// grammar applied to the number the fax software would receive.
+TEST(FaxNumber, AcceptanceIsTheGrammarOfTheCleanedNumberForAnyText) {
+    const std::regex dialable("[0-9]+(,[0-9]+)*(\\.[0-9]+)?");
     const std::string alphabet = "0123456789 ()-+.,eEdD&HhOo#*/xa\t\r\n\x01\"@";
     std::mt19937 random(20261206);
     for (int i = 0; i < 20000; ++i) {
         std::string s(random() % 12, ' ');
         for (char& c : s) c = alphabet[random() % alphabet.size()];
-        ASSERT_EQ(IsAcceptableFaxNumber(s), isNumeric(CleanFaxNumber(s))) << '"' << s << '"';
+        const std::string clean = CleanFaxNumber(s);
+        ASSERT_EQ(IsAcceptableFaxNumber(s), std::regex_match(clean, dialable)) << '"' << s << '"';
         ASSERT_EQ(StripReturns(s).find('\r'), std::string::npos);
         (void)IsValidEmailAddress(s);
     }
@@ -60,6 +76,16 @@ TEST(EmailAddress, OrdinaryAddressesPass) {
     for (const char* ok : {"a@b.c", "ann.smith@example.com", "L.L@L.L", "x_y-z@mail.example.co.uk"}) {
         EXPECT_TRUE(IsValidEmailAddress(ok)) << ok;
     }
+}
+
+TEST(EmailAddress, ControlCharactersAndBrokenBytesNeverReachAReceiptMail) {
+    // A line break in the address would add mail headers of the typist's choosing.
+    for (const std::string& bad : {std::string("a\r\nbcc@b.c"), std::string("a@b.c\n"), std::string("a\tb@c.d"),
+                                  std::string("a\0b@c.d", 7), std::string("a\x7F@b.c"), std::string("a\xC3@b.c"),
+                                  std::string("a\xFF@b.c")}) {
+        EXPECT_FALSE(IsValidEmailAddress(bad)) << bad;
+    }
+    EXPECT_TRUE(IsValidEmailAddress("m\xC3\xBCller@example.com")) << "printable UTF-8 is no control character";
 }
 
 TEST(EmailAddress, EachRejectingStepRefuses) {

@@ -80,11 +80,29 @@ TEST_F(ButtonsTest, ACommandThatHasNotLandedRaisesRatherThanSucceeding) {
 }
 
 TEST_F(ButtonsTest, TheMethodTableKeepsTheMacrosOrderAndFindsNamesInAnyCase) {
+    // The template's macros and early-bound callers know the methods by position: the order, the
+    // argument counts and the result kinds are part of the interface.
+    using R = Buttons::ResultKind;
+    const struct {
+        const char* name;
+        std::size_t args;
+        R result;
+    } expected[] = {{"getAppName", 0, R::Text},     {"getSectionName", 0, R::Text},  {"cmdSettings", 0, R::None},
+                    {"cmdHelp", 0, R::None},        {"cmdHelpAbout", 0, R::None},    {"ToolsPrinter", 0, R::None},
+                    {"ToolsFaxMerge", 0, R::None},  {"WinFaxDOMerge", 1, R::None},   {"MergeFax", 0, R::None},
+                    {"CheckValidity", 0, R::Boolean}, {"SendAllFax", 0, R::None},    {"SendFax", 2, R::None},
+                    {"RequiredFieldCheck", 1, R::Boolean}, {"IsDataLinked", 0, R::Boolean}, {"LoadData", 0, R::None},
+                    {"cmdFax", 0, R::None},         {"cmdFaxCompany", 0, R::None},   {"cmdFaxName", 0, R::None},
+                    {"cmdFaxSubject", 0, R::None},  {"cmdFaxnumber", 0, R::None},    {"cmdQuickFax", 0, R::None},
+                    {"WinFaxSendFax", 1, R::None}};
     const auto methods = Buttons::methods();
-    ASSERT_EQ(methods.size(), 22u);
-    EXPECT_STREQ(methods.front().name, "getAppName");
-    EXPECT_STREQ(methods[12].name, "RequiredFieldCheck");
-    EXPECT_STREQ(methods.back().name, "WinFaxSendFax");
+    ASSERT_EQ(methods.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_STREQ(methods[i].name, expected[i].name) << "position " << i;
+        EXPECT_EQ(methods[i].argCount, expected[i].args) << expected[i].name;
+        EXPECT_EQ(methods[i].result, expected[i].result) << expected[i].name;
+        EXPECT_EQ(Buttons::findMethod(expected[i].name), static_cast<int>(i));
+    }
     EXPECT_EQ(Buttons::findMethod("REQUIREDFIELDCHECK"), 12);
     EXPECT_EQ(Buttons::findMethod("cmdfaxnumber"), Buttons::findMethod("cmdFaxnumber"));
     EXPECT_EQ(Buttons::findMethod("NoSuchCommand"), -1);
@@ -99,6 +117,26 @@ TEST_F(ButtonsTest, TheMethodTableKeepsTheMacrosOrderAndFindsNamesInAnyCase) {
 TEST_F(ButtonsTest, WithoutWordEveryWordOperationIsTheNoDocumentError) {
     EXPECT_FALSE(addin.hasWord());
     EXPECT_EQ(testing::errorOf([&] { addin.word(); }), err::ObjectNotSet);
+}
+
+TEST_F(ButtonsTest, CommandsThatCannotReachWordYetSaySoNamingThemselves) {
+    // Created outside Word (a macro in a process with no connection), the marking commands must
+    // not claim that no document is open while one is.
+    for (const auto& [name, command] : {std::pair<const char*, void (Buttons::*)()>{"cmdFaxnumber", &Buttons::cmdFaxnumber},
+                                        {"cmdFaxName", &Buttons::cmdFaxName},
+                                        {"cmdFaxCompany", &Buttons::cmdFaxCompany},
+                                        {"cmdFaxSubject", &Buttons::cmdFaxSubject},
+                                        {"ToolsFaxMerge", &Buttons::ToolsFaxMerge}}) {
+        try {
+            (buttons.*command)();
+            ADD_FAILURE() << name << " pretended to work";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::ActionNotSupported) << name;
+            EXPECT_EQ(e.description(), std::string("The command ") + name +
+                                           " is not available yet in this release of Telvora.");
+        }
+    }
+    EXPECT_TRUE(user.messages().empty());
 }
 
 }  // namespace
