@@ -117,6 +117,30 @@ TEST_F(MarkingTest, MarkingAgainMovesTheMarkAndTheOldTextKeepsItsLook) {
     EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Bold), word::FontValue(0)) << "the new mark wears no formatting";
 }
 
+TEST_F(MarkingTest, MarkingAgainKeepsTheLookTheFieldStyleItselfGaveTheOldText) {
+    // A document whose field style was given formatting of its own: deleting the style takes that
+    // formatting away, so only the restored look keeps the old number as the user saw it.
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvFaxNumber", word::wdCharacterStyle, Format().bold().size(14).name("Arial"))
+                        .text("Fax ")
+                        .styled("tlvFaxNumber", "111", Format().italic())
+                        .text(" or 222"));
+    ASSERT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
+    select(11, 14);
+    buttons.cmdFaxnumber();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(ReadField(addin, FaxField::Number), "222");
+    EXPECT_EQ(styleAt(*doc, 4), "");
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Italic), word::FontValue(-1));
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Size), word::FontValue(14.0f));
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Name), word::FontValue(std::string("Arial")));
+    // The style made afresh has no formatting: the new mark looks as it did.
+    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Bold), word::FontValue(0));
+    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Size), word::FontValue(12.0f));
+    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Name), word::FontValue(std::string("Times New Roman")));
+}
+
 TEST_F(MarkingTest, AMarkOfMixedLookKeepsEachPartsLookWhenItMoves) {
     auto doc = open(DocumentBuilder("Letter.doc")
                         .styled("tlvFaxNumber", "55", Format().bold())

@@ -118,9 +118,62 @@ TEST_F(WordDocuments, FindTextIgnoresLetterCaseAndHonoursTheStyle) {
     EXPECT_EQ(plain->text(), "Fax\r");
 }
 
-TEST_F(WordDocuments, DeletingAStyleTakesItOffTheTextAndKeepsTheTextsLook) {
+TEST_F(WordDocuments, ATextsLookIsItsDirectFormattingOverItsCharacterAndParagraphStyles) {
     auto doc = open(DocumentBuilder("Letter.doc")
-                        .styled("tlvFaxNumber", "555", Format().bold().size(14).name("Arial"))
+                        .style("Heading", wdStyleTypeParagraph, Format().bold().size(16).name("Arial"))
+                        .style("tlvFaxNumber", word::wdCharacterStyle, Format().italic().size(10))
+                        .paragraphStyle("Heading")
+                        .text("Fax ")
+                        .styled("tlvFaxNumber", "555", Format().name("Courier New"))
+                        .text("\rbody\r"));
+    const auto model = wp.document("Letter.doc");
+    const auto heading = model->fontAt(StoryKind::Main, 0);
+    EXPECT_EQ(heading[FontAttribute::Bold], word::FontValue(std::int32_t{-1}));
+    EXPECT_EQ(heading[FontAttribute::Size], word::FontValue(16.0f));
+    const auto number = model->fontAt(StoryKind::Main, 4);
+    EXPECT_EQ(number[FontAttribute::Bold], word::FontValue(std::int32_t{-1})) << "from the paragraph style";
+    EXPECT_EQ(number[FontAttribute::Italic], word::FontValue(std::int32_t{-1})) << "from the character style";
+    EXPECT_EQ(number[FontAttribute::Size], word::FontValue(10.0f)) << "the character style over the paragraph's";
+    EXPECT_EQ(number[FontAttribute::Name], word::FontValue(std::string("Courier New"))) << "direct over both";
+    const auto body = model->fontAt(StoryKind::Main, 8);
+    EXPECT_EQ(body[FontAttribute::Bold], word::FontValue(std::int32_t{0})) << "the next paragraph is in Normal";
+    EXPECT_EQ(body[FontAttribute::Name], word::FontValue(std::string("Times New Roman")));
+
+    // Normal's own font is the look of every text nothing else formats.
+    doc->styles()->item("Normal")->font()->set(FontAttribute::Name, std::string("Garamond"));
+    EXPECT_EQ(model->fontAt(StoryKind::Main, 8)[FontAttribute::Name], word::FontValue(std::string("Garamond")));
+    EXPECT_EQ(model->fontAt(StoryKind::Main, 0)[FontAttribute::Name], word::FontValue(std::string("Arial")));
+}
+
+TEST_F(WordDocuments, ChangingAStylesFontChangesEveryTextCarryingItAndNoOther) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .styled("tlvFaxNumber", "555")
+                        .text(" and 777 and ")
+                        .styled("tlvFaxNumber", "999", Format().bold(false))
+                        .text("\r"));
+    auto style = doc->styles()->item("tlvFaxNumber");
+    style->font()->set(FontAttribute::Bold, true);
+    style->font()->set(FontAttribute::Size, 14.0f);
+    EXPECT_EQ(style->font()->get(FontAttribute::Bold), word::FontValue(std::int32_t{-1}));
+    EXPECT_EQ(style->font()->get(FontAttribute::Name), word::FontValue(std::string("Times New Roman")))
+        << "what the style leaves out comes from Normal";
+
+    auto range = doc->content();
+    ASSERT_EQ(findStyled(*range, "tlvFaxNumber"), "555");
+    EXPECT_EQ(range->font()->get(FontAttribute::Bold), word::FontValue(std::int32_t{-1}));
+    EXPECT_EQ(range->font()->get(FontAttribute::Size), word::FontValue(14.0f));
+    ASSERT_TRUE(range->find()->Execute());
+    EXPECT_EQ(range->text(), "999");
+    EXPECT_EQ(range->font()->get(FontAttribute::Bold), word::FontValue(std::int32_t{0})) << "direct formatting wins";
+    EXPECT_EQ(range->font()->get(FontAttribute::Size), word::FontValue(14.0f));
+    const auto model = wp.document("Letter.doc");
+    EXPECT_EQ(model->fontAt(StoryKind::Main, 4)[FontAttribute::Size], word::FontValue(12.0f));
+}
+
+TEST_F(WordDocuments, DeletingAStyleTakesItAndItsFormattingOffTheTextAndLeavesDirectFormatting) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvFaxNumber", word::wdCharacterStyle, Format().bold().size(14).name("Arial"))
+                        .styled("tlvFaxNumber", "555", Format().italic().color(0xFF))
                         .text(" ")
                         .styled("tlvFaxNumber", "777")
                         .text("\r"));
@@ -129,13 +182,34 @@ TEST_F(WordDocuments, DeletingAStyleTakesItOffTheTextAndKeepsTheTextsLook) {
     EXPECT_EQ(errorOf([&] { doc->styles()->item("tlvFaxNumber"); }), err::CollectionMemberMissing);
     const auto model = wp.document("Letter.doc");
     for (int i = 0; i < 7; ++i) EXPECT_EQ(model->styleNameAt(StoryKind::Main, i), "") << "character " << i;
-    const auto& marked = model->fontAt(StoryKind::Main, 0);
-    EXPECT_EQ(marked[FontAttribute::Bold], word::FontValue(std::int32_t{-1}));
-    EXPECT_EQ(marked[FontAttribute::Size], word::FontValue(14.0f));
-    EXPECT_EQ(marked[FontAttribute::Name], word::FontValue(std::string("Arial")));
+    const auto marked = model->fontAt(StoryKind::Main, 0);
+    EXPECT_EQ(marked[FontAttribute::Bold], word::FontValue(std::int32_t{0}));
+    EXPECT_EQ(marked[FontAttribute::Size], word::FontValue(12.0f));
+    EXPECT_EQ(marked[FontAttribute::Name], word::FontValue(std::string("Times New Roman")));
+    EXPECT_EQ(marked[FontAttribute::Italic], word::FontValue(std::int32_t{-1}));
+    EXPECT_EQ(marked[FontAttribute::Color], word::FontValue(std::int32_t{0xFF}));
     // The style can be made again and applied afresh.
     doc->styles()->add("tlvFaxNumber", word::wdCharacterStyle);
     EXPECT_EQ(findStyled(*doc->content(), "tlvFaxNumber"), std::nullopt);
+}
+
+TEST_F(WordDocuments, WritingARangesFontIsDirectFormattingThatOutlastsTheStyle) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvSubject", word::wdCharacterStyle, Format().bold().size(14))
+                        .styled("tlvSubject", "Offer")
+                        .text("\r"));
+    auto range = doc->content();
+    ASSERT_EQ(findStyled(*range, "tlvSubject"), "Offer");
+    range->font()->set(FontAttribute::Bold, std::int32_t{wdToggle});
+    EXPECT_EQ(range->font()->get(FontAttribute::Bold), word::FontValue(std::int32_t{0})) << "toggled off the style's bold";
+    range->font()->set(FontAttribute::Size, 14.0f);
+    doc->styles()->item("tlvSubject")->Delete();
+
+    const auto model = wp.document("Letter.doc");
+    EXPECT_EQ(model->fontAt(StoryKind::Main, 0)[FontAttribute::Bold], word::FontValue(std::int32_t{0}));
+    EXPECT_EQ(model->fontAt(StoryKind::Main, 0)[FontAttribute::Size], word::FontValue(14.0f))
+        << "written onto the text, the size stays when the style goes";
+    EXPECT_EQ(model->directAt(StoryKind::Main, 5).empty(), true) << "the paragraph mark was not written";
 }
 
 TEST_F(WordDocuments, AStyleWithNoFormattingLeavesTheLookOfTheTextItMarks) {
