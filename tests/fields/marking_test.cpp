@@ -175,6 +175,39 @@ TEST_F(MarkingTest, AStyleThatMarksNothingIsAppliedWithoutBeingMadeAgain) {
               word::FontValue(-1));
 }
 
+TEST_F(MarkingTest, AParagraphStyleOfAFieldsNameMarkingParagraphsIsClearedAndTheMarkGoesOnTheSelection) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvSubject", sim::wdStyleTypeParagraph, Format().bold().size(16))
+                        .paragraphStyle("tlvSubject")
+                        .text("Quarterly figures\r")
+                        .text("Re: Offer\r")
+                        .select("Offer"));
+    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Quarterly figures\r") << "Word finds the styled paragraph";
+    buttons.cmdFaxSubject();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Offer");
+    EXPECT_EQ(wp->activeDocument()->styles()->item("tlvSubject")->type(), word::wdCharacterStyle);
+    EXPECT_EQ(doc->paragraphStyleNameAt(StoryKind::Main, 0), "Normal");
+    EXPECT_EQ(look(*doc, 0, 17, FontAttribute::Bold), word::FontValue(-1)) << "the old paragraph keeps its look";
+    EXPECT_EQ(look(*doc, 0, 17, FontAttribute::Size), word::FontValue(16.0f));
+    EXPECT_EQ(look(*doc, 18, 27, FontAttribute::Bold), word::FontValue(0));
+}
+
+TEST_F(MarkingTest, AParagraphStyleOfAFieldsNameMarkingNothingGivesWayToTheFieldsCharacterStyle) {
+    // Applied as it is, the paragraph style would mark the whole paragraph, "Re: " and return too,
+    // and make it bold.
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvSubject", sim::wdStyleTypeParagraph, Format().bold())
+                        .text("Re: Offer\r")
+                        .select("Offer"));
+    buttons.cmdFaxSubject();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Offer");
+    EXPECT_EQ(wp->activeDocument()->styles()->item("tlvSubject")->type(), word::wdCharacterStyle);
+    EXPECT_EQ(doc->paragraphStyleNameAt(StoryKind::Main, 0), "Normal");
+    EXPECT_EQ(look(*doc, 0, 10, FontAttribute::Bold), word::FontValue(0));
+}
+
 TEST_F(MarkingTest, ASelectionOfOnlyAParagraphMarkIsMarked) {
     open(DocumentBuilder("Letter.doc").text("Fax\r555\r").select(3, 4));
     buttons.cmdFaxnumber();

@@ -103,6 +103,52 @@ TEST_F(WordDocuments, FindByStyleDoesNotSearchHeadersFootersOrTextBoxes) {
     EXPECT_EQ(range->text(), "Body\r");
 }
 
+TEST_F(WordDocuments, AParagraphStyleGoesOnEveryParagraphTheSelectionTouches) {
+    auto doc = open(DocumentBuilder("Letter.doc").text("One\rTwo\rThree\rFour\r").select(1, 5));
+    auto style = doc->styles()->add("Quote", wdStyleTypeParagraph);
+    style->font()->set(FontAttribute::Italic, true);
+    wp.selection()->setStyle(style);
+    const auto model = wp.document("Letter.doc");
+    const auto paragraphStyles = [&] {
+        std::string out;
+        for (int i = 0; i < model->length(StoryKind::Main); ++i) out += model->paragraphStyleNameAt(StoryKind::Main, i)[0];
+        return out;
+    };
+    EXPECT_EQ(paragraphStyles(), "QQQQQQQQNNNNNNNNNNN");
+    EXPECT_EQ(model->fontAt(StoryKind::Main, 0)[FontAttribute::Italic], word::FontValue(std::int32_t{-1}));
+    EXPECT_EQ(model->styleNameAt(StoryKind::Main, 0), "") << "no character style goes on the text";
+
+    model->selection = {10, 10};  // an insertion point in "Three"
+    wp.selection()->setStyle(style);
+    model->selection = {14, 14};  // just after its paragraph mark: in "Four"
+    wp.selection()->setStyle(doc->styles()->item("Normal"));
+    EXPECT_EQ(paragraphStyles(), "QQQQQQQQQQQQQQNNNNN");
+
+    EXPECT_NE(errorOf([&] { wp.selection()->setStyle(doc->styles()->add("Grid", wdStyleTypeTable)); }), 0);
+}
+
+TEST_F(WordDocuments, FindByAParagraphStyleFindsEachRunOfParagraphsInThatStyle) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .text("Intro\r")
+                        .paragraphStyle("tlvSubject").text("A\r")
+                        .paragraphStyle("tlvSubject").text("B\r")
+                        .text("C\r")
+                        .paragraphStyle("tlvSubject").text("D"));
+    auto range = doc->content();
+    EXPECT_EQ(findStyled(*range, "tlvSubject"), "A\rB\r");
+    ASSERT_TRUE(range->find()->Execute());
+    EXPECT_EQ(range->text(), "D\r");
+    EXPECT_FALSE(range->find()->Execute());
+
+    auto plain = doc->content();
+    plain->find()->setText("b");
+    plain->find()->setStyle("tlvSubject");
+    ASSERT_TRUE(plain->find()->Execute());
+    EXPECT_EQ(plain->start(), 8);
+    doc->styles()->item("tlvSubject")->Delete();
+    EXPECT_EQ(wp.document("Letter.doc")->paragraphStyleNameAt(StoryKind::Main, 6), "Normal");
+}
+
 TEST_F(WordDocuments, FindTextIgnoresLetterCaseAndHonoursTheStyle) {
     auto doc = open(DocumentBuilder("Letter.doc").text("fax FAX ").styled("tlvSubject", "Fax").text("\r"));
     auto range = doc->content();
