@@ -74,6 +74,7 @@ void MarkField(Addin& addin, const std::string& styleName) {
 
 std::string FindFieldText(const std::shared_ptr<word::Range>& range, const std::string& styleName) noexcept {
     std::string text;
+    if (!range) return text;  // no range marks nothing
     ignoreErrors([&] {
         auto find = range->find();
         findStyle(*find, styleName);

@@ -231,6 +231,14 @@ TEST_F(MarkingTest, ReadingFindsTheFirstRunInTheMainTextOnly) {
     EXPECT_EQ(FindFieldText(wp->activeDocument()->content(), "NoSuchStyle"), "");
 }
 
+TEST_F(MarkingTest, ReadingAnEmptyOrDeadRangeAnswersNothing) {
+    EXPECT_EQ(FindFieldText(nullptr, "tlvFaxNumber"), "");
+    auto doc = wp->open(DocumentBuilder("Letter.doc").styled("tlvFaxNumber", "555").build());
+    auto range = doc->content();
+    doc->Close(word::wdDoNotSaveChanges);
+    EXPECT_EQ(FindFieldText(range, "tlvFaxNumber"), "");
+}
+
 TEST_F(MarkingTest, ReadingWithNoDocumentOpenIsTheNoDocumentError) {
     EXPECT_EQ(testing::errorOf([&] { ReadField(addin, FaxField::Number); }), err::ObjectNotSet);
     EXPECT_FALSE(FieldStyleExists(addin, "tlvFaxNumber"));

@@ -85,7 +85,9 @@ public:
     explicit CommandBarImpl(std::shared_ptr<CommandBarState> bar) : bar_(std::move(bar)) {}
     std::shared_ptr<word::CommandBarControl> findControl(const std::string& tag) override {
         auto node = findByTag(bar_->controls, tag);
-        return node ? std::make_shared<ControlImpl>(bar_, node) : nullptr;
+        // Where the object model answers Nothing, the macro's next call fails with 91: so does this.
+        if (!node) throw RuntimeError::objectNotSet("Microsoft Word");
+        return std::make_shared<ControlImpl>(bar_, node);
     }
     void Reset() override { resetControls(*bar_); }
     bool visible() override { return bar_->visible; }

@@ -8,9 +8,12 @@
 
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/error_number.h"
 
 namespace telvora::sim {
 namespace {
+
+using telvora::testing::errorOf;
 
 // A printer driver that writes a marker and remembers what it was given.
 class RecordingDriver final : public PrinterDriver {
@@ -140,8 +143,24 @@ TEST_F(WordCommandBars, ControlsAreFoundByTagInsidePopupsAndDeleted) {
     while (children->count() > 0) children->item(1)->Delete();
     menu->Delete();
     EXPECT_EQ(wp.controlTags("Tools"), (std::vector<std::string>{"Spelling", "Macro", "Macro/Macros"}));
-    EXPECT_EQ(tools->findControl("Telvora"), nullptr);
     EXPECT_THROW(menu->Delete(), RuntimeError);
+}
+
+TEST_F(WordCommandBars, AMissingControlFailsWith91InsteadOfAnsweringNothing) {
+    // A macro's FindControl answers Nothing and its next call fails with 91: the port fails at once.
+    auto tools = wp.commandBars()->item("Tools");
+    try {
+        tools->findControl("About Telvora");
+        FAIL() << "a missing control was answered";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ObjectNotSet);
+        EXPECT_EQ(e.source(), "Microsoft Word");
+    }
+    auto macro = tools->findControl("Macro");
+    EXPECT_EQ(errorOf([&] { macro->controls()->item(2); }), err::CollectionMemberMissing);
+    EXPECT_EQ(errorOf([&] { macro->controls()->item(0); }), err::CollectionMemberMissing);
+    tools->Reset();
+    EXPECT_EQ(errorOf([&] { macro->tag(); }), 5825) << "a control dropped by the reset is gone";
 }
 
 TEST_F(WordCommandBars, ResetBringsBackTheBuiltInControlsOnly) {

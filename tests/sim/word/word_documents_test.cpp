@@ -2,6 +2,8 @@
 // selection, fields, and which document is active.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
 #include "support/error_number.h"
@@ -318,9 +320,30 @@ TEST_F(WordDocuments, WithNoDocumentOpenTheActiveDocumentAndSelectionRaise91) {
     EXPECT_EQ(errorOf([&] { wp.selection(); }), err::ObjectNotSet);
 
     auto doc = open(DocumentBuilder("Only.doc").text("x"));
+    auto range = doc->content();
+    auto style = doc->styles()->add("tlvSubject", word::wdCharacterStyle);
     doc->Close(word::wdDoNotSaveChanges);
     EXPECT_EQ(errorOf([&] { wp.activeDocument(); }), err::ObjectNotSet);
-    EXPECT_NE(errorOf([&] { doc->name(); }), 0);
+    // What a command still holds of a closed document fails; it never answers nothing.
+    for (auto call : std::vector<std::function<void()>>{
+             [&] { doc->name(); }, [&] { doc->content(); }, [&] { doc->styles(); }, [&] { doc->fields(); },
+             [&] { doc->mailMerge(); }, [&] { range->text(); }, [&] { range->find(); }, [&] { range->font(); },
+             [&] { style->font(); }})
+        EXPECT_EQ(errorOf(call), 5825);
+}
+
+TEST_F(WordDocuments, AStyleObjectOutlivingItsStyleFails) {
+    auto doc = open(DocumentBuilder("Letter.doc").styled("tlvSubject", "Offer"));
+    auto style = doc->styles()->item("tlvSubject");
+    auto font = style->font();
+    style->Delete();
+    EXPECT_EQ(errorOf([&] { style->font(); }), 5825);
+    EXPECT_EQ(errorOf([&] { font->get(FontAttribute::Bold); }), 5825);
+    EXPECT_EQ(errorOf([&] { style->Delete(); }), 5825);
+    EXPECT_EQ(errorOf([&] { wp.selection()->setStyle(style); }), 5825);
+    EXPECT_EQ(errorOf([&] { wp.selection()->setStyle(nullptr); }), err::ObjectNotSet);
+    EXPECT_EQ(errorOf([&] { doc->styles()->add("tlvSubject", 7); }), 4608);
+    EXPECT_EQ(errorOf([&] { doc->styles()->add("normal", word::wdCharacterStyle); }), 5173);
 }
 
 TEST_F(WordDocuments, ClosingTheActiveDocumentActivatesThePreviousOne) {
