@@ -258,7 +258,7 @@ public:
     // Raises 5941 for a name that is not in the list.
     virtual std::shared_ptr<AddIn> item(const std::string& name) = 0;
     // The add-in of that template, listed and installed; a template listed already answers its
-    // entry. Raises 5174 for a path that names no file.
+    // entry. Raises 5174 when the file is not there.
     virtual std::shared_ptr<AddIn> add(const std::string& path) = 0;
 };
 
