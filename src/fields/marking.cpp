@@ -61,13 +61,20 @@ void MarkFieldCommand(Addin& addin, FaxField field) {
 
 void MarkField(Addin& addin, const std::string& styleName) {
     if (FieldStyleExists(addin, styleName)) ClearFieldMark(addin, styleName);
-    if (!FieldStyleExists(addin, styleName)) CreateFieldStyle(addin, styleName);
     word::Application& word = addin.word();
+    // A paragraph style of the field's name (a user may have made one) would mark every paragraph
+    // the selection touches, and the field would read text the user never selected. Once clearing
+    // has found it marking nothing, it goes, and the field's own character style takes its place.
+    if (FieldStyleExists(addin, styleName) &&
+        word.activeDocument()->styles()->item(styleName)->type() != word::wdCharacterStyle)
+        DeleteFieldStyle(addin, styleName);
+    if (!FieldStyleExists(addin, styleName)) CreateFieldStyle(addin, styleName);
     word.selection()->setStyle(word.activeDocument()->styles()->item(styleName));
 }
 
 std::string FindFieldText(const std::shared_ptr<word::Range>& range, const std::string& styleName) noexcept {
     std::string text;
+    if (!range) return text;  // no range marks nothing
     ignoreErrors([&] {
         auto find = range->find();
         findStyle(*find, styleName);

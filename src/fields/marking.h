@@ -23,8 +23,8 @@ void MarkFieldCommand(Addin& addin, FaxField field);
 
 // Marks the current selection with the field style, moving the mark from wherever it was.
 void MarkField(Addin& addin, const std::string& styleName);
-// The text of the first run inside the range that carries the style; "" when there is none.
-// Never raises.
+// The text of the first run inside the range that carries the style; "" when there is none, and
+// for an empty range or one whose document is gone. Never raises.
 std::string FindFieldText(const std::shared_ptr<word::Range>& range, const std::string& styleName) noexcept;
 // The marked text of a field in the active document's main text (91 when no document is open).
 std::string ReadField(Addin& addin, FaxField field);

@@ -2,7 +2,9 @@
 // one object-model call, so the Windows binding is a mechanical late-bound mapping and the call
 // sequences stay in portable code where the tests see them. Objects are shared references, as
 // automation references are. Every operation raises the run-time error a macro would see: 91 where
-// Word supplies no object, 5941 for a missing collection member.
+// Word supplies no object, 5941 for a missing collection member, 5825 for an object whose document
+// or style is gone. No call answers an empty pointer: where a macro would get Nothing and fail on
+// its next call, the port call itself fails with that error.
 #pragma once
 
 #include <cstdint>
@@ -74,8 +76,11 @@ public:
     TELVORA_WORD_INTERFACE(Style);
     virtual std::string name() = 0;
     virtual std::int32_t type() = 0;
+    // The style's own font: what it sets changes the look of every text carrying the style.
+    // Raises 5825 once the style was deleted.
     virtual std::shared_ptr<Font> font() = 0;
-    // Takes the style off every text that carried it; the text keeps its own formatting.
+    // Takes the style off every text that carried it, and with it the look the style gave; the
+    // text keeps its direct formatting. The paragraphs of a paragraph style become Normal.
     virtual void Delete() = 0;
 };
 
@@ -84,6 +89,7 @@ public:
     TELVORA_WORD_INTERFACE(Styles);
     // Raises 5941 when the document has no style of that name.
     virtual std::shared_ptr<Style> item(const std::string& name) = 0;
+    // The new style, with no formatting of its own; raises 5173 for a name the document uses.
     virtual std::shared_ptr<Style> add(const std::string& name, std::int32_t type) = 0;
 };
 
@@ -108,14 +114,19 @@ public:
     virtual std::string text() = 0;
     virtual std::int32_t start() = 0;
     virtual std::int32_t end() = 0;
+    // Both always answer an object while the document is open (5825 after it was closed).
     virtual std::shared_ptr<Find> find() = 0;
+    // The look of the range's text; writing an attribute formats the text directly.
     virtual std::shared_ptr<Font> font() = 0;
 };
 
 class Selection {
 public:
     TELVORA_WORD_INTERFACE(Selection);
+    // Always a range; an insertion point is an empty one.
     virtual std::shared_ptr<Range> range() = 0;
+    // A character style goes on the selected text, a paragraph style on every paragraph the
+    // selection touches. Raises 91 for an empty style.
     virtual void setStyle(const std::shared_ptr<Style>& style) = 0;
 };
 
@@ -129,7 +140,7 @@ class Fields {
 public:
     TELVORA_WORD_INTERFACE(Fields);
     virtual std::int32_t count() = 0;
-    // 1-based, as the object model counts.
+    // 1-based, as the object model counts; raises 5941 for an index outside 1 to count.
     virtual std::shared_ptr<Field> item(std::int32_t index) = 0;
     virtual void Update() = 0;
 };
@@ -155,6 +166,8 @@ public:
 class MailMerge {
 public:
     TELVORA_WORD_INTERFACE(MailMerge);
+    // Always a data source object, also for a document that is not a main document (its name is
+    // then "").
     virtual std::shared_ptr<MailMergeDataSource> dataSource() = 0;
     virtual void setDestination(std::int32_t destination) = 0;
     // Merges the first-to-last records into a new document, which becomes the active document.
@@ -172,6 +185,8 @@ class Document {
 public:
     TELVORA_WORD_INTERFACE(Document);
     virtual std::string name() = 0;
+    // The objects of an open document are always there; every call raises 5825 once the
+    // document was closed.
     // The main text from start to end: no headers, footers or text boxes.
     virtual std::shared_ptr<Range> content() = 0;
     virtual std::shared_ptr<Styles> styles() = 0;
@@ -196,7 +211,8 @@ class CommandBarControls {
 public:
     TELVORA_WORD_INTERFACE(CommandBarControls);
     virtual std::int32_t count() = 0;
-    virtual std::shared_ptr<CommandBarControl> item(std::int32_t index) = 0;  // 1-based
+    // 1-based; raises 5941 for an index outside 1 to count.
+    virtual std::shared_ptr<CommandBarControl> item(std::int32_t index) = 0;
 };
 
 class CommandBarControl {
@@ -204,7 +220,8 @@ public:
     TELVORA_WORD_INTERFACE(CommandBarControl);
     virtual std::string tag() = 0;
     virtual bool isPopup() = 0;
-    // The controls of a pop-up; raises for a control that is not one.
+    // The controls of a pop-up; raises 438 for a control that is not one (a button has no
+    // controls). Every call raises 5825 once the control was deleted or dropped by a reset.
     virtual std::shared_ptr<CommandBarControls> controls() = 0;
     virtual void Delete() = 0;
 };
@@ -212,8 +229,9 @@ public:
 class CommandBar {
 public:
     TELVORA_WORD_INTERFACE(CommandBar);
-    // The first control of the bar, searched through its pop-ups too, with that tag; nothing when
-    // there is none (as the object model's FindControl answers Nothing).
+    // The first control of the bar, searched through its pop-ups too, with that tag. When there is
+    // none the object model's FindControl answers Nothing and a macro's next call on it fails with
+    // 91; this call raises that 91 (Word as the source) itself.
     virtual std::shared_ptr<CommandBarControl> findControl(const std::string& tag) = 0;
     virtual void Reset() = 0;
     virtual bool visible() = 0;
@@ -239,6 +257,8 @@ public:
     TELVORA_WORD_INTERFACE(AddIns);
     // Raises 5941 for a name that is not in the list.
     virtual std::shared_ptr<AddIn> item(const std::string& name) = 0;
+    // The add-in of that template, listed and installed; a template listed already answers its
+    // entry. Raises 5174 when the file is not there.
     virtual std::shared_ptr<AddIn> add(const std::string& path) = 0;
 };
 
@@ -251,6 +271,7 @@ public:
     // Raise 91 when no document is open.
     virtual std::shared_ptr<Document> activeDocument() = 0;
     virtual std::shared_ptr<Selection> selection() = 0;
+    // The collections are always there, empty or not.
     virtual std::shared_ptr<Documents> documents() = 0;
     virtual std::shared_ptr<CommandBars> commandBars() = 0;
     virtual std::shared_ptr<AddIns> addIns() = 0;
@@ -268,7 +289,7 @@ public:
     virtual std::string path() = 0;
 
     // The window-activation event: one handler, replaced by the next subscription; an empty
-    // handler ends the subscription.
+    // handler ends the subscription. The handler is given the document and its window, never empty.
     using WindowActivateHandler =
         std::function<void(const std::shared_ptr<Document>&, const std::shared_ptr<Window>&)>;
     virtual void onWindowActivate(WindowActivateHandler handler) = 0;

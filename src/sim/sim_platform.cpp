@@ -11,9 +11,18 @@
 namespace telvora::sim {
 namespace fs = std::filesystem;
 
-SimPlatform::SimPlatform(fs::path root) : root_(std::move(root)) {
-    fs::create_directories(root_ / "Temp");
-    fs::create_directories(root_ / "Telvora");
+namespace {
+
+// The root with the folders the machine's paths name from the start.
+fs::path withStandardFolders(fs::path root) {
+    fs::create_directories(root / "Temp");
+    fs::create_directories(root / "Telvora");
+    return root;
+}
+
+}  // namespace
+
+SimPlatform::SimPlatform(fs::path root) : paths_(withStandardFolders(std::move(root))) {
     variables["computername"] = "SIMPC";
 }
 
@@ -26,14 +35,6 @@ std::string SimPlatform::environment(const std::string& name) {
         if (equalsIgnoringCase(k, name)) return v;
     }
     return "";
-}
-
-fs::path SimPlatform::realPath(const std::string& path) const {
-    std::string p = path;
-    std::replace(p.begin(), p.end(), '\\', '/');
-    if (p.size() >= 2 && p[1] == ':') p = p.substr(2);  // the simulated machine has one drive
-    while (!p.empty() && p.front() == '/') p.erase(p.begin());
-    return root_ / p;
 }
 
 bool SimPlatform::fileExists(const std::string& path) {

@@ -1,6 +1,6 @@
-// A simulated operating system: installed printers, a temporary folder on the real disk (so the
-// files the add-in writes can be inspected), a fixed clock, and a record of every help call,
-// program start and shell open.
+// A simulated operating system: installed printers, a drive C: on the real disk (so the files the
+// add-in writes can be inspected) that no path can lead out of, a fixed clock, and a record of every
+// help call, program start and shell open.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ports/platform.h"
+#include "sim/machine/machine_paths.h"
 
 namespace telvora::sim {
 
@@ -22,7 +23,8 @@ struct HelpCall {
 
 class SimPlatform final : public Platform {
 public:
-    // `root` is a real folder that holds the simulated temporary and add-in folders.
+    // `root` is a real folder that stands for drive C: and holds the simulated temporary and
+    // add-in folders. The file calls raise 75 for a path that leads out of it (MachinePaths).
     explicit SimPlatform(std::filesystem::path root);
 
     std::optional<OsVersion> osVersion() override { return version; }
@@ -44,8 +46,10 @@ public:
     void yield() override { ++yields; }
 
     // Maps a Windows-style path the add-in builds ("C:\\...\\x.txt" or a plain path) to the real
-    // file that stands for it.
-    std::filesystem::path realPath(const std::string& path) const;
+    // file that stands for it; raises 75 for one that leads out of the machine.
+    std::filesystem::path realPath(const std::string& path) const { return paths_.toHost(path); }
+    // The machine's drive, for the word processor that prints onto it.
+    const MachinePaths& paths() const noexcept { return paths_; }
 
     // The machine as the test sets it up.
     std::optional<OsVersion> version = OsVersion{2, 10, 0, 19045};
@@ -67,7 +71,7 @@ public:
 
 private:
     std::optional<std::string> nextFileDialogAnswer(const FileDialogRequest& request);
-    std::filesystem::path root_;
+    MachinePaths paths_;
 };
 
 }  // namespace telvora::sim

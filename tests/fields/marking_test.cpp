@@ -117,6 +117,30 @@ TEST_F(MarkingTest, MarkingAgainMovesTheMarkAndTheOldTextKeepsItsLook) {
     EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Bold), word::FontValue(0)) << "the new mark wears no formatting";
 }
 
+TEST_F(MarkingTest, MarkingAgainKeepsTheLookTheFieldStyleItselfGaveTheOldText) {
+    // A document whose field style was given formatting of its own: deleting the style takes that
+    // formatting away, so only the restored look keeps the old number as the user saw it.
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvFaxNumber", word::wdCharacterStyle, Format().bold().size(14).name("Arial"))
+                        .text("Fax ")
+                        .styled("tlvFaxNumber", "111", Format().italic())
+                        .text(" or 222"));
+    ASSERT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
+    select(11, 14);
+    buttons.cmdFaxnumber();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(ReadField(addin, FaxField::Number), "222");
+    EXPECT_EQ(styleAt(*doc, 4), "");
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Italic), word::FontValue(-1));
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Size), word::FontValue(14.0f));
+    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Name), word::FontValue(std::string("Arial")));
+    // The style made afresh has no formatting: the new mark looks as it did.
+    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Bold), word::FontValue(0));
+    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Size), word::FontValue(12.0f));
+    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Name), word::FontValue(std::string("Times New Roman")));
+}
+
 TEST_F(MarkingTest, AMarkOfMixedLookKeepsEachPartsLookWhenItMoves) {
     auto doc = open(DocumentBuilder("Letter.doc")
                         .styled("tlvFaxNumber", "55", Format().bold())
@@ -151,6 +175,39 @@ TEST_F(MarkingTest, AStyleThatMarksNothingIsAppliedWithoutBeingMadeAgain) {
               word::FontValue(-1));
 }
 
+TEST_F(MarkingTest, AParagraphStyleOfAFieldsNameMarkingParagraphsIsClearedAndTheMarkGoesOnTheSelection) {
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvSubject", sim::wdStyleTypeParagraph, Format().bold().size(16))
+                        .paragraphStyle("tlvSubject")
+                        .text("Quarterly figures\r")
+                        .text("Re: Offer\r")
+                        .select("Offer"));
+    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Quarterly figures\r") << "Word finds the styled paragraph";
+    buttons.cmdFaxSubject();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Offer");
+    EXPECT_EQ(wp->activeDocument()->styles()->item("tlvSubject")->type(), word::wdCharacterStyle);
+    EXPECT_EQ(doc->paragraphStyleNameAt(StoryKind::Main, 0), "Normal");
+    EXPECT_EQ(look(*doc, 0, 17, FontAttribute::Bold), word::FontValue(-1)) << "the old paragraph keeps its look";
+    EXPECT_EQ(look(*doc, 0, 17, FontAttribute::Size), word::FontValue(16.0f));
+    EXPECT_EQ(look(*doc, 18, 27, FontAttribute::Bold), word::FontValue(0));
+}
+
+TEST_F(MarkingTest, AParagraphStyleOfAFieldsNameMarkingNothingGivesWayToTheFieldsCharacterStyle) {
+    // Applied as it is, the paragraph style would mark the whole paragraph, "Re: " and return too,
+    // and make it bold.
+    auto doc = open(DocumentBuilder("Letter.doc")
+                        .style("tlvSubject", sim::wdStyleTypeParagraph, Format().bold())
+                        .text("Re: Offer\r")
+                        .select("Offer"));
+    buttons.cmdFaxSubject();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Offer");
+    EXPECT_EQ(wp->activeDocument()->styles()->item("tlvSubject")->type(), word::wdCharacterStyle);
+    EXPECT_EQ(doc->paragraphStyleNameAt(StoryKind::Main, 0), "Normal");
+    EXPECT_EQ(look(*doc, 0, 10, FontAttribute::Bold), word::FontValue(0));
+}
+
 TEST_F(MarkingTest, ASelectionOfOnlyAParagraphMarkIsMarked) {
     open(DocumentBuilder("Letter.doc").text("Fax\r555\r").select(3, 4));
     buttons.cmdFaxnumber();
@@ -172,6 +229,14 @@ TEST_F(MarkingTest, ReadingFindsTheFirstRunInTheMainTextOnly) {
     EXPECT_EQ(ReadField(addin, FaxField::Company), "") << "text boxes are not searched";
     EXPECT_EQ(ReadField(addin, FaxField::Subject), "");
     EXPECT_EQ(FindFieldText(wp->activeDocument()->content(), "NoSuchStyle"), "");
+}
+
+TEST_F(MarkingTest, ReadingAnEmptyOrDeadRangeAnswersNothing) {
+    EXPECT_EQ(FindFieldText(nullptr, "tlvFaxNumber"), "");
+    auto doc = wp->open(DocumentBuilder("Letter.doc").styled("tlvFaxNumber", "555").build());
+    auto range = doc->content();
+    doc->Close(word::wdDoNotSaveChanges);
+    EXPECT_EQ(FindFieldText(range, "tlvFaxNumber"), "");
 }
 
 TEST_F(MarkingTest, ReadingWithNoDocumentOpenIsTheNoDocumentError) {

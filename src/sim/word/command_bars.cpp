@@ -1,5 +1,7 @@
 // The simulated command bars with their controls and pop-ups, and Word's add-ins list.
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "sim/word/word_session.h"
 
@@ -85,7 +87,9 @@ public:
     explicit CommandBarImpl(std::shared_ptr<CommandBarState> bar) : bar_(std::move(bar)) {}
     std::shared_ptr<word::CommandBarControl> findControl(const std::string& tag) override {
         auto node = findByTag(bar_->controls, tag);
-        return node ? std::make_shared<ControlImpl>(bar_, node) : nullptr;
+        // Where the object model answers Nothing, the macro's next call fails with 91: so does this.
+        if (!node) throw RuntimeError::objectNotSet("Microsoft Word");
+        return std::make_shared<ControlImpl>(bar_, node);
     }
     void Reset() override { resetControls(*bar_); }
     bool visible() override { return bar_->visible; }
@@ -144,7 +148,9 @@ public:
     // Adding a file that is listed already answers the listed add-in, as Word does.
     std::shared_ptr<word::AddIn> add(const std::string& path) override {
         const std::string name = fileNameOf(path);
-        if (name.empty()) throw wordError(wderr::FileNotFound, "This file could not be found. (" + path + ")");
+        std::error_code ec;
+        if (name.empty() || !std::filesystem::is_regular_file(session_->realPath(path), ec))
+            throw wordError(wderr::FileNotFound, "This file could not be found. (" + path + ")");
         for (const auto& a : session_->addIns)
             if (equalsIgnoringCase(a->path, path)) return std::make_shared<AddInImpl>(a);
         auto state = std::make_shared<AddInState>(AddInState{name, path, true});

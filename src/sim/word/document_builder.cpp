@@ -14,16 +14,37 @@ namespace {
 
 DocumentBuilder::DocumentBuilder(std::string name) : model_(std::move(name)) {}
 
+std::uint32_t DocumentBuilder::currentParagraphStyle(StoryKind kind) const {
+    const auto& chars = model_.story(kind);
+    if (!chars.empty() && chars.back().glyph != "\r") return chars.back().paragraphStyle;
+    const auto pending = pendingParagraphStyle_.find(kind);
+    return pending == pendingParagraphStyle_.end() ? kNormalStyle : pending->second;
+}
+
+void DocumentBuilder::put(std::string_view utf8, const Format& font, std::uint32_t styleId) {
+    for (const auto& glyph : splitCharacters(utf8)) {
+        model_.append(story_, glyph, font, styleId, currentParagraphStyle(story_));
+        if (glyph == "\r") pendingParagraphStyle_.erase(story_);
+    }
+}
+
 DocumentBuilder& DocumentBuilder::text(std::string_view utf8, const Format& font) {
-    model_.append(story_, utf8, font.over(FontAttributes::defaults()), 0);
+    put(utf8, font, 0);
     return *this;
 }
 
 DocumentBuilder& DocumentBuilder::styled(const std::string& style, std::string_view utf8, const Format& font) {
-    const auto id = characterStyle(style);
-    const int start = position();
-    text(utf8, font);
-    model_.applyStyle(story_, Span{start, position()}, id);
+    put(utf8, font, characterStyle(style));
+    return *this;
+}
+
+DocumentBuilder& DocumentBuilder::paragraphStyle(const std::string& name) {
+    auto* entry = model_.findStyle(name);
+    if (!entry) entry = &model_.addStyle(name, wdStyleTypeParagraph);
+    if (entry->type != wdStyleTypeParagraph) misuse("The style " + name + " is not a paragraph style.");
+    const auto& chars = model_.story(story_);
+    if (!chars.empty() && chars.back().glyph != "\r") model_.applyStyle(story_, Span{position(), position()}, entry->id);
+    pendingParagraphStyle_[story_] = entry->id;
     return *this;
 }
 
@@ -140,7 +161,7 @@ DocumentModel DocumentBuilder::build() const {
     for (const auto kind : {StoryKind::Main, StoryKind::Header, StoryKind::Footer, StoryKind::TextBox}) {
         if (!out.hasStory(kind)) continue;
         const auto& chars = out.story(kind);
-        if (chars.empty() || chars.back().glyph != "\r") out.append(kind, "\r", FontAttributes::defaults(), 0);
+        if (chars.empty() || chars.back().glyph != "\r") out.append(kind, "\r", Format{}, 0, currentParagraphStyle(kind));
     }
     if (out.selection.end > out.length(StoryKind::Main)) misuse("The selection ends beyond the main text.");
     return out;

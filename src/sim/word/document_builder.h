@@ -1,5 +1,6 @@
-// Describes a document for the simulated word processor in a few lines: its text and which spans
-// carry which style and font, the selection, fields, the other stories and the merge data.
+// Describes a document for the simulated word processor in a few lines: its text, which spans carry
+// which style and direct formatting, paragraph styles, the selection, fields, the other stories and
+// the merge data.
 //
 //     auto letter = DocumentBuilder("Letter.doc")
 //                       .text("Fax: ").styled("tlvFaxNumber", "555 1234", Format().bold()).text("\r")
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,15 +26,18 @@ class DocumentBuilder {
 public:
     explicit DocumentBuilder(std::string name);
 
-    // Text goes to the end of the current story (the main text unless switched), in the look of
-    // Word's Normal style with `font` over it. "\r" ends a paragraph.
+    // Text goes to the end of the current story (the main text unless switched) with `font` as its
+    // direct formatting. "\r" ends a paragraph; the next paragraph is in Normal.
     DocumentBuilder& text(std::string_view utf8, const Format& font = {});
     // Text carrying a character style; the style is made (with no formatting of its own) if the
     // document has none of that name.
     DocumentBuilder& styled(const std::string& style, std::string_view utf8, const Format& font = {});
-    // A style the document has, whether or not any text carries it.
+    // A style the document has, whether or not any text carries it, with formatting of its own.
     DocumentBuilder& style(const std::string& name, std::int32_t type = word::wdCharacterStyle,
                            const Format& own = {});
+    // The paragraph being written (and the text still to come in it) takes a paragraph style, made
+    // with no formatting of its own if the document has none of that name.
+    DocumentBuilder& paragraphStyle(const std::string& name);
     // Spans of the current story given by character positions, for styles and looks that overlap.
     DocumentBuilder& applyStyle(const std::string& style, int start, int end);
     DocumentBuilder& applyFont(int start, int end, const Format& font);
@@ -65,9 +70,14 @@ public:
 
 private:
     std::uint32_t characterStyle(const std::string& name);
+    void put(std::string_view utf8, const Format& font, std::uint32_t styleId);
+    // The paragraph style of the paragraph the next character goes into.
+    std::uint32_t currentParagraphStyle(StoryKind kind) const;
 
     DocumentModel model_;
     StoryKind story_ = StoryKind::Main;
+    // A paragraph style chosen for a paragraph that has no characters yet.
+    std::map<StoryKind, std::uint32_t> pendingParagraphStyle_;
 };
 
 }  // namespace telvora::sim

@@ -49,9 +49,10 @@ private:
 class StyleFont final : public word::Font {
 public:
     StyleFont(std::shared_ptr<DocumentModel> model, std::uint32_t id) : model_(std::move(model)), id_(id) {}
+    // The style's look: its own formatting over Normal's.
     FontValue get(FontAttribute a) override {
-        const auto& own = entry().font.get(a);
-        return own ? *own : FontAttributes::defaults()[a];
+        (void)entry();
+        return model_->styleLook(id_)[a];
     }
     void set(FontAttribute a, const FontValue& value) override {
         auto& style = entry();
@@ -237,9 +238,7 @@ public:
         if (!ours) throw RuntimeError::objectNotSet("Microsoft Word");
         if (ours->model() != model_)
             throw wordError(err::InvalidProcedureCall, "The style belongs to another document.");
-        if (ours->entry().type != word::wdCharacterStyle)
-            throw wordError(err::InvalidProcedureCall,
-                            "The simulated word processor applies character styles only.");
+        (void)ours->entry();
         model_->applyStyle(StoryKind::Main, model_->selection, ours->id());
     }
 

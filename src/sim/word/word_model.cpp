@@ -109,8 +109,8 @@ FontAttributes Format::over(const FontAttributes& base) const {
 
 DocumentModel::DocumentModel(std::string documentName) : name(std::move(documentName)) {
     stories_[StoryKind::Main];
-    internFont(FontAttributes::defaults());
-    auto& normal = addStyle("Normal", 1);
+    internFormat(Format{});
+    auto& normal = addStyle("Normal", wdStyleTypeParagraph);
     normal.builtIn = true;
     auto& paragraphFont = addStyle("Default Paragraph Font", word::wdCharacterStyle);
     paragraphFont.builtIn = true;
@@ -131,33 +131,47 @@ std::string DocumentModel::text(StoryKind kind, int start, int end) const {
     return out;
 }
 
-void DocumentModel::append(StoryKind kind, std::string_view utf8, const FontAttributes& font, std::uint32_t styleId) {
-    const auto fontId = internFont(font);
+void DocumentModel::append(StoryKind kind, std::string_view utf8, const Format& direct, std::uint32_t styleId,
+                           std::uint32_t paragraphStyleId) {
+    const auto formatId = internFormat(direct);
     auto& chars = story(kind);
-    for (auto& glyph : splitCharacters(utf8)) chars.push_back({std::move(glyph), styleId, fontId});
+    for (auto& glyph : splitCharacters(utf8)) chars.push_back({std::move(glyph), styleId, formatId, paragraphStyleId});
 }
 
-std::uint32_t DocumentModel::internFont(const FontAttributes& font) {
-    if (const auto it = fontIndex_.find(font); it != fontIndex_.end()) return it->second;
-    const auto id = static_cast<std::uint32_t>(fonts_.size());
-    fonts_.push_back(font);
-    fontIndex_.emplace(font, id);
+std::uint32_t DocumentModel::internFormat(const Format& direct) {
+    if (const auto it = formatIndex_.find(direct); it != formatIndex_.end()) return it->second;
+    const auto id = static_cast<std::uint32_t>(formats_.size());
+    formats_.push_back(direct);
+    formatIndex_.emplace(direct, id);
     return id;
 }
 
-const FontAttributes& DocumentModel::fontAt(StoryKind kind, int position) const {
+FontAttributes DocumentModel::styleLook(std::uint32_t id) const {
+    const auto* normal = styleById(kNormalStyle);
+    const FontAttributes normalLook = normal->font.over(FontAttributes::defaults());
+    const auto* entry = styleById(id);
+    if (!entry || entry->deleted || id == kNormalStyle) return normalLook;
+    return entry->font.over(normalLook);
+}
+
+FontAttributes DocumentModel::fontAt(StoryKind kind, int position) const {
     const auto& chars = story(kind);
-    if (chars.empty()) return fonts_.front();
-    const auto i = std::clamp(position, 0, static_cast<int>(chars.size()) - 1);
-    return fonts_.at(chars[i].font);
+    if (chars.empty()) return styleLook(kNormalStyle);
+    const auto& c = chars.at(static_cast<std::size_t>(std::clamp(position, 0, static_cast<int>(chars.size()) - 1)));
+    FontAttributes look = styleLook(c.paragraphStyle);
+    if (const auto* style = styleById(c.style); style && !style->deleted) look = style->font.over(look);
+    return formats_.at(c.direct).over(look);
+}
+
+const Format& DocumentModel::directAt(StoryKind kind, int position) const {
+    return formats_.at(story(kind).at(static_cast<std::size_t>(position)).direct);
 }
 
 FontValue DocumentModel::fontValue(StoryKind kind, Span span, FontAttribute attribute) const {
     if (span.end <= span.start) return fontAt(kind, span.start)[attribute];
-    const auto& chars = story(kind);
-    const FontValue& first = fonts_.at(chars.at(span.start).font)[attribute];
+    const FontValue first = fontAt(kind, span.start)[attribute];
     for (int i = span.start + 1; i < span.end; ++i) {
-        if (fonts_.at(chars.at(i).font)[attribute] != first) {
+        if (fontAt(kind, i)[attribute] != first) {
             switch (kindOf(attribute)) {
             case AttributeKind::Text: return std::string();
             case AttributeKind::Points: return static_cast<float>(wdUndefined);
@@ -173,12 +187,12 @@ void DocumentModel::setFontValue(StoryKind kind, Span span, FontAttribute attrib
     if (change.kind == FontChange::Kind::Keep) return;
     auto& chars = story(kind);
     for (int i = span.start; i < span.end; ++i) {
-        FontAttributes font = fonts_.at(chars.at(i).font);
+        Format direct = formats_.at(chars.at(i).direct);
         if (change.kind == FontChange::Kind::Toggle)
-            font[attribute] = std::int32_t{std::get<std::int32_t>(font[attribute]) == 0 ? -1 : 0};
+            direct.set(attribute, std::int32_t{std::get<std::int32_t>(fontAt(kind, i)[attribute]) == 0 ? -1 : 0});
         else
-            font[attribute] = change.value;
-        chars[i].font = internFont(font);
+            direct.set(attribute, change.value);
+        chars[i].direct = internFormat(direct);
     }
 }
 
@@ -198,7 +212,7 @@ const StyleEntry* DocumentModel::styleById(std::uint32_t id) const {
 
 StyleEntry& DocumentModel::addStyle(const std::string& styleName, std::int32_t type) {
     if (styleName.empty()) throw wordError(err::InvalidProcedureCall, "A style needs a name.");
-    if (type < 1 || type > 4) throw wordError(wderr::ValueOutOfRange, "Value out of range");
+    if (type < wdStyleTypeParagraph || type > wdStyleTypeList) throw wordError(wderr::ValueOutOfRange, "Value out of range");
     if (findStyle(styleName))
         throw wordError(wderr::StyleNameExists,
                         "This style name already exists or is reserved for a built-in style.");
@@ -214,19 +228,38 @@ void DocumentModel::deleteStyle(std::uint32_t id) {
     auto* entry = styleById(id);
     if (!entry || entry->deleted) throw wordError(wderr::ObjectDeleted, "Object has been deleted.");
     if (entry->builtIn) throw wordError(wderr::CommandNotAvailable, "A built-in style cannot be deleted.");
-    for (auto& [kind, chars] : stories_)
-        for (auto& c : chars)
+    for (auto& [kind, chars] : stories_) {
+        for (auto& c : chars) {
             if (c.style == id) c.style = 0;
+            if (c.paragraphStyle == id) c.paragraphStyle = kNormalStyle;
+        }
+    }
     entry->deleted = true;
+}
+
+Span DocumentModel::paragraphsOf(StoryKind kind, Span span) const {
+    const auto& chars = story(kind);
+    const int n = static_cast<int>(chars.size());
+    int start = std::clamp(span.start, 0, n);
+    while (start > 0 && chars[start - 1].glyph != "\r") --start;
+    // The paragraph of the last character of the span, or of the insertion point.
+    int end = std::clamp(std::max(span.end - 1, span.start), 0, n);
+    while (end < n && chars[end].glyph != "\r") ++end;
+    return Span{start, std::min(end + 1, n)};
 }
 
 void DocumentModel::applyStyle(StoryKind kind, Span span, std::uint32_t id) {
     const auto* entry = styleById(id);
     if (!entry || entry->deleted) throw wordError(wderr::ObjectDeleted, "Object has been deleted.");
     auto& chars = story(kind);
-    for (int i = span.start; i < span.end; ++i) {
-        chars.at(i).style = id;
-        if (!entry->font.empty()) chars[i].font = internFont(entry->font.over(fonts_.at(chars[i].font)));
+    if (entry->type == word::wdCharacterStyle) {
+        for (int i = span.start; i < span.end; ++i) chars.at(i).style = id;
+    } else if (entry->type == wdStyleTypeParagraph) {
+        const auto paragraphs = paragraphsOf(kind, span);
+        for (int i = paragraphs.start; i < paragraphs.end; ++i) chars[i].paragraphStyle = id;
+    } else {
+        throw wordError(wderr::CommandNotAvailable,
+                        "The style " + entry->name + " formats tables or lists and cannot be applied to text.");
     }
 }
 
@@ -235,13 +268,22 @@ std::string DocumentModel::styleNameAt(StoryKind kind, int position) const {
     return entry ? entry->name : std::string();
 }
 
+std::string DocumentModel::paragraphStyleNameAt(StoryKind kind, int position) const {
+    return styleById(story(kind).at(position).paragraphStyle)->name;
+}
+
+bool DocumentModel::carries(const Character& c, std::uint32_t styleId) const {
+    const auto* entry = styleById(styleId);
+    return entry && entry->type == wdStyleTypeParagraph ? c.paragraphStyle == styleId : c.style == styleId;
+}
+
 std::optional<Span> DocumentModel::findStyleRun(StoryKind kind, Span within, std::uint32_t styleId,
                                                 bool forward) const {
     const auto& chars = story(kind);
     const int lo = std::max(within.start, 0);
     const int hi = std::min(within.end, static_cast<int>(chars.size()));
     if (styleId == 0 || lo >= hi) return std::nullopt;
-    const auto carries = [&](int i) { return chars[i].style == styleId; };
+    const auto carries = [&](int i) { return this->carries(chars[i], styleId); };
     if (forward) {
         for (int i = lo; i < hi; ++i) {
             if (!carries(i)) continue;
@@ -271,7 +313,7 @@ std::optional<Span> DocumentModel::findText(StoryKind kind, Span within, const s
         for (int k = 0; k < n; ++k) {
             const auto& c = chars[at + k];
             if (lowerAscii(c.glyph) != lowerAscii(needle[k])) return false;
-            if (styleId != 0 && c.style != styleId) return false;
+            if (styleId != 0 && !carries(c, styleId)) return false;
         }
         return true;
     };
@@ -303,7 +345,7 @@ DocumentModel DocumentModel::mergeRecords(std::string newName, const std::vector
     std::vector<Character> merged;
     for (std::size_t r = 0; r < recordNumbers.size(); ++r) {
         const auto& record = source.records.at(static_cast<std::size_t>(recordNumbers[r] - 1));
-        if (r > 0) merged.push_back({"\f", 0, 0});  // Word's section break between merged records
+        if (r > 0) merged.push_back({"\f", 0, 0, kNormalStyle});  // Word's section break between merged records
         std::size_t nextField = 0;
         for (int i = 0; i < static_cast<int>(main.size());) {
             while (nextField < ordered.size() && ordered[nextField].start < i) ++nextField;
@@ -319,8 +361,12 @@ DocumentModel DocumentModel::mergeRecords(std::string newName, const std::vector
                         if (value[k] == '\r' && k + 1 < value.size() && value[k + 1] == '\n') continue;
                         normalised += value[k] == '\n' ? '\r' : value[k];
                     }
-                    const auto& first = main[i];
-                    for (auto& glyph : splitCharacters(normalised)) merged.push_back({std::move(glyph), first.style, first.font});
+                    // The value wears the formatting of the field it replaces.
+                    for (auto& glyph : splitCharacters(normalised)) {
+                        Character c = main[i];
+                        c.glyph = std::move(glyph);
+                        merged.push_back(std::move(c));
+                    }
                 } else {
                     FieldEntry copy = field;
                     copy.start = static_cast<int>(merged.size());

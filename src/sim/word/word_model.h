@@ -1,6 +1,6 @@
-// The in-memory word processor's document: stories of characters with their character style and
-// font, the styles, the fields and the mail-merge state, and the searches and edits Word offers on
-// them. Plain data and logic only; the object-model classes wrap it.
+// The in-memory word processor's document: stories of characters with their paragraph style,
+// character style and direct formatting, the styles, the fields and the mail-merge state, and the
+// searches and edits Word offers on them. Plain data and logic only; the object-model classes wrap it.
 #pragma once
 
 #include <array>
@@ -80,6 +80,7 @@ public:
     bool empty() const;
     // `base` with these attributes put over it.
     FontAttributes over(const FontAttributes& base) const;
+    auto operator<=>(const Format&) const = default;
 
 private:
     std::array<std::optional<word::FontValue>, word::kFontAttributeCount> values_;
@@ -87,19 +88,30 @@ private:
 
 enum class StoryKind { Main, Header, Footer, TextBox };
 
+// Word's style types.
+inline constexpr std::int32_t wdStyleTypeParagraph = 1;
+inline constexpr std::int32_t wdStyleTypeTable = 3;
+inline constexpr std::int32_t wdStyleTypeList = 4;
+// The id of the Normal style, the first style of every document.
+inline constexpr std::uint32_t kNormalStyle = 1;
+
+// One character, with the three layers of formatting Word keeps apart. Its look is its direct
+// formatting over its character style's formatting over its paragraph style's formatting over
+// Normal's, so restyling or deleting a style changes the look of every character carrying it and
+// leaves what was typed onto the character alone.
 struct Character {
-    std::string glyph;        // one code point, UTF-8; "\r" ends a paragraph
-    std::uint32_t style = 0;  // character style id, 0 for none
-    std::uint32_t font = 0;   // index into the document's font table
+    std::string glyph;                        // one code point, UTF-8; "\r" ends a paragraph
+    std::uint32_t style = 0;                  // character style id, 0 for none
+    std::uint32_t direct = 0;                 // direct formatting: index into the document's format table
+    std::uint32_t paragraphStyle = kNormalStyle;  // the same for every character of a paragraph
 };
 
 struct StyleEntry {
     std::uint32_t id = 0;
     std::string name;
     std::int32_t type = word::wdCharacterStyle;
-    // A style's font is stamped onto the characters it is applied to; from then on the characters'
-    // own attributes are their look and the style is only a label on them, so a style with no
-    // formatting changes nothing and deleting a style leaves the text looking as it did.
+    // The style's own formatting; the attributes it leaves out come from the paragraph's look (a
+    // character style) or from Normal (a paragraph style).
     Format font;
     bool builtIn = false;
     bool deleted = false;
@@ -148,16 +160,19 @@ public:
     int length(StoryKind kind) const { return static_cast<int>(story(kind).size()); }
     std::string text(StoryKind kind) const { return text(kind, 0, length(kind)); }
     std::string text(StoryKind kind, int start, int end) const;
-    // Appends text wearing `font` and carrying the style `styleId` (0 for none).
-    void append(StoryKind kind, std::string_view utf8, const FontAttributes& font, std::uint32_t styleId);
+    // Appends text with the direct formatting `direct`, carrying the character style `styleId` (0 for
+    // none) in paragraphs of the style `paragraphStyleId`.
+    void append(StoryKind kind, std::string_view utf8, const Format& direct, std::uint32_t styleId,
+                std::uint32_t paragraphStyleId = kNormalStyle);
 
-    // Fonts, kept once per distinct look.
-    std::uint32_t internFont(const FontAttributes& font);
-    const FontAttributes& font(std::uint32_t id) const { return fonts_.at(id); }
-    const FontAttributes& fontAt(StoryKind kind, int position) const;
-    // The attribute over [start, end): its value when every character agrees, Word's undefined
-    // otherwise; an empty span answers the look at that point.
+    // What a character looks like, its direct formatting put over its styles' looks.
+    FontAttributes fontAt(StoryKind kind, int position) const;
+    // The character's direct formatting alone.
+    const Format& directAt(StoryKind kind, int position) const;
+    // The look of the attribute over [start, end): its value when every character agrees, Word's
+    // undefined otherwise; an empty span answers the look at that point.
     word::FontValue fontValue(StoryKind kind, Span span, word::FontAttribute attribute) const;
+    // Writes the attribute as direct formatting of every character of the span.
     void setFontValue(StoryKind kind, Span span, word::FontAttribute attribute, const word::FontValue& value);
 
     // Styles. Names compare without regard to letter case, as Word's do.
@@ -165,16 +180,25 @@ public:
     StyleEntry* styleById(std::uint32_t id);
     const StyleEntry* styleById(std::uint32_t id) const;
     StyleEntry& addStyle(const std::string& name, std::int32_t type);
-    // Takes the style off every character of every story and removes it.
+    // The look a style gives: its own formatting over Normal's (Normal's own over Word's defaults).
+    FontAttributes styleLook(std::uint32_t id) const;
+    // Takes the style off every character of every story and removes it: a character style leaves
+    // its characters, the paragraphs of a paragraph style become Normal. Direct formatting stays.
     void deleteStyle(std::uint32_t id);
+    // A character style goes on the characters of the span; a paragraph style on every paragraph
+    // the span touches (an empty span: the paragraph it is in).
     void applyStyle(StoryKind kind, Span span, std::uint32_t id);
-    // The name of the style a character carries; "" for none.
+    // The name of the character style a character carries; "" for none.
     std::string styleNameAt(StoryKind kind, int position) const;
+    // The name of the paragraph style of the paragraph a character is in.
+    std::string paragraphStyleNameAt(StoryKind kind, int position) const;
+    // The whole paragraphs the span touches.
+    Span paragraphsOf(StoryKind kind, Span span) const;
 
     // Searches inside [within.start, within.end) of a story, forward from the start (or backward
-    // from the end): the first maximal run of characters carrying the style, and the first
-    // occurrence of the text (letter case ignored), all of whose characters carry the style when
-    // `styleId` is not 0.
+    // from the end): the first maximal run of characters carrying the style (for a paragraph style,
+    // the characters of paragraphs in that style), and the first occurrence of the text (letter
+    // case ignored), all of whose characters carry the style when `styleId` is not 0.
     std::optional<Span> findStyleRun(StoryKind kind, Span within, std::uint32_t styleId, bool forward) const;
     std::optional<Span> findText(StoryKind kind, Span within, const std::vector<std::string>& needle,
                                  std::uint32_t styleId, bool forward) const;
@@ -191,9 +215,12 @@ public:
     DocumentModel mergeRecords(std::string newName, const std::vector<int>& recordNumbers) const;
 
 private:
+    std::uint32_t internFormat(const Format& direct);
+    bool carries(const Character& c, std::uint32_t styleId) const;
+
     std::map<StoryKind, std::vector<Character>> stories_;
-    std::vector<FontAttributes> fonts_;
-    std::map<FontAttributes, std::uint32_t> fontIndex_;
+    std::vector<Format> formats_;  // direct formatting, kept once per distinct set
+    std::map<Format, std::uint32_t> formatIndex_;
     std::vector<StyleEntry> styles_;
 };
 

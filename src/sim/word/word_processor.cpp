@@ -82,15 +82,10 @@ void Session::close(const std::shared_ptr<DocumentModel>& document) {
 }
 
 std::filesystem::path Session::realPath(const std::string& path) const {
-    if (options.resolvePath) return options.resolvePath(path);
-    if (options.printFolder.empty())
-        throw wordError(err::PathFileAccess, "The simulated word processor was given no folder for files.");
-    const auto cut = path.find_last_of("\\/");
-    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
-    // Only a plain file name may land in the folder: nothing can reach outside it.
-    if (leaf.empty() || leaf == "." || leaf == ".." || leaf.find(':') != std::string::npos)
-        throw RuntimeError::standard(err::PathFileAccess, "Microsoft Word");
-    return options.printFolder / leaf;
+    if (!options.drive)
+        throw wordError(err::PathFileAccess, "Path/File access error: the simulated word processor was given no "
+                                             "drive to find \"" + path + "\" on.");
+    return options.drive->toHost(path, "Microsoft Word");
 }
 
 void Session::print(const std::shared_ptr<DocumentModel>& document, PrintRecord::Kind kind, const NamedArgs& args) {
@@ -173,13 +168,11 @@ void WordProcessor::printFile(const std::string& path) {
     record.kind = PrintRecord::Kind::File;
     record.printer = session_->activePrinter;
     record.fileName = path;
-    if (session_->options.resolvePath || !session_->options.printFolder.empty()) {
-        std::ifstream in(session_->realPath(path), std::ios::binary);
-        if (!in) throw wordError(wderr::FileNotFound, "This file could not be found. (" + path + ")");
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        record.fileContents = bytes.str();
-    }
+    std::ifstream in(session_->realPath(path), std::ios::binary);
+    if (!in) throw wordError(wderr::FileNotFound, "This file could not be found. (" + path + ")");
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    record.fileContents = bytes.str();
     session_->prints.push_back(std::move(record));
 }
 

@@ -4,13 +4,13 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ports/word.h"
+#include "sim/machine/machine_paths.h"
 #include "sim/word/printer_driver.h"
 #include "sim/word/word_model.h"
 
@@ -53,11 +53,10 @@ struct AddInInfo {
 };
 
 struct WordProcessorOptions {
-    // A print to a file writes the file of the same name in this folder ...
-    std::filesystem::path printFolder;
-    // ... unless this maps the path the add-in names to the real file (the simulator maps its
-    // Windows paths this way). Files printed by name are read through the same mapping.
-    std::function<std::filesystem::path(const std::string&)> resolvePath;
+    // The drive of the machine Word runs on: a print to a file writes there, a file printed by name
+    // and a template added as an add-in are found there, each through the machine's one mapping
+    // of Windows paths. Without a drive, each of these raises 75: there is nowhere to look.
+    std::optional<MachinePaths> drive;
     // What the application reports as the folder it runs from.
     std::string programFolder = "C:\\Program Files\\Microsoft Office\\Office";
 };

@@ -62,7 +62,8 @@ struct Session : std::enable_shared_from_this<Session> {
     // Records a print made by the document; a print to a file is written by the printer's driver
     // first, so a failed print leaves no record.
     void print(const std::shared_ptr<DocumentModel>& document, PrintRecord::Kind kind, const NamedArgs& args);
-    // The real file that stands for a path the add-in names.
+    // The real file that stands for a path the add-in names, on the machine's drive; raises 75
+    // for a path that leads out of the machine, or when Word was given no drive.
     std::filesystem::path realPath(const std::string& path) const;
 };
 

@@ -8,9 +8,13 @@
 
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/error_number.h"
+#include "support/sim_addin.h"
 
 namespace telvora::sim {
 namespace {
+
+using telvora::testing::errorOf;
 
 // A printer driver that writes a marker and remembers what it was given.
 class RecordingDriver final : public PrinterDriver {
@@ -31,19 +35,16 @@ std::string readAll(const std::filesystem::path& file) {
 
 class WordPrinting : public ::testing::Test {
 protected:
-    // One folder per test: CTest runs the tests of this fixture side by side.
-    WordPrinting()
-        : folder(std::filesystem::temp_directory_path() /
-                 (std::string("telvora-sim-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
-        std::filesystem::remove_all(folder);
+    // The machine's drive C: is a scratch folder of its own; its C:\Temp is `folder`.
+    WordPrinting() : folder(scratch.path() / "Temp") {
         std::filesystem::create_directories(folder);
-        wp = std::make_unique<WordProcessor>(WordProcessorOptions{folder, {}, "C:\\Office"});
+        wp = std::make_unique<WordProcessor>(WordProcessorOptions{MachinePaths(scratch.path()), "C:\\Office"});
         wp->installPrinter("Office Laser");
         wp->installPrinter("Fax", driver);
         wp->open(DocumentBuilder("Letter.doc").text("Hello\rWorld").build());
     }
-    ~WordPrinting() override { std::filesystem::remove_all(folder); }
 
+    telvora::testing::ScratchFolder scratch;
     std::filesystem::path folder;
     std::shared_ptr<RecordingDriver> driver = std::make_shared<RecordingDriver>();
     std::unique_ptr<WordProcessor> wp;
@@ -79,10 +80,27 @@ TEST_F(WordPrinting, APrintToAFileIsWrittenByTheActivePrintersDriver) {
     EXPECT_EQ(readAll(folder / "Copy.prn"), "Hello\r\nWorld\r\n");
 }
 
-TEST_F(WordPrinting, APrintToAFileOutsideTheFolderOrWithoutANameIsRefused) {
-    EXPECT_THROW(wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", "C:\\Temp\\.."}}), RuntimeError);
+TEST_F(WordPrinting, APrintToAFileOutsideTheMachineOrWithoutANameIsRefused) {
+    for (const char* outside : {"C:\\Temp\\..", "C:\\..\\..\\Pagewire.tif", "D:\\Pagewire.tif", "\\\\fax\\out\\x.tif"}) {
+        try {
+            wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", outside}});
+            ADD_FAILURE() << outside << " was printed to";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::PathFileAccess) << outside;
+            EXPECT_EQ(e.source(), "Microsoft Word");
+            EXPECT_NE(e.description().find(outside), std::string::npos) << e.description();
+        }
+    }
     EXPECT_THROW(wp->PrintOut({{"PrintToFile", true}}), RuntimeError);
     EXPECT_TRUE(wp->prints().empty());
+    EXPECT_FALSE(std::filesystem::exists(scratch.path().parent_path() / "Pagewire.tif"));
+
+    WordProcessor noDrive;
+    noDrive.installPrinter("Fax");
+    noDrive.open(DocumentBuilder("Letter.doc").build());
+    EXPECT_EQ(errorOf([&] { noDrive.PrintOut({{"PrintToFile", true}, {"OutputFileName", "C:\\Temp\\x.tif"}}); }),
+              err::PathFileAccess);
+    EXPECT_EQ(errorOf([&] { noDrive.printFile("C:\\Temp\\Telvora.rtf"); }), err::PathFileAccess);
 }
 
 TEST_F(WordPrinting, AMisspelledArgumentNameFailsInsteadOfBeingIgnored) {
@@ -140,8 +158,24 @@ TEST_F(WordCommandBars, ControlsAreFoundByTagInsidePopupsAndDeleted) {
     while (children->count() > 0) children->item(1)->Delete();
     menu->Delete();
     EXPECT_EQ(wp.controlTags("Tools"), (std::vector<std::string>{"Spelling", "Macro", "Macro/Macros"}));
-    EXPECT_EQ(tools->findControl("Telvora"), nullptr);
     EXPECT_THROW(menu->Delete(), RuntimeError);
+}
+
+TEST_F(WordCommandBars, AMissingControlFailsWith91InsteadOfAnsweringNothing) {
+    // A macro's FindControl answers Nothing and its next call fails with 91: the port fails at once.
+    auto tools = wp.commandBars()->item("Tools");
+    try {
+        tools->findControl("About Telvora");
+        FAIL() << "a missing control was answered";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ObjectNotSet);
+        EXPECT_EQ(e.source(), "Microsoft Word");
+    }
+    auto macro = tools->findControl("Macro");
+    EXPECT_EQ(errorOf([&] { macro->controls()->item(2); }), err::CollectionMemberMissing);
+    EXPECT_EQ(errorOf([&] { macro->controls()->item(0); }), err::CollectionMemberMissing);
+    tools->Reset();
+    EXPECT_EQ(errorOf([&] { macro->tag(); }), 5825) << "a control dropped by the reset is gone";
 }
 
 TEST_F(WordCommandBars, ResetBringsBackTheBuiltInControlsOnly) {
@@ -164,8 +198,11 @@ TEST_F(WordCommandBars, AMissingBarFailsAndVisibilityIsKept) {
     EXPECT_TRUE(wp.commandBarVisible("Telvora"));
 }
 
-TEST(WordAddIns, AnAddInIsFoundByFileNameAndAddedOnceByPath) {
-    WordProcessor wp;
+TEST(WordAddIns, AnAddInIsFoundByFileNameAndAddedOnceByPathOfAFileThatIsThere) {
+    telvora::testing::ScratchFolder scratch;
+    std::filesystem::create_directories(scratch.path() / "Program Files" / "Telvora");
+    std::ofstream(scratch.path() / "Program Files" / "Telvora" / "Telvora.dot") << "template";
+    WordProcessor wp(WordProcessorOptions{MachinePaths(scratch.path())});
     wp.addAddIn("C:\\Templates\\Letters.dot", false);
     EXPECT_FALSE(wp.addIns()->item("Letters.dot")->installed());
     try {
@@ -178,6 +215,8 @@ TEST(WordAddIns, AnAddInIsFoundByFileNameAndAddedOnceByPath) {
     added->setInstalled(true);
     wp.addIns()->add("C:\\Program Files\\Telvora\\Telvora.dot");
     EXPECT_TRUE(wp.addIns()->item("Telvora")->installed());
+    EXPECT_EQ(wp.addInList().size(), 2u);
+    EXPECT_EQ(errorOf([&] { wp.addIns()->add("C:\\Program Files\\Telvora\\Missing.dot"); }), 5174);
     EXPECT_EQ(wp.addInList().size(), 2u);
 }
 
