@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "host/buttons.h"
+#include "win32/com_errors.h"
 #include "win32/com_variant.h"
 #include "win32/dispatch_args.h"
 #include "win32/module.h"
@@ -16,14 +17,6 @@ namespace {
 // means "the default member".
 constexpr DISPID kFirstDispid = 1;
 
-BSTR allocText(const std::string& text) noexcept {
-    try {
-        return Bstr(widen(text)).release();
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 std::wstring lower(std::wstring_view s) {
     std::wstring r(s);
     for (auto& c : r) c = static_cast<wchar_t>(std::towlower(c));
@@ -31,16 +24,6 @@ std::wstring lower(std::wstring_view s) {
 }
 
 }  // namespace
-
-HRESULT reportException(const RuntimeError& error, EXCEPINFO* info) noexcept {
-    const HRESULT code = hresultOfErrorNumber(error.number());
-    if (!info) return code;
-    *info = EXCEPINFO{};
-    info->scode = code;
-    info->bstrSource = allocText(error.source());
-    info->bstrDescription = allocText(error.description());
-    return DISP_E_EXCEPTION;
-}
 
 DispatchBase::DispatchBase() noexcept { module::objectCreated(); }
 DispatchBase::~DispatchBase() { module::objectDestroyed(); }
@@ -80,15 +63,13 @@ ButtonsObject::ButtonsObject() { (void)module::addin(); }
 HRESULT ButtonsObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids || count == 0) return E_INVALIDARG;
-    try {
+    return barrier([&] {
         const int index = names[0] ? telvora::Buttons::findMethod(narrow(names[0])) : -1;
         ids[0] = index < 0 ? DISPID_UNKNOWN : kFirstDispid + index;
         // The commands take no named arguments.
         for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         return index < 0 || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT ButtonsObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
@@ -109,17 +90,22 @@ HRESULT ButtonsObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
     std::vector<std::string> texts;
     if (const HRESULT hr = readTextArguments(p, texts, argError); FAILED(hr)) return hr;
     const std::vector<std::string> before = texts;
-    try {
-        telvora::Buttons buttons(module::addin());
-        const Variant answer = buttons.invoke(index, texts);
-        if (const HRESULT hr = writeBackTextArguments(p, before, texts); FAILED(hr)) return hr;
-        if (result) toVariant(answer).releaseTo(result);
-        return S_OK;
-    } catch (...) {
-        // A method may change its by-reference arguments before it fails; the caller sees that too.
-        (void)writeBackTextArguments(p, before, texts);
-        return reportException(currentAsRuntimeError(), exception);
-    }
+    return barrier(
+        [&] {
+            telvora::Buttons buttons(module::addin());
+            Variant answer;
+            try {
+                answer = buttons.invoke(index, texts);
+            } catch (...) {
+                // A method may change its by-reference arguments before it fails; the caller sees that too.
+                (void)writeBackTextArguments(p, before, texts);
+                throw;
+            }
+            if (const HRESULT hr = writeBackTextArguments(p, before, texts); FAILED(hr)) return hr;
+            if (result) toVariant(answer).releaseTo(result);
+            return S_OK;
+        },
+        exception);
 }
 
 PendingObject::PendingObject(std::wstring progId) : progId_(std::move(progId)) {}
@@ -127,7 +113,7 @@ PendingObject::PendingObject(std::wstring progId) : progId_(std::move(progId)) {
 HRESULT PendingObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids || count == 0) return E_INVALIDARG;
-    try {
+    return barrier([&] {
         // Every name is answered so that the call itself reaches Invoke and reports what is missing.
         for (UINT i = 0; i < count; ++i) {
             const std::wstring name = names[i] ? names[i] : L"";
@@ -136,28 +122,25 @@ HRESULT PendingObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, L
             if (k == names_.size()) names_.push_back(name);
             ids[i] = static_cast<DISPID>(k + 1);
         }
-        return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT PendingObject::Invoke(DISPID id, REFIID riid, LCID, WORD, DISPPARAMS*, VARIANT* result,
                               EXCEPINFO* exception, UINT*) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (result) ::VariantInit(result);
-    try {
-        const bool known = id >= 1 && static_cast<std::size_t>(id) <= names_.size();
-        const std::string object = narrow(progId_);
-        std::string what = object;
-        if (known) {
-            what += '.';
-            what += narrow(names_[static_cast<std::size_t>(id - 1)]);
-        }
-        return reportException(RuntimeError::notAvailableYet(what, object), exception);
-    } catch (...) {
-        return reportException(currentAsRuntimeError(), exception);
-    }
+    return barrier(
+        [&] {
+            const bool known = id >= 1 && static_cast<std::size_t>(id) <= names_.size();
+            const std::string object = narrow(progId_);
+            std::string what = object;
+            if (known) {
+                what += '.';
+                what += narrow(names_[static_cast<std::size_t>(id - 1)]);
+            }
+            throw RuntimeError::notAvailableYet(what, object);
+        },
+        exception);
 }
 
 }  // namespace telvora::win32

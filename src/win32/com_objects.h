@@ -9,13 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/errors.h"
-
 namespace telvora::win32 {
-
-// Fills a caller's EXCEPINFO from a run-time error the way a macro runtime's own server does, so the
-// caller's Err object shows the number, source and description. Answers the HRESULT to return.
-[[nodiscard]] HRESULT reportException(const RuntimeError& error, EXCEPINFO* info) noexcept;
 
 // IUnknown and the type-information part of IDispatch, shared by every object of the server. Each
 // object counts itself in the module while it lives.

@@ -50,16 +50,14 @@ HRESULT writeBackTextArguments(DISPPARAMS& params, const std::vector<std::string
             if (after[i] == before[i]) continue;
             VARIANT& arg = params.rgvarg[params.cArgs - 1 - i];
             if (V_VT(&arg) == (VT_BYREF | VT_BSTR) && V_BSTRREF(&arg)) {
-                Bstr text(widen(after[i]));
-                ::SysFreeString(*V_BSTRREF(&arg));
-                *V_BSTRREF(&arg) = text.release();
+                Bstr text = makeBstr(widen(after[i]));
+                Bstr previous(std::exchange(*V_BSTRREF(&arg), text.release()));
             } else if (V_VT(&arg) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&arg)) {
                 VARIANT* target = V_VARIANTREF(&arg);
                 // A Variant variable takes the new text whatever it held, as a macro assignment would.
                 if (V_VT(target) == (VT_BYREF | VT_BSTR) && V_BSTRREF(target)) {
-                    Bstr text(widen(after[i]));
-                    ::SysFreeString(*V_BSTRREF(target));
-                    *V_BSTRREF(target) = text.release();
+                    Bstr text = makeBstr(widen(after[i]));
+                    Bstr previous(std::exchange(*V_BSTRREF(target), text.release()));
                 } else {
                     UniqueVariant value = toVariant(Variant(after[i]));
                     const HRESULT hr = ::VariantClear(target);

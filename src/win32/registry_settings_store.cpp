@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/errors.h"
+#include "win32/com_errors.h"
 #include "win32/handles.h"
 #include "win32/registry.h"
 #include "win32/text.h"

@@ -9,6 +9,7 @@
 
 #include "base/errors.h"
 #include "win32/class_ids.h"
+#include "win32/com_errors.h"
 #include "win32/com_objects.h"
 #include "win32/handles.h"
 #include "win32/module.h"
@@ -23,16 +24,10 @@ template <class Make>
 HRESULT createWith(Make&& make, REFIID riid, void** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
-    try {
-        DispatchBase* created = make();
-        const HRESULT hr = created->QueryInterface(riid, object);
-        created->Release();
-        return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return barrier([&] {
+        auto created = ComPtr<DispatchBase>::attach(make());
+        return created->QueryInterface(riid, object);
+    });
 }
 
 template <const wchar_t* const& ProgId>

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/errors.h"
 #include "support.h"
 #include "win32/automation.h"
 #include "win32/handles.h"

@@ -68,11 +68,11 @@ TEST_F(ButtonsDispatch, AnswersTextAsBstrBooleanAsVariantBoolAndNothingAsEmpty) 
     ASSERT_EQ(S_OK, call(L"getSectionName", {}, result, info));
     EXPECT_STREQ(L"Settings", V_BSTR(result.get()));
 
-    Bstr filled(L" x ");
+    Bstr filled = makeBstr(L" x ");
     ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {bstrArg(filled.get())}, result, info));
     ASSERT_EQ(VT_BOOL, V_VT(result.get()));
     EXPECT_EQ(VARIANT_TRUE, V_BOOL(result.get()));
-    Bstr blank(L"   ");
+    Bstr blank = makeBstr(L"   ");
     ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {bstrArg(blank.get())}, result, info));
     EXPECT_EQ(VARIANT_FALSE, V_BOOL(result.get()));
 
@@ -82,7 +82,7 @@ TEST_F(ButtonsDispatch, AnswersTextAsBstrBooleanAsVariantBoolAndNothingAsEmpty) 
 }
 
 TEST_F(ButtonsDispatch, TakesStringsAndNumbersByValueByReferenceAndInsideVariants) {
-    Bstr blank(L"  ");
+    Bstr blank = makeBstr(L"  ");
     BSTR blankRef = blank.get();
     VARIANT byRefBstr;
     V_VT(&byRefBstr) = VT_BYREF | VT_BSTR;
@@ -140,13 +140,13 @@ TEST(DispatchArguments, IntegersOfEveryWidthBecomeTheirExactDecimalText) {
 }
 
 TEST(DispatchArguments, ChangedTextsGoBackOnlyToArgumentsPassedByReference) {
-    Bstr first(L"one");
-    BSTR firstRef = Bstr(L"one").release();
-    VARIANT innerText = bstrArg(Bstr(L"two").release());
+    Bstr first = makeBstr(L"one");
+    BSTR firstRef = makeBstr(L"one").release();
+    VARIANT innerText = bstrArg(makeBstr(L"two").release());
     VARIANT innerNumber;
     V_VT(&innerNumber) = VT_I2;
     V_I2(&innerNumber) = 3;
-    VARIANT unchangedInner = bstrArg(Bstr(L"same").release());
+    VARIANT unchangedInner = bstrArg(makeBstr(L"same").release());
     const BSTR unchangedPointer = V_BSTR(&unchangedInner);
 
     // rgvarg in reverse: the first argument is last.
@@ -183,7 +183,7 @@ TEST_F(ButtonsDispatch, RefusesCallsThatDoNotMatchAMethod) {
     UniqueVariant result;
     EXCEPINFO info{};
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"RequiredFieldCheck", {}, result, info));
-    Bstr a(L"a");
+    Bstr a = makeBstr(L"a");
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"getAppName", {bstrArg(a.get())}, result, info));
 
     // An object where a text is expected.
@@ -214,14 +214,12 @@ TEST_F(ButtonsDispatch, RuntimeErrorsArriveWithNumberSourceAndDescription) {
     UniqueVariant result;
     EXCEPINFO info{};
     ASSERT_EQ(DISP_E_EXCEPTION, call(L"cmdFax", {}, result, info));
-    Bstr source, description;
-    *source.put() = info.bstrSource;
-    *description.put() = info.bstrDescription;
+    Bstr source(info.bstrSource), description(info.bstrDescription);
     // Facility "control" with the error number: the macro's Err.Number reads 445.
     EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info.scode);
     EXPECT_EQ(0, info.wCode);
-    EXPECT_EQ(L"Telvora", source.view());
-    EXPECT_NE(std::wstring::npos, description.view().find(L"not available yet"));
+    EXPECT_EQ(L"Telvora", bstrText(source.get()));
+    EXPECT_NE(std::wstring::npos, bstrText(description.get()).find(L"not available yet"));
 
     // Without an EXCEPINFO to fill, the failure is still a failure.
     DISPPARAMS none{};
