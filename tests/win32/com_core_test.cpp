@@ -1,15 +1,89 @@
-// The COM core every object of the server stands on: the barrier that keeps C++ exceptions from
-// crossing into Word, and run-time errors and HRESULTs mapped both ways.
+// The COM core every object of the server stands on: reference counting and the module's count
+// (which decides when Word may unload the DLL), the class factory, the barrier that keeps C++
+// exceptions from crossing into Word, and run-time errors and HRESULTs mapped both ways.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
 
+#include "support.h"
+#include "win32/class_ids.h"
 #include "win32/com_errors.h"
+#include "win32/com_object.h"
 #include "win32/handles.h"
+#include "win32/module.h"
+#include "win32/server.h"
 
 namespace telvora::win32 {
 namespace {
+
+ComPtr<IClassFactory> factoryOf(const CLSID& clsid) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(S_OK, getClassObject(clsid, IID_IClassFactory, factory.putVoid()));
+    return factory;
+}
+
+class ComCore : public ::testing::Test {
+protected:
+    test::Apartment apartment;
+};
+
+TEST_F(ComCore, TheDllStaysLoadedWhileAnObjectFactoryOrLockLives) {
+    // Nothing left from earlier tests: a leaked reference would keep Word from unloading the DLL.
+    ASSERT_TRUE(module::canUnload());
+    {
+        auto factory = factoryOf(kClsidFax);
+        EXPECT_FALSE(module::canUnload());
+        ComPtr<IDispatch> fax;
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, fax.putVoid()));
+        factory.reset();
+        EXPECT_FALSE(module::canUnload());
+        // A second reference through another interface of the same object.
+        auto unknown = fax.try_query<IUnknown>();
+        fax.reset();
+        EXPECT_FALSE(module::canUnload());
+        unknown.reset();
+        EXPECT_TRUE(module::canUnload());
+    }
+    EXPECT_EQ(S_OK, factoryOf(kClsidButtons)->LockServer(TRUE));
+    EXPECT_FALSE(module::canUnload());
+    EXPECT_EQ(S_OK, factoryOf(kClsidButtons)->LockServer(FALSE));
+    EXPECT_TRUE(module::canUnload());
+}
+
+TEST_F(ComCore, AnObjectAnswersItsInterfacesWithOneIdentityAndNoOthers) {
+    ComPtr<IDispatch> object;
+    ASSERT_EQ(S_OK, factoryOf(kClsidWinFax)->CreateInstance(nullptr, IID_IDispatch, object.putVoid()));
+    auto unknown1 = object.try_query<IUnknown>();
+    auto unknown2 = object.try_query<IDispatch>().try_query<IUnknown>();
+    ASSERT_TRUE(unknown1);
+    EXPECT_EQ(unknown1.get(), unknown2.get());
+
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(IID_IClassFactory, &out));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(E_POINTER, object->QueryInterface(IID_IDispatch, nullptr));
+}
+
+TEST_F(ComCore, TheClassFactoryMakesEachClassOfTheTableAndRefusesWhatItCannot) {
+    for (const CLSID* clsid : {&kClsidButtons, &kClsidPagewire, &kClsidFax, &kClsidFaxSBS, &kClsidWinFax}) {
+        auto factory = factoryOf(*clsid);
+        ASSERT_TRUE(factory);
+        ComPtr<IDispatch> object;
+        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.putVoid()));
+        EXPECT_TRUE(object);
+        // No aggregation, and no interface the classes do not have.
+        void* out = reinterpret_cast<void*>(1);
+        EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(object.get(), IID_IUnknown, &out));
+        EXPECT_EQ(nullptr, out);
+        EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, &out));
+        EXPECT_EQ(nullptr, out);
+    }
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(IID_IDispatch, IID_IClassFactory, &out));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(E_POINTER, getClassObject(kClsidFax, IID_IClassFactory, nullptr));
+}
 
 // What the caller of a COM method receives for each kind of failure inside it.
 TEST(Barrier, TurnsEveryExceptionIntoTheHresultOrExceptionInfoAMacroReads) {

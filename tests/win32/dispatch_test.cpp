@@ -5,7 +5,8 @@
 #include <thread>
 
 #include "support.h"
-#include "win32/com_objects.h"
+#include "win32/buttons_object.h"
+#include "win32/com_variant.h"
 #include "win32/dispatch_args.h"
 #include "win32/handles.h"
 #include "win32/module.h"
@@ -16,7 +17,7 @@ namespace {
 class ButtonsDispatch : public ::testing::Test {
 protected:
     test::Apartment apartment;
-    ComPtr<IDispatch> buttons = ComPtr<IDispatch>::attach(new ButtonsObject());
+    ComPtr<ButtonsObject> buttons = makeComObject<ButtonsObject>();
 
     DISPID idOf(const wchar_t* name) {
         std::wstring copy(name);
@@ -57,6 +58,23 @@ TEST_F(ButtonsDispatch, NamesResolveWithoutRegardToCaseToIdsInMethodOrder) {
     DISPID id = 0;
     EXPECT_EQ(DISP_E_UNKNOWNNAME, buttons->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
     EXPECT_EQ(DISPID_UNKNOWN, id);
+}
+
+// The companion template's macros know the methods by these names in this order: an id that moved
+// would call another command.
+TEST_F(ButtonsDispatch, EveryMethodKeepsItsPlaceInTheInterface) {
+    const wchar_t* const order[] = {
+        L"getAppName",    L"getSectionName", L"cmdSettings",        L"cmdHelp",       L"cmdHelpAbout",
+        L"ToolsPrinter",  L"ToolsFaxMerge",  L"WinFaxDOMerge",      L"MergeFax",      L"CheckValidity",
+        L"SendAllFax",    L"SendFax",        L"RequiredFieldCheck", L"IsDataLinked",  L"LoadData",
+        L"cmdFax",        L"cmdFaxCompany",  L"cmdFaxName",         L"cmdFaxSubject", L"cmdFaxnumber",
+        L"cmdQuickFax",   L"WinFaxSendFax",
+    };
+    for (DISPID i = 0; i < 22; ++i) EXPECT_EQ(i + 1, idOf(order[i])) << order[i];
+    UniqueVariant result;
+    DISPPARAMS none{};
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              buttons->Invoke(23, IID_NULL, 0, DISPATCH_METHOD, &none, result.put(), nullptr, nullptr));
 }
 
 TEST_F(ButtonsDispatch, AnswersTextAsBstrBooleanAsVariantBoolAndNothingAsEmpty) {
@@ -139,44 +157,45 @@ TEST(DispatchArguments, IntegersOfEveryWidthBecomeTheirExactDecimalText) {
     EXPECT_EQ("True", argumentText(v));
 }
 
-TEST(DispatchArguments, ChangedTextsGoBackOnlyToArgumentsPassedByReference) {
-    Bstr first = makeBstr(L"one");
-    BSTR firstRef = makeBstr(L"one").release();
-    VARIANT innerText = bstrArg(makeBstr(L"two").release());
-    VARIANT innerNumber;
-    V_VT(&innerNumber) = VT_I2;
-    V_I2(&innerNumber) = 3;
-    VARIANT unchangedInner = bstrArg(makeBstr(L"same").release());
-    const BSTR unchangedPointer = V_BSTR(&unchangedInner);
+TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
+    // A ByRef String of VBA.
+    BSTR variable = makeBstr(L"one").release();
+    VARIANT byRefString;
+    V_VT(&byRefString) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&byRefString) = &variable;
+    writeBackText(byRefString, "uno");
+    EXPECT_STREQ(L"uno", variable);
+    ::SysFreeString(variable);
 
-    // rgvarg in reverse: the first argument is last.
-    VARIANT args[5];
-    V_VT(&args[4]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&args[4]) = &firstRef;
-    V_VT(&args[3]) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&args[3]) = &innerText;
-    V_VT(&args[2]) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&args[2]) = &innerNumber;
-    args[1] = bstrArg(first.get());  // by value: the caller's variable is not reachable
-    V_VT(&args[0]) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&args[0]) = &unchangedInner;
-    DISPPARAMS params{args, nullptr, 5, 0};
+    // VBScript's variables, holding a text or a number: either way the variable takes the text.
+    for (VARTYPE held : {VT_BSTR, VT_I2}) {
+        UniqueVariant inner = held == VT_BSTR ? toVariant(Variant("two")) : toVariant(Variant(std::int16_t{3}));
+        VARIANT byRefVariant;
+        V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&byRefVariant) = inner.get();
+        writeBackText(byRefVariant, "dos");
+        ASSERT_EQ(VT_BSTR, V_VT(inner.get()));
+        EXPECT_STREQ(L"dos", V_BSTR(inner.get()));
+    }
 
-    const std::vector<std::string> before{"one", "two", "3", "one", "same"};
-    const std::vector<std::string> after{"uno", "dos", "tres", "changed", "same"};
-    ASSERT_EQ(S_OK, writeBackTextArguments(params, before, after));
-    EXPECT_STREQ(L"uno", firstRef);
-    ASSERT_EQ(VT_BSTR, V_VT(&innerText));
-    EXPECT_STREQ(L"dos", V_BSTR(&innerText));
-    ASSERT_EQ(VT_BSTR, V_VT(&innerNumber));
-    EXPECT_STREQ(L"tres", V_BSTR(&innerNumber));
-    EXPECT_STREQ(L"one", V_BSTR(&args[1]));
-    EXPECT_EQ(unchangedPointer, V_BSTR(&unchangedInner));
+    // A Variant variable holding a ByRef String (a VBA caller's String passed on).
+    BSTR nested = makeBstr(L"three").release();
+    VARIANT inner;
+    V_VT(&inner) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&inner) = &nested;
+    VARIANT byRefVariant;
+    V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&byRefVariant) = &inner;
+    writeBackText(byRefVariant, "tres");
+    EXPECT_STREQ(L"tres", nested);
+    ::SysFreeString(nested);
 
-    ::SysFreeString(firstRef);
-    ::VariantClear(&innerText);
-    ::VariantClear(&innerNumber);
-    ::VariantClear(&unchangedInner);
+    // By value: the caller's variable is out of reach and the argument stays as it was.
+    Bstr value = makeBstr(L"same");
+    VARIANT byValue = bstrArg(value.get());
+    writeBackText(byValue, "changed");
+    EXPECT_EQ(value.get(), V_BSTR(&byValue));
+    EXPECT_STREQ(L"same", value.get());
 }
 
 TEST_F(ButtonsDispatch, RefusesCallsThatDoNotMatchAMethod) {
