@@ -32,9 +32,9 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
     if (byRef && !V_BYREF(&v)) return Variant();
     switch (type & ~VT_BYREF) {
     case VT_EMPTY:
-    case VT_NULL:
     case VT_ERROR:  // an omitted optional argument
         return Variant();
+    case VT_NULL: return Variant(Null{});
     case VT_BOOL: return Variant((byRef ? *V_BOOLREF(&v) : V_BOOL(&v)) != VARIANT_FALSE);
     case VT_I1: return shortInteger(static_cast<signed char>(byRef ? *V_I1REF(&v) : V_I1(&v)));
     case VT_UI1: return shortInteger(byRef ? *V_UI1REF(&v) : V_UI1(&v));
@@ -80,7 +80,9 @@ UniqueVariant toVariant(const Variant& value) {
     UniqueVariant out;
     VARIANT* v = out.get();
     if (value.isEmpty()) return out;
-    if (value.is<bool>()) {
+    if (value.isNull()) {
+        V_VT(v) = VT_NULL;
+    } else if (value.is<bool>()) {
         V_VT(v) = VT_BOOL;
         V_BOOL(v) = value.get<bool>() ? VARIANT_TRUE : VARIANT_FALSE;
     } else if (value.is<std::int16_t>()) {

@@ -78,10 +78,11 @@ TEST_F(AutomationBinding, PutAssignsThePropertyAndGetReadsIt) {
     EXPECT_EQ("flags=4 member=Priority positional=[] named=[<put>=I4:1]", log[1]);
 }
 
-TEST_F(AutomationBinding, ValuesAndObjectsTravelBothWays) {
+TEST_F(AutomationBinding, ValuesNullAndObjectsTravelBothWays) {
     auto server = automation.create(kRecorder);
-    for (const Variant& v : {Variant(), Variant(true), Variant(false), Variant(std::int16_t{-3}),
-                             Variant(std::int32_t{70000}), Variant(2.5), Variant("Zoë – 日本"), Variant(DateValue{39448.5})}) {
+    for (const Variant& v : {Variant(), Variant(Null{}), Variant(true), Variant(false), Variant(std::int16_t{-3}),
+                             Variant(std::int32_t{70000}), Variant(2.5), Variant("Zoë – 日本"),
+                             Variant(DateValue{39448.5})}) {
         EXPECT_EQ(v, server->call("Echo", {v}));
     }
     // An object the server returns is itself driven by name, and goes back to a server by reference.

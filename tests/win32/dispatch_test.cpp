@@ -198,6 +198,23 @@ TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
     EXPECT_STREQ(L"same", value.get());
 }
 
+TEST_F(ButtonsDispatch, ANullTextIsInvalidUseOfNullAsTheMacrosErrShowsIt) {
+    VARIANT null;
+    V_VT(&null) = VT_NULL;
+    VARIANT variable;  // a VBScript variable holding Null
+    V_VT(&variable) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&variable) = &null;
+    for (const VARIANT& arg : {null, variable}) {
+        UniqueVariant result;
+        EXCEPINFO info{};
+        ASSERT_EQ(DISP_E_EXCEPTION, call(L"RequiredFieldCheck", {arg}, result, info));
+        Bstr source(info.bstrSource), description(info.bstrDescription);
+        EXPECT_EQ(static_cast<SCODE>(0x800A005E), info.scode);  // Err.Number 94
+        EXPECT_EQ(L"Invalid use of Null", bstrText(description.get()));
+        EXPECT_EQ(VT_EMPTY, V_VT(result.get()));
+    }
+}
+
 TEST_F(ButtonsDispatch, RefusesCallsThatDoNotMatchAMethod) {
     UniqueVariant result;
     EXCEPINFO info{};

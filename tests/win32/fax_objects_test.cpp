@@ -177,9 +177,13 @@ TEST_F(FaxProperties, ABooleanPropertyTakesWhatAMacrosBooleanTakes) {
     ASSERT_EQ(S_OK, assign(L"Email", Variant(true)));
     EXPECT_EQ(DISP_E_TYPEMISMATCH, assign(L"Email", Variant("yes")));
     EXPECT_EQ(Variant(true), read(L"Email"));
+    // Null is the macro's "Invalid use of Null".
+    EXPECT_EQ(DISP_E_EXCEPTION, assign(L"Email", Variant(Null{})));
+    EXPECT_EQ(static_cast<SCODE>(0x800A005E), info->scode);
+    EXPECT_EQ(Variant(true), read(L"Email"));
 }
 
-TEST_F(FaxProperties, AStringPropertyTakesNumbersAndBooleansAsTheirText) {
+TEST_F(FaxProperties, AStringPropertyTakesNumbersAndBooleansAsTheirTextButNotNull) {
     ASSERT_EQ(S_OK, assign(L"FaxNumber", Variant(std::int32_t{1234567})));
     EXPECT_EQ(Variant("1234567"), read(L"FaxNumber"));
     ASSERT_EQ(S_OK, assign(L"SpecificTime", Variant(true)));
@@ -190,6 +194,9 @@ TEST_F(FaxProperties, AStringPropertyTakesNumbersAndBooleansAsTheirText) {
     V_VT(&byRef) = VT_BYREF | VT_VARIANT;
     V_VARIANTREF(&byRef) = held.get();
     ASSERT_EQ(S_OK, invoke(L"RecipientName", DISPATCH_PROPERTYPUT, {byRef}));
+    EXPECT_EQ(Variant("Zoë – 日本"), read(L"RecipientName"));
+    EXPECT_EQ(DISP_E_EXCEPTION, assign(L"RecipientName", Variant(Null{})));
+    EXPECT_EQ(static_cast<SCODE>(0x800A005E), info->scode);
     EXPECT_EQ(Variant("Zoë – 日本"), read(L"RecipientName"));
 }
 
