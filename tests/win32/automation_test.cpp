@@ -1,6 +1,6 @@
 // The automation binding against a recording COM server: the promises every automation binding
 // keeps, and what is particular to IDispatch (assignment kinds, values and objects both ways, plain
-// failures), and the add-in's own classes reached by their programmatic identifiers.
+// failures).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -148,30 +148,6 @@ TEST_F(AutomationBinding, APlainFailureIsTheHresultAsASignedNumber) {
         EXPECT_EQ(kRecorder, e.source());
         EXPECT_FALSE(e.description().empty());
     }
-}
-
-// The add-in's own classes, registered by regsvr32, as a macro reaches them.
-TEST(AddinClasses, TheFaxClassesKeepTheirPropertiesAndRefuseToSendYet) {
-    test::Apartment apartment;
-    Win32Automation automation;
-    for (const char* progId : {"Telvora.Fax", "Telvora.FaxSBS", "Telvora.WinFax"}) {
-        auto object = automation.create(progId);
-        object->put("FaxNumber", Variant("0123 456"));
-        object->put("discountsend", Variant(std::int16_t{1}));
-        EXPECT_EQ(Variant("0123 456"), object->get("faxnumber")) << progId;
-        EXPECT_EQ(Variant(true), object->get("DiscountSend")) << progId;
-        EXPECT_EQ(Variant(""), object->get("SendFileName")) << progId;
-        try {
-            (void)object->call("Send");
-            FAIL() << progId << " sent";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(err::ActionNotSupported, e.number()) << progId;
-            EXPECT_EQ(progId, e.source());
-        }
-        EXPECT_EQ(err::MemberNotFound, testing::errorOf([&] { object->put("NoSuchProperty", Variant("x")); }));
-    }
-    auto pagewire = automation.create("Telvora.Pagewire");
-    EXPECT_EQ(err::ActionNotSupported, testing::errorOf([&] { (void)pagewire->call("OnBeginShutdown", {Variant()}); }));
 }
 
 }  // namespace
