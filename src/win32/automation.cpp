@@ -4,37 +4,11 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "win32/com_errors.h"
 #include "win32/com_variant.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {
-
-RuntimeError invokeError(HRESULT hr, EXCEPINFO& info, const std::string& source) {
-    Bstr infoSource, infoDescription, infoHelp;
-    if (hr == DISP_E_EXCEPTION) {
-        if (info.pfnDeferredFillIn) (void)info.pfnDeferredFillIn(&info);
-        *infoSource.put() = std::exchange(info.bstrSource, nullptr);
-        *infoDescription.put() = std::exchange(info.bstrDescription, nullptr);
-        *infoHelp.put() = std::exchange(info.bstrHelpFile, nullptr);
-        std::int32_t number = 0;
-        HRESULT code = E_FAIL;
-        if (info.scode != 0) {
-            code = info.scode;
-            number = errorNumberOf(info.scode);
-        } else if (info.wCode != 0) {
-            number = info.wCode;
-        } else {
-            number = errorNumberOf(E_FAIL);
-        }
-        std::string description = narrow(infoDescription.view());
-        if (description.empty()) description = systemMessage(static_cast<DWORD>(code));
-        if (description.empty()) description = "Automation error";
-        std::string from = narrow(infoSource.view());
-        return RuntimeError(number, std::move(description), from.empty() ? source : std::move(from));
-    }
-    if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) return RuntimeError::standard(err::MemberNotFound, source);
-    return errorFromHresult(hr, source);
-}
 
 DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, std::string source)
     : dispatch_(std::move(dispatch)), source_(std::move(source)) {}
@@ -77,8 +51,8 @@ Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args
     if (FAILED(hr)) {
         if (hr == DISP_E_UNKNOWNNAME && ids[0] != DISPID_UNKNOWN)
             throw RuntimeError::standard(err::NamedArgumentNotFound, source_);
-        EXCEPINFO none{};
-        throw invokeError(hr, none, source_);
+        ExcepInfo none;
+        throw errorFromInvoke(hr, none, source_);
     }
 
     // Named arguments come first in rgvarg, paired with their DISPIDs; positional ones follow in
@@ -104,11 +78,11 @@ Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args
     }
 
     UniqueVariant result;
-    EXCEPINFO info{};
+    ExcepInfo info;
     UINT argError = 0;
-    hr = dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result.get(), &info,
-                           &argError);
-    if (FAILED(hr)) throw invokeError(hr, info, source_);
+    hr = dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result.get(),
+                           info.get(), &argError);
+    if (FAILED(hr)) throw errorFromInvoke(hr, info, source_);
     return fromVariant(*result.get(), source_);
 }
 

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "base/errors.h"
 #include "ports/automation.h"
 #include "win32/handles.h"
 
@@ -24,7 +23,8 @@ public:
     void put(const std::string& member, const Variant& value) override;
     Variant call(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) override;
 
-    IDispatch* dispatch() const noexcept { return dispatch_.get(); }
+    // A reference of the caller's own to the object, for handing it to another call.
+    ComPtr<IDispatch> share() const noexcept { return dispatch_.copy(); }
 
 private:
     Variant invoke(const std::string& member, WORD flags, const Args& args, const NamedArgs& named);
@@ -37,9 +37,5 @@ class Win32Automation final : public Automation {
 public:
     std::shared_ptr<AutomationObject> create(const std::string& progId) override;
 };
-
-// The run-time error a failed IDispatch::Invoke stands for (DISP_E_EXCEPTION read from its
-// EXCEPINFO, which this frees).
-RuntimeError invokeError(HRESULT hr, EXCEPINFO& info, const std::string& source);
 
 }  // namespace telvora::win32

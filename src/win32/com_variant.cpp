@@ -32,9 +32,9 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
     if (byRef && !V_BYREF(&v)) return Variant();
     switch (type & ~VT_BYREF) {
     case VT_EMPTY:
-    case VT_NULL:
     case VT_ERROR:  // an omitted optional argument
         return Variant();
+    case VT_NULL: return Variant(Null{});
     case VT_BOOL: return Variant((byRef ? *V_BOOLREF(&v) : V_BOOL(&v)) != VARIANT_FALSE);
     case VT_I1: return shortInteger(static_cast<signed char>(byRef ? *V_I1REF(&v) : V_I1(&v)));
     case VT_UI1: return shortInteger(byRef ? *V_UI1REF(&v) : V_UI1(&v));
@@ -58,8 +58,7 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
     }
     case VT_DATE: return Variant(DateValue{byRef ? *V_DATEREF(&v) : V_DATE(&v)});
     case VT_BSTR: {
-        const BSTR b = byRef ? *V_BSTRREF(&v) : V_BSTR(&v);
-        return Variant(narrow(b ? std::wstring_view(b, ::SysStringLen(b)) : std::wstring_view()));
+        return Variant(narrow(bstrText(byRef ? *V_BSTRREF(&v) : V_BSTR(&v))));
     }
     case VT_DISPATCH: {
         IDispatch* d = byRef ? *V_DISPATCHREF(&v) : V_DISPATCH(&v);
@@ -69,7 +68,7 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
     case VT_UNKNOWN: {
         IUnknown* u = byRef ? *V_UNKNOWNREF(&v) : V_UNKNOWN(&v);
         if (!u) return Variant(Variant::Object());
-        auto d = ComPtr<IUnknown>::addRef(u).query<IDispatch>();
+        auto d = ComPtr<IUnknown>::addRef(u).try_query<IDispatch>();
         if (!d) throw RuntimeError::standard(err::TypeMismatch, source);
         return Variant(Variant::Object(std::make_shared<DispatchObject>(std::move(d), source)));
     }
@@ -81,7 +80,9 @@ UniqueVariant toVariant(const Variant& value) {
     UniqueVariant out;
     VARIANT* v = out.get();
     if (value.isEmpty()) return out;
-    if (value.is<bool>()) {
+    if (value.isNull()) {
+        V_VT(v) = VT_NULL;
+    } else if (value.is<bool>()) {
         V_VT(v) = VT_BOOL;
         V_BOOL(v) = value.get<bool>() ? VARIANT_TRUE : VARIANT_FALSE;
     } else if (value.is<std::int16_t>()) {
@@ -97,20 +98,18 @@ UniqueVariant toVariant(const Variant& value) {
         V_VT(v) = VT_DATE;
         V_DATE(v) = value.get<DateValue>().serial;
     } else if (value.is<std::string>()) {
-        Bstr text(widen(value.get<std::string>()));
+        V_BSTR(v) = makeBstr(widen(value.get<std::string>())).release();
         V_VT(v) = VT_BSTR;
-        V_BSTR(v) = text.release();
     } else if (value.is<Variant::Object>()) {
         const auto& object = value.get<Variant::Object>();
-        IDispatch* d = nullptr;
+        ComPtr<IDispatch> d;  // Nothing when there is no object
         if (object) {
             const auto* dispatch = dynamic_cast<const DispatchObject*>(object.get());
             if (!dispatch) throw RuntimeError::standard(err::TypeMismatch);
-            d = dispatch->dispatch();
-            if (d) d->AddRef();
+            d = dispatch->share();
         }
+        V_DISPATCH(v) = d.detach();
         V_VT(v) = VT_DISPATCH;
-        V_DISPATCH(v) = d;
     }
     return out;
 }

@@ -13,8 +13,9 @@
 namespace telvora::win32 {
 
 // Reads a VARIANT (by-reference values followed) the way a macro would receive it. A missing
-// optional argument and Null read as Empty. Raises type mismatch (13) for arrays and other
-// values the add-in never exchanges. `source` names the object for errors of objects it returns.
+// optional argument reads as Empty; Null stays Null, so using it as a value raises 94 as in a
+// macro. Raises type mismatch (13) for arrays and other values the add-in never exchanges.
+// `source` names the object for errors of objects it returns.
 Variant fromVariant(const VARIANT& v, const std::string& source = kAppTitle);
 
 // Builds a VARIANT holding `value`; strings become BSTRs, objects their IDispatch. Raises type

@@ -1,4 +1,4 @@
-// Text arguments of late-bound calls.
+// Arguments of late-bound calls read as declared types.
 #include "win32/dispatch_args.h"
 
 #include "base/errors.h"
@@ -29,49 +29,55 @@ std::string argumentText(const VARIANT& v) {
     }
 }
 
-HRESULT readTextArguments(const DISPPARAMS& params, std::vector<std::string>& texts, UINT* argError) noexcept {
-    texts.clear();
-    UINT i = 0;
-    try {
-        for (; i < params.cArgs; ++i) texts.push_back(argumentText(params.rgvarg[params.cArgs - 1 - i]));
-        return S_OK;
-    } catch (const RuntimeError&) {
-        if (argError) *argError = params.cArgs - 1 - i;
-        return DISP_E_TYPEMISMATCH;
-    } catch (...) {
-        return E_OUTOFMEMORY;
+Variant readArgument(const VARIANT& v, DispatchType type) {
+    switch (type) {
+    case DispatchType::None:
+    case DispatchType::Array: return Variant();
+    case DispatchType::String: return Variant(argumentText(v));
+    case DispatchType::Boolean: return Variant(fromVariant(v).toBool());
+    case DispatchType::Long: return Variant(fromVariant(v).toInt32());
+    case DispatchType::Object: {
+        Variant value = fromVariant(v);
+        if (!value.is<Variant::Object>()) throw RuntimeError::standard(err::TypeMismatch);
+        return value;
     }
+    }
+    throw RuntimeError::standard(err::TypeMismatch);
 }
 
-HRESULT writeBackTextArguments(DISPPARAMS& params, const std::vector<std::string>& before,
-                               const std::vector<std::string>& after) noexcept {
-    try {
-        for (std::size_t i = 0; i < after.size() && i < before.size() && i < params.cArgs; ++i) {
-            if (after[i] == before[i]) continue;
-            VARIANT& arg = params.rgvarg[params.cArgs - 1 - i];
-            if (V_VT(&arg) == (VT_BYREF | VT_BSTR) && V_BSTRREF(&arg)) {
-                Bstr text(widen(after[i]));
-                ::SysFreeString(*V_BSTRREF(&arg));
-                *V_BSTRREF(&arg) = text.release();
-            } else if (V_VT(&arg) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&arg)) {
-                VARIANT* target = V_VARIANTREF(&arg);
-                // A Variant variable takes the new text whatever it held, as a macro assignment would.
-                if (V_VT(target) == (VT_BYREF | VT_BSTR) && V_BSTRREF(target)) {
-                    Bstr text(widen(after[i]));
-                    ::SysFreeString(*V_BSTRREF(target));
-                    *V_BSTRREF(target) = text.release();
-                } else {
-                    UniqueVariant value = toVariant(Variant(after[i]));
-                    const HRESULT hr = ::VariantClear(target);
-                    if (FAILED(hr)) return hr;
-                    value.releaseTo(target);
-                }
-            }
-        }
-        return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
+UniqueVariant resultVariant(const Variant& answer, DispatchType type) {
+    switch (type) {
+    case DispatchType::None:
+    case DispatchType::Array: return UniqueVariant();
+    case DispatchType::String: return toVariant(Variant(answer.toString()));
+    case DispatchType::Boolean: return toVariant(Variant(answer.toBool()));
+    case DispatchType::Long: return toVariant(Variant(answer.toInt32()));
+    case DispatchType::Object:
+        if (!answer.is<Variant::Object>()) throw RuntimeError::standard(err::TypeMismatch);
+        return toVariant(answer);
     }
+    return UniqueVariant();
+}
+
+void writeBackText(VARIANT& argument, const std::string& text) {
+    BSTR* target = nullptr;
+    if (V_VT(&argument) == (VT_BYREF | VT_BSTR)) {
+        target = V_BSTRREF(&argument);
+    } else if (V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)) {
+        VARIANT* variable = V_VARIANTREF(&argument);
+        if (V_VT(variable) == (VT_BYREF | VT_BSTR)) {
+            target = V_BSTRREF(variable);
+        } else {
+            // A Variant variable takes the new text whatever it held, as a macro assignment would.
+            UniqueVariant value = toVariant(Variant(text));
+            if (FAILED(::VariantClear(variable))) throw RuntimeError::standard(err::TypeMismatch);
+            value.releaseTo(variable);
+            return;
+        }
+    }
+    if (!target) return;
+    Bstr replacement = makeBstr(widen(text));
+    Bstr previous(std::exchange(*target, replacement.release()));
 }
 
 }  // namespace telvora::win32

@@ -1,11 +1,13 @@
-// Ownership of Windows resources from the moment they are acquired: one template for handles, a
-// move-only COM interface pointer, and owners for BSTR and VARIANT.
+// Ownership of Windows resources from the moment they are acquired: one template for handles,
+// strings and buffers, a move-only COM interface pointer, and owners for VARIANT and EXCEPINFO.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
+#include <climits>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -47,10 +49,12 @@ private:
     pointer h_ = Traits::invalid();
 };
 
-struct KernelHandleTraits {
-    using type = HANDLE;
-    static HANDLE invalid() noexcept { return nullptr; }
-    static void close(HANDLE h) noexcept { ::CloseHandle(h); }
+// The traits of a resource whose "none" is null and that `Close` releases.
+template <class T, auto Close>
+struct NullIsNoneTraits {
+    using type = T;
+    static T invalid() noexcept { return nullptr; }
+    static void close(T h) noexcept { (void)Close(h); }
 };
 // File handles use INVALID_HANDLE_VALUE, not null, for "none".
 struct FileHandleTraits {
@@ -58,21 +62,37 @@ struct FileHandleTraits {
     static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
-struct RegKeyTraits {
-    using type = HKEY;
-    static HKEY invalid() noexcept { return nullptr; }
-    static void close(HKEY h) noexcept { ::RegCloseKey(h); }
-};
-struct ModuleTraits {
-    using type = HMODULE;
-    static HMODULE invalid() noexcept { return nullptr; }
-    static void close(HMODULE h) noexcept { ::FreeLibrary(h); }
-};
+
+using KernelHandleTraits = NullIsNoneTraits<HANDLE, &::CloseHandle>;
+using RegKeyTraits = NullIsNoneTraits<HKEY, &::RegCloseKey>;
+using ModuleTraits = NullIsNoneTraits<HMODULE, &::FreeLibrary>;
+using BstrTraits = NullIsNoneTraits<BSTR, &::SysFreeString>;
+// Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer).
+template <class T>
+using LocalMemoryTraits = NullIsNoneTraits<T*, &::LocalFree>;
 
 using unique_handle = unique_any<KernelHandleTraits>;
 using unique_file = unique_any<FileHandleTraits>;
 using unique_hkey = unique_any<RegKeyTraits>;
 using unique_hmodule = unique_any<ModuleTraits>;
+template <class T>
+using unique_local = unique_any<LocalMemoryTraits<T>>;
+// A BSTR freed with SysFreeString.
+using Bstr = unique_any<BstrTraits>;
+
+// A new BSTR holding `text` (which may contain NULs). Raises std::bad_alloc when it cannot be
+// allocated.
+inline Bstr makeBstr(std::wstring_view text) {
+    if (text.size() > UINT_MAX / 2) throw std::bad_alloc();
+    Bstr b(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+    if (!b) throw std::bad_alloc();
+    return b;
+}
+
+// The text of a BSTR, NULs included (its length is the BSTR's own length); empty for none.
+inline std::wstring_view bstrText(BSTR b) noexcept {
+    return b ? std::wstring_view(b, ::SysStringLen(b)) : std::wstring_view();
+}
 
 // A COM interface pointer that releases what it holds. Move-only: a second owner is made
 // explicitly with copy(), which AddRefs.
@@ -121,7 +141,7 @@ public:
 
     // Another interface of the same object; empty when the object does not have it.
     template <class U>
-    ComPtr<U> query() const noexcept {
+    ComPtr<U> try_query() const noexcept {
         ComPtr<U> r;
         if (p_) (void)p_->QueryInterface(__uuidof(U), r.putVoid());
         return r;
@@ -129,40 +149,6 @@ public:
 
 private:
     T* p_ = nullptr;
-};
-
-// A BSTR that is freed with SysFreeString.
-class Bstr {
-public:
-    Bstr() noexcept = default;
-    // Raises std::bad_alloc when the string cannot be allocated.
-    explicit Bstr(std::wstring_view text);
-    ~Bstr() { reset(); }
-    Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
-    Bstr& operator=(Bstr&& other) noexcept {
-        if (this != &other) {
-            reset();
-            b_ = std::exchange(other.b_, nullptr);
-        }
-        return *this;
-    }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-
-    BSTR get() const noexcept { return b_; }
-    void reset() noexcept {
-        if (b_) ::SysFreeString(std::exchange(b_, nullptr));
-    }
-    [[nodiscard]] BSTR release() noexcept { return std::exchange(b_, nullptr); }
-    BSTR* put() noexcept {
-        reset();
-        return &b_;
-    }
-    // The text, which may contain NULs (its length is the BSTR's own length).
-    std::wstring_view view() const noexcept { return b_ ? std::wstring_view(b_, ::SysStringLen(b_)) : std::wstring_view(); }
-
-private:
-    BSTR b_ = nullptr;
 };
 
 // A VARIANT that is cleared (releasing strings and objects it holds) when it goes.
@@ -202,6 +188,33 @@ public:
 
 private:
     VARIANT v_;
+};
+
+// The EXCEPINFO a called server fills when it raises an error; the strings it allocated there are
+// freed when this goes, whether or not anyone read them.
+class ExcepInfo {
+public:
+    ExcepInfo() noexcept = default;
+    ~ExcepInfo() { clear(); }
+    ExcepInfo(const ExcepInfo&) = delete;
+    ExcepInfo& operator=(const ExcepInfo&) = delete;
+
+    EXCEPINFO* get() noexcept { return &info_; }
+    const EXCEPINFO* operator->() const noexcept { return &info_; }
+    // Lets a server that defers filling in its details fill them now.
+    void fillIn() noexcept {
+        if (info_.pfnDeferredFillIn) (void)info_.pfnDeferredFillIn(&info_);
+        info_.pfnDeferredFillIn = nullptr;
+    }
+    void clear() noexcept {
+        ::SysFreeString(info_.bstrSource);
+        ::SysFreeString(info_.bstrDescription);
+        ::SysFreeString(info_.bstrHelpFile);
+        info_ = EXCEPINFO{};
+    }
+
+private:
+    EXCEPINFO info_{};
 };
 
 }  // namespace telvora::win32

@@ -38,7 +38,7 @@ std::wstring storedText(const RawValue& value) {
 
 std::wstring textWithoutTerminator(const RawValue& value) {
     std::wstring text = storedText(value);
-    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
     return text;
 }
 

@@ -20,7 +20,8 @@ struct RawValue {
 
 // The UTF-16 text of a string value, exactly as stored (a terminating NUL included when stored).
 std::wstring storedText(const RawValue& value);
-// The same without the terminating NULs the registry usually keeps.
+// The same without the one terminating NUL the registry keeps after a string; NULs that end the
+// text itself stay.
 std::wstring textWithoutTerminator(const RawValue& value);
 
 [[nodiscard]] LONG setString(HKEY key, const wchar_t* name, const std::wstring& text) noexcept;

@@ -4,90 +4,52 @@
 #include <shlwapi.h>
 
 #include <array>
-#include <atomic>
 #include <new>
 
 #include "base/errors.h"
+#include "win32/buttons_object.h"
 #include "win32/class_ids.h"
-#include "win32/com_objects.h"
+#include "win32/com_errors.h"
+#include "win32/com_object.h"
+#include "win32/fax_objects.h"
 #include "win32/handles.h"
 #include "win32/module.h"
+#include "win32/pagewire_object.h"
 #include "win32/registry.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {
 namespace {
 
-// Creation is a barrier like every other entry point: no C++ exception leaves it.
-template <class Make>
-HRESULT createWith(Make&& make, REFIID riid, void** object) noexcept {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    try {
-        DispatchBase* created = make();
-        const HRESULT hr = created->QueryInterface(riid, object);
-        created->Release();
-        return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
-template <const wchar_t* const& ProgId>
-HRESULT createPending(REFIID riid, void** object) noexcept {
-    return createWith([] { return new PendingObject(ProgId); }, riid, object);
-}
-
-HRESULT createButtons(REFIID riid, void** object) noexcept {
-    return createWith([] { return new ButtonsObject(); }, riid, object);
-}
-
 constexpr std::array<ComClass, 5> kClasses{{
-    {&kClsidButtons, kProgIdButtons, L"Telvora Buttons", &createButtons},
-    {&kClsidPagewire, kProgIdPagewire, L"Telvora Pagewire", &createPending<kProgIdPagewire>},
-    {&kClsidFax, kProgIdFax, L"Telvora Fax", &createPending<kProgIdFax>},
-    {&kClsidFaxSBS, kProgIdFaxSBS, L"Telvora FaxSBS", &createPending<kProgIdFaxSBS>},
-    {&kClsidWinFax, kProgIdWinFax, L"Telvora WinFax", &createPending<kProgIdWinFax>},
+    {&kClsidButtons, kProgIdButtons, L"Telvora Buttons",
+     [](REFIID riid, void** object) noexcept { return createInstance<ButtonsObject>(riid, object); }},
+    {&kClsidPagewire, kProgIdPagewire, L"Telvora Pagewire",
+     [](REFIID riid, void** object) noexcept { return createInstance<PagewireObject>(riid, object); }},
+    {&kClsidFax, kProgIdFax, L"Telvora Fax",
+     [](REFIID riid, void** object) noexcept { return createInstance<FaxJobObject>(riid, object, faxClass()); }},
+    {&kClsidFaxSBS, kProgIdFaxSBS, L"Telvora FaxSBS",
+     [](REFIID riid, void** object) noexcept { return createInstance<FaxJobObject>(riid, object, faxSbsClass()); }},
+    {&kClsidWinFax, kProgIdWinFax, L"Telvora WinFax",
+     [](REFIID riid, void** object) noexcept { return createInstance<FaxJobObject>(riid, object, winFaxClass()); }},
 }};
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory> {
 public:
-    explicit ClassFactory(const ComClass& c) noexcept : class_(c) { module::objectCreated(); }
-    ~ClassFactory() { module::objectDestroyed(); }
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
+    explicit ClassFactory(const ComClass& c) noexcept : class_(c) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override {
         if (object) *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         return class_.create(riid, object);
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
         module::lockServer(lock != FALSE);
         return S_OK;
     }
 
 private:
     const ComClass& class_;
-    std::atomic<ULONG> references_{1};
 };
 
 std::wstring guidText(const GUID& guid) {
@@ -119,12 +81,7 @@ HRESULT getClassObject(REFCLSID clsid, REFIID riid, void** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
     for (const auto& c : kClasses) {
-        if (!::IsEqualCLSID(*c.clsid, clsid)) continue;
-        auto* factory = new (std::nothrow) ClassFactory(c);
-        if (!factory) return E_OUTOFMEMORY;
-        const HRESULT hr = factory->QueryInterface(riid, object);
-        factory->Release();
-        return hr;
+        if (::IsEqualCLSID(*c.clsid, clsid)) return createInstance<ClassFactory>(riid, object, c);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/errors.h"
+#include "win32/com_errors.h"
 #include "win32/registry.h"
 #include "win32/text.h"
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/errors.h"
+#include "win32/com_errors.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {

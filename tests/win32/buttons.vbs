@@ -41,6 +41,11 @@ Err.Clear
 b.cmdFlyToTheMoon
 Check Err.Number = 438, 14, "an unknown command is not supported (got " & Err.Number & ")"
 Err.Clear
+n = Null
+r = b.RequiredFieldCheck(n)
+Check Err.Number = 94, 15, "a Null text is invalid use of Null (got " & Err.Number & ")"
+Check Err.Description = "Invalid use of Null", 16, "Null description: " & Err.Description
+Err.Clear
 On Error GoTo 0
 
 WScript.Echo b.getAppName

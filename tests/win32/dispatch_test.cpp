@@ -5,7 +5,8 @@
 #include <thread>
 
 #include "support.h"
-#include "win32/com_objects.h"
+#include "win32/buttons_object.h"
+#include "win32/com_variant.h"
 #include "win32/dispatch_args.h"
 #include "win32/handles.h"
 #include "win32/module.h"
@@ -16,7 +17,7 @@ namespace {
 class ButtonsDispatch : public ::testing::Test {
 protected:
     test::Apartment apartment;
-    ComPtr<IDispatch> buttons = ComPtr<IDispatch>::attach(new ButtonsObject());
+    ComPtr<ButtonsObject> buttons = makeComObject<ButtonsObject>();
 
     DISPID idOf(const wchar_t* name) {
         std::wstring copy(name);
@@ -59,6 +60,23 @@ TEST_F(ButtonsDispatch, NamesResolveWithoutRegardToCaseToIdsInMethodOrder) {
     EXPECT_EQ(DISPID_UNKNOWN, id);
 }
 
+// The companion template's macros know the methods by these names in this order: an id that moved
+// would call another command.
+TEST_F(ButtonsDispatch, EveryMethodKeepsItsPlaceInTheInterface) {
+    const wchar_t* const order[] = {
+        L"getAppName",    L"getSectionName", L"cmdSettings",        L"cmdHelp",       L"cmdHelpAbout",
+        L"ToolsPrinter",  L"ToolsFaxMerge",  L"WinFaxDOMerge",      L"MergeFax",      L"CheckValidity",
+        L"SendAllFax",    L"SendFax",        L"RequiredFieldCheck", L"IsDataLinked",  L"LoadData",
+        L"cmdFax",        L"cmdFaxCompany",  L"cmdFaxName",         L"cmdFaxSubject", L"cmdFaxnumber",
+        L"cmdQuickFax",   L"WinFaxSendFax",
+    };
+    for (DISPID i = 0; i < 22; ++i) EXPECT_EQ(i + 1, idOf(order[i])) << order[i];
+    UniqueVariant result;
+    DISPPARAMS none{};
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              buttons->Invoke(23, IID_NULL, 0, DISPATCH_METHOD, &none, result.put(), nullptr, nullptr));
+}
+
 TEST_F(ButtonsDispatch, AnswersTextAsBstrBooleanAsVariantBoolAndNothingAsEmpty) {
     UniqueVariant result;
     EXCEPINFO info{};
@@ -68,11 +86,11 @@ TEST_F(ButtonsDispatch, AnswersTextAsBstrBooleanAsVariantBoolAndNothingAsEmpty) 
     ASSERT_EQ(S_OK, call(L"getSectionName", {}, result, info));
     EXPECT_STREQ(L"Settings", V_BSTR(result.get()));
 
-    Bstr filled(L" x ");
+    Bstr filled = makeBstr(L" x ");
     ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {bstrArg(filled.get())}, result, info));
     ASSERT_EQ(VT_BOOL, V_VT(result.get()));
     EXPECT_EQ(VARIANT_TRUE, V_BOOL(result.get()));
-    Bstr blank(L"   ");
+    Bstr blank = makeBstr(L"   ");
     ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {bstrArg(blank.get())}, result, info));
     EXPECT_EQ(VARIANT_FALSE, V_BOOL(result.get()));
 
@@ -82,7 +100,7 @@ TEST_F(ButtonsDispatch, AnswersTextAsBstrBooleanAsVariantBoolAndNothingAsEmpty) 
 }
 
 TEST_F(ButtonsDispatch, TakesStringsAndNumbersByValueByReferenceAndInsideVariants) {
-    Bstr blank(L"  ");
+    Bstr blank = makeBstr(L"  ");
     BSTR blankRef = blank.get();
     VARIANT byRefBstr;
     V_VT(&byRefBstr) = VT_BYREF | VT_BSTR;
@@ -139,51 +157,69 @@ TEST(DispatchArguments, IntegersOfEveryWidthBecomeTheirExactDecimalText) {
     EXPECT_EQ("True", argumentText(v));
 }
 
-TEST(DispatchArguments, ChangedTextsGoBackOnlyToArgumentsPassedByReference) {
-    Bstr first(L"one");
-    BSTR firstRef = Bstr(L"one").release();
-    VARIANT innerText = bstrArg(Bstr(L"two").release());
-    VARIANT innerNumber;
-    V_VT(&innerNumber) = VT_I2;
-    V_I2(&innerNumber) = 3;
-    VARIANT unchangedInner = bstrArg(Bstr(L"same").release());
-    const BSTR unchangedPointer = V_BSTR(&unchangedInner);
+TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
+    // A ByRef String of VBA.
+    BSTR variable = makeBstr(L"one").release();
+    VARIANT byRefString;
+    V_VT(&byRefString) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&byRefString) = &variable;
+    writeBackText(byRefString, "uno");
+    EXPECT_STREQ(L"uno", variable);
+    ::SysFreeString(variable);
 
-    // rgvarg in reverse: the first argument is last.
-    VARIANT args[5];
-    V_VT(&args[4]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&args[4]) = &firstRef;
-    V_VT(&args[3]) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&args[3]) = &innerText;
-    V_VT(&args[2]) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&args[2]) = &innerNumber;
-    args[1] = bstrArg(first.get());  // by value: the caller's variable is not reachable
-    V_VT(&args[0]) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&args[0]) = &unchangedInner;
-    DISPPARAMS params{args, nullptr, 5, 0};
+    // VBScript's variables, holding a text or a number: either way the variable takes the text.
+    for (VARTYPE held : {VT_BSTR, VT_I2}) {
+        UniqueVariant inner = held == VT_BSTR ? toVariant(Variant("two")) : toVariant(Variant(std::int16_t{3}));
+        VARIANT byRefVariant;
+        V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&byRefVariant) = inner.get();
+        writeBackText(byRefVariant, "dos");
+        ASSERT_EQ(VT_BSTR, V_VT(inner.get()));
+        EXPECT_STREQ(L"dos", V_BSTR(inner.get()));
+    }
 
-    const std::vector<std::string> before{"one", "two", "3", "one", "same"};
-    const std::vector<std::string> after{"uno", "dos", "tres", "changed", "same"};
-    ASSERT_EQ(S_OK, writeBackTextArguments(params, before, after));
-    EXPECT_STREQ(L"uno", firstRef);
-    ASSERT_EQ(VT_BSTR, V_VT(&innerText));
-    EXPECT_STREQ(L"dos", V_BSTR(&innerText));
-    ASSERT_EQ(VT_BSTR, V_VT(&innerNumber));
-    EXPECT_STREQ(L"tres", V_BSTR(&innerNumber));
-    EXPECT_STREQ(L"one", V_BSTR(&args[1]));
-    EXPECT_EQ(unchangedPointer, V_BSTR(&unchangedInner));
+    // A Variant variable holding a ByRef String (a VBA caller's String passed on).
+    BSTR nested = makeBstr(L"three").release();
+    VARIANT inner;
+    V_VT(&inner) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&inner) = &nested;
+    VARIANT byRefVariant;
+    V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&byRefVariant) = &inner;
+    writeBackText(byRefVariant, "tres");
+    EXPECT_STREQ(L"tres", nested);
+    ::SysFreeString(nested);
 
-    ::SysFreeString(firstRef);
-    ::VariantClear(&innerText);
-    ::VariantClear(&innerNumber);
-    ::VariantClear(&unchangedInner);
+    // By value: the caller's variable is out of reach and the argument stays as it was.
+    Bstr value = makeBstr(L"same");
+    VARIANT byValue = bstrArg(value.get());
+    writeBackText(byValue, "changed");
+    EXPECT_EQ(value.get(), V_BSTR(&byValue));
+    EXPECT_STREQ(L"same", value.get());
+}
+
+TEST_F(ButtonsDispatch, ANullTextIsInvalidUseOfNullAsTheMacrosErrShowsIt) {
+    VARIANT null;
+    V_VT(&null) = VT_NULL;
+    VARIANT variable;  // a VBScript variable holding Null
+    V_VT(&variable) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&variable) = &null;
+    for (const VARIANT& arg : {null, variable}) {
+        UniqueVariant result;
+        EXCEPINFO info{};
+        ASSERT_EQ(DISP_E_EXCEPTION, call(L"RequiredFieldCheck", {arg}, result, info));
+        Bstr source(info.bstrSource), description(info.bstrDescription);
+        EXPECT_EQ(static_cast<SCODE>(0x800A005E), info.scode);  // Err.Number 94
+        EXPECT_EQ(L"Invalid use of Null", bstrText(description.get()));
+        EXPECT_EQ(VT_EMPTY, V_VT(result.get()));
+    }
 }
 
 TEST_F(ButtonsDispatch, RefusesCallsThatDoNotMatchAMethod) {
     UniqueVariant result;
     EXCEPINFO info{};
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"RequiredFieldCheck", {}, result, info));
-    Bstr a(L"a");
+    Bstr a = makeBstr(L"a");
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"getAppName", {bstrArg(a.get())}, result, info));
 
     // An object where a text is expected.
@@ -214,14 +250,12 @@ TEST_F(ButtonsDispatch, RuntimeErrorsArriveWithNumberSourceAndDescription) {
     UniqueVariant result;
     EXCEPINFO info{};
     ASSERT_EQ(DISP_E_EXCEPTION, call(L"cmdFax", {}, result, info));
-    Bstr source, description;
-    *source.put() = info.bstrSource;
-    *description.put() = info.bstrDescription;
+    Bstr source(info.bstrSource), description(info.bstrDescription);
     // Facility "control" with the error number: the macro's Err.Number reads 445.
     EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info.scode);
     EXPECT_EQ(0, info.wCode);
-    EXPECT_EQ(L"Telvora", source.view());
-    EXPECT_NE(std::wstring::npos, description.view().find(L"not available yet"));
+    EXPECT_EQ(L"Telvora", bstrText(source.get()));
+    EXPECT_NE(std::wstring::npos, bstrText(description.get()).find(L"not available yet"));
 
     // Without an EXCEPINFO to fill, the failure is still a failure.
     DISPPARAMS none{};

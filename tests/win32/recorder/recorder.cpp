@@ -54,6 +54,7 @@ std::wstring describe(const VARIANT& v) {
     std::wstring text;
     switch (V_VT(&plain)) {
     case VT_EMPTY: text = L"EMPTY:"; break;
+    case VT_NULL: text = L"NULL:"; break;
     case VT_BSTR: text = L"BSTR:" + std::wstring(V_BSTR(&plain) ? V_BSTR(&plain) : L""); break;
     case VT_I2: text = L"I2:" + std::to_wstring(V_I2(&plain)); break;
     case VT_I4: text = L"I4:" + std::to_wstring(V_I4(&plain)); break;

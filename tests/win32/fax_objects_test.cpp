@@ -1,0 +1,247 @@
+// Fax, FaxSBS, WinFax and Pagewire as a macro or Word reaches them: created by the class factory,
+// called by name. The property lists are the classes' interfaces, in order, with their types.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support.h"
+#include "win32/class_ids.h"
+#include "win32/com_variant.h"
+#include "win32/handles.h"
+#include "win32/server.h"
+
+namespace telvora::win32 {
+namespace {
+
+enum class T { String, Boolean };
+struct Property {
+    const wchar_t* name;
+    T type;
+};
+constexpr T S = T::String;
+constexpr T B = T::Boolean;
+
+const std::vector<Property> kFaxProperties{
+    {L"FaxServerName", S},      {L"SendFileName", S},       {L"ServerCoverpage", B},   {L"SendCoverpage", B},
+    {L"CoverpageName", S},      {L"CoverpageNote", S},      {L"CoverpageSubject", S},  {L"FaxNumber", S},
+    {L"RecipientAddress", S},   {L"RecipientCity", S},      {L"RecipientCompany", S},  {L"RecipientCountry", S},
+    {L"RecipientDepartment", S}, {L"RecipientHomePhone", S}, {L"RecipientName", S},    {L"RecipientOffice", S},
+    {L"RecipientOfficePhone", S}, {L"RecipientState", S},   {L"RecipientTitle", S},    {L"RecipientZip", S},
+    {L"SenderAddress", S},      {L"SenderCompany", S},      {L"SenderDepartment", S},  {L"SenderFax", S},
+    {L"SenderHomePhone", S},    {L"SenderName", S},         {L"SenderOffice", S},      {L"SenderOfficePhone", S},
+    {L"SenderTitle", S},        {L"blnStopFax", B},         {L"DiscountSend", B},      {L"SpecTime", B},
+};
+
+const std::vector<Property> kFaxSbsProperties{
+    {L"FaxServerName", S},      {L"ServerName", S},         {L"SendFileName", S},      {L"ServerCoverpage", B},
+    {L"SendCoverpage", B},      {L"CoverpageName", S},      {L"CoverpageNote", S},     {L"CoverpageSubject", S},
+    {L"FaxNumber", S},          {L"RecipientAddress", S},   {L"RecipientCity", S},     {L"RecipientCompany", S},
+    {L"RecipientCountry", S},   {L"RecipientDepartment", S}, {L"RecipientHomePhone", S}, {L"RecipientName", S},
+    {L"RecipientOffice", S},    {L"RecipientOfficePhone", S}, {L"RecipientState", S},  {L"RecipientTitle", S},
+    {L"RecipientZip", S},       {L"SenderAddress", S},      {L"SenderCompany", S},     {L"SenderDepartment", S},
+    {L"SenderFax", S},          {L"SenderHomePhone", S},    {L"SenderName", S},        {L"SenderOffice", S},
+    {L"SenderOfficePhone", S},  {L"SenderTitle", S},        {L"DiscountSend", B},      {L"UseSavedSettings", B},
+    {L"Email", B},              {L"EmailAddress", S},       {L"PopUpMsg", B},          {L"SpecTime", B},
+    {L"SpecificTime", S},       {L"ShowMsg", B},            {L"blnStopFax", B},
+};
+
+const std::vector<Property> kWinFaxProperties{
+    {L"FaxServerName", S},      {L"SendFileName", S},       {L"ServerCoverpage", B},   {L"SendCoverpage", B},
+    {L"CoverpageName", S},      {L"CoverpageNote", S},      {L"CoverpageSubject", S},  {L"FaxNumber", S},
+    {L"RecipientAddress", S},   {L"RecipientCity", S},      {L"RecipientCompany", S},  {L"RecipientCountry", S},
+    {L"RecipientDepartment", S}, {L"RecipientHomePhone", S}, {L"RecipientName", S},    {L"RecipientOffice", S},
+    {L"RecipientOfficePhone", S}, {L"RecipientState", S},   {L"RecipientTitle", S},    {L"RecipientZip", S},
+    {L"SenderAddress", S},      {L"SenderCompany", S},      {L"SenderDepartment", S},  {L"SenderFax", S},
+    {L"SenderHomePhone", S},    {L"SenderName", S},         {L"SenderOffice", S},      {L"SenderOfficePhone", S},
+    {L"SenderTitle", S},        {L"SpecTime", B},           {L"DiscountSend", B},      {L"strTime", S},
+    {L"strDate", S},
+};
+
+struct FaxClassCase {
+    const CLSID* clsid;
+    const char* progId;
+    const std::vector<Property>* properties;
+};
+
+// An object of the class under test, driven as late-bound callers drive it.
+class AutomationClassTest : public ::testing::Test {
+protected:
+    void create(const CLSID& clsid) {
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, getClassObject(clsid, IID_IClassFactory, factory.putVoid()));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.putVoid()));
+    }
+    DISPID idOf(const std::wstring& name) {
+        std::wstring copy = name;
+        LPOLESTR names[] = {copy.data()};
+        DISPID id = 0;
+        (void)object->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
+        return id;
+    }
+    HRESULT invoke(const std::wstring& name, WORD flags, std::vector<VARIANT> args) {
+        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+        DISPID put = DISPID_PROPERTYPUT;
+        const bool isPut = flags == DISPATCH_PROPERTYPUT;
+        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), isPut ? &put : nullptr,
+                          static_cast<UINT>(reversed.size()), isPut ? 1u : 0u};
+        info.clear();
+        return object->Invoke(idOf(name), IID_NULL, 0, flags, &params, isPut ? nullptr : result.put(), info.get(),
+                              nullptr);
+    }
+    HRESULT assign(const std::wstring& name, const Variant& value) {
+        UniqueVariant v = toVariant(value);
+        return invoke(name, DISPATCH_PROPERTYPUT, {*v.get()});
+    }
+    // What a macro reads: the property's value as its VARIANT.
+    Variant read(const std::wstring& name) {
+        EXPECT_EQ(S_OK, invoke(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {})) << narrowName(name);
+        return fromVariant(*result.get());
+    }
+    static std::string narrowName(const std::wstring& name) { return std::string(name.begin(), name.end()); }
+
+    test::Apartment apartment;
+    ComPtr<IDispatch> object;
+    UniqueVariant result;
+    ExcepInfo info;
+};
+
+class FaxClasses : public AutomationClassTest, public ::testing::WithParamInterface<FaxClassCase> {};
+
+TEST_P(FaxClasses, EveryPropertyHasItsPlaceItsTypeAndStartsEmptyOrFalse) {
+    create(*GetParam().clsid);
+    const auto& properties = *GetParam().properties;
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        const Property& p = properties[i];
+        EXPECT_EQ(static_cast<DISPID>(i + 1), idOf(p.name)) << narrowName(p.name);
+        const Variant initial = read(p.name);
+        EXPECT_EQ(p.type == S ? Variant("") : Variant(false), initial) << narrowName(p.name);
+    }
+    EXPECT_EQ(static_cast<DISPID>(properties.size() + 1), idOf(L"Send"));
+    DISPPARAMS none{};
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, object->Invoke(static_cast<DISPID>(properties.size() + 2), IID_NULL, 0,
+                                                    DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, result.put(),
+                                                    nullptr, nullptr));
+}
+
+TEST_P(FaxClasses, EveryPropertyKeepsWhatAMacroAssignsByAnySpellingOfItsName) {
+    create(*GetParam().clsid);
+    const auto& properties = *GetParam().properties;
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        const Property& p = properties[i];
+        const Variant value = p.type == S ? Variant("value " + std::to_string(i)) : Variant(true);
+        std::wstring upper = p.name;
+        for (auto& c : upper) c = static_cast<wchar_t>(::towupper(c));
+        ASSERT_EQ(S_OK, assign(upper, value)) << narrowName(p.name);
+    }
+    // Each value stays with its own property.
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        const Property& p = properties[i];
+        EXPECT_EQ(p.type == S ? Variant("value " + std::to_string(i)) : Variant(true), read(p.name))
+            << narrowName(p.name);
+    }
+}
+
+TEST_P(FaxClasses, SendIsNotAvailableYetAndSaysWhichClassRaisedIt) {
+    create(*GetParam().clsid);
+    ASSERT_EQ(DISP_E_EXCEPTION, invoke(L"send", DISPATCH_METHOD, {}));
+    const std::string progId = GetParam().progId;
+    EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info->scode);  // 445
+    EXPECT_EQ(std::wstring(progId.begin(), progId.end()), bstrText(info->bstrSource));
+    const std::string expected = progId + ".Send is not available yet in this release of Telvora.";
+    EXPECT_EQ(std::wstring(expected.begin(), expected.end()), bstrText(info->bstrDescription));
+}
+
+INSTANTIATE_TEST_SUITE_P(Telvora, FaxClasses,
+                         ::testing::Values(FaxClassCase{&kClsidFax, "Telvora.Fax", &kFaxProperties},
+                                           FaxClassCase{&kClsidFaxSBS, "Telvora.FaxSBS", &kFaxSbsProperties},
+                                           FaxClassCase{&kClsidWinFax, "Telvora.WinFax", &kWinFaxProperties}),
+                         [](const auto& info) { return std::string(info.param.progId).substr(8); });
+
+class FaxProperties : public AutomationClassTest {
+protected:
+    void SetUp() override { create(kClsidFaxSBS); }
+};
+
+TEST_F(FaxProperties, ABooleanPropertyTakesWhatAMacrosBooleanTakes) {
+    const std::pair<Variant, bool> accepted[] = {
+        {Variant(true), true},         {Variant("True"), true},   {Variant(" false "), false},
+        {Variant(std::int16_t{1}), true}, {Variant(std::int16_t{0}), false}, {Variant("0"), false},
+        {Variant("-1"), true},         {Variant(2.5), true},      {Variant(), false},
+    };
+    for (const auto& [value, expected] : accepted) {
+        ASSERT_EQ(S_OK, assign(L"Email", value)) << value.toString();
+        EXPECT_EQ(Variant(expected), read(L"Email")) << value.toString();
+    }
+    // A text that is no Boolean is a type mismatch and leaves the property as it was.
+    ASSERT_EQ(S_OK, assign(L"Email", Variant(true)));
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, assign(L"Email", Variant("yes")));
+    EXPECT_EQ(Variant(true), read(L"Email"));
+    // Null is the macro's "Invalid use of Null".
+    EXPECT_EQ(DISP_E_EXCEPTION, assign(L"Email", Variant(Null{})));
+    EXPECT_EQ(static_cast<SCODE>(0x800A005E), info->scode);
+    EXPECT_EQ(Variant(true), read(L"Email"));
+}
+
+TEST_F(FaxProperties, AStringPropertyTakesNumbersAndBooleansAsTheirTextButNotNull) {
+    ASSERT_EQ(S_OK, assign(L"FaxNumber", Variant(std::int32_t{1234567})));
+    EXPECT_EQ(Variant("1234567"), read(L"FaxNumber"));
+    ASSERT_EQ(S_OK, assign(L"SpecificTime", Variant(true)));
+    EXPECT_EQ(Variant("True"), read(L"SpecificTime"));
+    // A VBScript variable passed by reference.
+    UniqueVariant held = toVariant(Variant("Zoë – 日本"));
+    VARIANT byRef;
+    V_VT(&byRef) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&byRef) = held.get();
+    ASSERT_EQ(S_OK, invoke(L"RecipientName", DISPATCH_PROPERTYPUT, {byRef}));
+    EXPECT_EQ(Variant("Zoë – 日本"), read(L"RecipientName"));
+    EXPECT_EQ(DISP_E_EXCEPTION, assign(L"RecipientName", Variant(Null{})));
+    EXPECT_EQ(static_cast<SCODE>(0x800A005E), info->scode);
+    EXPECT_EQ(Variant("Zoë – 日本"), read(L"RecipientName"));
+}
+
+TEST_F(FaxProperties, EachObjectHoldsAFaxJobOfItsOwn) {
+    ASSERT_EQ(S_OK, assign(L"FaxNumber", Variant("111")));
+    ComPtr<IDispatch> first = std::move(object);
+    create(kClsidFaxSBS);
+    EXPECT_EQ(Variant(""), read(L"FaxNumber"));
+    object = std::move(first);
+    EXPECT_EQ(Variant("111"), read(L"FaxNumber"));
+}
+
+class Pagewire : public AutomationClassTest {
+protected:
+    void SetUp() override { create(kClsidPagewire); }
+};
+
+TEST_F(Pagewire, TheAddinConnectionMembersHaveTheirIdsAndAreNotAvailableYet) {
+    const wchar_t* const members[] = {L"OnConnection", L"OnDisconnection", L"OnAddInsUpdate", L"OnStartupComplete",
+                                      L"OnBeginShutdown"};
+    for (DISPID i = 0; i < 5; ++i) EXPECT_EQ(i + 1, idOf(members[i])) << narrowName(members[i]);
+
+    // As Word passes them: the application and the add-in as objects, the mode, the custom array.
+    SAFEARRAY* custom = ::SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    VARIANT array;
+    V_VT(&array) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+    V_ARRAYREF(&array) = &custom;
+    VARIANT application;
+    V_VT(&application) = VT_DISPATCH;
+    V_DISPATCH(&application) = object.get();
+    VARIANT mode;
+    V_VT(&mode) = VT_I4;
+    V_I4(&mode) = 1;  // at start-up
+    const std::vector<std::vector<VARIANT>> calls{
+        {application, mode, application, array}, {mode, array}, {array}, {array}, {array}};
+    for (DISPID i = 0; i < 5; ++i) {
+        ASSERT_EQ(DISP_E_EXCEPTION, invoke(members[i], DISPATCH_METHOD, calls[static_cast<std::size_t>(i)]))
+            << narrowName(members[i]);
+        EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info->scode);
+        EXPECT_EQ(L"Telvora.Pagewire", bstrText(info->bstrSource));
+        EXPECT_NE(std::wstring::npos, bstrText(info->bstrDescription).find(members[i]));
+    }
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, invoke(L"OnConnection", DISPATCH_METHOD, {array}));
+    ::SafeArrayDestroy(custom);
+}
+
+}  // namespace
+}  // namespace telvora::win32
