@@ -66,7 +66,10 @@ TEST_F(MachinePathsTest, PathsThatLeadOutOfTheMachineAreRefusedNamingThePath) {
 }
 
 TEST_F(MachinePathsTest, SymbolicLinksAreFollowedAndRefusedWhenTheyLeadOut) {
-    fs::create_directory_symlink(outside, root / "Temp" / "out");                  // absolute, out
+    std::error_code linksUnsupported;
+    fs::create_directory_symlink(outside, root / "Temp" / "out", linksUnsupported);
+    // The simulator runs on Linux; the cross-built copy of this test under Wine has no links to make.
+    if (linksUnsupported) GTEST_SKIP() << "this file system makes no symbolic links: " << linksUnsupported.message();                  // absolute, out
     fs::create_directory_symlink(fs::path("..") / ".." / "host", root / "Temp" / "up");  // relative, out
     fs::create_symlink(outside / "made.tif", root / "Temp" / "dangling.tif");       // to a file not made yet
     fs::create_directory_symlink(root / "Temp", root / "Scratch");                 // stays inside
