@@ -1,0 +1,107 @@
+// Loading, start-up and unloading of the add-in inside Word.
+#include "host/connection.h"
+
+#include "app/reports.h"
+#include "base/errors.h"
+#include "host/command_bars.h"
+
+namespace telvora {
+namespace {
+
+constexpr std::uint32_t kNtPlatform = 2;
+
+// The release builds of the NT 5 systems the add-in was made for.
+bool isSupportedNt5(const OsVersion& v) {
+    return v.major == 5 && ((v.minor == 0 && v.build >= 2195) || (v.minor == 1 && v.build >= 2600) ||
+                            (v.minor == 2 && v.build >= 3790));
+}
+
+// An old release kept only whether a shared fax server was used; it becomes the fax software type
+// the first time the add-in starts without one.
+void migrateFaxType(const Settings& settings) {
+    if (settings.faxTypeIfSet()) return;
+    const auto server = settings.blnServer();
+    if (!server) return;
+    settings.save(keys::FaxType, *server ? "3" : "1");
+    settings.remove(keys::BlnServer);
+}
+
+}  // namespace
+
+bool IsSupportedSystem(Platform& platform) {
+    const auto version = platform.osVersion();
+    if (!version || version->platformId != kNtPlatform) return false;
+    return isSupportedNt5(*version) || version->major >= 6;
+}
+
+void StartupFaxPrinterCheck(Addin&) { throw RuntimeError::notAvailableYet("The fax printer check"); }
+
+AddinConnection::AddinConnection(Addin& addin, FaxPrinterCheck faxPrinterCheck)
+    : addin_(addin), faxPrinterCheck_(std::move(faxPrinterCheck)) {}
+
+AddinConnection::~AddinConnection() { release(); }
+
+void AddinConnection::OnConnection(std::shared_ptr<word::Application> word) {
+    release();
+    if (!word) return;
+    word_ = std::move(word);
+    addin_.setWord(word_);
+    trapAndReport([&] { word_->onWindowActivate([this](const auto& document, const auto& window) {
+                      WindowActivate(document, window);
+                  }); },
+                  [&](const RuntimeError& e) { ReportError(addin_, e); });
+}
+
+void AddinConnection::OnDisconnection() {
+    // Word's objects go whatever the help engine does: held on, they would keep Word from quitting.
+    trapAndReport([&] { CloseAllHelp(addin_); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+    release();
+}
+
+void AddinConnection::release() noexcept {
+    if (word_) ignoreErrors([&] { word_->onWindowActivate({}); });
+    template_.reset();
+    if (word_ && addin_.hasWord() && &addin_.word() == word_.get()) addin_.setWord(nullptr);
+    word_.reset();
+    initialised_ = false;
+}
+
+void AddinConnection::WindowActivate(const std::shared_ptr<word::Document>&, const std::shared_ptr<word::Window>& window) {
+    if (initialised_ || !word_ || !window) return;
+    trapAndReport([&] { startUp(*window); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+}
+
+void AddinConnection::startUp(word::Window& window) {
+    const auto markInitialised = [this] { initialised_ = true; };
+    if (!IsSupportedSystem(addin_.platform())) {
+        // Said once: the add-in counts as started, so no further activation repeats it.
+        ShowMessage(addin_, kUnsupportedSystemMessage, MsgIcon::Critical);
+        PrepareCommandBars(addin_, *word_, ToolbarErrors::Raise, markInitialised);
+        return;
+    }
+    migrateFaxType(addin_.settings());
+    // Word in use as an e-mail editor: the add-in waits for a document window.
+    if (window.envelopeVisible()) return;
+    faxPrinterCheck_(addin_);
+    const std::string templatePath = addin_.folder() + "\\" + kTemplateFileName;
+    if (!addin_.platform().fileExists(templatePath)) {
+        // Not started: the next activation looks again, so a template put back is found.
+        ShowMessage(addin_, kTemplateMissingMessage, MsgIcon::Exclamation);
+        return;
+    }
+    loadTemplate(templatePath);
+    PrepareCommandBars(addin_, *word_, ToolbarErrors::Ignore, markInitialised);
+}
+
+void AddinConnection::loadTemplate(const std::string& path) {
+    // Word lists a global template by its name; one not listed yet is added from its file.
+    const std::string name = std::string(kTemplateFileName).substr(0, std::string(kTemplateFileName).size() - 4);
+    std::shared_ptr<word::AddIn> entry;
+    if (!succeeded([&] { entry = word_->addIns()->item(name); })) ignoreErrors([&] { entry = word_->addIns()->add(path); });
+    template_ = entry;
+    if (entry) ignoreErrors([&] {
+            if (!entry->installed()) entry->setInstalled(true);
+        });
+}
+
+}  // namespace telvora
