@@ -12,8 +12,7 @@
 #include "app/addin.h"
 #include "support/memory_settings_store.h"
 #include "sim/scripted_user.h"
-#include "sim/sim_automation.h"
-#include "sim/sim_platform.h"
+#include "sim/sim_machine.h"
 
 namespace telvora::testing {
 
@@ -52,8 +51,10 @@ protected:
 
     ScratchFolder scratch;
     MemorySettingsStore store;
-    sim::SimPlatform platform{scratch.path()};
-    sim::SimAutomation automation;
+    sim::SimMachine machine{scratch.path()};
+    sim::SimPlatform& platform = machine.platform;
+    sim::SimAutomation& automation = machine.automation;
+    sim::FaxSoftware& fax = machine.fax;
     sim::ScriptedUser user;
     Addin addin{Ports{store, automation, user, platform}};
 };
