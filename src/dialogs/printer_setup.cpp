@@ -191,7 +191,8 @@ void frmPrinter::cmdCancel_Click() {
 }
 
 void frmPrinter::Form_QueryUnload(int& cancel, UnloadMode mode) {
-    // Closing the window is the user's Cancel: whoever opened the dialog must not show it again.
+    // Closing the window is the user's Cancel: the dialog stays loaded for its opener to read, and the
+    // fax printer check does not show it again.
     if (mode != UnloadMode::WindowFrame) return;
     cancel = 1;
     cmdCancel_Click();
@@ -291,12 +292,19 @@ bool EnsureFaxPrinter(Addin& addin) {
             }
         }
     };
+    // A dialog that comes back answered neither by OK nor by Cancel is not shown again and again:
+    // that is a cancel too.
+    const auto showDialog = [&] {
+        form.SelectedPrinter.clear();
+        form.showModal(addin.ui());
+        if (form.SelectedPrinter.empty()) form.SelectedPrinter = kCancelledPrinter;
+    };
     const bool ran = trapAndReport(
         [&] {
             form.load();
             if (addin.settings().printer().empty()) {
                 while (form.SelectedPrinter != kCancelledPrinter && !accepted) {
-                    form.showModal(addin.ui());
+                    showDialog();
                     acceptIfInstalled();
                 }
             }
@@ -306,7 +314,7 @@ bool EnsureFaxPrinter(Addin& addin) {
                 while (form.SelectedPrinter != kCancelledPrinter && !accepted) {
                     acceptIfInstalled();
                     form.hide();
-                    if (!accepted) form.showModal(addin.ui());
+                    if (!accepted) showDialog();
                 }
             }
         },

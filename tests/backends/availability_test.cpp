@@ -201,13 +201,6 @@ TEST_F(AvailabilityTest, WhereTheOldFaxServerObjectExistsItIsStillTheOneAsked) {
     EXPECT_EQ(newAttempts(), Lines{"FaxServer.FaxServer"});
 }
 
-TEST_F(AvailabilityTest, OnAReleaseWithoutExtendedFaxTheMissingOldObjectMeansNoFax) {
-    machine.runWindows(windows::W2000);
-    fax.extendedFaxInstalled = true;  // cannot be on Windows 2000; it must not even be asked
-    EXPECT_FALSE(CheckFaxService(addin));
-    EXPECT_EQ(newAttempts(), Lines{"FaxServer.FaxServer"});
-    EXPECT_EQ(onlyMessage().prompt, "The fax is not installed on your computer. Please contact your IT department.");
-}
 
 TEST(FaxPrinterName, ContainsTheWordFaxInAnyLetterCase) {
     for (const char* name : {"Fax", "WinFax Driver", "hp fax 2", "Office Fax", "FAX", "telefax", "Microsoft Shared Fax Driver"})

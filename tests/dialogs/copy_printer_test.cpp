@@ -31,10 +31,6 @@ protected:
     CopiesForm form;
 };
 
-TEST_F(CopyPrinterTest, TheListOffersNoCopyFirstThenEveryPrinter) {
-    EXPECT_EQ(form.cboCopyPrinter.items(),
-              (std::vector<std::string>{"Don't Print", "Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"}));
-}
 
 TEST_F(CopyPrinterTest, TheStoredCopyPrinterIsShownWithItsCopiesReadyToChange) {
     save(keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
@@ -63,18 +59,6 @@ TEST_F(CopyPrinterTest, APrinterThatWasRemovedIsNotShownAndNothingChanges) {
     EXPECT_EQ(form.txtCopies.text(), "7");
 }
 
-TEST_F(CopyPrinterTest, ChoosingAPrinterStartsAtOneCopyAndNoCopyLocksTheCopiesAtZero) {
-    form.txtCopies.setText("5");
-    form.cboCopyPrinter.setListIndex(1);
-    CopyPrinterChosen(form);
-    EXPECT_EQ(form.txtCopies.text(), "1");
-    EXPECT_FALSE(form.txtCopies.locked());
-    form.cboCopyPrinter.setListIndex(0);
-    CopyPrinterChosen(form);
-    EXPECT_EQ(form.txtCopies.text(), "0");
-    EXPECT_TRUE(form.txtCopies.locked());
-    EXPECT_EQ(form.txtCopies.backColor(), kButtonFace);
-}
 
 TEST_F(CopyPrinterTest, CopiesFromOneTo32767PassAndAnythingElseIsExplainedAndSelected) {
     const struct {
