@@ -3,6 +3,7 @@
 
 #include "app/reports.h"
 #include "base/errors.h"
+#include "dialogs/printer_setup.h"
 #include "host/command_bars.h"
 
 namespace telvora {
@@ -33,11 +34,6 @@ bool IsSupportedSystem(Platform& platform) {
     if (!version || version->platformId != kNtPlatform) return false;
     return isSupportedNt5(*version) || version->major >= 6;
 }
-
-void StartupFaxPrinterCheck(Addin&) { throw RuntimeError::notAvailableYet("The fax printer check"); }
-
-AddinConnection::AddinConnection(Addin& addin, FaxPrinterCheck faxPrinterCheck)
-    : addin_(addin), faxPrinterCheck_(std::move(faxPrinterCheck)) {}
 
 AddinConnection::~AddinConnection() { release(); }
 
@@ -82,7 +78,9 @@ void AddinConnection::startUp(word::Window& window) {
     migrateFaxType(addin_.settings());
     // Word in use as an e-mail editor: the add-in waits for a document window.
     if (window.envelopeVisible()) return;
-    faxPrinterCheck_(addin_);
+    // Asks for a fax printer when none that is installed is stored; the start goes on either way,
+    // and each command that sends checks again.
+    (void)EnsureFaxPrinter(addin_);
     const std::string templatePath = addin_.folder() + "\\" + kTemplateFileName;
     if (!addin_.platform().fileExists(templatePath)) {
         // Not started: the next activation looks again, so a template put back is found.

@@ -3,7 +3,6 @@
 // for the first window that is not an e-mail editor, so Word's own start is not slowed by it.
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include "app/addin.h"
@@ -24,14 +23,9 @@ inline constexpr const char* kTemplateFileName = "Telvora.dot";
 // version query that fails counts as an unsupported system.
 bool IsSupportedSystem(Platform& platform);
 
-// The start-up's check that a fax printer is chosen and installed; it may ask the user for one.
-using FaxPrinterCheck = std::function<void(Addin&)>;
-// The start-up's fax printer check as this release has it.
-void StartupFaxPrinterCheck(Addin& addin);
-
 class AddinConnection {
 public:
-    explicit AddinConnection(Addin& addin, FaxPrinterCheck faxPrinterCheck = StartupFaxPrinterCheck);
+    explicit AddinConnection(Addin& addin) : addin_(addin) {}
     // A connection Word never ended still lets go of Word and of its event.
     ~AddinConnection();
     AddinConnection(const AddinConnection&) = delete;
@@ -56,7 +50,6 @@ private:
     void release() noexcept;
 
     Addin& addin_;
-    FaxPrinterCheck faxPrinterCheck_;
     std::shared_ptr<word::Application> word_;
     std::shared_ptr<word::AddIn> template_;
     bool initialised_ = false;

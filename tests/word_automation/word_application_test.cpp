@@ -319,7 +319,9 @@ TEST_F(WordOverAutomationTest, TheFirstActivationMakesTheseCallsInThisOrder) {
     wp->addCommandBar("Telvora", {sim::button("Fax")}, false);
     wp->customizeCommandBar("Help", {sim::button("About Telvora")});
     platform.writeFile("C:\\Telvora\\Telvora.dot", "template");
-    AddinConnection connection{addin, [](Addin&) {}};
+    machine.setPrinters({"Fax"});
+    store.SaveSetting(kAppName, kSectionName, "Printer", "Fax");
+    AddinConnection connection{addin};
     connection.OnConnection(word);
     EXPECT_TRUE(served.calls().empty()) << "connecting calls nothing of Word's";
     wp->open(DocumentBuilder("Letter.doc").build());

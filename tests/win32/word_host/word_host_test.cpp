@@ -61,6 +61,9 @@ protected:
     test::Apartment apartment;
     MessageBoxWatcher user;
     host::CompanionTemplate templateFile;
+    // A fax printer chosen and installed: the start-up's printer check asks nothing.
+    host::InstalledPrinter printer{L"Telvora Fax"};
+    host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
     std::shared_ptr<sim::WordProcessor> word = wordWithMenus();
     WordHost host{word};
 };
@@ -71,12 +74,32 @@ TEST_F(WordHostTest, WordLoadsTheAddinWhichOnlySubscribesUntilTheFirstWindow) {
     EXPECT_EQ(host.counters().advises, 1);
     EXPECT_TRUE(host.served().calls().empty()) << "connecting calls nothing of Word's";
 
+    ASSERT_TRUE(printer.installed());
     word->open(letter());
-    // The start-up reached the add-in and stopped where this release has no fax printer check.
-    EXPECT_EQ(host.served().calls(), (std::vector<std::string>{"Window.EnvelopeVisible"}));
-    EXPECT_EQ(user.texts(), (std::vector<std::string>{
-                                "Error number: 445 The fax printer check is not available yet in this release of Telvora."}));
-    EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents", "About Telvora", "UserHelpMacro"}));
+    EXPECT_EQ(host.served().calls(),
+              (std::vector<std::string>{
+                  "Window.EnvelopeVisible", "Application.AddIns", "AddIns.Item(BSTR:Telvora)", "Application.AddIns",
+                  "AddIns.Add(BSTR:" + templateFile.path() + ", BOOL:True)", "AddIn.Installed",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)",
+                  "CommandBar.FindControl(Tag:=BSTR:About Telvora, Recursive:=BOOL:True)", "CommandBarControl.Delete",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)",
+                  "CommandBar.FindControl(Tag:=BSTR:Telvora Help, Recursive:=BOOL:True)", "Application.CommandBars",
+                  "CommandBars.Item(BSTR:Tools)", "CommandBar.FindControl(Tag:=BSTR:Telvora, Recursive:=BOOL:True)",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)", "CommandBar.Reset",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Telvora)", "CommandBar.Visible = BOOL:True"}));
+    EXPECT_TRUE(user.texts().empty());
+    // The old entry went with the reset of its menu; the menu without one kept the user's entry.
+    EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents"}));
+    EXPECT_EQ(word->controlTags("Tools"), (std::vector<std::string>{"Options", "UserToolsMacro"}));
+    EXPECT_TRUE(word->commandBarVisible("Telvora"));
+    ASSERT_EQ(host.addIns().entries().size(), 1u);
+    EXPECT_EQ(host.addIns().entries()[0].path, templateFile.path());
+    EXPECT_TRUE(host.addIns().entries()[0].installed);
+
+    // Later windows find the add-in started.
+    host.served().clearRecords();
+    word->open(DocumentBuilder("Memo.doc").build());
+    EXPECT_TRUE(host.served().calls().empty());
 }
 
 TEST_F(WordHostTest, AnEmailEditorWindowIsLeftAloneAndTheAddinWaits) {
@@ -95,6 +118,7 @@ TEST_F(WordHostTest, AMarkingMacroInsideWordChangesTheHostsDocument) {
     EXPECT_EQ(styleAt(11), "tlvFaxNumber");
     EXPECT_EQ(styleAt(3), "");
     EXPECT_EQ(host.served().calls().front(), "Application.Selection");
+    EXPECT_TRUE(user.texts().empty());
     // A second command reuses the identifiers the first looked up.
     const long lookups = host.counters().lookups;
     EXPECT_EQ(S_OK, callButtons(L"cmdFaxSubject"));
