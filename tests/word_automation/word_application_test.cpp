@@ -10,7 +10,6 @@
 #include <set>
 
 #include "fields/marking.h"
-#include "host/connection.h"
 #include "sim/word/document_builder.h"
 #include "support/error_number.h"
 #include "support/recording_automation.h"
@@ -248,13 +247,10 @@ TEST_F(WordOverAutomationTest, WindowActivationsArriveWithTheDocumentAndItsWindo
     word->onWindowActivate([&](const auto&, const auto&) { seen.push_back("late"); });
     word.reset();
     EXPECT_FALSE(served.subscribed());
-}
 
-TEST_F(WordOverAutomationTest, AWordFoundRunningHasNoEventsToOffer) {
+    // A Word found running, which the commands only call, offers no events.
     auto running = word_automation::wordApplication(served.application(), nullptr);
     EXPECT_EQ(errorOf([&] { running->onWindowActivate([](const auto&, const auto&) {}); }), err::MemberNotFound);
-    running->onWindowActivate({});
-    EXPECT_FALSE(served.subscribed());
 }
 
 TEST_F(WordOverAutomationTest, AnObjectWithoutIdentifiersIsCalledByName) {
@@ -310,37 +306,6 @@ TEST_F(MarkingThroughAutomationTest, MarkingAndMovingAMarkGivesTheSameDocument) 
 TEST_F(MarkingThroughAutomationTest, AParagraphStyleOfAFieldsNameGivesTheSameDocument) {
     run(DocumentBuilder("Letter.doc").paragraphStyle("tlvRecipientName").text("Ann Smith\r").text("Dear Ann").select(13, 16),
         [](Addin& a, sim::DocumentModel&) { MarkFieldCommand(a, FaxField::Name); });
-}
-
-// The start-up seen from Word: the calls of the first window's activation, in order.
-TEST_F(WordOverAutomationTest, TheFirstActivationMakesTheseCallsInThisOrder) {
-    wp->addCommandBar("Help", {sim::button("HelpContents")});
-    wp->addCommandBar("Tools", {sim::button("Options")});
-    wp->addCommandBar("Telvora", {sim::button("Fax")}, false);
-    wp->customizeCommandBar("Help", {sim::button("About Telvora")});
-    platform.writeFile("C:\\Telvora\\Telvora.dot", "template");
-    machine.setPrinters({"Fax"});
-    store.SaveSetting(kAppName, kSectionName, "Printer", "Fax");
-    AddinConnection connection{addin};
-    connection.OnConnection(word);
-    EXPECT_TRUE(served.calls().empty()) << "connecting calls nothing of Word's";
-    wp->open(DocumentBuilder("Letter.doc").build());
-    EXPECT_EQ(served.calls(),
-              (std::vector<std::string>{
-                  "Window.EnvelopeVisible", "Application.AddIns", "AddIns.Item(BSTR:Telvora)",
-                  "Application.AddIns", "AddIns.Add(BSTR:C:\\Telvora\\Telvora.dot, BOOL:True)", "AddIn.Installed",
-                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)",
-                  "CommandBar.FindControl(Tag:=BSTR:About Telvora, Recursive:=BOOL:True)", "CommandBarControl.Delete",
-                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)",
-                  "CommandBar.FindControl(Tag:=BSTR:Telvora Help, Recursive:=BOOL:True)", "Application.CommandBars",
-                  "CommandBars.Item(BSTR:Tools)", "CommandBar.FindControl(Tag:=BSTR:Telvora, Recursive:=BOOL:True)",
-                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)", "CommandBar.Reset",
-                  "Application.CommandBars", "CommandBars.Item(BSTR:Telvora)", "CommandBar.Visible = BOOL:True"}));
-    EXPECT_TRUE(connection.initialised());
-    EXPECT_TRUE(wp->commandBarVisible("Telvora"));
-    EXPECT_EQ(wp->controlTags("Help"), (std::vector<std::string>{"HelpContents"}));
-    connection.OnDisconnection();
-    EXPECT_FALSE(served.subscribed());
 }
 
 }  // namespace
