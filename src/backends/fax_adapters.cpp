@@ -67,7 +67,7 @@ std::string errorNumberHex(std::int32_t number) {
 
 void sendThroughFaxService(Addin& addin, const FaxAdapterJob& job) {
     raisingAsSend([&] {
-        const Object server = addin.automation().create(adapter_progid::FaxServer);
+        const Object server = addin.automation().create(progid::FaxServer);
         // The old fax service serves the local computer only, whatever FaxServerName says.
         server->call("Connect", {}, {{"ServerName", Variant(addin.platform().environment("computername"))}});
         (void)server->call("GetPorts");
@@ -82,8 +82,8 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
     Object document;
     Object server;
     const std::function<void()> statements[] = {
-        [&] { document = automation.create(adapter_progid::ExtendedDocument); },
-        [&] { server = automation.create(adapter_progid::ExtendedServer); },
+        [&] { document = automation.create(progid::ExtendedFaxDocument); },
+        [&] { server = automation.create(progid::ExtendedFaxServer); },
         [&] { server->call("Connect", {Variant(job.text("FaxServerName"))}); },
         [&] { document->put("Body", Variant(job.text("SendFileName"))); },
         [&] { document->put("Priority", i32(extended::PriorityNormal)); },
@@ -161,7 +161,7 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
 
 void sendThroughWinFax(Addin& addin, const FaxAdapterJob& job, WinFaxPatience patience) {
     raisingAsSend([&] {
-        const Object sdk = addin.automation().create(adapter_progid::WinFaxAttachment);
+        const Object sdk = addin.automation().create(progid::WinFaxAttachment);
         (void)sdk->call("SetCompany", {Variant(job.text("RecipientCompany"))});
         (void)sdk->call("SetTo", {Variant(job.text("RecipientName"))});
         (void)sdk->call("AddAttachmentFile", {Variant(job.text("SendFileName"))});

@@ -7,18 +7,18 @@
 #include <string>
 
 #include "app/addin.h"
+#include "backends/availability.h"
 #include "backends/fax_job.h"
 #include "backends/winfax_wait.h"
 
 namespace telvora {
 
-// Programmatic identifiers of the objects the adapters create.
-namespace adapter_progid {
-inline constexpr const char* FaxServer = "FaxServer.FaxServer";
-inline constexpr const char* ExtendedDocument = "FAXCOMEX.FaxDocument";
-inline constexpr const char* ExtendedServer = "FAXCOMEX.FaxServer";
+// The objects the adapters create besides the fax servers.
+namespace progid {
+inline constexpr const char* ExtendedFaxDocument = "FAXCOMEX.FaxDocument";
+// The SDK object of WinFax's older interface, which takes a file to attach.
 inline constexpr const char* WinFaxAttachment = "WinFax.SDKSend";
-}  // namespace adapter_progid
+}  // namespace progid
 
 // What a macro's Err shows for the two report errors of an old caller's interface.
 inline constexpr std::int32_t kInvalidReportNameNumber = -2147221500;  // 0x80040004
