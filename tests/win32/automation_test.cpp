@@ -140,7 +140,7 @@ TEST_F(AutomationBinding, TheRunningObjectOfAClassIsFoundByItsProgrammaticIdenti
     const auto* dispatch = dynamic_cast<const DispatchObject*>(server.get());
     ASSERT_NE(dispatch, nullptr);
     CLSID clsid{};
-    ASSERT_EQ(S_OK, ::CLSIDFromString(kRecorderClsid, &clsid));
+    ASSERT_EQ(S_OK, ::CLSIDFromProgID(widen(kRecorder).c_str(), &clsid));
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, test::registerRunningObject(dispatch->get(), clsid, &cookie));
     const auto running = binding.automation().running(kRecorder);
