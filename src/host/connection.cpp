@@ -2,6 +2,7 @@
 #include "host/connection.h"
 
 #include "app/reports.h"
+#include "backends/availability.h"
 #include "base/errors.h"
 #include "dialogs/printer_setup.h"
 #include "host/command_bars.h"
@@ -10,12 +11,6 @@ namespace telvora {
 namespace {
 
 constexpr std::uint32_t kNtPlatform = 2;
-
-// The release builds of the NT 5 systems the add-in was made for.
-bool isSupportedNt5(const OsVersion& v) {
-    return v.major == 5 && ((v.minor == 0 && v.build >= 2195) || (v.minor == 1 && v.build >= 2600) ||
-                            (v.minor == 2 && v.build >= 3790));
-}
 
 // An old release kept only whether a shared fax server was used; it becomes the fax software type
 // the first time the add-in starts without one.
@@ -29,10 +24,11 @@ void migrateFaxType(const Settings& settings) {
 
 }  // namespace
 
-bool IsSupportedSystem(Platform& platform) {
-    const auto version = platform.osVersion();
-    if (!version || version->platformId != kNtPlatform) return false;
-    return isSupportedNt5(*version) || version->major >= 6;
+bool IsSupportedSystem(Addin& addin) {
+    if (IsWindows2000(addin) || IsWindowsXP(addin) || IsWindowsServer2003(addin)) return true;
+    std::optional<OsVersion> version;
+    ignoreErrors([&] { version = addin.platform().osVersion(); });
+    return version && version->platformId == kNtPlatform && version->major >= 6;
 }
 
 AddinConnection::~AddinConnection() { release(); }
@@ -69,7 +65,7 @@ void AddinConnection::WindowActivate(const std::shared_ptr<word::Document>&, con
 
 void AddinConnection::startUp(word::Window& window) {
     const auto markInitialised = [this] { initialised_ = true; };
-    if (!IsSupportedSystem(addin_.platform())) {
+    if (!IsSupportedSystem(addin_)) {
         // Said once: the add-in counts as started, so no further activation repeats it.
         ShowMessage(addin_, kUnsupportedSystemMessage, MsgIcon::Critical);
         PrepareCommandBars(addin_, *word_, ToolbarErrors::Raise, markInitialised);

@@ -21,7 +21,7 @@ inline constexpr const char* kTemplateFileName = "Telvora.dot";
 
 // Windows 2000, XP or Server 2003 at their release builds, or any NT system from version 6 on. A
 // version query that fails counts as an unsupported system.
-bool IsSupportedSystem(Platform& platform);
+bool IsSupportedSystem(Addin& addin);
 
 class AddinConnection {
 public:

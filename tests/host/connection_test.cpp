@@ -99,7 +99,7 @@ TEST_F(StartupTest, OnlyWindowsReleasesTheAddinWasMadeForAreSupported) {
     };
     for (const auto& s : systems) {
         platform.version = s.version;
-        EXPECT_EQ(IsSupportedSystem(platform), s.supported)
+        EXPECT_EQ(IsSupportedSystem(addin), s.supported)
             << (s.version ? std::to_string(s.version->platformId) + " " + std::to_string(s.version->major) + "." +
                                 std::to_string(s.version->minor) + "." + std::to_string(s.version->build)
                           : "no version");
