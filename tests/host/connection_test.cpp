@@ -109,6 +109,8 @@ TEST_F(StartupTest, OnlyWindowsReleasesTheAddinWasMadeForAreSupported) {
 TEST_F(StartupTest, OnAnUnsupportedSystemTheMessageComesOnceAndTheToolbarIsStillPrepared) {
     platform.version = OsVersion{2, 5, 0, 2194};
     store.SaveSetting(kAppName, kSectionName, "BlnServer", "True");
+    // Without a fax printer, too: the unsupported system is not asked for one.
+    store.DeleteSetting(kAppName, kSectionName, "Printer");
     connection.OnConnection(word);
     show("Letter.doc");
     show("Memo.doc");
@@ -122,7 +124,6 @@ TEST_F(StartupTest, OnAnUnsupportedSystemTheMessageComesOnceAndTheToolbarIsStill
     EXPECT_TRUE(connection.initialised());
     EXPECT_TRUE(word->commandBarVisible(kToolbarName));
     // Nothing else of the start-up happens there.
-    store.DeleteSetting(kAppName, kSectionName, "Printer");
     EXPECT_TRUE(user.forms().empty());
     EXPECT_TRUE(word->addInList().empty());
     EXPECT_EQ(store.GetSetting(kAppName, kSectionName, "BlnServer"), "True");
