@@ -2,9 +2,14 @@
 #include "host/buttons.h"
 
 #include <array>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/text.h"
+#include "core/settings.h"
+#include "dialogs/about.h"
+#include "dialogs/printer_setup.h"
+#include "dialogs/settings_dialog.h"
 #include "fields/marking.h"
 #include "app/reports.h"
 
@@ -44,7 +49,32 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
     {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
 }};
 
+class ButtonsObject final : public AutomationObject {
+public:
+    explicit ButtonsObject(Addin& addin) : buttons_(addin) {}
+
+    Variant get(const std::string& member, const Args& args) override { return call(member, args, {}); }
+    void put(const std::string&, const Variant&) override { throw RuntimeError::standard(err::MemberNotFound); }
+    Variant call(const std::string& member, const Args& args, const NamedArgs& named) override {
+        const int index = Buttons::findMethod(member);
+        if (index < 0) throw RuntimeError::standard(err::MemberNotFound);
+        if (!named.empty()) throw RuntimeError::standard(err::NamedArgumentNotFound);
+        const auto& method = Buttons::methods()[static_cast<std::size_t>(index)];
+        if (args.size() < method.argCount) throw RuntimeError(449, "Argument not optional");
+        if (args.size() > method.argCount)
+            throw RuntimeError(450, "Wrong number of arguments or invalid property assignment");
+        std::vector<std::string> texts;
+        for (const auto& a : args) texts.push_back(a.toString());
+        return buttons_.invoke(static_cast<std::size_t>(index), texts);
+    }
+
+private:
+    Buttons buttons_;
+};
+
 }  // namespace
+
+std::shared_ptr<AutomationObject> makeButtonsObject(Addin& addin) { return std::make_shared<ButtonsObject>(addin); }
 
 // Until the add-in reaches Word from the DLL, a command that works on the document says plainly
 // that it cannot yet, rather than claiming that no document is open.
@@ -70,15 +100,41 @@ Variant Buttons::invoke(std::size_t index, std::span<std::string> args) {
 Variant Buttons::getAppName() { return Variant(kAppName); }
 Variant Buttons::getSectionName() { return Variant(kSectionName); }
 
-void Buttons::cmdSettings() { notAvailable("cmdSettings"); }
+void Buttons::cmdSettings() {
+    trapAndReport(
+        [&] {
+            frmSettings form(addin_);
+            form.run(addin_.ui());
+        },
+        [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
+}
 
 void Buttons::cmdHelp() {
     trapAndReport([&] { ShowHelpTopic(addin_, topic::Help); },
                   [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
 }
 
-void Buttons::cmdHelpAbout() { notAvailable("cmdHelpAbout"); }
-void Buttons::ToolsPrinter() { notAvailable("ToolsPrinter"); }
+void Buttons::cmdHelpAbout() {
+    trapAndReport(
+        [&] {
+            frmAbout form(addin_);
+            form.showModal(addin_.ui());
+        },
+        [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
+}
+
+void Buttons::ToolsPrinter() {
+    trapAndReport(
+        [&] {
+            frmPrinter form(addin_);
+            form.showModal(addin_.ui());
+            // The dialog stores everything else it offers; the fax printer is stored here.
+            const std::string chosen = form.SelectedPrinter;
+            if (!chosen.empty() && chosen != kCancelledPrinter) addin_.settings().save(keys::Printer, chosen);
+            form.unload();
+        },
+        [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
+}
 void Buttons::ToolsFaxMerge() { notAvailable("ToolsFaxMerge"); }
 void Buttons::WinFaxDOMerge(std::string&) { notAvailable("WinFaxDOMerge"); }
 void Buttons::MergeFax() { notAvailable("MergeFax"); }

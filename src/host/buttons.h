@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "app/addin.h"
 #include "base/variant.h"
+#include "ports/automation.h"
 
 namespace telvora {
 
@@ -59,5 +61,10 @@ private:
 
     Addin& addin_;
 };
+
+// The command object as late binding sees it, bound to `addin`: what an automation binding without
+// COM registration (the simulated machine) serves under "Telvora.Buttons". Methods are found by
+// name without regard to case; arguments arrive as texts.
+std::shared_ptr<AutomationObject> makeButtonsObject(Addin& addin);
 
 }  // namespace telvora

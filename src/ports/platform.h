@@ -24,6 +24,13 @@ struct RegistryValue {
     std::uint32_t number = 0;  // 32-bit number values
 };
 
+// The add-in's own version, as its about box shows it.
+struct ProductVersion {
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+    std::uint32_t revision = 0;
+};
+
 struct FileFilter {
     std::string description;  // "Text File"
     std::string pattern;      // "*.txt"
@@ -83,6 +90,8 @@ public:
     virtual LocalTime now() = 0;
     // The folder the add-in's own file was loaded from, without a trailing separator.
     virtual std::string addinFolder() = 0;
+    // The version of the add-in's own file (its version record on Windows).
+    virtual ProductVersion addinVersion() = 0;
     // Lets the message loop run once (a long wait must not freeze Word).
     virtual void yield() = 0;
 };

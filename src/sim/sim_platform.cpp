@@ -64,14 +64,34 @@ void SimPlatform::writeFile(const std::string& path, const std::string& bytes) {
 
 std::optional<RegistryValue> SimPlatform::machineRegistryValue(const std::string& keyPath,
                                                                const std::string& valueName) {
-    auto it = machineRegistry.find({keyPath, valueName});
-    if (it == machineRegistry.end()) return std::nullopt;
-    return it->second;
+    for (const auto& [address, value] : machineRegistry) {
+        if (equalsIgnoringCase(address.first, keyPath) && equalsIgnoringCase(address.second, valueName)) return value;
+    }
+    return std::nullopt;
+}
+
+bool SimPlatform::isProgramFile(const std::string& path) {
+    const auto lastSlash = path.find_last_of('\\');
+    const bool hasExtension = path.find('.', lastSlash == std::string::npos ? 0 : lastSlash) != std::string::npos;
+    try {
+        return fileExists(path) || (!hasExtension && fileExists(path + ".exe"));
+    } catch (const RuntimeError&) {
+        return false;  // a path that leads out of the machine names no program on it
+    }
 }
 
 void SimPlatform::startProgram(const std::string& commandLine) {
-    if (std::find(startablePrograms.begin(), startablePrograms.end(), commandLine) == startablePrograms.end())
-        throw RuntimeError::standard(err::FileNotFound);
+    bool found = false;
+    if (!commandLine.empty() && commandLine.front() == '"') {
+        const auto close = commandLine.find('"', 1);
+        found = close != std::string::npos && isProgramFile(commandLine.substr(1, close - 1));
+    } else {
+        for (std::size_t end = commandLine.find(' '); !found; end = commandLine.find(' ', end + 1)) {
+            found = isProgramFile(commandLine.substr(0, end));
+            if (end == std::string::npos) break;
+        }
+    }
+    if (!found) throw RuntimeError::standard(err::FileNotFound);
     programsStarted.push_back(commandLine);
 }
 

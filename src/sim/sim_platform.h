@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/product_info.h"
 #include "ports/platform.h"
 #include "sim/machine/machine_paths.h"
 
@@ -43,6 +44,7 @@ public:
     void htmlHelp(const std::string& helpFile, HelpCommand command, std::uint32_t data) override;
     LocalTime now() override { return clock; }
     std::string addinFolder() override;
+    ProductVersion addinVersion() override { return ownVersion; }
     void yield() override { ++yields; }
 
     // Maps a Windows-style path the add-in builds ("C:\\...\\x.txt" or a plain path) to the real
@@ -55,14 +57,18 @@ public:
     std::optional<OsVersion> version = OsVersion{2, 10, 0, 19045};
     std::vector<std::string> installedPrinters;
     std::map<std::string, std::string> variables;
+    // HKEY_LOCAL_MACHINE by key path and value name; both compare without regard to case, as
+    // the registry compares them.
     std::map<std::pair<std::string, std::string>, RegistryValue> machineRegistry;
     LocalTime clock{};
     // Answers the next file dialogs, in order; an empty entry is a cancelled dialog.
     std::vector<std::optional<std::string>> fileDialogAnswers;
-    // Programs that start; any other command line fails to start.
-    std::vector<std::string> startablePrograms;
+    // The add-in's version: the build's own.
+    ProductVersion ownVersion{product::kVersionMajor, product::kVersionMinor, product::kVersionRevision};
 
-    // What the add-in did.
+    // What the add-in did. A program starts when the file its command line names is on the
+    // machine's drive (found as Windows finds it: a quoted path, or the shortest run of words up to
+    // a blank that names a file, ".exe" added to a name without an extension).
     std::vector<HelpCall> helpCalls;
     std::vector<std::string> programsStarted;
     std::vector<std::string> addressesOpened;
@@ -70,6 +76,7 @@ public:
     int yields = 0;
 
 private:
+    bool isProgramFile(const std::string& path);
     std::optional<std::string> nextFileDialogAnswer(const FileDialogRequest& request);
     MachinePaths paths_;
 };

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/errors.h"
+#include "base/product_info.h"
 #include "win32/com_errors.h"
 #include "win32/registry.h"
 #include "win32/text.h"
@@ -50,6 +51,32 @@ std::optional<std::string> fileDialog(const FileDialogRequest& request, bool sav
     const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!chosen) return std::nullopt;  // cancelled, or the dialog failed: either way nothing chosen
     return narrow(buffer.data());
+}
+
+// The module this code was linked into: the add-in's DLL inside Word, not Word's program.
+HMODULE ownModule() {
+    HMODULE self = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<const wchar_t*>(&raiseFileError), &self))
+        throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()));
+    return self;
+}
+
+// The file version in the module's version record, read from the resource itself (the record
+// starts with its header and the key "VS_VERSION_INFO", then the fixed part on a 32-bit boundary).
+std::optional<ProductVersion> versionRecord(HMODULE module) {
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    if (!found) return std::nullopt;
+    const HGLOBAL resource = ::LoadResource(module, found);
+    const auto* bytes = resource ? static_cast<const BYTE*>(::LockResource(resource)) : nullptr;
+    const DWORD size = ::SizeofResource(module, found);
+    constexpr std::size_t header = 3 * sizeof(WORD) + sizeof(L"VS_VERSION_INFO");
+    constexpr std::size_t fixedAt = (header + 3) & ~std::size_t{3};
+    if (!bytes || size < fixedAt + sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    VS_FIXEDFILEINFO info{};
+    std::memcpy(&info, bytes + fixedAt, sizeof info);
+    if (info.dwSignature != 0xFEEF04BD) return std::nullopt;
+    return ProductVersion{HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS), HIWORD(info.dwFileVersionLS)};
 }
 
 }  // namespace
@@ -253,11 +280,7 @@ LocalTime Win32Platform::now() {
 }
 
 std::string Win32Platform::addinFolder() {
-    // The module this code was linked into: the add-in's DLL inside Word, not Word's program.
-    HMODULE self = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<const wchar_t*>(&dialogFilter), &self))
-        throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()));
+    const HMODULE self = ownModule();
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(self, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -270,6 +293,13 @@ std::string Win32Platform::addinFolder() {
         if (buffer.size() >= kMaxPathChars) throw RuntimeError::standard(err::PathFileAccess);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+ProductVersion Win32Platform::addinVersion() {
+    // The version record of the add-in's own file, as Windows shows it in the file's properties; a
+    // file built without one answers the version it was built as.
+    if (const auto version = versionRecord(ownModule())) return *version;
+    return {product::kVersionMajor, product::kVersionMinor, product::kVersionRevision};
 }
 
 void Win32Platform::yield() {

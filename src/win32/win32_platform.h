@@ -28,6 +28,7 @@ public:
     void htmlHelp(const std::string& helpFile, HelpCommand command, std::uint32_t data) override;
     LocalTime now() override;
     std::string addinFolder() override;
+    ProductVersion addinVersion() override;
     void yield() override;
 
 private:

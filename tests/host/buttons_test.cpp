@@ -139,5 +139,56 @@ TEST_F(ButtonsTest, CommandsThatCannotReachWordYetSaySoNamingThemselves) {
     EXPECT_TRUE(user.messages().empty());
 }
 
+TEST_F(ButtonsTest, TheSetupSettingsAndAboutCommandsOpenTheirDialogs) {
+    user.onForm("frmPrinter", {sim::click("cmdCancel")});
+    user.onForm("frmSettings", {sim::click("cmdCancel")});
+    user.onForm("frmAbout", {sim::click("cmdOK")});
+    buttons.ToolsPrinter();
+    buttons.cmdSettings();
+    buttons.cmdHelpAbout();
+    ASSERT_EQ(user.forms().size(), 3u);
+    EXPECT_EQ(user.forms()[0].caption, "Telvora Settings");
+    EXPECT_EQ(user.forms()[1].caption, "Settings");
+    EXPECT_EQ(user.forms()[2].caption, "About Telvora");
+    EXPECT_TRUE(user.messages().empty());
+}
+
+// A user interface that cannot show dialogs, as a build without a form host.
+class FormlessUi final : public Ui {
+public:
+    MsgResult messageBox(const std::string& prompt, MsgButtons, MsgIcon, const std::string&) override {
+        prompts.push_back(prompt);
+        return MsgResult::OK;
+    }
+    void runModal(Form&) override { throw RuntimeError::notAvailableYet("Showing dialogs"); }
+    std::vector<std::string> prompts;
+};
+
+TEST_F(ButtonsTest, ADialogThatCannotBeShownIsReportedAndChangesNothing) {
+    FormlessUi ui;
+    Addin formless{Ports{store, automation, ui, platform}};
+    store.SaveSetting(kAppName, kSectionName, "FaxType", "2");
+    Buttons commands{formless};
+    commands.ToolsPrinter();
+    commands.cmdSettings();
+    commands.cmdHelpAbout();
+    const std::string report = "Error number: 445 Showing dialogs is not available yet in this release of Telvora.";
+    EXPECT_EQ(ui.prompts, (std::vector<std::string>{report, report, report}));
+    EXPECT_EQ(store.size(), 1u);
+}
+
+TEST_F(ButtonsTest, TheCommandObjectIsCalledByNameAsTheMacrosCallIt) {
+    const auto object = automation.create("telvora.buttons");
+    EXPECT_EQ(object->call("GETAPPNAME"), Variant("0x61645694"));
+    EXPECT_EQ(object->call("RequiredFieldCheck", {Variant(" x ")}), Variant(true));
+    EXPECT_EQ(object->get("requiredfieldcheck", {Variant(std::int16_t{0})}), Variant(true)) << "a number as text";
+    EXPECT_EQ(testing::errorOf([&] { object->call("RequiredFieldCheck"); }), 449);
+    EXPECT_EQ(testing::errorOf([&] { object->call("getAppName", {Variant("x")}); }), 450);
+    EXPECT_EQ(testing::errorOf([&] { object->call("NoSuchCommand"); }), err::MemberNotFound);
+    EXPECT_EQ(testing::errorOf([&] { object->put("getAppName", Variant("x")); }), err::MemberNotFound);
+    EXPECT_EQ(testing::errorOf([&] { object->call("getAppName", {}, {{"x", Variant(1)}}); }),
+              err::NamedArgumentNotFound);
+}
+
 }  // namespace
 }  // namespace telvora

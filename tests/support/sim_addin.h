@@ -10,10 +10,10 @@
 #include <string>
 
 #include "app/addin.h"
+#include "host/buttons.h"
 #include "support/memory_settings_store.h"
 #include "sim/scripted_user.h"
-#include "sim/sim_automation.h"
-#include "sim/sim_platform.h"
+#include "sim/sim_machine.h"
 
 namespace telvora::testing {
 
@@ -40,8 +40,17 @@ private:
     std::filesystem::path path_;
 };
 
+// Serves the add-in's command object "Telvora.Buttons" through the simulated automation, bound to
+// `addin`, as the registered DLL serves it on Windows (the settings dialog opens the fax printer
+// setup through it).
+inline void serveCommandObject(sim::SimAutomation& automation, Addin& addin) {
+    automation.install("Telvora.Buttons", [&addin] { return makeButtonsObject(addin); });
+}
+
 class SimAddinTest : public ::testing::Test {
 protected:
+    SimAddinTest() { serveCommandObject(automation, addin); }
+
     void TearDown() override { EXPECT_EQ(user.finish(), "") << "the scripted user was not followed"; }
 
     // The one message the command showed; fails the test when there was not exactly one.
@@ -52,8 +61,10 @@ protected:
 
     ScratchFolder scratch;
     MemorySettingsStore store;
-    sim::SimPlatform platform{scratch.path()};
-    sim::SimAutomation automation;
+    sim::SimMachine machine{scratch.path()};
+    sim::SimPlatform& platform = machine.platform;
+    sim::SimAutomation& automation = machine.automation;
+    sim::FaxSoftware& fax = machine.fax;
     sim::ScriptedUser user;
     Addin addin{Ports{store, automation, user, platform}};
 };

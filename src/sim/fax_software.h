@@ -1,0 +1,124 @@
+// Simulated fax software: the Windows fax service's fax server object, the extended fax service's
+// server and document, and the WinFax SDK send object, served by the simulated automation under
+// their programmatic identifiers with the members the add-in calls. Each records every creation,
+// read, assignment and call with its arguments as they arrive (types intact), keeps every fax it
+// accepted as a job (with a copy of the body file, which the sender deletes afterwards), and fails
+// the way the real software does where a switch says so.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/variant.h"
+
+namespace telvora::sim {
+
+class SimAutomation;
+class SimPlatform;
+
+// The failures the fax software reports, as the signed numbers run-time errors carry.
+namespace fax_error {
+inline constexpr std::int32_t FileNotFound = static_cast<std::int32_t>(0x80070002);
+inline constexpr std::int32_t InvalidData = static_cast<std::int32_t>(0x8007000D);
+inline constexpr std::int32_t InvalidParameter = static_cast<std::int32_t>(0x80070057);
+inline constexpr std::int32_t UnsupportedType = static_cast<std::int32_t>(0x8007065E);
+inline constexpr std::int32_t NoAssociation = static_cast<std::int32_t>(0x80070483);
+inline constexpr std::int32_t RpcServerUnavailable = static_cast<std::int32_t>(0x800706BA);
+inline constexpr std::int32_t NotConnected = static_cast<std::int32_t>(0x800708CA);
+}  // namespace fax_error
+
+// The run-time error an automation object raises for an HRESULT, with Windows' text for it.
+RuntimeError faxError(std::int32_t hresult, std::string source);
+
+// The programmatic identifiers, as the fax software registers them.
+namespace fax_progid {
+inline constexpr const char* FaxServer = "FaxServer.FaxServer";
+inline constexpr const char* ExtendedServer = "FAXCOMEX.FaxServer";
+inline constexpr const char* ExtendedDocument = "FAXCOMEX.FaxDocument";
+inline constexpr const char* WinFax8 = "WinFax.SDKSend8.0";
+inline constexpr const char* WinFax = "WinFax.SDKSend";
+}  // namespace fax_progid
+
+enum class FaxCallKind { Create, Get, Put, Call };
+
+struct FaxCall {
+    std::string object;  // the class: a programmatic identifier or the class of a returned object
+    int instance = 0;    // which object of the run, counted from 1 in order of creation
+    FaxCallKind kind = FaxCallKind::Call;
+    std::string member;  // as the caller spelled it; empty for a creation
+    Args args;           // positional arguments, or the assigned value of a Put
+    NamedArgs named;
+};
+
+enum class ReceiptKind { None, Email, PopUp };
+
+// One fax the software accepted.
+struct SubmittedFax {
+    std::string software;  // the programmatic identifier the sender created
+    std::string server;    // the computer whose fax service took it
+    std::string number;
+    std::string recipient;
+    std::string company;
+    std::string subject;
+    std::string schedule;  // "Now", "Discount", or the send time as the sender gave it
+    ReceiptKind receipt = ReceiptKind::None;
+    std::string receiptAddress;
+    std::string bodyFile;  // the file the sender named; "" when WinFax takes a print instead
+    std::string body;      // that file's bytes when the job was accepted
+    bool bodyPrintedByApplication = false;  // WinFax waits for the document to be printed to it
+    std::string jobId;
+};
+
+class FaxSoftware {
+public:
+    // Serves the five programmatic identifiers through `automation`; files named by the senders
+    // are read from `platform`'s drive, and "the local computer" is its computer name.
+    FaxSoftware(SimPlatform& platform, SimAutomation& automation);
+    FaxSoftware(const FaxSoftware&) = delete;
+    FaxSoftware& operator=(const FaxSoftware&) = delete;
+
+    // What is installed; the objects of software that is not cannot be created (429).
+    bool faxServiceInstalled = false;   // "FaxServer.FaxServer", the fax service of Windows 2000
+    bool extendedFaxInstalled = false;  // "FAXCOMEX.FaxServer" and "FAXCOMEX.FaxDocument"
+    bool winFaxInstalled = false;       // "WinFax.SDKSend8.0" and "WinFax.SDKSend"
+
+    // The local computer's fax service: its fax devices, and whether it answers a connection
+    // at all (0x800706BA when it does not).
+    int localFaxDevices = 1;
+    bool localServiceAnswers = true;
+    // Shared fax servers that answer (names compare without regard to case); a connection to any
+    // other computer is refused with 0x800706BA. Each has one fax device.
+    std::vector<std::string> reachableServers;
+    // The server has delivery notifications turned off: a submission asking for a receipt is
+    // refused with 0x8007065E; the same submission without one goes through.
+    bool receiptsRefused = false;
+    // Every submission is refused with this HRESULT (0x8007000D for a body that is no fax image,
+    // 0x80070483, or any other).
+    std::optional<std::int32_t> submissionRefused;
+    // After "Send", WinFax answers "IsReadyToPrint" with 0 this many times before it answers 1, and
+    // "IsEntryIDReady" likewise.
+    int winFaxPollsBeforeReady = 0;
+    int winFaxPollsBeforeFiled = 0;
+
+    // What the senders did and what the software accepted, in order.
+    std::vector<FaxCall> calls;
+    std::vector<SubmittedFax> jobs;
+
+    // Used by the simulated objects.
+    SimPlatform& platform() const noexcept { return platform_; }
+    int nextInstance() noexcept { return ++instances_; }
+    std::string nextJobId() { return std::to_string(++jobCount_); }
+    // Whether a connection to `server` ("" or the computer name = the local computer) answers;
+    // raises 0x800706BA with `source` when it does not.
+    std::string connect(const std::string& server, const std::string& source) const;
+
+private:
+    SimPlatform& platform_;
+    int instances_ = 0;
+    int jobCount_ = 0;
+};
+
+}  // namespace telvora::sim

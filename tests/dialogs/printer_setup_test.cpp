@@ -1,0 +1,419 @@
+// The settings dialog "Telvora Settings" as a user meets it through Tools > Printer setup and the
+// fax printer check: what it shows, what OK stores and refuses, and when the check asks at all.
+#include "dialogs/printer_setup.h"
+
+#include <gtest/gtest.h>
+
+#include "base/product_info.h"
+#include "core/settings.h"
+#include "host/buttons.h"
+#include "support/sim_addin.h"
+
+namespace telvora {
+namespace {
+
+namespace windows = sim::windows;
+using sim::choose;
+using sim::click;
+using sim::closeWindow;
+using sim::typeInto;
+using Items = std::vector<std::string>;
+
+constexpr const char* kNotInstalled =
+    "The selected type of fax printer does not appear to be installed on your computer.\r\n\r\n"
+    "Please change the selection for type of Fax Software.";
+
+class PrinterSetupTest : public testing::SimAddinTest {
+protected:
+    PrinterSetupTest() {
+        machine.runWindows(windows::W10);
+        machine.setPrinters({"Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"});
+        fax.extendedFaxInstalled = true;
+        fax.reachableServers = {"SBS01"};
+    }
+    void save(const char* key, const std::string& value) { store.SaveSetting(kAppName, kSectionName, key, value); }
+    std::optional<std::string> stored(const char* key) const { return store.stored(kAppName, kSectionName, key); }
+    // Opens the dialog as Tools > Printer setup does, the user following `steps`.
+    void toolsPrinter(std::vector<sim::UserStep> steps) {
+        user.onForm("frmPrinter", std::move(steps));
+        buttons.ToolsPrinter();
+    }
+    void expectMessage(std::size_t index, const std::string& prompt, MsgIcon icon,
+                       MsgButtons buttons = MsgButtons::OK) const {
+        ASSERT_GT(user.messages().size(), index);
+        const auto& m = user.messages()[index];
+        EXPECT_EQ(m.prompt, prompt);
+        EXPECT_EQ(m.icon, icon);
+        EXPECT_EQ(m.buttons, buttons);
+        EXPECT_EQ(m.title, "Telvora");
+    }
+
+    Buttons buttons{addin};
+};
+
+// --- What the dialog shows ------------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, AFirstOpeningChoosesTheWindowsFaxAndStoresThatChoiceAtOnce) {
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_EQ(form.caption(), "Telvora Settings");
+    EXPECT_EQ(stored(keys::FaxType), "1");
+    EXPECT_EQ(form.optWindows.value(), 1);
+    EXPECT_EQ(form.optSBS.value() + form.optWinFax.value(), 0);
+    EXPECT_FALSE(form.txtServerName.enabled()) << "only the shared fax needs a server";
+    EXPECT_EQ(form.txtServerName.backColor(), kButtonFace);
+    EXPECT_EQ(form.chkResetPrinter.value(), 1) << "printers are not reset unless the user asks";
+    EXPECT_EQ(form.cboPrinter.items(), (Items{"Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"}));
+    EXPECT_EQ(form.cboCopyPrinter.text(), "Don't Print");
+    EXPECT_EQ(form.txtCopies.text(), "0");
+    EXPECT_TRUE(form.txtCopies.locked());
+    EXPECT_EQ(store.size(), 1u) << "nothing but the fax software is stored by opening";
+}
+
+TEST_F(PrinterSetupTest, EveryStoredChoiceIsShownAsStored) {
+    machine.setPrinters({" Fax ", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"});
+    save(keys::FaxType, "3");
+    save(keys::ServerName, "SBS01");
+    save(keys::ResetPrinter, "False");
+    save(keys::DialOutLine, "9");
+    save(keys::Printer, "Office Fax (Reception)");
+    save(keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
+    save(keys::DefaultCopies, "2");
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_EQ(form.optSBS.value(), 1);
+    EXPECT_EQ(form.txtServerName.text(), "SBS01");
+    EXPECT_TRUE(form.txtServerName.enabled());
+    EXPECT_EQ(form.txtServerName.backColor(), kWindowWhite);
+    EXPECT_EQ(form.chkResetPrinter.value(), 0);
+    EXPECT_EQ(form.txtPrefix.text(), "9");
+    EXPECT_EQ(form.cboPrinter.items(), (Items{"Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"}));
+    EXPECT_EQ(form.cboPrinter.text(), "Office Fax (Reception)");
+    EXPECT_EQ(form.cboCopyPrinter.items(),
+              (Items{"Don't Print", " Fax ", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"}));
+    EXPECT_EQ(form.cboCopyPrinter.text(), "HP LaserJet 4250 PCL6");
+    EXPECT_EQ(form.txtCopies.text(), "2");
+    EXPECT_FALSE(form.txtCopies.locked());
+    EXPECT_EQ(store.size(), 7u);
+}
+
+
+TEST_F(PrinterSetupTest, AnUnreadableSettingIsReportedAndTheRestOfTheDialogStillLoads) {
+    save(keys::FaxType, "abc");
+    save(keys::Printer, "Fax");
+    frmPrinter form(addin);
+    form.load();
+    expectMessage(0, "Form Load \r\nError number: 13 Type mismatch", MsgIcon::Exclamation);
+    EXPECT_EQ(user.messages().size(), 1u);
+    EXPECT_EQ(form.cboPrinter.text(), "Fax");
+    EXPECT_EQ(form.cboCopyPrinter.text(), "Don't Print");
+}
+
+TEST_F(PrinterSetupTest, TheFaxOnlyFilterKeepsTheUsersChoiceWhileItIsListed) {
+    machine.setPrinters({"Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)", "WinFax Driver"});
+    save(keys::Printer, "Fax");
+    toolsPrinter({choose("cboPrinter", "WinFax Driver"), click("chkShowFaxPrintersOnly"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::Printer), "WinFax Driver");
+
+    frmPrinter form(addin);
+    form.load();
+    form.chkShowFaxPrintersOnly.setValue(1);
+    EXPECT_EQ(form.cboPrinter.items(), (Items{"Fax", "Office Fax (Reception)", "WinFax Driver"}));
+    EXPECT_EQ(form.cboPrinter.text(), "WinFax Driver");
+    form.chkShowFaxPrintersOnly.setValue(0);
+    EXPECT_EQ(form.cboPrinter.items().size(), 4u);
+    EXPECT_EQ(form.cboPrinter.text(), "WinFax Driver");
+    EXPECT_TRUE(user.messages().empty()) << "refilling the list asks nothing";
+}
+
+// --- What OK stores -------------------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, OkStoresTheChoicesAndHandsTheFaxPrinterToTheOpener) {
+    toolsPrinter({choose("cboPrinter", "Office Fax (Reception)"), click("chkResetPrinter"),
+                  choose("cboCopyPrinter", "HP LaserJet 4250 PCL6"), typeInto("txtCopies", " 2 "), click("cmdOk")});
+    EXPECT_EQ(stored(keys::Printer), "Office Fax (Reception)");
+    EXPECT_EQ(stored(keys::FaxType), "1");
+    EXPECT_EQ(stored(keys::ResetPrinter), "False");
+    EXPECT_EQ(stored(keys::DialOutLine), "");
+    EXPECT_EQ(stored(keys::DefaultPrinter), "HP LaserJet 4250 PCL6");
+    EXPECT_EQ(stored(keys::DefaultCopies), "2");
+    EXPECT_FALSE(stored(keys::ServerName));
+    EXPECT_TRUE(user.messages().empty());
+}
+
+TEST_F(PrinterSetupTest, CancelAndClosingTheWindowStoreNothingButAFirstFaxType) {
+    save(keys::Printer, "Fax");
+    toolsPrinter({choose("cboPrinter", "Office Fax (Reception)"), typeInto("txtPrefix", "9"), click("cmdCancel")});
+    toolsPrinter({choose("cboPrinter", "Office Fax (Reception)"), closeWindow()});
+    EXPECT_EQ(stored(keys::Printer), "Fax");
+    EXPECT_EQ(stored(keys::FaxType), "1");
+    EXPECT_EQ(store.size(), 2u);
+}
+
+TEST_F(PrinterSetupTest, OkWithoutAFaxPrinterExplainsWhereToFindOne) {
+    machine.setPrinters({});
+    toolsPrinter({click("cmdOk"), click("cmdCancel")});
+    expectMessage(0,
+                  "Please choose your Windows Fax printer from the list!\r\n\r\n"
+                  "If there are no printers displayed in the list then it is likely that you have not installed "
+                  "your Windows Fax Printer.",
+                  MsgIcon::Exclamation);
+    EXPECT_FALSE(stored(keys::Printer));
+    EXPECT_FALSE(stored(keys::DefaultPrinter));
+}
+
+TEST_F(PrinterSetupTest, TheSharedFaxIsStoredWithItsServerOnceTheServerAnswers) {
+    // On Windows 10, the machine of these tests: the shared fax is not limited to the releases of its day.
+    save(keys::FaxType, "1");
+    toolsPrinter({choose("cboPrinter", "Fax"), click("optSBS"), typeInto("txtServerName", "SBS02"), click("cmdOk"),
+                  typeInto("txtServerName", "  sbs01  "), click("cmdOk")});
+    expectMessage(0, "Invalid Server Name or Connection to Fax Server failed ", MsgIcon::Exclamation);
+    EXPECT_EQ(user.messages().size(), 1u);
+    EXPECT_EQ(stored(keys::FaxType), "3");
+    EXPECT_EQ(stored(keys::ServerName), "sbs01");
+    EXPECT_EQ(stored(keys::Printer), "Fax");
+}
+
+TEST_F(PrinterSetupTest, AnUnreachableServerIsSelectedForCorrectionAndNothingAboutTheFaxSoftwareIsStored) {
+    save(keys::FaxType, "1");
+    frmPrinter form(addin);
+    form.load();
+    form.cboPrinter.setListIndex(0);
+    form.optSBS.setValue(1);
+    form.txtServerName.setText("SBS\xC3\x9C" "2");
+    form.cmdOk.fireClick();
+    expectMessage(0, "Invalid Server Name or Connection to Fax Server failed ", MsgIcon::Exclamation);
+    EXPECT_TRUE(form.txtServerName.hasFocus());
+    EXPECT_EQ(form.txtServerName.selStart(), 0);
+    EXPECT_EQ(form.txtServerName.selLength(), 5);
+    EXPECT_EQ(stored(keys::FaxType), "1");
+    EXPECT_FALSE(stored(keys::ServerName));
+    EXPECT_FALSE(stored(keys::DefaultPrinter));
+    EXPECT_EQ(form.SelectedPrinter, "Fax") << "the printer was chosen before the server failed";
+}
+
+TEST_F(PrinterSetupTest, ABlankServerNameIsAskedFor) {
+    frmPrinter form(addin);
+    form.load();
+    form.cboPrinter.setListIndex(0);
+    form.optSBS.setValue(1);
+    form.txtServerName.setText("   ");
+    form.cmdOk.fireClick();
+    expectMessage(0, "Please enter the Server name", MsgIcon::Exclamation);
+    EXPECT_EQ(form.txtServerName.text(), "");
+    EXPECT_TRUE(form.txtServerName.hasFocus());
+    EXPECT_EQ(stored(keys::FaxType), "1");
+}
+
+TEST_F(PrinterSetupTest, TheSharedFaxNeedsAnExtendedFaxSystemWithItsFaxObjects) {
+    machine.runWindows(windows::W2000);
+    save(keys::FaxType, "3");
+    save(keys::ServerName, "SBS01");
+    toolsPrinter({choose("cboPrinter", "Fax"), click("cmdOk"), click("cmdCancel")});
+    expectMessage(0, "You have chosen to use shared fax. Shared fax is only supported if you are running Windows XP/Vista",
+                  MsgIcon::Critical);
+
+    machine.runWindows(windows::XP);
+    fax.extendedFaxInstalled = false;
+    toolsPrinter({choose("cboPrinter", "Fax"), click("cmdOk"), click("cmdCancel")});
+    expectMessage(1,
+                  "You cannot use SBS option because the file (fxscomex.dll) that supports this feature is not "
+                  "found Or\r\nYour Windows Fax Services is not installed.",
+                  MsgIcon::Exclamation);
+    EXPECT_EQ(stored(keys::FaxType), "3");
+    EXPECT_FALSE(stored(keys::Printer));
+    EXPECT_FALSE(stored(keys::ResetPrinter));
+}
+
+
+TEST_F(PrinterSetupTest, FaxSoftwareThatIsNotInstalledIsRefusedAndTheStoredChoiceKept) {
+    save(keys::FaxType, "3");
+    toolsPrinter({choose("cboPrinter", "Fax"), click("optWinFax"), click("cmdOk"), click("cmdCancel")});
+    fax.extendedFaxInstalled = false;
+    toolsPrinter({choose("cboPrinter", "Fax"), click("optWindows"), click("cmdOk"), click("cmdCancel")});
+    expectMessage(0, kNotInstalled, MsgIcon::Information);
+    expectMessage(1, kNotInstalled, MsgIcon::Information);
+    EXPECT_EQ(stored(keys::FaxType), "3");
+    EXPECT_FALSE(stored(keys::Printer));
+}
+
+TEST_F(PrinterSetupTest, TheWindowsFaxAndWinFaxAreStoredWhereTheirObjectsExist) {
+    machine.runWindows(windows::W2000);
+    fax.faxServiceInstalled = true;
+    fax.winFaxInstalled = true;
+    save(keys::FaxType, "2");
+    toolsPrinter({choose("cboPrinter", "Fax"), click("optWindows"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::FaxType), "1");
+    toolsPrinter({click("optWinFax"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::FaxType), "2");
+    machine.runWindows(windows::W10);  // the Windows fax through the extended fax objects
+    toolsPrinter({click("optWindows"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::FaxType), "1");
+    EXPECT_TRUE(user.messages().empty());
+}
+
+TEST_F(PrinterSetupTest, OnAReleaseWithoutAnyFaxObjectsTheWindowsFaxChoiceLeavesTheStoredOne) {
+    machine.runWindows(windows::NT4);
+    save(keys::FaxType, "2");
+    toolsPrinter({choose("cboPrinter", "Fax"), click("optWindows"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::FaxType), "2");
+    EXPECT_EQ(stored(keys::Printer), "Fax");
+}
+
+TEST_F(PrinterSetupTest, AFirstDialOutPrefixIsConfirmedAndAnEmptiedBoxClearsIt) {
+    // No: the prefix is not stored, everything else is, and the dialog closes.
+    user.answer(MsgResult::No);
+    toolsPrinter({choose("cboPrinter", "Fax"), typeInto("txtPrefix", "9"), click("cmdOk")});
+    expectMessage(0, "You have chosen to use the Dial Outside line feature. Are you sure to use this feature?",
+                  MsgIcon::Question, MsgButtons::YesNo);
+    EXPECT_FALSE(stored(keys::DialOutLine));
+    EXPECT_EQ(stored(keys::Printer), "Fax");
+    EXPECT_EQ(stored(keys::DefaultPrinter), "Don't Print");
+
+    user.answer(MsgResult::Yes);
+    toolsPrinter({typeInto("txtPrefix", " 9 "), click("cmdOk")});
+    EXPECT_EQ(stored(keys::DialOutLine), "9");
+    // A prefix already in use is changed and cleared without asking.
+    toolsPrinter({typeInto("txtPrefix", "0"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::DialOutLine), "0");
+    toolsPrinter({typeInto("txtPrefix", ""), click("cmdOk")});
+    EXPECT_EQ(stored(keys::DialOutLine), "");
+    EXPECT_EQ(user.messages().size(), 2u);
+}
+
+TEST_F(PrinterSetupTest, NoCopyStoresZeroCopiesAndBadCopiesKeepTheDialogOpen) {
+    toolsPrinter({choose("cboPrinter", "Fax"), choose("cboCopyPrinter", "HP LaserJet 4250 PCL6"),
+                  typeInto("txtCopies", "0"), click("cmdOk"), click("cmdCancel")});
+    expectMessage(0, "The number must be between 1 and 32767.", MsgIcon::Exclamation);
+    EXPECT_FALSE(stored(keys::DefaultPrinter));
+    EXPECT_FALSE(stored(keys::DefaultCopies));
+    EXPECT_FALSE(stored(keys::Printer));
+
+    save(keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
+    save(keys::DefaultCopies, "4");
+    toolsPrinter({choose("cboPrinter", "Fax"), choose("cboCopyPrinter", "Don't Print"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::DefaultPrinter), "Don't Print");
+    EXPECT_EQ(stored(keys::DefaultCopies), "0");
+}
+
+// --- Choosing the fax printer ---------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, APrinterWithoutFaxInItsNameIsQuestionedAndNoPutsThePreviousOneBack) {
+    constexpr const char* question =
+        "You have chosen a fax printer that does not have the word FAX in it. Normally fax drivers for Windows, "
+        "Small Business Server or WinFax have the word fax in it\r\n\r\nAre you sure that this is the correct fax "
+        "printer driver?";
+    save(keys::Printer, "Fax");
+    user.answer(MsgResult::No);
+    toolsPrinter({choose("cboPrinter", "HP LaserJet 4250 PCL6"), click("cmdOk")});
+    expectMessage(0, question, MsgIcon::Question, MsgButtons::YesNo);
+    EXPECT_EQ(stored(keys::Printer), "Fax");
+
+    user.answer(MsgResult::Yes);
+    toolsPrinter({choose("cboPrinter", "HP LaserJet 4250 PCL6"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::Printer), "HP LaserJet 4250 PCL6");
+
+    // Another fax printer, or a first choice with nothing chosen before, is taken without a question.
+    toolsPrinter({choose("cboPrinter", "Office Fax (Reception)"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::Printer), "Office Fax (Reception)");
+    EXPECT_EQ(user.messages().size(), 2u);
+}
+
+TEST_F(PrinterSetupTest, TheHelpForAMissingFaxPrinterLeadsToTheQuestionsPage) {
+    user.onForm("frmPrinter", {click("lblNoFax"), click("cmdCancel")});
+    user.onForm("frmFaxPrinterSetupMessage", {click("lblTelvoraFAQ"), click("cmdOK")});
+    buttons.ToolsPrinter();
+    ASSERT_EQ(user.forms().size(), 2u);
+    EXPECT_EQ(user.forms()[1].caption, "Fax Printer Help");
+    EXPECT_EQ(platform.addressesOpened, (Items{product::kFaqPage}));
+
+    frmFaxPrinterSetupMessage help(addin);
+    help.load();
+    EXPECT_EQ(help.lblTelvoraFAQ.caption(), product::kFaqPage) << "the user sees where the link leads";
+}
+
+TEST_F(PrinterSetupTest, F1OpensTheSetupHelpTopic) {
+    toolsPrinter({sim::pressKey(kKeyF1), click("cmdCancel")});
+    ASSERT_EQ(platform.helpCalls.size(), 1u);
+    EXPECT_EQ(platform.helpCalls[0].data, 2000u);
+    EXPECT_EQ(platform.helpCalls[0].command, HelpCommand::DisplayContext);
+}
+
+// --- The fax printer check ------------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, AStoredPrinterThatIsInstalledIsAcceptedWithoutShowingTheDialog) {
+    save(keys::Printer, "Office Fax (Reception)");
+    EXPECT_TRUE(EnsureFaxPrinter(addin));
+    EXPECT_TRUE(user.forms().empty());
+    EXPECT_EQ(stored(keys::Printer), "Office Fax (Reception)");
+}
+
+
+TEST_F(PrinterSetupTest, ARemovedPrinterBringsUpTheDialogUntilAnInstalledOneIsPicked) {
+    save(keys::Printer, "Old Fax");
+    user.onForm("frmPrinter", {choose("cboPrinter", "Fax"), click("cmdOk")});
+    EXPECT_TRUE(EnsureFaxPrinter(addin));
+    EXPECT_EQ(stored(keys::Printer), "Fax");
+    EXPECT_EQ(user.forms().size(), 1u);
+}
+
+TEST_F(PrinterSetupTest, ARemovedPrinterAndCancelLeaveTheStoredPrinter) {
+    save(keys::Printer, "Old Fax");
+    user.onForm("frmPrinter", {click("cmdCancel")});
+    EXPECT_FALSE(EnsureFaxPrinter(addin));
+    EXPECT_EQ(stored(keys::Printer), "Old Fax");
+}
+
+TEST_F(PrinterSetupTest, WithNoPrinterStoredThePickedOneIsStored) {
+    user.onForm("frmPrinter", {choose("cboPrinter", "Office Fax (Reception)"), click("cmdOk")});
+    EXPECT_TRUE(EnsureFaxPrinter(addin));
+    EXPECT_EQ(stored(keys::Printer), "Office Fax (Reception)");
+}
+
+TEST_F(PrinterSetupTest, ClosingTheSetupWindowCountsAsCancelAndIsNotShownAgain) {
+    user.onForm("frmPrinter", {closeWindow()});
+    EXPECT_FALSE(EnsureFaxPrinter(addin));
+    EXPECT_EQ(user.forms().size(), 1u);
+    EXPECT_FALSE(stored(keys::Printer));
+
+    save(keys::Printer, "Old Fax");
+    user.onForm("frmPrinter", {closeWindow()});
+    EXPECT_FALSE(EnsureFaxPrinter(addin));
+    EXPECT_EQ(user.forms().size(), 2u);
+
+    frmPrinter form(addin);
+    form.load();
+    form.closeFromFrame();
+    EXPECT_EQ(form.SelectedPrinter, "Cancel");
+    EXPECT_TRUE(form.loaded()) << "its opener still reads it";
+}
+
+// Shows nothing and returns at once, as a broken dialog host would.
+class UnansweringUi final : public Ui {
+public:
+    MsgResult messageBox(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return MsgResult::OK; }
+    void runModal(Form&) override { ++shown; }
+    int shown = 0;
+};
+
+TEST_F(PrinterSetupTest, ADialogThatComesBackUnansweredIsNotShownAgainAndAgain) {
+    UnansweringUi ui;
+    Addin unanswered{Ports{store, automation, ui, platform}};
+    EXPECT_FALSE(EnsureFaxPrinter(unanswered));
+    save(keys::Printer, "Old Fax");
+    EXPECT_FALSE(EnsureFaxPrinter(unanswered));
+    EXPECT_EQ(ui.shown, 2);
+    EXPECT_EQ(stored(keys::Printer), "Old Fax");
+}
+
+TEST_F(PrinterSetupTest, AFailureIsReportedAndTheCheckAnswersNo) {
+    save(keys::Printer, "Fax");
+    store.failWith(75);
+    EXPECT_FALSE(EnsureFaxPrinter(addin));
+    ASSERT_FALSE(user.messages().empty());
+    EXPECT_EQ(user.messages().back().prompt.rfind("Error number: 75 ", 0), 0u) << user.messages().back().prompt;
+    EXPECT_TRUE(user.forms().empty());
+}
+
+}  // namespace
+}  // namespace telvora
