@@ -194,9 +194,14 @@ void FormWindow::show() {
         ::EnableWindow(owner_, FALSE);
         ownerDisabled_ = true;
     }
-    ::ShowWindow(window_.get(), SW_SHOW);
-    ::SetForegroundWindow(window_.get());
-    pushFocus();
+    {
+        // Activating the dialog gives the focus to its first tab stop; the form's own choice of
+        // focus follows, and only it counts.
+        const Pushing pushing(pushing_);
+        ::ShowWindow(window_.get(), SW_SHOW);
+        ::SetForegroundWindow(window_.get());
+        pushFocus();
+    }
     if (!form_.focused()) ::SendMessageW(window_.get(), WM_NEXTDLGCTL, 0, FALSE);
     ::UpdateWindow(window_.get());
 }
@@ -311,7 +316,7 @@ void FormWindow::command(int id, int code, HWND) {
     case ControlKind::CheckBox:
     case ControlKind::OptionButton:
         if (code == BN_SETFOCUS) {
-            deliver([&] { form_.focusMovedByUser(c); });
+            focusMovedByUser(c);
         } else if (code == BN_CLICKED && !pushing_ && c.visible() && c.enabled()) {
             if (c.kind() == ControlKind::CheckBox) {
                 deliver([&c] { c.setValue(c.value() == 0 ? 1 : 0); });
@@ -324,14 +329,14 @@ void FormWindow::command(int id, int code, HWND) {
         break;
     case ControlKind::TextBox:
         if (code == EN_SETFOCUS) {
-            deliver([&] { form_.focusMovedByUser(c); });
+            focusMovedByUser(c);
         } else if (code == EN_CHANGE && !pushing_) {
             deliver([&] { c.setText(narrow(windowText(h))); });
         }
         break;
     case ControlKind::ComboBox:
         if (code == CBN_SETFOCUS) {
-            deliver([&] { form_.focusMovedByUser(c); });
+            focusMovedByUser(c);
         } else if (code == CBN_EDITCHANGE && !pushing_) {
             deliver([&] { c.setText(narrow(windowText(h))); });
         } else if (code == CBN_SELCHANGE && !pushing_) {
@@ -349,7 +354,7 @@ void FormWindow::command(int id, int code, HWND) {
         break;
     case ControlKind::ListBox:
         if (code == LBN_SETFOCUS) {
-            deliver([&] { form_.focusMovedByUser(c); });
+            focusMovedByUser(c);
         } else if (code == LBN_SELCHANGE && !pushing_) {
             const int chosen = static_cast<int>(::SendMessageW(h, LB_GETCURSEL, 0, 0));
             deliver([&] { c.setListIndex(chosen); });
@@ -366,6 +371,12 @@ void FormWindow::command(int id, int code, HWND) {
     case ControlKind::Frame:
     case ControlKind::Line: break;
     }
+}
+
+// The focus moved in the window: the form follows, unless the move was the form's own doing (or
+// the dialog manager's while the form's state was being written in).
+void FormWindow::focusMovedByUser(Control& c) {
+    if (!pushing_) deliver([&] { form_.focusMovedByUser(c); });
 }
 
 bool FormWindow::translate(MSG& msg) {
@@ -622,7 +633,8 @@ void FormWindow::pushFocus() {
 // A control hidden or disabled while it had the focus leaves the keyboard nowhere; the next one
 // in tab order takes over, as if the user had pressed Tab.
 void FormWindow::keepFocusUsable() {
-    if (::GetActiveWindow() == window_.get() && !::GetFocus())
+    const HWND focus = ::GetFocus();
+    if (::GetActiveWindow() == window_.get() && (!focus || focus == window_.get()))
         ::PostMessageW(window_.get(), WM_NEXTDLGCTL, 0, FALSE);
 }
 

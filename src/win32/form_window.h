@@ -64,6 +64,7 @@ private:
     // The caret of the focused field, as the form will be asked for it.
     void pullSelection() noexcept;
     bool moveWithinOptionGroup(Control& from, bool forward);
+    void focusMovedByUser(Control& control);
 
     void changed(Control* control, Change what, int index) noexcept override;
     void push(Control& control, Change what, int index);

@@ -181,6 +181,17 @@ TEST_F(FormHost, TypingRaisesChangeWithEachNewTextAndTabMovesTheFocusWithItsEven
                })});
 }
 
+TEST_F(FormHost, TheDialogOpensWithTheFocusWhereTheFormPutItNotOnItsFirstField) {
+    form.load();
+    form.cmdCancel.setFocus();
+    form.events.clear();
+    run(form, {act([&] {
+        EXPECT_EQ(::GetFocus(), window(form.cmdCancel));
+        EXPECT_EQ(form.focused(), &form.cmdCancel);
+        EXPECT_TRUE(form.events.empty()) << "no focus events for the dialog manager's own first choice";
+    })});
+}
+
 TEST_F(FormHost, TextOutsideTheAnsiCodePageArrivesAndShowsUnchanged) {
     form.setCaption("Fax an Zoë — Ωμέγα 東京");
     run(form, {focus(form.txtName), act([] { test::typeText(L"Zoë Ωμέγα 東京 "); }),

@@ -116,6 +116,15 @@ int wmain(int argc, wchar_t** argv) {
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 101;
     const std::wstring folder = argv[1];
     ::CreateDirectoryW(folder.c_str(), nullptr);
+    // Only today's dialogs: pictures of dialogs since renamed or removed go.
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*.png").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
     const int failed = telvora::win32::photographAll(folder);
     ::CoUninitialize();
     return failed;
