@@ -35,6 +35,13 @@ case $action in
     [ -f "$WINEPREFIX/drive_c/windows/system32/cscript.exe" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
     # Without a window manager Wine waits at every modal close unless windows are unmanaged.
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+    # Dialogs drawn as on Windows: Wine's own Tahoma (what "MS Shell Dlg" stands for) and Marlett
+    # (the caption buttons) from the Fonts folder, where Wine looks for them, and a metric twin of
+    # Arial for the captions that ask for it.
+    for font in /usr/share/wine/fonts/*.ttf; do
+      ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    done
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null
     ;;
   stop)
     # Let the server write the registry and leave; if a stray process keeps it alive, end it.

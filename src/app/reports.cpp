@@ -7,8 +7,11 @@ void ShowMessage(Addin& addin, const std::string& prompt, MsgIcon icon) {
     (void)addin.ui().messageBox(prompt, MsgButtons::OK, icon, kAppTitle);
 }
 
-void ReportError(Addin& addin, const RuntimeError& e) {
-    ShowMessage(addin, "Error number: " + std::to_string(e.number()) + " " + e.description(), MsgIcon::Exclamation);
+void ReportError(Addin& addin, const RuntimeError& e) { ReportError(addin.ui(), e); }
+
+void ReportError(Ui& ui, const RuntimeError& e) {
+    (void)ui.messageBox("Error number: " + std::to_string(e.number()) + " " + e.description(), MsgButtons::OK,
+                        MsgIcon::Exclamation, kAppTitle);
 }
 
 void ReportCommandError(Addin& addin, const RuntimeError& e) {

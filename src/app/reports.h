@@ -22,6 +22,8 @@ inline constexpr std::uint32_t PrinterSetup = 2000;
 
 // "Error number: <n> <description>", exclamation icon, OK, titled "Telvora".
 void ReportError(Addin& addin, const RuntimeError& e);
+// The same report where only the user interface is at hand (a dialog's event handler that failed).
+void ReportError(Ui& ui, const RuntimeError& e);
 // As ReportError, except that 91 (no document open) gets its own sentence.
 void ReportCommandError(Addin& addin, const RuntimeError& e);
 

@@ -32,6 +32,8 @@ std::string standardErrorText(std::int32_t number) {
     case err::FileNotFound: return "File not found";
     case err::PathFileAccess: return "Path/File access error";
     case err::ObjectNotSet: return "Object variable or With block variable not set";
+    case err::TextReadOnly: return "'Text' property is read-only";
+    case err::FormAlreadyShown: return "Form already displayed; can't show modally";
     case err::CannotCreateObject: return "ActiveX component can't create object";
     case err::InvalidUseOfNull: return "Invalid use of Null";
     case err::MemberNotFound: return "Object doesn't support this property or method";

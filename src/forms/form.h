@@ -28,17 +28,61 @@ public:
 
 enum class ControlKind { Label, TextBox, ComboBox, ListBox, CheckBox, OptionButton, Button, Frame, Line, Picture, LinkLabel };
 
-// System colours as the dialogs use them: a field that does not apply wears the button face.
+// A combo box either takes typed text beside its list, or offers its list only (a drop-down list).
+enum class ComboStyle { DropDownCombo, DropDownList };
+
+// Colours as the dialogs give them: a value with the top bit set names a system colour by its index
+// in the low byte (0x8000000F the button face, 0x80000000 the scroll bar); any other value is
+// 0x00BBGGRR. A field that does not apply wears the button face, an applicable one is white.
 inline constexpr std::uint32_t kButtonFace = 0x8000000F;
+inline constexpr std::uint32_t kScrollBarGrey = 0x80000000;
 inline constexpr std::uint32_t kWindowWhite = 0xFFFFFF;
+
+// A control's own typeface; an empty name means the dialog's font.
+struct Font {
+    std::string name;
+    double size = 0;  // points
+    bool bold = false;
+    bool operator==(const Font&) const = default;
+};
 
 inline constexpr int kKeyF1 = 112;
 inline constexpr int kKeyReturn = 13;
 inline constexpr int kKeyEscape = 27;
 
-// Position and size in dialog units.
+// The shift argument of KeyDown.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+// Position and size in dialog units, measured in the form's client area.
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
+};
+
+class Control;
+
+// What changed, as a host that shows the form is told so the window can follow at once.
+enum class Change {
+    Text, Enabled, Locked, Visible, BackColor, Font, Default, Cancel, Value, ListIndex, Selection, Focus,
+    ItemAdded, ItemChanged, ItemsCleared,
+    // Of the form itself (no control):
+    Caption, Hidden, Unloaded, Destroyed
+};
+
+// A host showing a form in a real window watches it: every change a handler makes to a property
+// the user can see is reported as it happens, so the window never shows stale values (not even
+// behind a message box the same handler opens next).
+class FormObserver {
+public:
+    FormObserver() = default;
+    virtual ~FormObserver() = default;
+    FormObserver(const FormObserver&) = delete;
+    FormObserver& operator=(const FormObserver&) = delete;
+
+    // `control` is null for changes of the form itself; `index` names the list item for
+    // ItemAdded and ItemChanged.
+    virtual void changed(Control* control, Change what, int index) noexcept = 0;
 };
 
 class Control {
@@ -63,19 +107,27 @@ public:
     void setCaption(const std::string& caption) { setText(caption); }
 
     bool enabled() const noexcept { return enabled_; }
-    void setEnabled(bool v) { enabled_ = v; }
+    void setEnabled(bool v) { assign(enabled_, v, Change::Enabled); }
     bool locked() const noexcept { return locked_; }
-    void setLocked(bool v) { locked_ = v; }
+    void setLocked(bool v) { assign(locked_, v, Change::Locked); }
     bool visible() const noexcept { return visible_; }
-    void setVisible(bool v) { visible_ = v; }
+    void setVisible(bool v) { assign(visible_, v, Change::Visible); }
+    // Labels, buttons, check and option buttons, frames and pictures start on the button face;
+    // text, combo and list boxes start white.
     std::uint32_t backColor() const noexcept { return backColor_; }
-    void setBackColor(std::uint32_t v) { backColor_ = v; }
+    void setBackColor(std::uint32_t v) { assign(backColor_, v, Change::BackColor); }
+    const Font& font() const noexcept { return font_; }
+    void setFont(Font v) { assign(font_, std::move(v), Change::Font); }
     const std::string& tag() const noexcept { return tag_; }
     void setTag(std::string v) { tag_ = std::move(v); }
     bool isDefault() const noexcept { return default_; }
-    void setDefault(bool v) { default_ = v; }
+    void setDefault(bool v) { assign(default_, v, Change::Default); }
     bool isCancel() const noexcept { return cancel_; }
-    void setCancel(bool v) { cancel_ = v; }
+    void setCancel(bool v) { assign(cancel_, v, Change::Cancel); }
+    // Combo boxes only. A drop-down list shows only its items: setting its text chooses the item
+    // of that text (raising Click), and a text it does not list raises error 383.
+    ComboStyle comboStyle() const noexcept { return comboStyle_; }
+    void setComboStyle(ComboStyle v) { comboStyle_ = v; }
 
     // Check box: 0 unchecked, 1 checked. Option button: 0 or 1. Changing it raises Click, and
     // checking an option button clears the others of its group.
@@ -85,17 +137,21 @@ public:
     // List and combo boxes.
     const std::vector<std::string>& items() const noexcept { return items_; }
     void addItem(std::string item);
+    // Replaces the text of one item in place (sorting a list swaps its entries this way); raises
+    // "Invalid procedure call or argument" for an index outside the list.
+    void setItem(int index, std::string item);
     void clear();
     int listCount() const noexcept { return static_cast<int>(items_.size()); }
     // -1 = nothing chosen. Choosing an item sets a combo box's text and raises Click.
     int listIndex() const noexcept { return listIndex_; }
     void setListIndex(int index);
 
-    // Text boxes.
+    // Text and combo boxes, in characters. A host showing the form keeps these in step with the
+    // window before every event it delivers.
     int selStart() const noexcept { return selStart_; }
-    void setSelStart(int v) { selStart_ = v; }
+    void setSelStart(int v);
     int selLength() const noexcept { return selLength_; }
-    void setSelLength(int v) { selLength_ = v; }
+    void setSelLength(int v);
 
     bool hasFocus() const noexcept;
     // Raises "Invalid procedure call or argument" on a hidden or disabled control, as a dialog does.
@@ -113,7 +169,18 @@ public:
     void fireClick();
     void fireChange();
 
+    // A host's record of where the user left the caret; raises no event and is not echoed back.
+    void takeSelectionFromHost(int start, int length) noexcept;
+
 private:
+    template <class T>
+    void assign(T& field, T value, Change what) {
+        if (field == value) return;
+        field = std::move(value);
+        notify(what);
+    }
+    void notify(Change what, int index = -1) const noexcept;
+
     Form& owner_;
     ControlKind kind_;
     std::string name_;
@@ -125,7 +192,9 @@ private:
     bool visible_ = true;
     bool default_ = false;
     bool cancel_ = false;
-    std::uint32_t backColor_ = kWindowWhite;
+    std::uint32_t backColor_;
+    Font font_;
+    ComboStyle comboStyle_ = ComboStyle::DropDownCombo;
     std::string tag_;
     int value_ = 0;
     std::vector<std::string> items_;
@@ -140,13 +209,13 @@ enum class UnloadMode { WindowFrame = 0, Code = 1 };
 class Form {
 public:
     Form(std::string name, std::string caption, Geometry size);
-    virtual ~Form() = default;
+    virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     const std::string& name() const noexcept { return name_; }
     const std::string& caption() const noexcept { return caption_; }
-    void setCaption(std::string v) { caption_ = std::move(v); }
+    void setCaption(std::string v);
     const std::string& tag() const noexcept { return tag_; }
     void setTag(std::string v) { tag_ = std::move(v); }
     const Geometry& size() const noexcept { return size_; }
@@ -169,9 +238,17 @@ public:
     bool unload(UnloadMode mode = UnloadMode::Code);
 
     // Host entry points. A key goes to the form first (so F1 works anywhere in it), then, unless
-    // the form consumed it by setting the code to 0, to the focused control.
+    // the form consumed it by setting the code to 0, to the focused control; pressKey goes on to
+    // click the default button for Return and the cancel button for Escape, as a dialog does.
+    // keyDown stops after the control, for a host whose window system does that last step.
     void pressKey(int keyCode, int shift = 0);
+    void keyDown(int& keyCode, int shift);
     void closeFromFrame() { (void)unload(UnloadMode::WindowFrame); }
+    // The user moved the focus (by mouse or keyboard): LostFocus and GotFocus follow.
+    void focusMovedByUser(Control& to) { moveFocus(&to); }
+
+    // The host showing the form in a window watches it while it does; null to stop.
+    void setObserver(FormObserver* observer) noexcept { observer_ = observer; }
 
 protected:
     Control& add(ControlKind kind, const std::string& name, const std::string& caption, Geometry geometry,
@@ -185,6 +262,9 @@ protected:
 private:
     friend class Control;
     void moveFocus(Control* to);
+    void notify(Control* control, Change what, int index = -1) const noexcept {
+        if (observer_) observer_->changed(control, what, index);
+    }
 
     std::string name_;
     std::string caption_;
@@ -194,6 +274,7 @@ private:
     Control* focused_ = nullptr;
     bool loaded_ = false;
     bool visible_ = false;
+    FormObserver* observer_ = nullptr;
 };
 
 }  // namespace telvora

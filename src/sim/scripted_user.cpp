@@ -137,7 +137,8 @@ void ScriptedUser::perform(Form& form, const UserStep& step) {
         }
         switch (step.kind) {
         case UserStep::Kind::Type:
-            if (c.locked() || (c.kind() != ControlKind::TextBox && c.kind() != ControlKind::ComboBox)) {
+            if (c.locked() || (c.kind() != ControlKind::TextBox && c.kind() != ControlKind::ComboBox) ||
+                (c.kind() == ControlKind::ComboBox && c.comboStyle() == ComboStyle::DropDownList)) {
                 problem("the user cannot type into " + form.name() + "." + c.name());
                 return;
             }

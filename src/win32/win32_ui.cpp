@@ -1,10 +1,12 @@
-// Message boxes through MessageBoxW; forms are not shown by this build.
+// Message boxes through MessageBoxW; forms through the form window and a modal message loop.
 #include "win32/win32_ui.h"
 
-#include <windows.h>
+#include <algorithm>
 
+#include "app/reports.h"
 #include "base/errors.h"
 #include "win32/com_errors.h"
+#include "win32/form_window.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {
@@ -29,10 +31,27 @@ UINT styleOf(MsgButtons buttons, MsgIcon icon) {
     return style | MB_SETFOREGROUND | MB_TASKMODAL;
 }
 
+HINSTANCE thisModule() noexcept {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&thisModule), &module);
+    return module;
+}
+
+bool inThisProcess(HWND window) noexcept {
+    DWORD process = 0;
+    return window && ::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId();
+}
+
 }  // namespace
 
+Win32Ui::Win32Ui() : module_(thisModule()) {}
+
 MsgResult Win32Ui::messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon, const std::string& title) {
-    const int answer = ::MessageBoxW(nullptr, widen(prompt).c_str(), widen(title).c_str(), styleOf(buttons, icon));
+    // Owned by the dialog or window the user is working in, which therefore gets the keyboard back
+    // (with its focus where it was) when the box closes.
+    const int answer =
+        ::MessageBoxW(chooseOwner(), widen(prompt).c_str(), widen(title).c_str(), styleOf(buttons, icon));
     switch (answer) {
     case IDOK: return MsgResult::OK;
     case IDYES: return MsgResult::Yes;
@@ -46,8 +65,74 @@ MsgResult Win32Ui::messageBox(const std::string& prompt, MsgButtons buttons, Msg
     }
 }
 
-void Win32Ui::runModal(Form&) {
-    throw RuntimeError::notAvailableYet("Showing dialogs");
+void Win32Ui::runModal(Form& form) {
+    if (!form.visible() || !form.loaded()) return;
+    for (FormWindow* session : sessions_) {
+        if (!session->shows(form)) continue;
+        if (session->onScreen()) throw RuntimeError::standard(err::FormAlreadyShown);
+        session->show();
+        runLoop(*session);
+        return;
+    }
+    FormWindow window(form, chooseOwner(), module_, [this](const RuntimeError& e) { ReportError(*this, e); });
+    sessions_.push_back(&window);
+    struct Pop {
+        std::vector<FormWindow*>& sessions;
+        ~Pop() { sessions.pop_back(); }
+    } pop{sessions_};
+    window.show();
+    runLoop(window);
+}
+
+void Win32Ui::runLoop(FormWindow& window) {
+    while (window.showing()) {
+        MSG msg;
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // Word is closing: end the dialog and leave the quit message for Word's own loop.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (FormWindow* target = sessionFor(msg.hwnd); target && target->translate(msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// The innermost dialog on screen, else the window the first dialog was given, else the window
+// the user is working in when this process owns it.
+HWND Win32Ui::chooseOwner() const noexcept {
+    for (auto it = sessions_.rbegin(); it != sessions_.rend(); ++it) {
+        if ((*it)->onScreen()) return (*it)->handle();
+    }
+    if (!sessions_.empty()) return sessions_.front()->owner();
+    if (HWND active = ::GetActiveWindow(); active && ::IsWindowVisible(active)) return active;
+    if (HWND foreground = ::GetForegroundWindow(); inThisProcess(foreground)) return foreground;
+    return nullptr;
+}
+
+FormWindow* Win32Ui::sessionFor(HWND window) const noexcept {
+    if (!window) return nullptr;
+    for (auto it = sessions_.rbegin(); it != sessions_.rend(); ++it) {
+        const HWND dialog = (*it)->handle();
+        if (window == dialog || ::IsChild(dialog, window)) return *it;
+    }
+    return nullptr;
+}
+
+HWND Win32Ui::windowOf(const Form& form) const noexcept {
+    for (FormWindow* session : sessions_) {
+        if (session->shows(form)) return session->handle();
+    }
+    return nullptr;
+}
+
+HWND Win32Ui::windowOf(const Control& control) const noexcept {
+    for (FormWindow* session : sessions_) {
+        if (session->shows(control.form())) return session->handleOf(control);
+    }
+    return nullptr;
 }
 
 }  // namespace telvora::win32

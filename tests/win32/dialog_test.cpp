@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "support.h"
+#include "user_script.h"
 #include "win32/text.h"
 #include "win32/win32_platform.h"
 #include "win32/win32_ui.h"
@@ -20,32 +21,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Search {
-    HWND except;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK visibleDialog(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<Search*>(p);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(w, cls, 16);
-    if (w != s->except && ::IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible dialog-class window of a thread, other than `except`.
-HWND findDialog(DWORD thread, HWND except) {
-    Search search{except};
-    ::EnumThreadWindows(thread, &visibleDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 HWND waitForDialog(DWORD thread, HWND except = nullptr) {
     for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-        if (HWND w = findDialog(thread, except)) return w;
+        if (HWND w = test::otherDialog(except, thread)) return w;
         std::this_thread::sleep_for(20ms);
     }
     return nullptr;
@@ -124,9 +102,7 @@ TEST_F(Dialogs, AMessageBoxShowsItsTextAndAnswersWithTheButtonPressed) {
     std::wstring text;
     auto user = std::async(std::launch::async, [&] {
         if (HWND box = waitForDialog(self)) {
-            wchar_t buffer[256] = {};
-            ::GetDlgItemTextW(box, 0xFFFF, buffer, 256);  // the message text's control
-            text = buffer;
+            text = test::messageText(box);
             click(box, IDNO);
         }
     });
