@@ -94,6 +94,9 @@ public:
     virtual ProductVersion addinVersion() = 0;
     // Lets the message loop run once (a long wait must not freeze Word).
     virtual void yield() = 0;
+    // Rests between two polls of another program without using the processor; wakes early when
+    // the user acts, so Word answers at once.
+    virtual void pause(std::chrono::milliseconds duration) = 0;
 };
 
 }  // namespace telvora

@@ -7,9 +7,9 @@
 
 namespace telvora {
 
-enum class MsgButtons { OK, OKCancel, YesNo };
+enum class MsgButtons { OK, OKCancel, YesNo, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgResult { OK, Cancel, Yes, No };
+enum class MsgResult { OK, Cancel, Yes, No, Retry };
 
 class Ui : public FormHost {
 public:

@@ -22,6 +22,7 @@ const char* toString(MsgButtons b) noexcept {
     case MsgButtons::OK: return "OK";
     case MsgButtons::OKCancel: return "OK/Cancel";
     case MsgButtons::YesNo: return "Yes/No";
+    case MsgButtons::RetryCancel: return "Retry/Cancel";
     }
     return "?";
 }
@@ -43,6 +44,7 @@ const char* toString(MsgResult r) noexcept {
     case MsgResult::Cancel: return "Cancel";
     case MsgResult::Yes: return "Yes";
     case MsgResult::No: return "No";
+    case MsgResult::Retry: return "Retry";
     }
     return "?";
 }
@@ -58,6 +60,7 @@ MsgResult ScriptedUser::messageBox(const std::string& prompt, MsgButtons buttons
         case MsgButtons::OK: return r == MsgResult::OK;
         case MsgButtons::OKCancel: return r == MsgResult::OK || r == MsgResult::Cancel;
         case MsgButtons::YesNo: return r == MsgResult::Yes || r == MsgResult::No;
+        case MsgButtons::RetryCancel: return r == MsgResult::Retry || r == MsgResult::Cancel;
         }
         return false;
     };

@@ -120,4 +120,12 @@ void SimPlatform::htmlHelp(const std::string& helpFile, HelpCommand command, std
     helpCalls.push_back({helpFile, command, data});
 }
 
+void SimPlatform::pause(std::chrono::milliseconds duration) {
+    using std::chrono::duration_cast;
+    using std::chrono::seconds;
+    const seconds before = duration_cast<seconds>(rested);
+    rested += duration;
+    clock += duration_cast<seconds>(rested) - before;
+}
+
 }  // namespace telvora::sim

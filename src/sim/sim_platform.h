@@ -46,6 +46,8 @@ public:
     std::string addinFolder() override;
     ProductVersion addinVersion() override { return ownVersion; }
     void yield() override { ++yields; }
+    // Resting moves the machine's clock on, so a wait for another program passes time here too.
+    void pause(std::chrono::milliseconds duration) override;
 
     // Maps a Windows-style path the add-in builds ("C:\\...\\x.txt" or a plain path) to the real
     // file that stands for it; raises 75 for one that leads out of the machine.
@@ -74,6 +76,7 @@ public:
     std::vector<std::string> addressesOpened;
     std::vector<FileDialogRequest> fileDialogsShown;
     int yields = 0;
+    std::chrono::milliseconds rested{0};
 
 private:
     bool isProgramFile(const std::string& path);

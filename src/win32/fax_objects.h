@@ -1,28 +1,29 @@
 // Fax, FaxSBS and WinFax over IDispatch: one fax job as properties a macro reads and assigns by
-// name, and Send.
+// name, and Send, which hands the job to the fax software.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
+#include "backends/fax_job.h"
 #include "win32/dispatch_table.h"
 
 namespace telvora::win32 {
 
-// One of the three classes: its programmatic identifier and its members. The properties come
-// first in the class's declared order (DISPID = position + 1), Send last.
+// One of the three classes: its portable description and its members. The properties come first
+// in the class's declared order (DISPID = position + 1), Send last.
 struct FaxJobClass {
+    const FaxAdapterClass& adapter;
     std::string progId;
     DispatchTable table;
-    std::size_t propertyCount;
 };
 
 const FaxJobClass& faxClass();
 const FaxJobClass& faxSbsClass();
 const FaxJobClass& winFaxClass();
 
-// An object of one of the classes. Its properties start empty or False and keep what a macro
-// assigns; Send raises 445 until the fax service adapters land.
+// An object of one of the classes. Its properties start empty or False (FaxSBS's ServerName as the
+// shared server name the add-in last read) and keep what a macro assigns; Send submits them
+// through the add-in's fax software adapters and reports a failure in the caller's Err.
 class FaxJobObject final : public ByNameDispatch {
 public:
     explicit FaxJobObject(const FaxJobClass& faxClass);
@@ -32,7 +33,7 @@ protected:
 
 private:
     const FaxJobClass& class_;
-    std::vector<Variant> values_;  // by DISPID - 1
+    FaxAdapterJob job_;
 };
 
 }  // namespace telvora::win32

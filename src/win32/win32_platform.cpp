@@ -315,4 +315,11 @@ void Win32Platform::yield() {
     }
 }
 
+void Win32Platform::pause(std::chrono::milliseconds duration) {
+    if (duration.count() <= 0) return;
+    // Sleeps until the time is up or input arrives for this thread, whichever comes first.
+    (void)::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(duration.count()), QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
+}
+
 }  // namespace telvora::win32

@@ -30,6 +30,7 @@ public:
     std::string addinFolder() override;
     ProductVersion addinVersion() override;
     void yield() override;
+    void pause(std::chrono::milliseconds duration) override;
 
 private:
     // hhctrl.ocx stays loaded once help has been shown: closing its windows later needs it.

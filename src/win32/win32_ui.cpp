@@ -16,6 +16,7 @@ UINT styleOf(MsgButtons buttons, MsgIcon icon) {
     case MsgButtons::OK: style |= MB_OK; break;
     case MsgButtons::OKCancel: style |= MB_OKCANCEL; break;
     case MsgButtons::YesNo: style |= MB_YESNO; break;
+    case MsgButtons::RetryCancel: style |= MB_RETRYCANCEL; break;
     }
     switch (icon) {
     case MsgIcon::None: break;
@@ -37,6 +38,7 @@ MsgResult Win32Ui::messageBox(const std::string& prompt, MsgButtons buttons, Msg
     case IDYES: return MsgResult::Yes;
     case IDNO: return MsgResult::No;
     case IDCANCEL: return MsgResult::Cancel;
+    case IDRETRY: return MsgResult::Retry;
     case 0: throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()));
     default:
         // Closing a Yes/No box is not possible; any other answer counts as the safe choice.

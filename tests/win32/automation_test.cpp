@@ -19,41 +19,13 @@
 namespace telvora::win32 {
 namespace {
 
-constexpr const wchar_t* kRecorderClsid = L"{72403557-E113-451C-87D4-B8DF8FAC2242}";
 constexpr const char* kRecorder = "Telvora.TestRecorder";
-
-void setDefault(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
-    unique_hkey k;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                               k.put(), nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, setString(k.get(), name.empty() ? nullptr : name.c_str(), value));
-}
 
 std::string hex(std::uint32_t n) {
     char text[16];
     std::snprintf(text, sizeof text, "%08X", n);
     return text;
 }
-
-// The recording server, registered while a test uses it. Wine's COM finds classes under
-// HKEY_LOCAL_MACHINE only, so it is registered there.
-class RecorderRegistration {
-public:
-    RecorderRegistration() {
-        setDefault(clsidKey() + L"\\InprocServer32", L"", test::programFolder() + L"\\telvora_recorder.dll");
-        setDefault(clsidKey() + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-        setDefault(L"Software\\Classes\\Telvora.TestRecorder\\CLSID", L"", kRecorderClsid);
-    }
-    ~RecorderRegistration() {
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, clsidKey().c_str());
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Telvora.TestRecorder");
-    }
-    RecorderRegistration(const RecorderRegistration&) = delete;
-    RecorderRegistration& operator=(const RecorderRegistration&) = delete;
-
-private:
-    static std::wstring clsidKey() { return std::wstring(L"Software\\Classes\\CLSID\\") + kRecorderClsid; }
-};
 
 // Win32Automation driving the recording server, which logs each call to a file and fails as its
 // environment tells it to (see recorder/recorder.cpp).
@@ -91,7 +63,7 @@ public:
 
 private:
     test::Apartment apartment_;
-    RecorderRegistration registration_;
+    test::RecorderRegistration registration_{{L"Telvora.TestRecorder"}};
     std::wstring log_ = test::scratchFile(L"recorder") + L".log";
     test::ScopedEnvironment logSetting_{L"TELVORA_RECORDER_LOG", log_};
     std::optional<test::ScopedEnvironment> raise_;

@@ -142,16 +142,6 @@ TEST_P(FaxClasses, EveryPropertyKeepsWhatAMacroAssignsByAnySpellingOfItsName) {
     }
 }
 
-TEST_P(FaxClasses, SendIsNotAvailableYetAndSaysWhichClassRaisedIt) {
-    create(*GetParam().clsid);
-    ASSERT_EQ(DISP_E_EXCEPTION, invoke(L"send", DISPATCH_METHOD, {}));
-    const std::string progId = GetParam().progId;
-    EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info->scode);  // 445
-    EXPECT_EQ(std::wstring(progId.begin(), progId.end()), bstrText(info->bstrSource));
-    const std::string expected = progId + ".Send is not available yet in this release of Telvora.";
-    EXPECT_EQ(std::wstring(expected.begin(), expected.end()), bstrText(info->bstrDescription));
-}
-
 INSTANTIATE_TEST_SUITE_P(Telvora, FaxClasses,
                          ::testing::Values(FaxClassCase{&kClsidFax, "Telvora.Fax", &kFaxProperties},
                                            FaxClassCase{&kClsidFaxSBS, "Telvora.FaxSBS", &kFaxSbsProperties},
@@ -207,6 +197,17 @@ TEST_F(FaxProperties, EachObjectHoldsAFaxJobOfItsOwn) {
     EXPECT_EQ(Variant(""), read(L"FaxNumber"));
     object = std::move(first);
     EXPECT_EQ(Variant("111"), read(L"FaxNumber"));
+}
+
+TEST_F(AutomationClassTest, SendOnAMachineWithoutTheFaxSoftwareRaisesThatItCannotBeCreated) {
+    const std::pair<const CLSID*, const wchar_t*> cases[] = {{&kClsidFax, L"FaxServer.FaxServer"},
+                                                             {&kClsidWinFax, L"WinFax.SDKSend"}};
+    for (const auto& [clsid, software] : cases) {
+        create(*clsid);
+        ASSERT_EQ(DISP_E_EXCEPTION, invoke(L"Send", DISPATCH_METHOD, {})) << narrowName(software);
+        EXPECT_EQ(static_cast<SCODE>(0x800A01AD), info->scode);  // 429
+        EXPECT_EQ(software, bstrText(info->bstrSource));
+    }
 }
 
 class Pagewire : public AutomationClassTest {

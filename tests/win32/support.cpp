@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/handles.h"
+#include "win32/registry.h"
 
 namespace telvora::win32::test {
 
@@ -50,6 +51,34 @@ int runScript(const std::wstring& script, const std::wstring& arguments) {
     DWORD code = 0;
     ::GetExitCodeProcess(process.hProcess, &code);
     return static_cast<int>(code);
+}
+
+namespace {
+
+constexpr const wchar_t* kRecorderClsid = L"{72403557-E113-451C-87D4-B8DF8FAC2242}";
+
+std::wstring recorderClassKey() { return std::wstring(L"Software\\Classes\\CLSID\\") + kRecorderClsid; }
+
+void setMachineDefault(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    unique_hkey k;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr) !=
+            ERROR_SUCCESS ||
+        setString(k.get(), name, value) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot register the recording server");
+}
+
+}  // namespace
+
+RecorderRegistration::RecorderRegistration(std::vector<std::wstring> progIds) : progIds_(std::move(progIds)) {
+    setMachineDefault(recorderClassKey() + L"\\InprocServer32", nullptr, programFolder() + L"\\telvora_recorder.dll");
+    setMachineDefault(recorderClassKey() + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    for (const auto& progId : progIds_)
+        setMachineDefault(L"Software\\Classes\\" + progId + L"\\CLSID", nullptr, kRecorderClsid);
+}
+
+RecorderRegistration::~RecorderRegistration() {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, recorderClassKey().c_str());
+    for (const auto& progId : progIds_) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId).c_str());
 }
 
 std::wstring scratchFile(const std::wstring& stem) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace telvora::win32::test {
 
@@ -37,6 +38,20 @@ private:
 // Runs `cscript //nologo <script> <arguments>` and answers its exit code (-1 when it could not run
 // or took longer than a minute). Scripts live in the folder named by TELVORA_TEST_SCRIPTS.
 int runScript(const std::wstring& script, const std::wstring& arguments);
+
+// The recording automation server (recorder/recorder.cpp, beside the test program) registered under
+// the given programmatic identifiers while the object lives. Wine's COM finds classes under
+// HKEY_LOCAL_MACHINE only, so it is registered there.
+class RecorderRegistration {
+public:
+    explicit RecorderRegistration(std::vector<std::wstring> progIds);
+    ~RecorderRegistration();
+    RecorderRegistration(const RecorderRegistration&) = delete;
+    RecorderRegistration& operator=(const RecorderRegistration&) = delete;
+
+private:
+    std::vector<std::wstring> progIds_;
+};
 
 // A unique scratch file name in the temporary folder.
 std::wstring scratchFile(const std::wstring& stem);

@@ -7,6 +7,8 @@
 //   TELVORA_RECORDER_UNKNOWN  a member name the server does not know
 //   TELVORA_RECORDER_RAISE    member|scode hex|source|description: an exception the server raises
 //   TELVORA_RECORDER_FAIL     member|HRESULT hex: a plain failure without exception information
+//   TELVORA_RECORDER_OBJECTS  member,member,...: members that answer a new recording object, as Child
+//                             always does (a document's recipients, a server's new document)
 #include <windows.h>
 #include <oaidl.h>
 #include <oleauto.h>
@@ -166,7 +168,7 @@ public:
         }
         if (!result) return S_OK;
         VariantInit(result);
-        if (lower(member) == L"child") {
+        if (answersObject(member)) {
             V_VT(result) = VT_DISPATCH;
             V_DISPATCH(result) = new Recorder();
             return S_OK;
@@ -178,6 +180,14 @@ public:
     }
 
 private:
+    static bool answersObject(const std::wstring& member) {
+        if (lower(member) == L"child") return true;
+        for (const auto& name : split(env(L"TELVORA_RECORDER_OBJECTS"), L',')) {
+            if (!name.empty() && lower(name) == lower(member)) return true;
+        }
+        return false;
+    }
+
     std::wstring nameOf(DISPID id) const {
         const auto k = static_cast<std::size_t>(id - 100);
         return id >= 100 && k < names_.size() ? names_[k] : L"#" + std::to_wstring(id);
