@@ -160,16 +160,6 @@ TEST_F(ConfirmTest, YesOpensTheCopyPrinterSettingsAndShowsWhatWasSetThere) {
     expectCopies(cancelled, "Don't Print", "0", false);
 }
 
-TEST_F(ConfirmTest, ALoadThatFailsIsReportedAndTheDialogStillOpens) {
-    save(keys::FaxType, "shared");
-    frmSendConfirm form(addin);
-    form.load();
-    ASSERT_EQ(user.messages().size(), 1u);
-    EXPECT_EQ(user.messages()[0].prompt, "Error number: 13 Type mismatch");
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(form.loaded());
-}
-
 // --- Fax and Cancel -----------------------------------------------------------------------------
 
 TEST_F(ConfirmTest, FaxHandsTheCopyPrinterAndCopiesToTheFaxJob) {

@@ -113,19 +113,6 @@ TEST_F(DeliveryTest, ARefusedAddressIsSelectedForRetyping) {
     EXPECT_TRUE(recording.writes.empty());
 }
 
-TEST_F(DeliveryTest, TheAddressFieldOpensOnlyForEmail) {
-    frmDeliveryNote form(recorded);
-    form.load();
-    EXPECT_EQ(form.optNoNote.value(), 1);
-    EXPECT_FALSE(form.txtEmailAddress.enabled());
-    form.optEmail.setValue(1);
-    EXPECT_TRUE(form.txtEmailAddress.enabled());
-    EXPECT_EQ(form.txtEmailAddress.backColor(), kWindowWhite);
-    form.optPopUpMsg.setValue(1);
-    EXPECT_FALSE(form.txtEmailAddress.enabled());
-    EXPECT_EQ(form.txtEmailAddress.backColor(), kButtonFace);
-}
-
 TEST_F(DeliveryTest, SavingWritesTheFiveSettingsInOrderAndTheNextDialogOpensOnThem) {
     notify({click("optEmail"), typeInto("txtEmailAddress", " anna@okafor.example "), click("chkSave"), click("cmdOK")});
     EXPECT_EQ(recording.writes, (std::vector<std::string>{"PopupMsg=False", "Email=True",
