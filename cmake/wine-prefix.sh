@@ -30,6 +30,10 @@ case $action in
       sleep 0.1
     done
     kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null || { echo "Xvfb did not start on $DISPLAY" >&2; cat "$WINEPREFIX.xvfb.log" >&2; exit 1; }
+    # One wine server for the whole test run: without it every test program starts a server of its
+    # own, and with it the fax and RPC services again, which costs seconds per program.
+    mkdir -p "$WINEPREFIX"
+    "$server" -p </dev/null >/dev/null 2>&1
     # A 32-bit helper is missing on a 64-bit-only Wine; wineboot says so and goes on.
     "$wine" wineboot -i >/dev/null 2>&1
     [ -f "$WINEPREFIX/drive_c/windows/system32/cscript.exe" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
@@ -44,8 +48,9 @@ case $action in
     "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null
     ;;
   stop)
-    # Let the server write the registry and leave; if a stray process keeps it alive, end it.
-    timeout 30 "$server" -w || "$server" -k
+    # End the run's programs and its persistent server, which writes the registry as it leaves.
+    "$server" -k 2>/dev/null || true
+    timeout 30 "$server" -w || true
     if [ -f "$xvfb_pid_file" ]; then
       kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
       rm -f "$xvfb_pid_file"

@@ -9,6 +9,7 @@
 
 #include "core/settings.h"
 #include "ports/automation.h"
+#include "ports/date_time.h"
 #include "ports/platform.h"
 #include "ports/settings_store.h"
 #include "ports/ui.h"
@@ -33,6 +34,9 @@ struct Ports {
     Automation& automation;
     Ui& ui;
     Platform& platform;
+    // Every date the add-in reads or writes goes through this one conversion. An add-in made
+    // without it (for work that needs no dates) fails any such use with 91.
+    DateTimeTexts* dateTimes = nullptr;
 };
 
 class Addin {
@@ -45,6 +49,8 @@ public:
     Automation& automation() const noexcept { return ports_.automation; }
     Ui& ui() const noexcept { return ports_.ui; }
     Platform& platform() const noexcept { return ports_.platform; }
+    // Raises 91 when the add-in was made without one, as a macro's reference to an absent object.
+    DateTimeTexts& dateTimes() const;
 
     // Word, as the add-in connection hands it over. Without one (the add-in created outside Word),
     // every use fails with 91, as a macro's reference to an absent object does.

@@ -10,6 +10,7 @@
 #include "ports/platform.h"
 #include "sim/fax_software.h"
 #include "sim/sim_automation.h"
+#include "sim/sim_date_time.h"
 #include "sim/sim_platform.h"
 
 namespace telvora::sim {
@@ -38,6 +39,8 @@ public:
     void setPrinters(std::vector<std::string> deviceNames) { platform.installedPrinters = std::move(deviceNames); }
 
     SimPlatform platform;
+    // English (United States) dates on the machine's clock.
+    SimDateTime dateTimes{platform};
     SimAutomation automation;
     // Installed fax software, reachable servers, failure switches, and what the senders did.
     FaxSoftware fax{platform, automation};

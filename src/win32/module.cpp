@@ -8,6 +8,7 @@
 
 #include "win32/automation.h"
 #include "win32/registry_settings_store.h"
+#include "win32/win32_date_time.h"
 #include "win32/win32_platform.h"
 #include "win32/win32_ui.h"
 
@@ -20,7 +21,8 @@ struct AddinHost {
     Win32Automation automation;
     Win32Ui ui;
     Win32Platform platform;
-    Addin addin{Ports{settings, automation, ui, platform}};
+    Win32DateTime dateTimes;
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes}};
 };
 
 struct State {

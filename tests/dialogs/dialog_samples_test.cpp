@@ -20,8 +20,13 @@ TEST(DialogSamples, EachLoadsAsItsOwnClassWithoutAMessage) {
         EXPECT_TRUE(form->loaded()) << sample.formName;
         EXPECT_EQ(user.transcript(), std::vector<std::string>{}) << sample.formName << " " << sample.variant;
         names.push_back(sample.formName);
+        // The shared fax sample is there to show the delivery line the other faxes never show.
+        if (sample.formName == "frmSendConfirm") {
+            EXPECT_EQ(form->control("lblDelNote").visible(), sample.variant == "shared-fax");
+        }
     }
-    for (const char* name : {"frmPrinter", "frmFaxPrinterSetupMessage", "frmSettings", "frmAbout"})
+    for (const char* name : {"frmPrinter", "frmFaxPrinterSetupMessage", "frmSettings", "frmAbout", "frmSendConfirm",
+                             "frmQuickFaxConfirm", "frmScheduleType", "frmDeliveryNote"})
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
 }
 

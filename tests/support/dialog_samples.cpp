@@ -3,8 +3,12 @@
 
 #include "core/settings.h"
 #include "dialogs/about.h"
+#include "dialogs/confirm_dialogs.h"
+#include "dialogs/delivery_dialog.h"
+#include "dialogs/schedule_dialog.h"
 #include "dialogs/printer_setup.h"
 #include "dialogs/settings_dialog.h"
+#include "support/moments.h"
 
 namespace telvora::testing {
 namespace {
@@ -13,8 +17,16 @@ void save(SampleMachine& m, const char* key, const std::string& value) {
     m.store.SaveSetting(kAppName, kSectionName, key, value);
 }
 
+// The recipient as the fax command fills it in from the document's marks.
+void markedRecipient(frmSendConfirm& form, const std::string& subject) {
+    form.txtName.setText("Margaret Okafor");
+    form.txtCompany.setText("Okafor & Lindqvist Architects");
+    form.txtNumber.setText("+44 20 7946 0321");
+    form.txtSubject.setText(subject);
+}
+
 template <class F>
-std::unique_ptr<Form> loaded(SampleMachine& m) {
+std::unique_ptr<F> loaded(SampleMachine& m) {
     auto form = std::make_unique<F>(m.addin);
     form->load();
     return form;
@@ -22,8 +34,10 @@ std::unique_ptr<Form> loaded(SampleMachine& m) {
 
 }  // namespace
 
-SampleMachine::SampleMachine(Ui& ui) : addin(Ports{store, automation, ui, platform}) {
+SampleMachine::SampleMachine(Ui& ui) : addin(Ports{store, automation, ui, platform, &dateTimes}) {
     platform.installedPrinters = {"Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"};
+    // An afternoon, so the schedule dialog shows a date and a time that read as such.
+    platform.clock = moment(2026, 3, 17, 15, 42);
 }
 
 std::vector<DialogSample> dialogSamples() {
@@ -53,6 +67,34 @@ std::vector<DialogSample> dialogSamples() {
                            return loaded<frmSettings>(m);
                        }});
     samples.push_back({"frmAbout", "", [](SampleMachine& m) { return loaded<frmAbout>(m); }});
+    samples.push_back({"frmSendConfirm", "", [](SampleMachine& m) {
+                           save(m, keys::FaxType, "1");
+                           save(m, keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
+                           save(m, keys::DefaultCopies, "2");
+                           auto form = loaded<frmSendConfirm>(m);
+                           markedRecipient(*form, "Revised site plan");
+                           return form;
+                       }});
+    samples.push_back({"frmSendConfirm", "shared-fax", [](SampleMachine& m) {
+                           m.fax.extendedFaxInstalled = true;
+                           save(m, keys::FaxType, "3");
+                           save(m, keys::ServerName, "SBS01");
+                           save(m, keys::YnoSave, "True");
+                           save(m, keys::Email, "True");
+                           save(m, keys::EmailAddress, "reception@okafor-lindqvist.example");
+                           auto form = loaded<frmSendConfirm>(m);
+                           markedRecipient(*form, "Today's Fax");
+                           return form;
+                       }});
+    samples.push_back({"frmQuickFaxConfirm", "", [](SampleMachine& m) {
+                           save(m, keys::FaxType, "1");
+                           auto form = loaded<frmQuickFaxConfirm>(m);
+                           form->txtNumber.setText("020 7946 0999");
+                           form->txtSubject.setText("Today's Fax");
+                           return form;
+                       }});
+    samples.push_back({"frmScheduleType", "", [](SampleMachine& m) { return loaded<frmScheduleType>(m); }});
+    samples.push_back({"frmDeliveryNote", "", [](SampleMachine& m) { return loaded<frmDeliveryNote>(m); }});
     return samples;
 }
 

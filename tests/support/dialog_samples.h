@@ -11,7 +11,9 @@
 
 #include "app/addin.h"
 #include "forms/form.h"
+#include "sim/fax_software.h"
 #include "sim/sim_automation.h"
+#include "sim/sim_date_time.h"
 #include "sim/sim_platform.h"
 #include "support/memory_settings_store.h"
 #include "support/sim_addin.h"
@@ -30,6 +32,9 @@ public:
     MemorySettingsStore store;
     sim::SimPlatform platform{scratch.path()};
     sim::SimAutomation automation;
+    sim::SimDateTime dateTimes{platform};
+    // Nothing installed until a sample says so.
+    sim::FaxSoftware fax{platform, automation};
     Addin addin;
 };
 

@@ -66,7 +66,7 @@ protected:
     sim::SimAutomation& automation = machine.automation;
     sim::FaxSoftware& fax = machine.fax;
     sim::ScriptedUser user;
-    Addin addin{Ports{store, automation, user, platform}};
+    Addin addin{Ports{store, automation, user, platform, &machine.dateTimes}};
 };
 
 }  // namespace telvora::testing
