@@ -11,8 +11,6 @@
 namespace telvora {
 namespace {
 
-// The system's scroll-bar colour: the background of the read-only recipient fields.
-
 void lockCopies(Control& copies) {
     copies.setLocked(true);
     copies.setBackColor(kButtonFace);
