@@ -11,9 +11,6 @@
 namespace telvora {
 namespace {
 
-// The system's scroll-bar colour: the background of the read-only recipient fields.
-constexpr std::uint32_t kScrollBarColour = 0x80000000;
-
 void lockCopies(Control& copies) {
     copies.setLocked(true);
     copies.setBackColor(kButtonFace);
@@ -116,17 +113,17 @@ void ConfirmDialog::cmdCancel_Click() {
 }
 
 frmSendConfirm::frmSendConfirm(Addin& addin)
-    : ConfirmDialog(addin, "frmSendConfirm", "Fax", {0, 0, 250, 201}, kSendCopyPrinterQuestion, topic::SendConfirm) {
+    : ConfirmDialog(addin, "frmSendConfirm", "Fax", {0, 0, 310, 201}, kSendCopyPrinterQuestion, topic::SendConfirm) {
     for (Control* field : {&txtName, &txtCompany}) {
         field->setLocked(true);
-        field->setBackColor(kScrollBarColour);
+        field->setBackColor(kScrollBarGrey);
     }
     connect({&lblTestDelay, &lblSType, &lblDate, &lblDN, &lblDelNote, &lblSBS, &cboCopyPrinter, &txtCopies, &cmdFaxOnly,
              &cmdCancel});
 }
 
 frmQuickFaxConfirm::frmQuickFaxConfirm(Addin& addin)
-    : ConfirmDialog(addin, "frmQuickFaxConfirm", "Quick Fax", {0, 0, 250, 146}, kQuickFaxCopyPrinterQuestion,
+    : ConfirmDialog(addin, "frmQuickFaxConfirm", "Quick Fax", {0, 0, 310, 146}, kQuickFaxCopyPrinterQuestion,
                     topic::QuickFaxConfirm) {
     connect({&lblTestDelay, &lblSType, &lblDate, &lblDN, &lblDelNote, &lblSBS, &cboCopyPrinter, &txtCopies, &cmdFaxOnly,
              &cmdCancel});

@@ -110,28 +110,28 @@ class frmSendConfirm final : public ConfirmDialog {
 public:
     explicit frmSendConfirm(Addin& addin);
 
-    Control& Frame2 = add(ControlKind::Frame, "Frame2", "Fax Details", {7, 7, 236, 84});
+    Control& Frame2 = add(ControlKind::Frame, "Frame2", "Fax Details", {7, 7, 296, 84});
     Control& Label1 = add(ControlKind::Label, "Label1", "Name:", {15, 21, 50, 8});
-    Control& txtName = add(ControlKind::TextBox, "txtName", "", {68, 19, 167, 14});
+    Control& txtName = add(ControlKind::TextBox, "txtName", "", {68, 19, 227, 14});
     Control& Label2 = add(ControlKind::Label, "Label2", "Company:", {15, 38, 50, 8});
-    Control& txtCompany = add(ControlKind::TextBox, "txtCompany", "", {68, 36, 167, 14});
+    Control& txtCompany = add(ControlKind::TextBox, "txtCompany", "", {68, 36, 227, 14});
     Control& Label3 = add(ControlKind::Label, "Label3", "Number:", {15, 55, 50, 8});
-    Control& txtNumber = add(ControlKind::TextBox, "txtNumber", "", {68, 53, 167, 14});
+    Control& txtNumber = add(ControlKind::TextBox, "txtNumber", "", {68, 53, 227, 14});
     Control& lblSubject = add(ControlKind::Label, "lblSubject", "Subject:", {15, 72, 50, 8});
-    Control& txtSubject = add(ControlKind::TextBox, "txtSubject", "", {68, 70, 167, 14});
+    Control& txtSubject = add(ControlKind::TextBox, "txtSubject", "", {68, 70, 227, 14});
     Control& lblSend = add(ControlKind::Label, "lblSend", "When should the fax(es) be sent?", {7, 100, 120, 8});
-    Control& lblTestDelay = add(ControlKind::LinkLabel, "lblTestDelay", "Now", {130, 100, 113, 8});
-    Control& lblSType = add(ControlKind::Label, "lblSType", "Now", {130, 100, 113, 8});
-    Control& lblDate = add(ControlKind::Label, "lblDate", "", {130, 100, 113, 8});
+    Control& lblTestDelay = add(ControlKind::LinkLabel, "lblTestDelay", "Now", {130, 100, 173, 8});
+    Control& lblSType = add(ControlKind::Label, "lblSType", "Now", {130, 100, 173, 8});
+    Control& lblDate = add(ControlKind::Label, "lblDate", "", {130, 100, 173, 8});
     Control& lblDN = add(ControlKind::Label, "lblDN", "Delivery Notification:", {7, 114, 120, 8});
-    Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 114, 113, 8});
-    Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 124, 113, 8});
+    Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 114, 173, 8});
+    Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 124, 173, 8});
     Control& Label5 = add(ControlKind::Label, "Label5", "Print for Filing to printer:", {7, 142, 120, 8});
-    Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 140, 113, 14});
+    Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 140, 173, 14});
     Control& Label4 = add(ControlKind::Label, "Label4", "Number of copies:", {7, 160, 120, 8});
     Control& txtCopies = add(ControlKind::TextBox, "txtCopies", "", {130, 158, 30, 14});
-    Control& cmdFaxOnly = add(ControlKind::Button, "cmdFaxOnly", "&Fax", {137, 180, 50, 14});
-    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {193, 180, 50, 14});
+    Control& cmdFaxOnly = add(ControlKind::Button, "cmdFaxOnly", "&Fax", {197, 180, 50, 14});
+    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {253, 180, 50, 14});
 };
 
 class frmQuickFaxConfirm final : public ConfirmDialog {
@@ -139,22 +139,22 @@ public:
     explicit frmQuickFaxConfirm(Addin& addin);
 
     Control& Label3 = add(ControlKind::Label, "Label3", "Fax Number:", {7, 9, 60, 8});
-    Control& txtNumber = add(ControlKind::TextBox, "txtNumber", "", {70, 7, 173, 14});
+    Control& txtNumber = add(ControlKind::TextBox, "txtNumber", "", {70, 7, 233, 14});
     Control& lblSubject = add(ControlKind::Label, "lblSubject", "Subject:", {7, 26, 60, 8});
-    Control& txtSubject = add(ControlKind::TextBox, "txtSubject", "", {70, 24, 173, 14});
+    Control& txtSubject = add(ControlKind::TextBox, "txtSubject", "", {70, 24, 233, 14});
     Control& lblSend = add(ControlKind::Label, "lblSend", "When should the fax(es) be sent?", {7, 45, 120, 8});
-    Control& lblTestDelay = add(ControlKind::LinkLabel, "lblTestDelay", "Now", {130, 45, 113, 8});
-    Control& lblSType = add(ControlKind::Label, "lblSType", "Now", {130, 45, 113, 8});
-    Control& lblDate = add(ControlKind::Label, "lblDate", "", {130, 45, 113, 8});
+    Control& lblTestDelay = add(ControlKind::LinkLabel, "lblTestDelay", "Now", {130, 45, 173, 8});
+    Control& lblSType = add(ControlKind::Label, "lblSType", "Now", {130, 45, 173, 8});
+    Control& lblDate = add(ControlKind::Label, "lblDate", "", {130, 45, 173, 8});
     Control& lblDN = add(ControlKind::Label, "lblDN", "Delivery Notification:", {7, 59, 120, 8});
-    Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 59, 113, 8});
-    Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 69, 113, 8});
+    Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 59, 173, 8});
+    Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 69, 173, 8});
     Control& Label1 = add(ControlKind::Label, "Label1", "Print for Filing to printer:", {7, 87, 120, 8});
-    Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 85, 113, 14});
+    Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 85, 173, 14});
     Control& Label2 = add(ControlKind::Label, "Label2", "Number of Copies:", {7, 105, 120, 8});
     Control& txtCopies = add(ControlKind::TextBox, "txtCopies", "", {130, 103, 30, 14});
-    Control& cmdFaxOnly = add(ControlKind::Button, "cmdFaxOnly", "&Fax", {137, 125, 50, 14});
-    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {193, 125, 50, 14});
+    Control& cmdFaxOnly = add(ControlKind::Button, "cmdFaxOnly", "&Fax", {197, 125, 50, 14});
+    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {253, 125, 50, 14});
 };
 
 }  // namespace telvora

@@ -70,6 +70,9 @@ void frmFaxPrinterSetupMessage::lblTelvoraFAQ_Click() {
 frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 312}), addin_(addin) {
     cmdOk.setDefault(true);
     cmdCancel.setCancel(true);
+    // Both printer boxes offer the installed printers only: a name typed in could not be printed to.
+    cboPrinter.setComboStyle(ComboStyle::DropDownList);
+    cboCopyPrinter.setComboStyle(ComboStyle::DropDownList);
     optWindows.onClick = [this] { optWindows_Click(); };
     optSBS.onClick = [this] { optSBS_Click(); };
     optWinFax.onClick = [this] { optWinFax_Click(); };

@@ -10,6 +10,7 @@ namespace telvora {
 frmSettings::frmSettings(Addin& addin) : Form("frmSettings", "Settings", {0, 0, 220, 107}), addin_(addin) {
     cmdOK.setDefault(true);
     cmdCancel.setCancel(true);
+    cboCopyPrinter.setComboStyle(ComboStyle::DropDownList);
     cboCopyPrinter.onClick = [this] { cboCopyPrinter_Click(); };
     lblFaxPrinter.onClick = [this] { lblFaxPrinter_Click(); };
     cmdOK.onClick = [this] { cmdOK_Click(); };
