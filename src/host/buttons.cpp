@@ -8,11 +8,13 @@
 #include "base/text.h"
 #include "core/settings.h"
 #include "dialogs/about.h"
-#include "dialogs/printer_setup.h"
 #include "dialogs/settings_dialog.h"
 #include "fields/marking.h"
 #include "app/reports.h"
+#include "backends/winfax_send.h"
 #include "host/running_word.h"
+#include "send/fax_commands.h"
+#include "send/send_fax.h"
 
 namespace telvora {
 namespace {
@@ -126,23 +128,17 @@ void Buttons::cmdHelpAbout() {
 }
 
 void Buttons::ToolsPrinter() {
-    trapAndReport(
-        [&] {
-            frmPrinter form(addin_);
-            form.showModal(addin_.ui());
-            // The dialog stores everything else it offers; the fax printer is stored here.
-            const std::string chosen = form.SelectedPrinter;
-            if (!chosen.empty() && chosen != kCancelledPrinter) addin_.settings().save(keys::Printer, chosen);
-            form.unload();
-        },
-        [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
+    trapAndReport([&] { ChooseFaxPrinter(addin_); }, [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
 }
 void Buttons::ToolsFaxMerge() { notAvailable("ToolsFaxMerge"); }
 void Buttons::WinFaxDOMerge(std::string&) { notAvailable("WinFaxDOMerge"); }
 void Buttons::MergeFax() { notAvailable("MergeFax"); }
 bool Buttons::CheckValidity() { notAvailable("CheckValidity"); }
 void Buttons::SendAllFax() { notAvailable("SendAllFax"); }
-void Buttons::SendFax(std::string&, std::string&) { notAvailable("SendFax"); }
+void Buttons::SendFax(std::string& schedule, std::string& delivery) {
+    const RunningWordForCommand word(addin_);
+    telvora::SendFax(addin_, schedule, delivery);
+}
 
 bool Buttons::RequiredFieldCheck(std::string& text) {
     bool present = false;
@@ -152,12 +148,21 @@ bool Buttons::RequiredFieldCheck(std::string& text) {
 
 bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
 void Buttons::LoadData() { notAvailable("LoadData"); }
-void Buttons::cmdFax() { notAvailable("cmdFax"); }
+void Buttons::cmdFax() {
+    const RunningWordForCommand word(addin_);
+    FaxCommand(addin_);
+}
 void Buttons::cmdFaxCompany() { markField(addin_, FaxField::Company); }
 void Buttons::cmdFaxName() { markField(addin_, FaxField::Name); }
 void Buttons::cmdFaxSubject() { markField(addin_, FaxField::Subject); }
 void Buttons::cmdFaxnumber() { markField(addin_, FaxField::Number); }
-void Buttons::cmdQuickFax() { notAvailable("cmdQuickFax"); }
-void Buttons::WinFaxSendFax(std::string&) { notAvailable("WinFaxSendFax"); }
+void Buttons::cmdQuickFax() {
+    const RunningWordForCommand word(addin_);
+    QuickFaxCommand(addin_);
+}
+void Buttons::WinFaxSendFax(std::string& schedule) {
+    const RunningWordForCommand word(addin_);
+    telvora::WinFaxSendFax(addin_, schedule);
+}
 
 }  // namespace telvora

@@ -27,6 +27,10 @@ enum class DateTimePattern {
     ShortDate,          // the locale's short date
     ShortTime,          // the short time form: 24-hour hours and minutes
     MonthAbbreviation,  // "mmm": the month's name as the "dd-mmm-yy" form writes it
+    // The fixed forms WinFax takes a send time in, whatever the locale: "MM/DD/YY" (two-digit
+    // month, day and year with "/") and "HH:MM:SS" (24-hour).
+    WinFaxDate,
+    WinFaxTime,
 };
 
 // Times are written with ":" between hours, minutes and seconds and with "AM"/"PM" as they stand,

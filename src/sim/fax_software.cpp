@@ -338,11 +338,19 @@ protected:
                 recipients_.push_back(pending_);
                 return ok;
             }
-            return poll(readyPollsLeft_);
+            const Variant ready = poll(readyPollsLeft_);
+            if (ready.toInt16() != 0 && printFromApp_ && !awaiting_) {
+                awaiting_ = true;
+                fax_.awaitPrint(jobIndices_);
+            }
+            return ready;
         }
         atMost(args, named, 1);
         const Variant& value = argument(args, named, 0, "value");
-        if (member == "isentryidready") return poll(filedPollsLeft_);
+        if (member == "isentryidready") {
+            if (printFromApp_ && !fax_.winFaxPrinter.empty() && !documentArrived()) return Variant(std::int16_t{0});
+            return poll(filedPollsLeft_);
+        }
         if (member == "send") return send();
         if (member == "setoffpeak") offPeak_ = value.toInt16() != 0;
         else if (member == "setprintfromapp") printFromApp_ = value.toInt16() != 0;
@@ -373,6 +381,7 @@ private:
             return Variant(std::int16_t{1});
         }
         for (const auto& r : recipients_) {
+            jobIndices_.push_back(fax_.jobs.size());
             SubmittedFax job;
             job.software = class_;
             job.server = fax_.platform().environment("computername");
@@ -403,8 +412,18 @@ private:
         return Variant(std::int16_t{1});
     }
 
+    bool documentArrived() const {
+        if (jobIndices_.empty()) return false;
+        for (const std::size_t i : jobIndices_) {
+            if (fax_.jobs.at(i).printedDocument.empty()) return false;
+        }
+        return true;
+    }
+
     Recipient pending_;
     std::vector<Recipient> recipients_;
+    std::vector<std::size_t> jobIndices_;
+    bool awaiting_ = false;
     std::vector<std::string> attachments_;
     std::string subject_, date_, time_;
     bool offPeak_ = false;
@@ -450,6 +469,16 @@ FaxSoftware::FaxSoftware(SimPlatform& platform, SimAutomation& automation) : pla
             return make<WinFaxSend>(*this, progId);
         });
     }
+}
+
+void FaxSoftware::awaitPrint(const std::vector<std::size_t>& jobIndices) {
+    awaitingPrint_.insert(awaitingPrint_.end(), jobIndices.begin(), jobIndices.end());
+}
+
+void FaxSoftware::printed(const std::string& printer, const std::string& document) {
+    if (winFaxPrinter.empty() || !equalsIgnoringCase(printer, winFaxPrinter)) return;
+    for (const std::size_t i : awaitingPrint_) jobs.at(i).printedDocument = document;
+    awaitingPrint_.clear();
 }
 
 std::string FaxSoftware::connect(const std::string& server, const std::string& source) const {

@@ -69,6 +69,7 @@ struct SubmittedFax {
     std::string bodyFile;  // the file the sender named; "" when WinFax takes a print instead
     std::string body;      // that file's bytes when the job was accepted
     bool bodyPrintedByApplication = false;  // WinFax waits for the document to be printed to it
+    std::string printedDocument;            // the document printed to WinFax for it, once it was
     std::string jobId;
 };
 
@@ -102,6 +103,13 @@ public:
     // "IsEntryIDReady" likewise.
     int winFaxPollsBeforeReady = 0;
     int winFaxPollsBeforeFiled = 0;
+    // The WinFax printer's device name. A job WinFax takes as a print from the application waits,
+    // once WinFax answered that it is ready, for a document printed to this printer, and is not
+    // filed ("IsEntryIDReady") before it arrived; a print made before WinFax was ready is not
+    // its. Empty: jobs are filed without a print, as before the machine had a WinFax printer.
+    std::string winFaxPrinter;
+    // Word printed `document` to `printer` (what the machine's print spooler tells WinFax).
+    void printed(const std::string& printer, const std::string& document);
 
     // What the senders did and what the software accepted, in order.
     std::vector<FaxCall> calls;
@@ -111,6 +119,8 @@ public:
     SimPlatform& platform() const noexcept { return platform_; }
     int nextInstance() noexcept { return ++instances_; }
     std::string nextJobId() { return std::to_string(++jobCount_); }
+    // The jobs (by position in `jobs`) that wait for their document to be printed to WinFax.
+    void awaitPrint(const std::vector<std::size_t>& jobIndices);
     // Whether a connection to `server` ("" or the computer name = the local computer) answers;
     // raises 0x800706BA with `source` when it does not.
     std::string connect(const std::string& server, const std::string& source) const;
@@ -119,6 +129,7 @@ private:
     SimPlatform& platform_;
     int instances_ = 0;
     int jobCount_ = 0;
+    std::vector<std::size_t> awaitingPrint_;
 };
 
 }  // namespace telvora::sim

@@ -161,6 +161,9 @@ std::string SimDateTime::format(LocalTime moment, DateTimePattern pattern) {
     case DateTimePattern::ShortTime: return formatted("%02d:%02d", hour, minute);
     case DateTimePattern::ShortDate: return formatted("%u/%u/%04d", mo, d, y);
     case DateTimePattern::MonthAbbreviation: return abbreviation(mo);
+    case DateTimePattern::WinFaxDate: return formatted("%02u/%02u/%02d", mo, d, (y % 100 + 100) % 100);
+    case DateTimePattern::WinFaxTime:
+        return formatted("%02d:%02d:%02d", hour, minute, static_cast<int>(p.time.seconds().count()));
     }
     return {};
 }

@@ -26,7 +26,10 @@ SimPlatform::SimPlatform(fs::path root) : paths_(withStandardFolders(std::move(r
     variables["computername"] = "SIMPC";
 }
 
-std::string SimPlatform::tempFolder() { return "C:\\Temp\\"; }
+std::string SimPlatform::tempFolder() {
+    if (temporaryFolder.empty()) throw RuntimeError::standard(err::PathFileAccess);
+    return temporaryFolder;
+}
 std::string SimPlatform::addinFolder() { return "C:\\Telvora"; }
 
 std::string SimPlatform::environment(const std::string& name) {

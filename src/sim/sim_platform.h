@@ -63,6 +63,8 @@ public:
     // the registry compares them.
     std::map<std::pair<std::string, std::string>, RegistryValue> machineRegistry;
     LocalTime clock{};
+    // What the temporary-path query answers; empty: the query fails.
+    std::string temporaryFolder = "C:\\Temp\\";
     // Answers the next file dialogs, in order; an empty entry is a cancelled dialog.
     std::vector<std::optional<std::string>> fileDialogAnswers;
     // The add-in's version: the build's own.

@@ -33,6 +33,9 @@ const wchar_t* patternOf(DateTimePattern pattern) noexcept {
     case DateTimePattern::ShortTime: return L"hh\\:mm";
     case DateTimePattern::ShortDate: return L"Short Date";
     case DateTimePattern::MonthAbbreviation: return L"mmm";
+    // "/" escaped as ":" is: the locale's date separator must not take its place.
+    case DateTimePattern::WinFaxDate: return L"mm\\/dd\\/yy";
+    case DateTimePattern::WinFaxTime: return L"hh\\:mm\\:ss";
     }
     return L"";
 }

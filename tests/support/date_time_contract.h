@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -138,8 +139,26 @@ TYPED_TEST_P(DateTimeContract, ATwoDigitYearFallsInTheSystemWindow) {
     EXPECT_EQ(this->readField(first, now), moment(max - 99, 1, 1));
 }
 
+TYPED_TEST_P(DateTimeContract, WinFaxIsGivenItsFixedFormsWhateverTheLocale) {
+    // WinFax reads "MM/DD/YY" and 24-hour "HH:MM:SS" only: a locale's separator, order or 12-hour
+    // clock would send the fax at another time or not at all.
+    using namespace std::chrono;
+    for (const LocalTime m : sampleMoments()) {
+        const year_month_day ymd(floor<days>(m));
+        const hh_mm_ss<seconds> t(m - floor<days>(m));
+        char date[16], time[16];
+        std::snprintf(date, sizeof date, "%02u/%02u/%02d", static_cast<unsigned>(ymd.month()),
+                      static_cast<unsigned>(ymd.day()), static_cast<int>(ymd.year()) % 100);
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(t.hours().count()),
+                      static_cast<int>(t.minutes().count()), static_cast<int>(t.seconds().count()));
+        ASSERT_EQ(this->format(m, DateTimePattern::WinFaxDate), date);
+        ASSERT_EQ(this->format(m, DateTimePattern::WinFaxTime), time);
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(DateTimeContract, EveryTextTheDialogsWriteReadsBackAsTheSameMoment,
                             EveryEntryOfTheTimeListPassesTheTimeTestAtItsOwnTime,
-                            TheDateFieldIsReadDayFirstWhateverTheLocale, ATwoDigitYearFallsInTheSystemWindow);
+                            TheDateFieldIsReadDayFirstWhateverTheLocale, ATwoDigitYearFallsInTheSystemWindow,
+                            WinFaxIsGivenItsFixedFormsWhateverTheLocale);
 
 }  // namespace telvora::testing

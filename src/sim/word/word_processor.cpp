@@ -118,6 +118,7 @@ void Session::print(const std::shared_ptr<DocumentModel>& document, PrintRecord:
         driver->printToFile(PrintJob{activePrinter, *document, args}, file);
         record.output = file;
     }
+    if (onPrint) onPrint(record);
     prints.push_back(std::move(record));
 }
 
@@ -220,5 +221,7 @@ void WordProcessor::installPrinter(std::string deviceName, std::shared_ptr<Print
 }
 
 const std::vector<PrintRecord>& WordProcessor::prints() const { return session_->prints; }
+
+void WordProcessor::onPrint(PrintHandler handler) { session_->onPrint = std::move(handler); }
 
 }  // namespace telvora::sim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -94,6 +95,11 @@ public:
     // installed without a driver prints files as plain text.
     void installPrinter(std::string deviceName, std::shared_ptr<PrinterDriver> driver = nullptr);
     const std::vector<PrintRecord>& prints() const;
+    // Sees each print as the printer takes it (a print to a file once the file is written), before
+    // it is recorded: the machine's other programs learn of prints made to their printers, and a
+    // run-time error raised here fails the print as a printer that jams or goes away does.
+    using PrintHandler = std::function<void(const PrintRecord&)>;
+    void onPrint(PrintHandler handler);
 
     // Command bars: the built-in controls are what a reset brings back; customisations are
     // controls added afterwards (menu entries of other programs), which a reset removes.

@@ -48,6 +48,7 @@ struct Session : std::enable_shared_from_this<Session> {
     std::vector<Printer> printers;
     std::string activePrinter;
     std::vector<PrintRecord> prints;
+    WordProcessor::PrintHandler onPrint;
     int mergedDocuments = 0;
     word::Application::WindowActivateHandler onActivate;
     std::vector<std::shared_ptr<CommandBarState>> bars;
