@@ -91,7 +91,12 @@ void ScriptedUser::forceClose(Form& form) {
 }
 
 void ScriptedUser::runModal(Form& form) {
-    forms_.push_back({form.name(), form.caption()});
+    FormRecord record{form.name(), form.caption(), {}};
+    for (const auto& control : form.controls()) {
+        if (control->kind() == ControlKind::TextBox || control->kind() == ControlKind::ComboBox)
+            record.texts[control->name()] = control->text();
+    }
+    forms_.push_back(std::move(record));
     transcript_.push_back("form " + form.name() + ": " + form.caption());
     if (scripts_.empty()) {
         problem("form " + form.name() + " was shown but no script was given for it");

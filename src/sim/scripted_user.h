@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct MessageRecord {
 struct FormRecord {
     std::string name;
     std::string caption;
+    // The text of each text box and combo box by control name, as the form was shown: what the
+    // user saw before acting.
+    std::map<std::string, std::string> texts;
 };
 
 struct UserStep {
