@@ -1,0 +1,19 @@
+// Faxing the active document through WinFax: WinFax is told the recipient and the send time,
+// waits for the document as a print job, and the document is printed to the WinFax printer while
+// it waits. The filing copies follow on the copy printer.
+#pragma once
+
+#include <string>
+
+#include "app/addin.h"
+#include "backends/winfax_wait.h"
+
+namespace telvora {
+
+// Sends the active document to the add-in's fax job with the schedule text "Now", "Discount" or a
+// date-time. Tells the user about any error ("Error Number: ", number, line break, description)
+// and never raises; the user's active printer is back afterwards on every path. A user who stops
+// the wait for a silent WinFax ends the fax without a further message.
+void WinFaxSendFax(Addin& addin, const std::string& schedule, WinFaxPatience patience = {});
+
+}  // namespace telvora
