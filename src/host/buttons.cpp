@@ -52,11 +52,16 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
     {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
 }};
 
-// A marking command works on the Word the add-in is connected to, or on the running Word when the
-// template calls it without the add-in's connection.
-void markField(Addin& addin, FaxField field) {
+// A command on the document works on the Word the add-in is connected to, or on the running Word
+// when the template calls it without the add-in's connection.
+template <class Command>
+void onWord(Addin& addin, Command&& command) {
     const RunningWordForCommand word(addin);
-    MarkFieldCommand(addin, field);
+    command();
+}
+
+void markField(Addin& addin, FaxField field) {
+    onWord(addin, [&] { MarkFieldCommand(addin, field); });
 }
 
 class ButtonsObject final : public AutomationObject {
@@ -136,8 +141,7 @@ void Buttons::MergeFax() { notAvailable("MergeFax"); }
 bool Buttons::CheckValidity() { notAvailable("CheckValidity"); }
 void Buttons::SendAllFax() { notAvailable("SendAllFax"); }
 void Buttons::SendFax(std::string& schedule, std::string& delivery) {
-    const RunningWordForCommand word(addin_);
-    telvora::SendFax(addin_, schedule, delivery);
+    onWord(addin_, [&] { telvora::SendFax(addin_, schedule, delivery); });
 }
 
 bool Buttons::RequiredFieldCheck(std::string& text) {
@@ -149,20 +153,17 @@ bool Buttons::RequiredFieldCheck(std::string& text) {
 bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
 void Buttons::LoadData() { notAvailable("LoadData"); }
 void Buttons::cmdFax() {
-    const RunningWordForCommand word(addin_);
-    FaxCommand(addin_);
+    onWord(addin_, [&] { FaxCommand(addin_); });
 }
 void Buttons::cmdFaxCompany() { markField(addin_, FaxField::Company); }
 void Buttons::cmdFaxName() { markField(addin_, FaxField::Name); }
 void Buttons::cmdFaxSubject() { markField(addin_, FaxField::Subject); }
 void Buttons::cmdFaxnumber() { markField(addin_, FaxField::Number); }
 void Buttons::cmdQuickFax() {
-    const RunningWordForCommand word(addin_);
-    QuickFaxCommand(addin_);
+    onWord(addin_, [&] { QuickFaxCommand(addin_); });
 }
 void Buttons::WinFaxSendFax(std::string& schedule) {
-    const RunningWordForCommand word(addin_);
-    telvora::WinFaxSendFax(addin_, schedule);
+    onWord(addin_, [&] { telvora::WinFaxSendFax(addin_, schedule); });
 }
 
 }  // namespace telvora

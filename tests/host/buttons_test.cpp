@@ -7,7 +7,9 @@
 #include "app/reports.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/answering_ui.h"
 #include "support/error_number.h"
+#include "support/faxing.h"
 #include "support/served_word.h"
 #include "support/sim_addin.h"
 
@@ -68,18 +70,6 @@ TEST_F(ButtonsTest, RequiredFieldCheckIgnoresSurroundingBlanks) {
     EXPECT_TRUE(buttons.RequiredFieldCheck(x));
     EXPECT_FALSE(buttons.RequiredFieldCheck(empty));
     EXPECT_EQ(x, " x ") << "the macro's variable is left as it was";
-}
-
-TEST_F(ButtonsTest, ACommandThatHasNotLandedRaisesRatherThanSucceeding) {
-    try {
-        buttons.cmdQuickFax();
-        ADD_FAILURE() << "cmdQuickFax pretended to work";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), err::ActionNotSupported);
-        EXPECT_NE(e.description().find("cmdQuickFax"), std::string::npos);
-        EXPECT_NE(e.description().find("not available yet"), std::string::npos);
-    }
-    EXPECT_TRUE(user.messages().empty());
 }
 
 TEST_F(ButtonsTest, TheMethodTableKeepsTheMacrosOrderAndFindsNamesInAnyCase) {
@@ -184,19 +174,8 @@ TEST_F(ButtonsTest, TheSetupSettingsAndAboutCommandsOpenTheirDialogs) {
     EXPECT_TRUE(user.messages().empty());
 }
 
-// A user interface that cannot show dialogs, as a build without a form host.
-class FormlessUi final : public Ui {
-public:
-    MsgResult messageBox(const std::string& prompt, MsgButtons, MsgIcon, const std::string&) override {
-        prompts.push_back(prompt);
-        return MsgResult::OK;
-    }
-    void runModal(Form&) override { throw RuntimeError::notAvailableYet("Showing dialogs"); }
-    std::vector<std::string> prompts;
-};
-
 TEST_F(ButtonsTest, ADialogThatCannotBeShownIsReportedAndChangesNothing) {
-    FormlessUi ui;
+    testing::AnsweringUi ui;
     Addin formless{Ports{store, automation, ui, platform}};
     store.SaveSetting(kAppName, kSectionName, "FaxType", "2");
     Buttons commands{formless};
@@ -219,6 +198,39 @@ TEST_F(ButtonsTest, TheCommandObjectIsCalledByNameAsTheMacrosCallIt) {
     EXPECT_EQ(testing::errorOf([&] { object->put("getAppName", Variant("x")); }), err::MemberNotFound);
     EXPECT_EQ(testing::errorOf([&] { object->call("getAppName", {}, {{"x", Variant(1)}}); }),
               err::NamedArgumentNotFound);
+}
+
+// The send road as the template's macros take it, on the running Word reached over its object
+// model: the printers switched and put back by name, the named print arguments, the document
+// found again by name for WinFax.
+class ButtonsFaxTest : public testing::FaxingTest {
+protected:
+    ButtonsFaxTest() {
+        addin.setWord(nullptr);
+        automation.startRunning("Word.Application", served.application());
+        openLetter();
+    }
+    testing::ServedWord served{word};
+    std::shared_ptr<AutomationObject> commands = automation.create("Telvora.Buttons");
+};
+
+TEST_F(ButtonsFaxTest, TheMacrosFaxByNameOnTheRunningWord) {
+    user.onForm("frmSendConfirm", {sim::click("cmdFaxOnly")});
+    (void)commands->call("cmdFax");
+    (void)commands->call("SendFax", {Variant("Discount"), Variant("")});
+    save(keys::FaxType, "2");
+    save(keys::Printer, testing::kWinFaxPrinter);
+    (void)commands->call("WinFaxSendFax", {Variant("Now")});
+
+    EXPECT_TRUE(user.messages().empty());
+    ASSERT_EQ(fax.jobs.size(), 3u);
+    EXPECT_EQ(fax.jobs[0].body, printedLetter());
+    EXPECT_EQ(fax.jobs[0].number, "0298765432");
+    EXPECT_EQ(fax.jobs[1].schedule, "Discount");
+    EXPECT_EQ(fax.jobs[2].printedDocument, "Letter.doc");
+    EXPECT_EQ(word->activePrinter(), testing::kUsersPrinter);
+    EXPECT_FALSE(platform.fileExists(testing::kFaxFile));
+    EXPECT_FALSE(addin.hasWord()) << "Word is let go after each command";
 }
 
 }  // namespace

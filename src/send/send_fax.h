@@ -1,0 +1,28 @@
+// Faxing the active document through the Windows fax service or the shared fax server: the
+// document is printed with the fax printer to a file in the temporary folder, the file and the
+// fax job go to the fax service adapter, the filing copies are printed, and the user's printer
+// and the temporary folder are left as they were.
+#pragma once
+
+#include <string>
+
+#include "app/addin.h"
+
+namespace telvora {
+
+// The file the fax printer writes, always under these names in the temporary folder: each fax
+// overwrites the last one's and deletes it when done.
+inline constexpr const char* kFaxImageFileName = "Pagewire.tif";
+inline constexpr const char* kWinFaxFileName = "Pagewire.doc";
+
+// The temporary folder with its trailing separator, whole however long; "" when the system
+// cannot tell (the file then lies in the current folder).
+std::string GetTempFolder(Addin& addin);
+
+// Sends the active document to the add-in's fax job with the schedule text ("Now", "Discount" or a
+// date-time) and the delivery text ("", "PopUp" or "Email: " and an address). Reports any error
+// itself and never raises; on every path the user's active printer is put back and the temporary
+// file deleted before the report.
+void SendFax(Addin& addin, const std::string& schedule, const std::string& delivery);
+
+}  // namespace telvora

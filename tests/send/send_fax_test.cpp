@@ -1,0 +1,191 @@
+// The sending step of the Windows fax service and the shared fax server: what the fax software
+// receives, what Word prints where, and that the user's printer and temporary folder are left as
+// they were, whether the fax goes out, is refused, or fails half-way.
+#include "send/send_fax.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/faxing.h"
+
+namespace telvora {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::kCopyPrinter;
+using testing::kFaxFile;
+using testing::kUsersPrinter;
+
+const std::string kTiffPrint =
+    "Fax: PrintToFile:=BOOL:True, PageType:=I4:0, Copies:=I2:1, Item:=I4:0, OutputFileName:=BSTR:C:\\Temp\\Pagewire.tif, "
+    "Range:=I4:0, Background:=BOOL:False";
+
+class SendFaxTest : public testing::FaxingTest {
+public:
+    // For the failure cases, which arrange the machine from outside.
+    void failPrintsOn(const char* printer) { failingPrinter = printer; }
+    sim::SimMachine& simulated() { return machine; }
+
+protected:
+    SendFaxTest() {
+        openLetter();
+        FaxJob& job = addin.faxJob;
+        job.faxNumber = "(02) 98 76";
+        job.recipientName = "Ann\rOkafor";
+        job.recipientCompany = "Okafor & Sons\r";
+        job.subject = "Quote 42";
+    }
+    void fileCopies(std::int16_t copies) {
+        addin.faxJob.printCopy = true;
+        addin.faxJob.copyPrinter = kCopyPrinter;
+        addin.faxJob.copies = copies;
+    }
+    // The user's printer is back and no faxed document is left behind.
+    void expectMachineAsBefore() {
+        EXPECT_EQ(word->activePrinter(), kUsersPrinter);
+        EXPECT_FALSE(platform.fileExists(kFaxFile));
+    }
+};
+
+TEST_F(SendFaxTest, TheDocumentGoesToTheSharedFaxServerAndTheFilingCopiesToTheCopyPrinter) {
+    save(keys::FaxType, "3");
+    save(keys::ServerName, "FAXSRV");
+    save(keys::DialOutLine, "0");
+    fax.reachableServers = {"FAXSRV"};
+    fileCopies(3);
+    SendFax(addin, "06-Dec-2026 03:30:07 PM", "Email:  ann@okafor.example ");
+
+    EXPECT_TRUE(user.messages().empty());
+    ASSERT_EQ(fax.jobs.size(), 1u);
+    const sim::SubmittedFax& sent = fax.jobs[0];
+    EXPECT_EQ(sent.software, "FAXCOMEX.FaxDocument");
+    EXPECT_EQ(sent.server, "FAXSRV");
+    EXPECT_EQ(sent.number, "0029876") << "the dial-out prefix before the cleaned number";
+    EXPECT_EQ(sent.recipient, "AnnOkafor");
+    EXPECT_EQ(sent.subject, "Quote 42");
+    EXPECT_EQ(sent.schedule, "06-Dec-2026 03:30:07 PM");
+    EXPECT_EQ(sent.receipt, sim::ReceiptKind::Email);
+    EXPECT_EQ(sent.receiptAddress, "ann@okafor.example");
+    EXPECT_EQ(sent.bodyFile, kFaxFile);
+    EXPECT_EQ(sent.body, printedLetter()) << "the fax printer's output of this document is what was sent";
+    EXPECT_EQ(addin.faxJob.serverName, "FAXSRV") << "the next FaxSBS object starts with it";
+
+    EXPECT_EQ(printLines(), (Lines{kTiffPrint, "Filing Copier: Copies:=I2:3, PrintToFile:=BOOL:False, Range:=I4:0, "
+                                               "Background:=BOOL:False"}))
+        << "no reset print: ResetPrinter reads True when never saved";
+    expectMachineAsBefore();
+}
+
+TEST_F(SendFaxTest, TheScheduleAndReceiptReachTheFaxServiceAsFarAsItsSoftwareCanTakeThem) {
+    const struct {
+        bool extended;
+        const char* schedule;
+        const char* delivery;
+        const char* sentAt;
+        sim::ReceiptKind receipt;
+    } cases[] = {
+        {true, "Now", "", "Now", sim::ReceiptKind::None},
+        {true, "Discount", "PopUp", "Discount", sim::ReceiptKind::PopUp},
+        {true, "07-Dec-2026 09:00 AM", "", "07-Dec-2026 09:00 AM", sim::ReceiptKind::None},
+        // Windows 2000's fax service has no send time and no receipts: the fax goes at once.
+        {false, "07-Dec-2026 09:00 AM", "PopUp", "Now", sim::ReceiptKind::None},
+        {false, "Discount", "", "Discount", sim::ReceiptKind::None},
+    };
+    for (const auto& c : cases) {
+        machine.runWindows(c.extended ? sim::windows::W10 : sim::windows::W2000);
+        fax.extendedFaxInstalled = c.extended;
+        fax.faxServiceInstalled = !c.extended;
+        const std::size_t before = fax.jobs.size();
+        SendFax(addin, c.schedule, c.delivery);
+        const std::string what = std::string(c.extended ? "extended " : "Windows 2000 ") + c.schedule;
+        ASSERT_EQ(fax.jobs.size(), before + 1) << what;
+        const sim::SubmittedFax& sent = fax.jobs.back();
+        EXPECT_EQ(sent.software, c.extended ? "FAXCOMEX.FaxDocument" : "FaxServer.FaxServer") << what;
+        EXPECT_EQ(sent.server, "SIMPC") << what;
+        EXPECT_EQ(sent.schedule, c.sentAt) << what;
+        EXPECT_EQ(sent.receipt, c.receipt) << what;
+    }
+    EXPECT_TRUE(user.messages().empty());
+    expectMachineAsBefore();
+}
+
+TEST_F(SendFaxTest, AFaxTheServiceRefusesGetsNoCopiesButTheResetPrintStillFollows) {
+    save(keys::ResetPrinter, "False");
+    fax.submissionRefused = sim::fax_error::InvalidData;
+    fileCopies(2);
+    SendFax(addin, "Now", "");
+
+    EXPECT_EQ(onlyMessage().prompt,
+              "You have chosen an incorrect fax printer driver. Please select the correct Fax Printer from the Telvora "
+              "Settings window.\r\n\r\nThe faxing will be aborted.");
+    EXPECT_TRUE(fax.jobs.empty());
+    EXPECT_EQ(printLines(),
+              (Lines{kTiffPrint, "Office Laser: PrintToFile:=BOOL:False, Pages:=BSTR:0, Range:=I4:4"}))
+        << "the reset print goes to the user's printer, restored before it";
+    expectMachineAsBefore();
+}
+
+// Where a fax can fail: each case arranges the machine, says what the user is told and how many
+// faxes went out before the failure.
+struct Failure {
+    const char* name;
+    void (*arrange)(SendFaxTest&);
+    const char* report;
+    std::size_t faxesSent;
+};
+
+void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
+
+class SendFaxFailureTest : public SendFaxTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(SendFaxFailureTest, IsReportedWithTheUsersPrinterBackAndNoFaxedDocumentLeft) {
+    GetParam().arrange(*this);
+    fileCopies(1);
+    SendFax(addin, "Now", "");
+    EXPECT_EQ(onlyMessage().prompt, GetParam().report);
+    EXPECT_EQ(onlyMessage().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(fax.jobs.size(), GetParam().faxesSent);
+    expectMachineAsBefore();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SendFaxFailureTest,
+    ::testing::Values(
+        // The fax printer has written part of the file when it fails.
+        Failure{"FaxPrinterFails", [](SendFaxTest& t) { t.failPrintsOn("Fax"); },
+                "Error number: 4198 The printer is not responding.", 0},
+        Failure{"CopyPrinterFailsAfterTheFaxWentOut",
+                [](SendFaxTest& t) { t.failPrintsOn("Filing Copier"); },
+                "Error number: 4198 The printer is not responding.", 1},
+        Failure{"FaxServiceDoesNotAnswer",
+                [](SendFaxTest& t) {
+                    sim::SimMachine& m = t.simulated();
+                    m.runWindows(sim::windows::W2000);
+                    m.fax.extendedFaxInstalled = false;
+                    m.fax.faxServiceInstalled = true;
+                    m.fax.localServiceAnswers = false;
+                },
+                "Error number: -2147023174 The RPC server is unavailable.", 0}),
+    [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+TEST_F(SendFaxTest, TheTemporaryFileLiesInTheWholeTemporaryFolderOrInTheCurrentOneWhenThereIsNone) {
+    // A profile path longer than the 144 characters a fixed buffer would hold.
+    const std::string deep = "C:\\Documents and Settings\\" + std::string(130, 'a') + "\\Local Settings\\Temp\\";
+    std::filesystem::create_directories(platform.realPath(deep));
+    platform.temporaryFolder = deep;
+    SendFax(addin, "Now", "");
+    platform.temporaryFolder.clear();
+    SendFax(addin, "Now", "");
+
+    ASSERT_EQ(fax.jobs.size(), 2u);
+    EXPECT_EQ(fax.jobs[0].bodyFile, deep + "Pagewire.tif");
+    EXPECT_EQ(fax.jobs[1].bodyFile, "Pagewire.tif");
+    for (const auto& sent : fax.jobs) EXPECT_EQ(sent.body, printedLetter()) << sent.bodyFile;
+    EXPECT_FALSE(platform.fileExists(deep + "Pagewire.tif"));
+    EXPECT_FALSE(platform.fileExists("Pagewire.tif"));
+    EXPECT_TRUE(user.messages().empty());
+}
+
+}  // namespace
+}  // namespace telvora
