@@ -249,7 +249,7 @@ TEST_F(ButtonsDispatch, RefusesCallsThatDoNotMatchAMethod) {
 TEST_F(ButtonsDispatch, RuntimeErrorsArriveWithNumberSourceAndDescription) {
     UniqueVariant result;
     EXCEPINFO info{};
-    ASSERT_EQ(DISP_E_EXCEPTION, call(L"cmdFax", {}, result, info));
+    ASSERT_EQ(DISP_E_EXCEPTION, call(L"MergeFax", {}, result, info));
     Bstr source(info.bstrSource), description(info.bstrDescription);
     // Facility "control" with the error number: the macro's Err.Number reads 445.
     EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info.scode);
@@ -259,7 +259,7 @@ TEST_F(ButtonsDispatch, RuntimeErrorsArriveWithNumberSourceAndDescription) {
 
     // Without an EXCEPINFO to fill, the failure is still a failure.
     DISPPARAMS none{};
-    EXPECT_TRUE(FAILED(buttons->Invoke(idOf(L"cmdFax"), IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr)));
+    EXPECT_TRUE(FAILED(buttons->Invoke(idOf(L"MergeFax"), IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr)));
 }
 
 TEST(AddinState, IsCreatedOnceAndSharedByEveryThread) {

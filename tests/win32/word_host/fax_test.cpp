@@ -1,0 +1,139 @@
+// A fax sent from inside the Word-like host, as a user sends one: the template's macro calls the
+// fax command, the real confirmation dialog comes up and is answered at its window, Word prints the
+// letter to the fax printer, and the shared fax server (the recording double registered as the
+// extended fax service's objects) receives the job; the user's printer is back and the temporary
+// file gone afterwards.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sim/word/document_builder.h"
+#include "support.h"
+#include "user_script.h"
+#include "win32/automation.h"
+#include "win32/text.h"
+#include "word_host/machine_setup.h"
+#include "word_host/message_boxes.h"
+#include "word_host/word_host.h"
+
+namespace telvora::win32 {
+namespace {
+
+using Lines = std::vector<std::string>;
+using test::act;
+using test::until;
+
+HWND dialogCaptioned(const wchar_t* caption) {
+    HWND dialog = ::FindWindowW(L"#32770", caption);
+    return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// The texts of a dialog's edit boxes, in the order of its controls.
+Lines editTexts(HWND dialog) {
+    Lines texts;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(child, cls, 16);
+        if (std::wstring(cls) == L"Edit") texts.push_back(narrow(test::windowTextOf(child)));
+    }
+    return texts;
+}
+
+HWND childWithText(HWND dialog, const std::wstring& text) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (test::windowTextOf(child) == text) return child;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<sim::WordProcessor> wordOnThisMachine() {
+    // Word prints to files on the machine's own drive, where the add-in's temporary folder is.
+    auto word = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{sim::MachinePaths("C:\\")});
+    word->installPrinter("Office Laser");
+    word->installPrinter("Telvora Fax");
+    return word;
+}
+
+class WordHostFaxTest : public ::testing::Test {
+protected:
+    WordHostFaxTest() {
+        word->open(sim::DocumentBuilder("Letter.doc")
+                       .styled("tlvRecipientName", "Ann Okafor")
+                       .text("\r")
+                       .styled("tlvFaxNumber", "(02) 9876 5432")
+                       .text("\r")
+                       .styled("tlvSubject", "Quote 42")
+                       .text("\rPlease find our quote below.")
+                       .build());
+    }
+    ~WordHostFaxTest() override { ::DeleteFileW(log_.c_str()); }
+
+    // The fax server's calls, without the call flags.
+    Lines received() const {
+        std::ifstream in(narrow(log_));
+        Lines lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(' ') + 1));
+        return lines;
+    }
+
+    test::Apartment apartment;
+    host::MessageBoxWatcher messages;
+    host::CompanionTemplate templateFile;
+    host::InstalledPrinter faxPrinter{L"Telvora Fax"};
+    host::StoredSetting printer{"Printer", "Telvora Fax"};
+    host::StoredSetting faxType{"FaxType", "3"};
+    host::StoredSetting server{"ServerName", "SBS01"};
+    test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
+    std::wstring log_ = test::scratchFile(L"fax-server") + L".log";
+    test::ScopedEnvironment logSetting{L"TELVORA_RECORDER_LOG", log_};
+    test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
+    std::shared_ptr<sim::WordProcessor> word = wordOnThisMachine();
+    host::WordHost host{word};
+};
+
+TEST_F(WordHostFaxTest, TheFaxMacroSendsTheMarkedLetterThroughTheConfirmationDialogToTheSharedFaxServer) {
+    ASSERT_TRUE(faxPrinter.installed());
+    host.loadAddins();
+    word->activateWindow("Letter.doc");
+    ASSERT_TRUE(messages.texts().empty()) << messages.texts().front();
+
+    Lines shown;
+    HWND dialog = nullptr;
+    test::UserScript user(
+        {until([&] { return (dialog = dialogCaptioned(L"Fax")) != nullptr; }, "the Fax dialog"),
+         act([&] {
+             shown = editTexts(dialog);
+             ::PostMessageW(childWithText(dialog, L"&Fax"), BM_CLICK, 0, 0);
+         })},
+        [] {
+            if (HWND left = dialogCaptioned(L"Fax")) ::PostMessageW(left, WM_CLOSE, 0, 0);
+        });
+    Win32Automation automation;
+    (void)automation.create("Telvora.Buttons")->call("cmdFax");
+    EXPECT_EQ(user.failure(), "");
+    EXPECT_TRUE(messages.texts().empty()) << messages.texts().front();
+
+    // Name, company, number, subject, and no copies to file.
+    EXPECT_EQ(shown, (Lines{"Ann Okafor", "", "(02) 9876 5432", "Quote 42", "0"}));
+    ASSERT_FALSE(word->prints().empty());
+    const sim::PrintRecord& print = word->prints()[0];
+    EXPECT_EQ(print.printer, "Telvora Fax");
+    const std::string file = print.argument("OutputFileName").value_or(Variant()).toString();
+    EXPECT_TRUE(file.ends_with("\\Pagewire.tif")) << file;
+    EXPECT_FALSE(std::filesystem::exists(widen(file))) << "the faxed document was left in the temporary folder";
+    EXPECT_EQ(word->activePrinter(), "Office Laser");
+
+    const Lines calls = received();
+    const auto has = [&](const std::string& line) { return std::find(calls.begin(), calls.end(), line) != calls.end(); };
+    EXPECT_TRUE(has("member=Connect positional=[BSTR:SBS01] named=[]"));
+    EXPECT_TRUE(has("member=Body positional=[] named=[<put>=BSTR:" + file + "]"));
+    EXPECT_TRUE(has("member=Add positional=[BSTR:0298765432,BSTR:Ann Okafor] named=[]"));
+    EXPECT_TRUE(has("member=Subject positional=[] named=[<put>=BSTR:Quote 42]"));
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+    host.unloadAddins();
+}
+
+}  // namespace
+}  // namespace telvora::win32
