@@ -130,26 +130,6 @@ TEST_F(FaxCommandTest, ANumberChangedToLettersInTheDialogIsShownAsTypedAndNothin
     EXPECT_TRUE(word->prints().empty());
 }
 
-TEST_F(FaxCommandTest, WhatTheUserSetsInTheDialogReachesTheFax) {
-    save(keys::DialOutLine, "0");
-    fileCopies(1);
-    openLetter();
-    // A refused number of copies keeps the dialog open for the user to correct.
-    user.onForm("frmSendConfirm", {typeInto("txtNumber", "(02) 1111 2222"), typeInto("txtSubject", "Revised quote"),
-                                   typeInto("txtCopies", "0"), click("cmdFaxOnly"), typeInto("txtCopies", "3"),
-                                   click("cmdFaxOnly")});
-    FaxCommand(addin);
-
-    EXPECT_EQ(prompts(), Lines{"The number must be between 1 and 32767."});
-    ASSERT_EQ(fax.jobs.size(), 1u);
-    EXPECT_EQ(fax.jobs[0].number, "00211112222") << "the dial-out prefix before the cleaned number";
-    EXPECT_EQ(fax.jobs[0].subject, "Revised quote");
-    ASSERT_EQ(word->prints().size(), 2u);
-    EXPECT_EQ(testing::describePrint(word->prints()[1]),
-              "Filing Copier: Copies:=I2:3, PrintToFile:=BOOL:False, Range:=I4:0, Background:=BOOL:False");
-    EXPECT_EQ(word->activePrinter(), kUsersPrinter);
-}
-
 TEST_F(FaxCommandTest, MissingFaxSoftwareOffersTheSettingsAndFaxesNothingEitherWay) {
     openLetter();
     save(keys::FaxType, "3");
