@@ -148,9 +148,8 @@ protected:
         job.schedule = property("DiscountSend").toBool() ? "Discount" : "Now";
         job.bodyFile = file_;
         job.body = readBody(fax_, file_, class_);
-        job.jobId = fax_.nextJobId();
-        fax_.jobs.push_back(job);
-        return Variant(static_cast<std::int32_t>(std::stoi(job.jobId)));
+        fax_.accept(std::move(job));
+        return Variant(static_cast<std::int32_t>(std::stoi(fax_.jobs.back().jobId)));
     }
 
 private:
@@ -306,9 +305,8 @@ protected:
             if (job.receipt == ReceiptKind::Email) job.receiptAddress = text("ReceiptAddress");
             job.bodyFile = text("Body");
             job.body = body;
-            job.jobId = fax_.nextJobId();
-            ids += (ids.empty() ? "" : ",") + job.jobId;
-            fax_.jobs.push_back(std::move(job));
+            fax_.accept(std::move(job));
+            ids += (ids.empty() ? "" : ",") + fax_.jobs.back().jobId;
         }
         // The identifiers of the jobs, one per recipient.
         return Variant(ids);
@@ -372,6 +370,7 @@ private:
         } catch (const RuntimeError&) {
             return Variant(std::int16_t{1});
         }
+        std::vector<std::string> ids;
         for (const auto& r : recipients_) {
             SubmittedFax job;
             job.software = class_;
@@ -384,9 +383,10 @@ private:
             job.bodyFile = attachments_.empty() ? "" : attachments_.front();
             job.body = body;
             job.bodyPrintedByApplication = printFromApp_;
-            job.jobId = fax_.nextJobId();
-            fax_.jobs.push_back(std::move(job));
+            fax_.accept(std::move(job));
+            ids.push_back(fax_.jobs.back().jobId);
         }
+        if (printFromApp_) fax_.awaitApplicationPrint(std::move(ids));
         sent_ = true;
         readyPollsLeft_ = fax_.winFaxPollsBeforeReady;
         filedPollsLeft_ = fax_.winFaxPollsBeforeFiled;
@@ -450,6 +450,20 @@ FaxSoftware::FaxSoftware(SimPlatform& platform, SimAutomation& automation) : pla
             return make<WinFaxSend>(*this, progId);
         });
     }
+}
+
+void FaxSoftware::accept(SubmittedFax job) {
+    job.jobId = nextJobId();
+    job.submitted = platform_.now();
+    jobs.push_back(std::move(job));
+}
+
+bool FaxSoftware::receiveApplicationPrint(const std::string& faxImage) {
+    if (awaitingPrint_.empty()) return false;
+    for (auto& job : jobs)
+        if (std::find(awaitingPrint_.begin(), awaitingPrint_.end(), job.jobId) != awaitingPrint_.end()) job.body = faxImage;
+    awaitingPrint_.clear();
+    return true;
 }
 
 std::string FaxSoftware::connect(const std::string& server, const std::string& source) const {

@@ -13,6 +13,7 @@
 
 #include "base/errors.h"
 #include "base/variant.h"
+#include "ports/platform.h"
 
 namespace telvora::sim {
 
@@ -70,6 +71,7 @@ struct SubmittedFax {
     std::string body;      // that file's bytes when the job was accepted
     bool bodyPrintedByApplication = false;  // WinFax waits for the document to be printed to it
     std::string jobId;
+    LocalTime submitted{};  // the machine's clock when the software accepted the job
 };
 
 class FaxSoftware {
@@ -103,6 +105,13 @@ public:
     int winFaxPollsBeforeReady = 0;
     int winFaxPollsBeforeFiled = 0;
 
+    // WinFax takes the next print an application makes to its printer as the body of the jobs of
+    // the send that waits for it (the fax image the printer made). Answers whether a send was
+    // waiting; a print nobody waits for is not a fax.
+    bool receiveApplicationPrint(const std::string& faxImage);
+    // A send whose jobs wait for the application's print.
+    void awaitApplicationPrint(std::vector<std::string> jobIds) { awaitingPrint_ = std::move(jobIds); }
+
     // What the senders did and what the software accepted, in order.
     std::vector<FaxCall> calls;
     std::vector<SubmittedFax> jobs;
@@ -111,6 +120,8 @@ public:
     SimPlatform& platform() const noexcept { return platform_; }
     int nextInstance() noexcept { return ++instances_; }
     std::string nextJobId() { return std::to_string(++jobCount_); }
+    // Files the job: its number and the moment of submission.
+    void accept(SubmittedFax job);
     // Whether a connection to `server` ("" or the computer name = the local computer) answers;
     // raises 0x800706BA with `source` when it does not.
     std::string connect(const std::string& server, const std::string& source) const;
@@ -119,6 +130,7 @@ private:
     SimPlatform& platform_;
     int instances_ = 0;
     int jobCount_ = 0;
+    std::vector<std::string> awaitingPrint_;
 };
 
 }  // namespace telvora::sim
