@@ -225,17 +225,22 @@ private:
 
     // --- Blocks: paragraphs, tables and the containers around them ---------------------------
 
-    void blocks(pugi::xml_node parent) {
+    // Calls `visit(node, localName)` for each element of the Word namespace among the children of
+    // `parent`, looking into a markup-compatibility alternative as the choice it offers.
+    template <class Visit>
+    void eachWordElement(pugi::xml_node parent, Visit&& visit) {
         const auto& part = *story_->part;
         for (const auto& node : parent.children()) {
             if (node.type() != pugi::node_element) continue;
             const std::string ns = part.namespaceOf(node);
-            const auto local = part.localName(node);
-            if (ns == ns::MC && local == "AlternateContent") {
-                blocks(chosen(node));
-            } else if (ns != ns::W) {
-                continue;
-            } else if (local == "p") {
+            if (ns == ns::MC && part.localName(node) == "AlternateContent") eachWordElement(chosen(node), visit);
+            else if (ns == ns::W) visit(node, part.localName(node));
+        }
+    }
+
+    void blocks(pugi::xml_node parent) {
+        eachWordElement(parent, [&](pugi::xml_node node, std::string_view local) {
+            if (local == "p") {
                 paragraph(node);
             } else if (local == "sectPr") {
                 section(node);
@@ -244,7 +249,7 @@ private:
                 // A table's text is its cells' paragraphs in reading order.
                 blocks(node);
             }
-        }
+        });
     }
 
     pugi::xml_node chosen(pugi::xml_node alternateContent) const {
@@ -268,27 +273,19 @@ private:
     }
 
     void inlines(pugi::xml_node parent) {
-        const auto& part = *story_->part;
-        for (const auto& node : parent.children()) {
-            if (node.type() != pugi::node_element) continue;
-            const std::string ns = part.namespaceOf(node);
-            const auto local = part.localName(node);
-            if (ns == ns::MC && local == "AlternateContent") {
-                inlines(chosen(node));
-            } else if (ns != ns::W) {
-                continue;
-            } else if (local == "r") {
+        eachWordElement(parent, [&](pugi::xml_node node, std::string_view local) {
+            if (local == "r") {
                 run(node);
             } else if (local == "fldSimple") {
-                story_->fields.push_back({part.attribute(node, ns::W, "instr").value(), true, length()});
+                story_->fields.push_back({story_->part->attribute(node, ns::W, "instr").value(), true, length()});
                 inlines(node);
-                closeField(node);
+                closeField();
             } else if (local == "hyperlink" || local == "smartTag" || local == "customXml" || local == "ins" ||
                        local == "moveTo" || local == "sdt" || local == "sdtContent" || local == "dir" || local == "bdo") {
                 inlines(node);
             }
             // Deleted text (w:del, w:moveFrom), bookmarks and proofing marks hold nothing shown.
-        }
+        });
     }
 
     void run(pugi::xml_node r) {
@@ -301,15 +298,7 @@ private:
 
     void runContent(pugi::xml_node r, const Format& format, std::uint32_t style) {
         const auto& part = *story_->part;
-        for (const auto& node : r.children()) {
-            if (node.type() != pugi::node_element) continue;
-            const std::string ns = part.namespaceOf(node);
-            const auto local = part.localName(node);
-            if (ns == ns::MC && local == "AlternateContent") {
-                runContent(chosen(node), format, style);
-                continue;
-            }
-            if (ns != ns::W) continue;
+        eachWordElement(r, [&](pugi::xml_node node, std::string_view local) {
             if (local == "t") {
                 put(node, node.text().get(), format, style);
             } else if (local == "instrText") {
@@ -328,7 +317,7 @@ private:
             } else if (local == "drawing" || local == "pict" || local == "object") {
                 textBoxesIn(node);
             }
-        }
+        });
     }
 
     int length() const { return model_.length(story_->kind); }
@@ -358,11 +347,11 @@ private:
                 fields.back().start = length();
             }
         } else if (type == "end") {
-            if (!fields.empty()) closeField(node);
+            if (!fields.empty()) closeField();
         }
     }
 
-    void closeField(pugi::xml_node) {
+    void closeField() {
         auto& fields = story_->fields;
         OpenField field = std::move(fields.back());
         fields.pop_back();

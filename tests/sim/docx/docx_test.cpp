@@ -224,6 +224,10 @@ TEST_F(MarkedLetter, MarksMadeOnAnIndependentlyWrittenLetterAreCharacterStylesIn
     EXPECT_EQ(letter.directAt(StoryKind::Main, number), Format().bold().size(14).name("Arial"));
     EXPECT_EQ(letter.fontAt(StoryKind::Main, positionOf(letter, StoryKind::Main, "at once"))[FontAttribute::Italic],
               word::FontValue(std::int32_t{-1}));
+    // Plain text wears the document's defaults, its font named by the document's theme.
+    const auto plain = letter.fontAt(StoryKind::Main, positionOf(letter, StoryKind::Main, "To: Ann"));
+    EXPECT_EQ(plain[FontAttribute::Name], word::FontValue(std::string("Cambria")));
+    EXPECT_EQ(plain[FontAttribute::Size], word::FontValue(11.0f));
     EXPECT_EQ(letter.text(StoryKind::Header), "Acme letterhead\r");
     EXPECT_EQ(letter.text(StoryKind::Footer), "Footer text\r");
     ASSERT_EQ(letter.fields.size(), 1u);

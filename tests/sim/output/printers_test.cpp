@@ -189,6 +189,21 @@ TEST_F(Printing, TheTextStandsInsideThePagesMargins) {
     EXPECT_LT(ink.bottom, page.height - 98 + 5);
 }
 
+TEST_F(Printing, ATextBoxPrintsFramedAfterTheMainText) {
+    const auto page = faxOf(DocumentBuilder("Boxed.docx").text("Dear Ann,\r").inTextBox().text("Acme Ltd\r").build())[0];
+    const auto text = inkOf(faxOf(DocumentBuilder("Plain.docx").text("Dear Ann,\r").build())[0]);
+    // The frame's edges are rows inked almost across the text's width.
+    std::vector<int> edges;
+    for (int y = 0; y < page.height; ++y) {
+        int black = 0;
+        for (int x = 0; x < page.width; ++x) black += page.black(x, y);
+        if (black > 1200) edges.push_back(y);
+    }
+    ASSERT_FALSE(edges.empty());
+    EXPECT_GT(edges.front(), text.bottom);
+    EXPECT_GT(edges.back() - edges.front(), 30) << "a box around a line of text";
+}
+
 TEST_F(Printing, BoldSizeAndFontChangeHowTheTextPrints) {
     const std::string text = "Invoice 42 for Acme Ltd\r";
     const auto print = [&](const char* name, const Format& format) {
