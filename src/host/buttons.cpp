@@ -12,6 +12,7 @@
 #include "dialogs/settings_dialog.h"
 #include "fields/marking.h"
 #include "app/reports.h"
+#include "host/running_word.h"
 
 namespace telvora {
 namespace {
@@ -49,6 +50,13 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
     {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
 }};
 
+// A marking command works on the Word the add-in is connected to, or on the running Word when the
+// template calls it without the add-in's connection.
+void markField(Addin& addin, FaxField field) {
+    const RunningWordForCommand word(addin);
+    MarkFieldCommand(addin, field);
+}
+
 class ButtonsObject final : public AutomationObject {
 public:
     explicit ButtonsObject(Addin& addin) : buttons_(addin) {}
@@ -75,12 +83,6 @@ private:
 }  // namespace
 
 std::shared_ptr<AutomationObject> makeButtonsObject(Addin& addin) { return std::make_shared<ButtonsObject>(addin); }
-
-// Until the add-in reaches Word from the DLL, a command that works on the document says plainly
-// that it cannot yet, rather than claiming that no document is open.
-void Buttons::requireWord(const char* command) const {
-    if (!addin_.hasWord()) notAvailable(command);
-}
 
 std::span<const Buttons::Method> Buttons::methods() { return kMethods; }
 
@@ -151,22 +153,10 @@ bool Buttons::RequiredFieldCheck(std::string& text) {
 bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
 void Buttons::LoadData() { notAvailable("LoadData"); }
 void Buttons::cmdFax() { notAvailable("cmdFax"); }
-void Buttons::cmdFaxCompany() {
-    requireWord("cmdFaxCompany");
-    MarkFieldCommand(addin_, FaxField::Company);
-}
-void Buttons::cmdFaxName() {
-    requireWord("cmdFaxName");
-    MarkFieldCommand(addin_, FaxField::Name);
-}
-void Buttons::cmdFaxSubject() {
-    requireWord("cmdFaxSubject");
-    MarkFieldCommand(addin_, FaxField::Subject);
-}
-void Buttons::cmdFaxnumber() {
-    requireWord("cmdFaxnumber");
-    MarkFieldCommand(addin_, FaxField::Number);
-}
+void Buttons::cmdFaxCompany() { markField(addin_, FaxField::Company); }
+void Buttons::cmdFaxName() { markField(addin_, FaxField::Name); }
+void Buttons::cmdFaxSubject() { markField(addin_, FaxField::Subject); }
+void Buttons::cmdFaxnumber() { markField(addin_, FaxField::Number); }
 void Buttons::cmdQuickFax() { notAvailable("cmdQuickFax"); }
 void Buttons::WinFaxSendFax(std::string&) { notAvailable("WinFaxSendFax"); }
 

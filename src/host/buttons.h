@@ -57,8 +57,6 @@ public:
     Variant invoke(std::size_t index, std::span<std::string> args);
 
 private:
-    void requireWord(const char* command) const;
-
     Addin& addin_;
 };
 

@@ -18,4 +18,10 @@ std::shared_ptr<AutomationObject> SimAutomation::create(const std::string& progI
     throw RuntimeError::standard(err::CannotCreateObject);
 }
 
+std::shared_ptr<AutomationObject> SimAutomation::running(const std::string& progId) {
+    for (const auto& [name, object] : running_)
+        if (equalsIgnoringCase(name, progId)) return object;
+    throw RuntimeError::standard(err::CannotCreateObject);
+}
+
 }  // namespace telvora::sim

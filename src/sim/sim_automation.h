@@ -21,11 +21,19 @@ public:
 
     std::shared_ptr<AutomationObject> create(const std::string& progId) override;
 
+    // A program that runs and makes its object known under the identifier, until it quits.
+    void startRunning(std::string progId, std::shared_ptr<AutomationObject> object) {
+        running_[std::move(progId)] = std::move(object);
+    }
+    void stopRunning(const std::string& progId) { running_.erase(progId); }
+    std::shared_ptr<AutomationObject> running(const std::string& progId) override;
+
     // Every creation attempt, successful or not, in order.
     const std::vector<std::string>& attempts() const noexcept { return attempts_; }
 
 private:
     std::map<std::string, Factory> factories_;
+    std::map<std::string, std::shared_ptr<AutomationObject>> running_;
     std::vector<std::string> attempts_;
 };
 

@@ -14,7 +14,7 @@ DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, std::string source)
     : dispatch_(std::move(dispatch)), source_(std::move(source)) {}
 
 Variant DispatchObject::get(const std::string& member, const Args& args) {
-    return invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, {});
+    return invokeByName(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, {});
 }
 
 void DispatchObject::put(const std::string& member, const Variant& value) {
@@ -22,38 +22,60 @@ void DispatchObject::put(const std::string& member, const Variant& value) {
     // gets the plain one.
     if (value.is<Variant::Object>()) {
         try {
-            (void)invoke(member, DISPATCH_PROPERTYPUTREF, {value}, {});
+            (void)invokeByName(member, DISPATCH_PROPERTYPUTREF, {value}, {});
             return;
         } catch (const RuntimeError& e) {
             if (e.number() != err::MemberNotFound) throw;
         }
     }
-    (void)invoke(member, DISPATCH_PROPERTYPUT, {value}, {});
+    (void)invokeByName(member, DISPATCH_PROPERTYPUT, {value}, {});
 }
 
 Variant DispatchObject::call(const std::string& member, const Args& args, const NamedArgs& named) {
-    return invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, named);
+    return invokeByName(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, named);
 }
 
-Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args& args, const NamedArgs& named) {
+std::vector<MemberId> DispatchObject::identify(const std::string& member,
+                                               const std::vector<std::string>& argumentNames) {
     if (!dispatch_) throw RuntimeError::objectNotSet(source_);
-    const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-
     // One lookup for the member and every named argument, as a macro's late-bound call does.
     std::vector<std::wstring> names;
     names.push_back(widen(member));
-    for (const auto& n : named) names.push_back(widen(n.name));
+    for (const auto& n : argumentNames) names.push_back(widen(n));
     std::vector<LPOLESTR> namePointers;
     for (auto& n : names) namePointers.push_back(n.data());
     std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
-    HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, namePointers.data(), static_cast<UINT>(namePointers.size()),
-                                          LOCALE_USER_DEFAULT, ids.data());
+    const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, namePointers.data(), static_cast<UINT>(namePointers.size()),
+                                                LOCALE_USER_DEFAULT, ids.data());
     if (FAILED(hr)) {
         if (hr == DISP_E_UNKNOWNNAME && ids[0] != DISPID_UNKNOWN)
             throw RuntimeError::standard(err::NamedArgumentNotFound, source_);
         ExcepInfo none;
         throw errorFromInvoke(hr, none, source_);
     }
+    return {ids.begin(), ids.end()};
+}
+
+Variant DispatchObject::invoke(MemberId member, const Args& args, const std::vector<NamedValue>& named) {
+    return invokeById(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, named);
+}
+
+void DispatchObject::assign(MemberId member, const Variant& value) {
+    (void)invokeById(member, DISPATCH_PROPERTYPUT, {value}, {});
+}
+
+Variant DispatchObject::invokeByName(const std::string& member, WORD flags, const Args& args, const NamedArgs& named) {
+    std::vector<std::string> names;
+    for (const auto& n : named) names.push_back(n.name);
+    const auto ids = identify(member, names);
+    std::vector<NamedValue> values;
+    for (std::size_t i = 0; i < named.size(); ++i) values.push_back({ids[i + 1], named[i].value});
+    return invokeById(ids.front(), flags, args, values);
+}
+
+Variant DispatchObject::invokeById(DISPID id, WORD flags, const Args& args, const std::vector<NamedValue>& named) {
+    if (!dispatch_) throw RuntimeError::objectNotSet(source_);
+    const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
 
     // Named arguments come first in rgvarg, paired with their DISPIDs; positional ones follow in
     // reverse order (the last argument first).
@@ -62,7 +84,7 @@ Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args
     std::vector<DISPID> namedIds;
     for (std::size_t i = 0; i < named.size(); ++i) {
         toVariant(named[i].value).releaseTo(&argv[i]);
-        namedIds.push_back(ids[i + 1]);
+        namedIds.push_back(named[i].id);
     }
     for (std::size_t j = 0; j < args.size(); ++j) toVariant(args[j]).releaseTo(&argv[total - 1 - j]);
     DISPID putId = DISPID_PROPERTYPUT;
@@ -80,8 +102,8 @@ Variant DispatchObject::invoke(const std::string& member, WORD flags, const Args
     UniqueVariant result;
     ExcepInfo info;
     UINT argError = 0;
-    hr = dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result.get(),
-                           info.get(), &argError);
+    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                         isPut ? nullptr : result.get(), info.get(), &argError);
     if (FAILED(hr)) throw errorFromInvoke(hr, info, source_);
     return fromVariant(*result.get(), source_);
 }
@@ -92,6 +114,17 @@ std::shared_ptr<AutomationObject> Win32Automation::create(const std::string& pro
     if (FAILED(::CLSIDFromProgID(widen(progId).c_str(), &clsid)) ||
         FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, dispatch.putVoid())) || !dispatch)
         throw RuntimeError::standard(err::CannotCreateObject, progId);
+    return std::make_shared<DispatchObject>(std::move(dispatch), progId);
+}
+
+std::shared_ptr<AutomationObject> Win32Automation::running(const std::string& progId) {
+    CLSID clsid{};
+    ComPtr<IUnknown> unknown;
+    if (FAILED(::CLSIDFromProgID(widen(progId).c_str(), &clsid)) ||
+        FAILED(::GetActiveObject(clsid, nullptr, unknown.put())) || !unknown)
+        throw RuntimeError::standard(err::CannotCreateObject, progId);
+    auto dispatch = unknown.try_query<IDispatch>();
+    if (!dispatch) throw RuntimeError::standard(err::CannotCreateObject, progId);
     return std::make_shared<DispatchObject>(std::move(dispatch), progId);
 }
 

@@ -79,33 +79,23 @@ void addProperty(std::vector<DispatchMember>& members, std::string_view name, DI
     members.push_back({std::string(name), id, MemberKind::PropertyPut, {{type}}, DispatchType::None});
 }
 
-HRESULT ByNameDispatch::GetTypeInfoCount(UINT* count) noexcept {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT ByNameDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-HRESULT ByNameDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) noexcept {
+HRESULT tableGetIDsOfNames(const DispatchTable& table, REFIID riid, LPOLESTR* names, UINT count,
+                           DISPID* ids) noexcept {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids || count == 0) return E_INVALIDARG;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     return barrier([&] {
-        ids[0] = names[0] ? table_.idOf(narrow(names[0])) : DISPID_UNKNOWN;
+        ids[0] = names[0] ? table.idOf(narrow(names[0])) : DISPID_UNKNOWN;
         // No member has named parameters, so any further name is unknown.
         return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
     });
 }
 
-HRESULT ByNameDispatch::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                               EXCEPINFO* exception, UINT* argError) noexcept {
+HRESULT tableInvoke(const DispatchTable& table, const MemberBody& body, DISPID id, REFIID riid, WORD flags,
+                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argError) noexcept {
     if (result) ::VariantInit(result);
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    const DispatchMember* member = table_.find(id, flags);
+    const DispatchMember* member = table.find(id, flags);
     if (!member) return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none{};
     DISPPARAMS& p = params ? *params : none;
@@ -117,7 +107,7 @@ HRESULT ByNameDispatch::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
             const std::vector<Variant> before = args;
             Variant answer;
             try {
-                answer = invokeMember(*member, args);
+                answer = body(*member, args);
             } catch (...) {
                 // A member may change its by-reference arguments before it fails; the caller sees that too.
                 ignoreErrors([&] { writeBack(*member, p, before, args); });

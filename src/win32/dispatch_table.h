@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
 #include <span>
+#include <type_traits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,20 +56,60 @@ private:
 // Appends a property a macro reads and assigns: its get and its put.
 void addProperty(std::vector<DispatchMember>& members, std::string_view name, DISPID id, DispatchType type);
 
-// The IDispatch of an automation class whose members its table declares. Late binding only: the
-// class offers no type information.
-class ByNameDispatch : public ComObject<IDispatch> {
+// IDispatch's answers for an object that offers no type information (late binding only).
+[[nodiscard]] inline HRESULT noTypeInfoCount(UINT* count) noexcept {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+[[nodiscard]] inline HRESULT noTypeInfo(ITypeInfo** info) noexcept {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+// What a member does, given its arguments read as their declared types.
+using MemberBody = std::function<Variant(const DispatchMember& member, std::span<Variant> args)>;
+
+// IDispatch::GetIDsOfNames and IDispatch::Invoke for a class whose members `table` declares.
+[[nodiscard]] HRESULT tableGetIDsOfNames(const DispatchTable& table, REFIID riid, LPOLESTR* names, UINT count,
+                                         DISPID* ids) noexcept;
+[[nodiscard]] HRESULT tableInvoke(const DispatchTable& table, const MemberBody& body, DISPID id, REFIID riid,
+                                  WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                  UINT* argError) noexcept;
+
+// The IDispatch of an automation class whose members its table declares, on `Interface`: IDispatch
+// itself, or a dual interface derived from it (whose own methods the class implements too).
+// Late binding only: the class offers no type information.
+template <class Interface>
+class TableDispatch : public ComObject<Interface> {
 public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept final;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept final;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) noexcept final;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* exception, UINT* argError) noexcept final;
+    // A dual interface answers IDispatch as well, with the same object.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override {
+        if constexpr (!std::is_same_v<Interface, IDispatch>) {
+            if (object && riid == IID_IDispatch) {
+                *object = static_cast<IDispatch*>(this);
+                this->AddRef();
+                return S_OK;
+            }
+        }
+        return ComObject<Interface>::QueryInterface(riid, object);
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept final { return noTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept final { return noTypeInfo(info); }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) noexcept final {
+        return tableGetIDsOfNames(table_, riid, names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argError) noexcept final {
+        return tableInvoke(
+            table_, [this](const DispatchMember& member, std::span<Variant> args) { return invokeMember(member, args); },
+            id, riid, flags, params, result, exception, argError);
+    }
 
 protected:
     // `table` must outlive the object (the classes keep theirs for the life of the process).
-    explicit ByNameDispatch(const DispatchTable& table) noexcept : table_(table) {}
+    explicit TableDispatch(const DispatchTable& table) noexcept : table_(table) {}
 
     // Does what `member` does. `args` holds its parameters in order, read as their declared types
     // (a String as text, a Boolean as bool, ...); a by-reference String it changes goes back to the
@@ -78,5 +120,8 @@ protected:
 private:
     const DispatchTable& table_;
 };
+
+// The automation classes that are IDispatch alone.
+using ByNameDispatch = TableDispatch<IDispatch>;
 
 }  // namespace telvora::win32

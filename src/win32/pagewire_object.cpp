@@ -1,7 +1,12 @@
-// The add-in connection's dispatch table.
+// The add-in connection: Word's application object over automation, its events through a
+// connection point, and the start-up's logic in the portable connection.
 #include "win32/pagewire_object.h"
 
 #include "base/errors.h"
+#include "win32/automation.h"
+#include "win32/event_sink.h"
+#include "win32/module.h"
+#include "word_automation/word_application.h"
 
 namespace telvora::win32 {
 namespace {
@@ -10,10 +15,11 @@ namespace {
 constexpr DispatchParam kCustom{DispatchType::Array, true};
 constexpr DispatchParam kObject{DispatchType::Object};
 constexpr DispatchParam kMode{DispatchType::Long};
+constexpr const char* kWordSource = "Microsoft Word";
 
 }  // namespace
 
-PagewireObject::PagewireObject() : ByNameDispatch(table()) {}
+PagewireObject::PagewireObject() : TableDispatch(table()), connection_(module::addin()) {}
 
 const DispatchTable& PagewireObject::table() {
     static const DispatchTable table({
@@ -26,8 +32,38 @@ const DispatchTable& PagewireObject::table() {
     return table;
 }
 
-Variant PagewireObject::invokeMember(const DispatchMember& member, std::span<Variant>) {
-    throw RuntimeError::notAvailableYet("Telvora.Pagewire." + member.name, "Telvora.Pagewire");
+Variant PagewireObject::invokeMember(const DispatchMember& member, std::span<Variant> args) {
+    if (member.id == 1) {
+        const auto application = args[0].toObject();
+        const auto* dispatch = dynamic_cast<const DispatchObject*>(application.get());
+        if (!dispatch) throw RuntimeError::standard(err::TypeMismatch);
+        connect(dispatch->get());
+    } else if (member.id == 2) {
+        connection_.OnDisconnection();
+    }
+    return Variant();
 }
+
+void PagewireObject::connect(IDispatch* application) {
+    if (!application) throw RuntimeError::objectNotSet();
+    auto events = std::make_shared<ConnectionPointEvents>(ComPtr<IDispatch>::addRef(application),
+                                                          kDiidApplicationEvents2, kWordSource);
+    auto word = word_automation::wordApplication(
+        std::make_shared<DispatchObject>(ComPtr<IDispatch>::addRef(application), kWordSource), std::move(events));
+    connection_.OnConnection(std::move(word));
+}
+
+HRESULT PagewireObject::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**) noexcept {
+    if (!application) return E_INVALIDARG;
+    return barrier([&] { connect(application); });
+}
+
+HRESULT PagewireObject::OnDisconnection(ext_DisconnectMode, SAFEARRAY**) noexcept {
+    return barrier([&] { connection_.OnDisconnection(); });
+}
+
+HRESULT PagewireObject::OnAddInsUpdate(SAFEARRAY**) noexcept { return S_OK; }
+HRESULT PagewireObject::OnStartupComplete(SAFEARRAY**) noexcept { return S_OK; }
+HRESULT PagewireObject::OnBeginShutdown(SAFEARRAY**) noexcept { return S_OK; }
 
 }  // namespace telvora::win32

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "app/reports.h"
+#include "sim/word/document_builder.h"
+#include "sim/word/word_processor.h"
 #include "support/error_number.h"
+#include "support/served_word.h"
 #include "support/sim_addin.h"
 
 namespace telvora {
@@ -119,22 +122,50 @@ TEST_F(ButtonsTest, WithoutWordEveryWordOperationIsTheNoDocumentError) {
     EXPECT_EQ(testing::errorOf([&] { addin.word(); }), err::ObjectNotSet);
 }
 
-TEST_F(ButtonsTest, CommandsThatCannotReachWordYetSaySoNamingThemselves) {
-    // Created outside Word (a macro in a process with no connection), the marking commands must
-    // not claim that no document is open while one is.
-    for (const auto& [name, command] : {std::pair<const char*, void (Buttons::*)()>{"cmdFaxnumber", &Buttons::cmdFaxnumber},
-                                        {"cmdFaxName", &Buttons::cmdFaxName},
-                                        {"cmdFaxCompany", &Buttons::cmdFaxCompany},
-                                        {"cmdFaxSubject", &Buttons::cmdFaxSubject},
-                                        {"ToolsFaxMerge", &Buttons::ToolsFaxMerge}}) {
-        try {
-            (buttons.*command)();
-            ADD_FAILURE() << name << " pretended to work";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), err::ActionNotSupported) << name;
-            EXPECT_EQ(e.description(), std::string("The command ") + name +
-                                           " is not available yet in this release of Telvora.");
-        }
+TEST_F(ButtonsTest, WithoutTheConnectionTheMarkingCommandsWorkOnTheRunningWord) {
+    // The COM add-in is turned off while its template, still loaded, calls the commands.
+    auto running = std::make_shared<sim::WordProcessor>();
+    running->open(sim::DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 12).build());
+    testing::ServedWord served{running};
+    automation.startRunning("Word.Application", served.application());
+    buttons.cmdFaxnumber();
+    EXPECT_EQ(running->document("Letter.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvFaxNumber");
+    EXPECT_TRUE(user.messages().empty());
+    // Word is let go after the command, so it can quit when the user closes it.
+    EXPECT_FALSE(addin.hasWord());
+}
+
+TEST_F(ButtonsTest, WithoutTheConnectionAndWithNoWordRunningTheMarkingCommandsSayNoDocumentIsOpen) {
+    for (auto command : {&Buttons::cmdFaxnumber, &Buttons::cmdFaxName, &Buttons::cmdFaxCompany, &Buttons::cmdFaxSubject})
+        (buttons.*command)();
+    ASSERT_EQ(user.messages().size(), 4u);
+    for (const auto& m : user.messages()) {
+        EXPECT_EQ(m.prompt, "This command is not available because no document is open.");
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+}
+
+TEST_F(ButtonsTest, TheConnectedWordComesBeforeAnyOtherRunningWord) {
+    auto connected = std::make_shared<sim::WordProcessor>();
+    connected->open(sim::DocumentBuilder("Mine.doc").text("Fax 555 1234").select(4, 12).build());
+    addin.setWord(connected);
+    auto other = std::make_shared<sim::WordProcessor>();
+    other->open(sim::DocumentBuilder("Other.doc").text("Fax 555 1234").select(4, 12).build());
+    testing::ServedWord served{other};
+    automation.startRunning("Word.Application", served.application());
+    buttons.cmdFaxSubject();
+    EXPECT_EQ(connected->document("Mine.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvSubject");
+    EXPECT_TRUE(served.calls().empty());
+    EXPECT_TRUE(addin.hasWord());
+}
+
+TEST_F(ButtonsTest, FaxMergeSaysItHasNotLandedRatherThanSucceeding) {
+    try {
+        buttons.ToolsFaxMerge();
+        ADD_FAILURE() << "ToolsFaxMerge pretended to work";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ActionNotSupported);
+        EXPECT_EQ(e.description(), "The command ToolsFaxMerge is not available yet in this release of Telvora.");
     }
     EXPECT_TRUE(user.messages().empty());
 }

@@ -10,6 +10,7 @@
 #include "base/errors.h"
 #include "support.h"
 #include "support/automation_contract.h"
+#include "support/error_number.h"
 #include "win32/automation.h"
 #include "win32/com_errors.h"
 #include "win32/handles.h"
@@ -108,6 +109,45 @@ TEST_F(AutomationBinding, ValuesNullAndObjectsTravelBothWays) {
     EXPECT_EQ(Variant("x"), child->call("Echo", {Variant("x")}));
     // Nothing goes as an empty object reference.
     EXPECT_EQ(Variant(Variant::Object()), server->call("Echo", {Variant(Variant::Object())}));
+}
+
+TEST_F(AutomationBinding, CallsByIdentifierReachTheMembersOneLookupNamed) {
+    auto* members = dynamic_cast<IdentifiedMembers*>(server.get());
+    ASSERT_NE(members, nullptr);
+    const auto connect = members->identify("Connect", {"ServerName"});
+    ASSERT_EQ(2u, connect.size());
+    const auto subject = members->identify("Subject");
+    const auto document = members->identify("Document");
+    for (int i = 0; i < 2; ++i) (void)members->invoke(connect[0], {Variant("first")}, {{connect[1], Variant("PC1")}});
+    members->assign(subject[0], Variant("Report"));
+    // An object assigned by identifier goes as a value, as Word's properties that take one expect.
+    members->assign(document[0], server->get("Child"));
+    EXPECT_EQ(Variant("Report"), server->get("Subject"));
+    const auto log = binding.log();
+    ASSERT_EQ(6u, log.size());
+    EXPECT_EQ("flags=3 member=Connect positional=[BSTR:first] named=[ServerName=BSTR:PC1]", log[0]);
+    EXPECT_EQ(log[0], log[1]);
+    EXPECT_EQ("flags=4 member=Subject positional=[] named=[<put>=BSTR:Report]", log[2]);
+    EXPECT_EQ("flags=4 member=Document positional=[] named=[<put>=DISPATCH:object]", log[4]);
+
+    binding.lacks("Colour");
+    EXPECT_EQ(err::NamedArgumentNotFound, testing::errorOf([&] { (void)members->identify("Connect", {"Colour"}); }));
+    EXPECT_EQ(err::MemberNotFound, testing::errorOf([&] { (void)members->identify("Colour"); }));
+}
+
+TEST_F(AutomationBinding, TheRunningObjectOfAClassIsFoundByItsProgrammaticIdentifier) {
+    EXPECT_EQ(err::CannotCreateObject, testing::errorOf([&] { (void)binding.automation().running(kRecorder); }));
+    const auto* dispatch = dynamic_cast<const DispatchObject*>(server.get());
+    ASSERT_NE(dispatch, nullptr);
+    CLSID clsid{};
+    ASSERT_EQ(S_OK, ::CLSIDFromProgID(widen(kRecorder).c_str(), &clsid));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, test::registerRunningObject(dispatch->get(), clsid, &cookie));
+    const auto running = binding.automation().running(kRecorder);
+    running->put("Subject", Variant("found"));
+    EXPECT_EQ(Variant("found"), server->get("Subject")) << "the running object is the registered one";
+    ASSERT_EQ(S_OK, ::RevokeActiveObject(cookie, nullptr));
+    EXPECT_EQ(err::CannotCreateObject, testing::errorOf([&] { (void)binding.automation().running(kRecorder); }));
 }
 
 TEST_F(AutomationBinding, APlainFailureIsTheHresultAsASignedNumber) {

@@ -1,4 +1,4 @@
-// Fax, FaxSBS, WinFax and Pagewire as a macro or Word reaches them: created by the class factory,
+// Fax, FaxSBS and WinFax as a macro reaches them: created by the class factory,
 // called by name. The property lists are the classes' interfaces, in order, with their types.
 #include <gtest/gtest.h>
 
@@ -208,40 +208,6 @@ TEST_F(AutomationClassTest, SendOnAMachineWithoutTheFaxSoftwareRaisesThatItCanno
         EXPECT_EQ(static_cast<SCODE>(0x800A01AD), info->scode);  // 429
         EXPECT_EQ(software, bstrText(info->bstrSource));
     }
-}
-
-class Pagewire : public AutomationClassTest {
-protected:
-    void SetUp() override { create(kClsidPagewire); }
-};
-
-TEST_F(Pagewire, TheAddinConnectionMembersHaveTheirIdsAndAreNotAvailableYet) {
-    const wchar_t* const members[] = {L"OnConnection", L"OnDisconnection", L"OnAddInsUpdate", L"OnStartupComplete",
-                                      L"OnBeginShutdown"};
-    for (DISPID i = 0; i < 5; ++i) EXPECT_EQ(i + 1, idOf(members[i])) << narrowName(members[i]);
-
-    // As Word passes them: the application and the add-in as objects, the mode, the custom array.
-    SAFEARRAY* custom = ::SafeArrayCreateVector(VT_VARIANT, 0, 0);
-    VARIANT array;
-    V_VT(&array) = VT_BYREF | VT_ARRAY | VT_VARIANT;
-    V_ARRAYREF(&array) = &custom;
-    VARIANT application;
-    V_VT(&application) = VT_DISPATCH;
-    V_DISPATCH(&application) = object.get();
-    VARIANT mode;
-    V_VT(&mode) = VT_I4;
-    V_I4(&mode) = 1;  // at start-up
-    const std::vector<std::vector<VARIANT>> calls{
-        {application, mode, application, array}, {mode, array}, {array}, {array}, {array}};
-    for (DISPID i = 0; i < 5; ++i) {
-        ASSERT_EQ(DISP_E_EXCEPTION, invoke(members[i], DISPATCH_METHOD, calls[static_cast<std::size_t>(i)]))
-            << narrowName(members[i]);
-        EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info->scode);
-        EXPECT_EQ(L"Telvora.Pagewire", bstrText(info->bstrSource));
-        EXPECT_NE(std::wstring::npos, bstrText(info->bstrDescription).find(members[i]));
-    }
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, invoke(L"OnConnection", DISPATCH_METHOD, {array}));
-    ::SafeArrayDestroy(custom);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "support.h"
 
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <stdexcept>
 #include <vector>
@@ -86,6 +87,15 @@ std::wstring scratchFile(const std::wstring& stem) {
     ::GetTempPathW(MAX_PATH + 1, temp);
     return std::wstring(temp) + stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
            std::to_wstring(::GetTickCount());
+}
+
+HRESULT registerRunningObject(IUnknown* object, const CLSID& clsid, DWORD* cookie) {
+    HRESULT hr = E_FAIL;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        hr = ::RegisterActiveObject(object, clsid, ACTIVEOBJECT_STRONG, cookie);
+        if (hr != HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE)) break;
+    }
+    return hr;
 }
 
 }  // namespace telvora::win32::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <string>
 #include <vector>
@@ -55,5 +56,10 @@ private:
 
 // A unique scratch file name in the temporary folder.
 std::wstring scratchFile(const std::wstring& stem);
+
+// Registers an object in the running object table as the running object of its class, as a program
+// does while it runs. The table lives in the RPC service, which a freshly started machine may still
+// be bringing up: this waits for it.
+[[nodiscard]] HRESULT registerRunningObject(IUnknown* object, const CLSID& clsid, DWORD* cookie);
 
 }  // namespace telvora::win32::test

@@ -1,0 +1,64 @@
+// Menu entries of earlier releases, menu resets and the toolbar's visibility.
+#include "host/command_bars.h"
+
+#include "base/errors.h"
+
+namespace telvora {
+namespace {
+
+// The entries earlier releases placed in Word's built-in menus, found by their tags.
+constexpr const char* kHelpMenu = "Help";
+constexpr const char* kToolsMenu = "Tools";
+constexpr const char* kAboutEntry = "About Telvora";
+constexpr const char* kHelpEntry = "Telvora Help";
+constexpr const char* kToolsEntry = "Telvora";
+
+template <class Step>
+void runStep(ToolbarErrors errors, Step&& step) {
+    if (errors == ToolbarErrors::Ignore) {
+        ignoreErrors(std::forward<Step>(step));
+    } else {
+        std::forward<Step>(step)();
+    }
+}
+
+}  // namespace
+
+bool RemoveMenuButton(word::Application& word, const std::string& barName, const std::string& tag) noexcept {
+    return succeeded([&] { word.commandBars()->item(barName)->findControl(tag)->Delete(); });
+}
+
+bool RemoveMenuPopup(word::Application& word, const std::string& barName, const std::string& tag) noexcept {
+    std::shared_ptr<word::CommandBarControl> popup;
+    if (!succeeded([&] { popup = word.commandBars()->item(barName)->findControl(tag); })) return false;
+    bool isPopup = false;
+    if (!succeeded([&] { isPopup = popup->isPopup(); }) || !isPopup) return false;
+    // What the pop-up holds goes first, from the last entry back, so no entry is skipped as the
+    // ones after it move up.
+    ignoreErrors([&] {
+        const auto controls = popup->controls();
+        for (std::int32_t i = controls->count(); i >= 1; --i) ignoreErrors([&] { controls->item(i)->Delete(); });
+    });
+    return succeeded([&] { popup->Delete(); });
+}
+
+void PrepareCommandBars(Addin& addin, word::Application& word, ToolbarErrors errors,
+                        const std::function<void()>& markInitialised) {
+    // Both entries are looked for even when the first was not there.
+    const bool aboutRemoved = RemoveMenuButton(word, kHelpMenu, kAboutEntry);
+    const bool helpRemoved = RemoveMenuButton(word, kHelpMenu, kHelpEntry);
+    const bool toolsRemoved = RemoveMenuPopup(word, kToolsMenu, kToolsEntry);
+
+    if (toolsRemoved) runStep(errors, [&] { word.commandBars()->item(kToolsMenu)->Reset(); });
+    if (aboutRemoved || helpRemoved) runStep(errors, [&] { word.commandBars()->item(kHelpMenu)->Reset(); });
+
+    markInitialised();
+
+    runStep(errors, [&] {
+        const auto toolbar = word.commandBars()->item(kToolbarName);
+        toolbar->setVisible(true);
+        if (!addin.settings().showToolbar()) toolbar->setVisible(false);
+    });
+}
+
+}  // namespace telvora

@@ -1,0 +1,101 @@
+// Loading, start-up and unloading of the add-in inside Word.
+#include "host/connection.h"
+
+#include "app/reports.h"
+#include "backends/availability.h"
+#include "base/errors.h"
+#include "dialogs/printer_setup.h"
+#include "host/command_bars.h"
+
+namespace telvora {
+namespace {
+
+constexpr std::uint32_t kNtPlatform = 2;
+
+// An old release kept only whether a shared fax server was used; it becomes the fax software type
+// the first time the add-in starts without one.
+void migrateFaxType(const Settings& settings) {
+    if (settings.faxTypeIfSet()) return;
+    const auto server = settings.blnServer();
+    if (!server) return;
+    settings.save(keys::FaxType, *server ? "3" : "1");
+    settings.remove(keys::BlnServer);
+}
+
+}  // namespace
+
+bool IsSupportedSystem(Addin& addin) {
+    if (IsWindows2000(addin) || IsWindowsXP(addin) || IsWindowsServer2003(addin)) return true;
+    std::optional<OsVersion> version;
+    ignoreErrors([&] { version = addin.platform().osVersion(); });
+    return version && version->platformId == kNtPlatform && version->major >= 6;
+}
+
+AddinConnection::~AddinConnection() { release(); }
+
+void AddinConnection::OnConnection(std::shared_ptr<word::Application> word) {
+    release();
+    if (!word) return;
+    word_ = std::move(word);
+    addin_.setWord(word_);
+    trapAndReport([&] { word_->onWindowActivate([this](const auto& document, const auto& window) {
+                      WindowActivate(document, window);
+                  }); },
+                  [&](const RuntimeError& e) { ReportError(addin_, e); });
+}
+
+void AddinConnection::OnDisconnection() {
+    // Word's objects go whatever the help engine does: held on, they would keep Word from quitting.
+    trapAndReport([&] { CloseAllHelp(addin_); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+    release();
+}
+
+void AddinConnection::release() noexcept {
+    if (word_) ignoreErrors([&] { word_->onWindowActivate({}); });
+    template_.reset();
+    if (word_ && addin_.hasWord() && &addin_.word() == word_.get()) addin_.setWord(nullptr);
+    word_.reset();
+    initialised_ = false;
+}
+
+void AddinConnection::WindowActivate(const std::shared_ptr<word::Document>&, const std::shared_ptr<word::Window>& window) {
+    if (initialised_ || !word_ || !window) return;
+    trapAndReport([&] { startUp(*window); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+}
+
+void AddinConnection::startUp(word::Window& window) {
+    const auto markInitialised = [this] { initialised_ = true; };
+    if (!IsSupportedSystem(addin_)) {
+        // Said once: the add-in counts as started, so no further activation repeats it.
+        ShowMessage(addin_, kUnsupportedSystemMessage, MsgIcon::Critical);
+        PrepareCommandBars(addin_, *word_, ToolbarErrors::Raise, markInitialised);
+        return;
+    }
+    migrateFaxType(addin_.settings());
+    // Word in use as an e-mail editor: the add-in waits for a document window.
+    if (window.envelopeVisible()) return;
+    // Asks for a fax printer when none that is installed is stored; the start goes on either way,
+    // and each command that sends checks again.
+    (void)EnsureFaxPrinter(addin_);
+    const std::string templatePath = addin_.folder() + "\\" + kTemplateFileName;
+    if (!addin_.platform().fileExists(templatePath)) {
+        // Not started: the next activation looks again, so a template put back is found.
+        ShowMessage(addin_, kTemplateMissingMessage, MsgIcon::Exclamation);
+        return;
+    }
+    loadTemplate(templatePath);
+    PrepareCommandBars(addin_, *word_, ToolbarErrors::Ignore, markInitialised);
+}
+
+void AddinConnection::loadTemplate(const std::string& path) {
+    // Word lists a global template by its name; one not listed yet is added from its file.
+    const std::string name = std::string(kTemplateFileName).substr(0, std::string(kTemplateFileName).size() - 4);
+    std::shared_ptr<word::AddIn> entry;
+    if (!succeeded([&] { entry = word_->addIns()->item(name); })) ignoreErrors([&] { entry = word_->addIns()->add(path); });
+    template_ = entry;
+    if (entry) ignoreErrors([&] {
+            if (!entry->installed()) entry->setInstalled(true);
+        });
+}
+
+}  // namespace telvora

@@ -1,0 +1,97 @@
+// A Word-like COM host for the Windows tests: the in-memory word processor served over IDispatch
+// as Word's object model, loading the add-ins registered for Word as Word does, raising
+// WindowActivate through the connection point of Word's application events, registering itself as
+// the running Word, and counting every reference and call the add-ins make.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/word/word_processor.h"
+#include "support/served_word.h"
+#include "win32/handles.h"
+#include "win32/office_interfaces.h"
+#include "word_host/host_objects.h"
+
+namespace telvora::win32::host {
+
+// Word's add-ins list over the files of the machine: a template is listed by its file name once
+// its file exists.
+class FileAddIns final : public word::AddIns {
+public:
+    struct Entry {
+        std::string name;
+        std::string path;
+        bool installed = false;
+    };
+    std::shared_ptr<word::AddIn> item(const std::string& name) override;
+    std::shared_ptr<word::AddIn> add(const std::string& path) override;
+    std::vector<Entry> entries() const;
+
+private:
+    std::vector<std::shared_ptr<Entry>> entries_;
+};
+
+struct LoadedAddin {
+    std::wstring progId;
+    ComPtr<IDTExtensibility2> connection;
+};
+
+class WordHost {
+public:
+    // Needs a single-threaded apartment on the calling thread, as Word's user-interface thread has.
+    explicit WordHost(std::shared_ptr<sim::WordProcessor> word);
+    ~WordHost();
+    WordHost(const WordHost&) = delete;
+    WordHost& operator=(const WordHost&) = delete;
+
+    sim::WordProcessor& word() const noexcept { return *word_; }
+    testing::ServedWord& served() noexcept { return served_; }
+    FileAddIns& addIns() noexcept { return *addIns_; }
+    const HostCounters& counters() const noexcept { return *counters_; }
+    IDispatch* application() const noexcept;
+    std::size_t sinks() const noexcept;
+
+    // What Word does at its start: every add-in under HKCU\Software\Microsoft\Office\Word\Addins
+    // with load behaviour 3 is created by its programmatic identifier and connected (connection,
+    // add-ins update, start-up complete). One that fails gets load behaviour 2, as Word marks it.
+    // Answers the identifiers of the add-ins connected.
+    std::vector<std::wstring> loadAddins();
+    // What Word does when it closes: begin shutdown, disconnection, release.
+    void unloadAddins();
+    const std::vector<LoadedAddin>& addins() const noexcept { return addins_; }
+
+    // Registers the application in the running object table as Word.Application, as Word does
+    // while it runs, and withdraws it.
+    void registerRunning();
+    void revokeRunning() noexcept;
+
+    // Runs a program to its end while serving the COM calls it makes into this process, and
+    // answers its exit code and what it wrote to its standard output. -1 when it could not be
+    // started or did not end within `timeoutMs`.
+    int runServing(const std::wstring& commandLine, std::string& output, DWORD timeoutMs = 60000);
+
+private:
+    std::shared_ptr<sim::WordProcessor> word_;
+    std::shared_ptr<FileAddIns> addIns_;
+    testing::ServedWord served_;
+    std::shared_ptr<HostCounters> counters_;
+    ComPtr<IDispatch> application_;
+    std::vector<LoadedAddin> addins_;
+    DWORD runningCookie_ = 0;
+};
+
+// Makes the class of "Word.Application" known to COM on this machine (the running object table is
+// found by class), as an installed Word does; removed again when it goes.
+class WordClassRegistration {
+public:
+    WordClassRegistration();
+    ~WordClassRegistration();
+    WordClassRegistration(const WordClassRegistration&) = delete;
+    WordClassRegistration& operator=(const WordClassRegistration&) = delete;
+};
+
+}  // namespace telvora::win32::host

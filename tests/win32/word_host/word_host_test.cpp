@@ -1,0 +1,223 @@
+// Telvora.dll inside a Word-like host, as Word runs it: registered with regsvr32, found among
+// Word's add-ins and connected, started by a window activation, called by the template's macros
+// from inside the host and from another process, and let go of cleanly when Word unloads it.
+#include <gtest/gtest.h>
+
+#include "base/errors.h"
+#include "sim/word/document_builder.h"
+#include "support.h"
+#include "support/error_number.h"
+#include "win32/automation.h"
+#include "win32/class_ids.h"
+#include "win32/event_sink.h"
+#include "win32/text.h"
+#include "word_automation/word_application.h"
+#include "word_host/machine_setup.h"
+#include "word_host/message_boxes.h"
+#include "word_host/word_host.h"
+
+namespace telvora::win32 {
+namespace {
+
+using host::MessageBoxWatcher;
+using host::WordHost;
+using sim::DocumentBuilder;
+
+std::shared_ptr<sim::WordProcessor> wordWithMenus() {
+    auto word = std::make_shared<sim::WordProcessor>();
+    word->addCommandBar("Help", {sim::button("HelpContents")});
+    word->addCommandBar("Tools", {sim::button("Options")});
+    word->addCommandBar("Telvora", {sim::button("FaxNumber")}, false);
+    word->customizeCommandBar("Help", {sim::button("About Telvora"), sim::button("UserHelpMacro")});
+    word->customizeCommandBar("Tools", {sim::button("UserToolsMacro")});
+    return word;
+}
+
+sim::DocumentModel letter() { return DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 12).build(); }
+
+class WordHostTest : public ::testing::Test {
+protected:
+    std::string styleAt(int position) const {
+        return word->document("Letter.doc")->styleNameAt(sim::StoryKind::Main, position);
+    }
+    // A macro's late-bound call: the object by its programmatic identifier, the method by name.
+    HRESULT callButtons(const wchar_t* method) {
+        CLSID clsid{};
+        if (FAILED(::CLSIDFromProgID(L"Telvora.Buttons", &clsid))) return E_FAIL;
+        ComPtr<IDispatch> buttons;
+        HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, buttons.putVoid());
+        if (FAILED(hr)) return hr;
+        std::wstring name = method;
+        LPOLESTR names[] = {name.data()};
+        DISPID id = 0;
+        hr = buttons->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        if (FAILED(hr)) return hr;
+        DISPPARAMS none{};
+        UniqueVariant result;
+        ExcepInfo info;
+        return buttons->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, result.get(), info.get(), nullptr);
+    }
+
+    test::Apartment apartment;
+    MessageBoxWatcher user;
+    host::CompanionTemplate templateFile;
+    // A fax printer chosen and installed: the start-up's printer check asks nothing.
+    host::InstalledPrinter printer{L"Telvora Fax"};
+    host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
+    std::shared_ptr<sim::WordProcessor> word = wordWithMenus();
+    WordHost host{word};
+};
+
+TEST_F(WordHostTest, WordLoadsTheAddinWhichOnlySubscribesUntilTheFirstWindow) {
+    EXPECT_EQ(host.loadAddins(), (std::vector<std::wstring>{L"Telvora.Pagewire"}));
+    EXPECT_EQ(host.sinks(), 1u);
+    EXPECT_EQ(host.counters().advises, 1);
+    EXPECT_TRUE(host.served().calls().empty()) << "connecting calls nothing of Word's";
+
+    ASSERT_TRUE(printer.installed());
+    word->open(letter());
+    EXPECT_EQ(host.served().calls(),
+              (std::vector<std::string>{
+                  "Window.EnvelopeVisible", "Application.AddIns", "AddIns.Item(BSTR:Telvora)", "Application.AddIns",
+                  "AddIns.Add(BSTR:" + templateFile.path() + ", BOOL:True)", "AddIn.Installed",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)",
+                  "CommandBar.FindControl(Tag:=BSTR:About Telvora, Recursive:=BOOL:True)", "CommandBarControl.Delete",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)",
+                  "CommandBar.FindControl(Tag:=BSTR:Telvora Help, Recursive:=BOOL:True)", "Application.CommandBars",
+                  "CommandBars.Item(BSTR:Tools)", "CommandBar.FindControl(Tag:=BSTR:Telvora, Recursive:=BOOL:True)",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Help)", "CommandBar.Reset",
+                  "Application.CommandBars", "CommandBars.Item(BSTR:Telvora)", "CommandBar.Visible = BOOL:True"}));
+    EXPECT_TRUE(user.texts().empty());
+    // The old entry went with the reset of its menu; the menu without one kept the user's entry.
+    EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents"}));
+    EXPECT_EQ(word->controlTags("Tools"), (std::vector<std::string>{"Options", "UserToolsMacro"}));
+    EXPECT_TRUE(word->commandBarVisible("Telvora"));
+    ASSERT_EQ(host.addIns().entries().size(), 1u);
+    EXPECT_EQ(host.addIns().entries()[0].path, templateFile.path());
+    EXPECT_TRUE(host.addIns().entries()[0].installed);
+
+    // Later windows find the add-in started.
+    host.served().clearRecords();
+    word->open(DocumentBuilder("Memo.doc").build());
+    EXPECT_TRUE(host.served().calls().empty());
+}
+
+TEST_F(WordHostTest, AMarkingMacroInsideWordChangesTheHostsDocument) {
+    host.loadAddins();
+    word->open(letter());
+    host.served().clearRecords();
+    EXPECT_EQ(S_OK, callButtons(L"cmdFaxnumber"));
+    EXPECT_EQ(styleAt(4), "tlvFaxNumber");
+    EXPECT_EQ(styleAt(11), "tlvFaxNumber");
+    EXPECT_EQ(styleAt(3), "");
+    EXPECT_EQ(host.served().calls().front(), "Application.Selection");
+    EXPECT_TRUE(user.texts().empty());
+}
+
+TEST_F(WordHostTest, AMarkingMacroInAnotherProcessFindsTheRunningWord) {
+    // The COM add-in is not connected here: the script's process reaches Word as the running one.
+    host::WordClassRegistration wordClass;
+    word->open(letter());
+    const long referencesBefore = host.counters().references;
+    const long objectsBefore = host.counters().objects;
+    host.registerRunning();
+    wchar_t scripts[4096] = {};
+    ASSERT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", scripts, 4096));
+    std::string output;
+    const int code = host.runServing(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", output);
+    EXPECT_NE(output.find("marked"), std::string::npos) << output;
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(styleAt(4), "tlvFaxNumber");
+    EXPECT_TRUE(user.texts().empty());
+    EXPECT_EQ(host.counters().objects, objectsBefore) << "the script's process let go of Word's objects";
+    host.revokeRunning();
+    EXPECT_EQ(host.counters().references, referencesBefore) << "the script's process let go of Word";
+}
+
+TEST_F(WordHostTest, WithNoWordRunningAMacroInAnotherProcessSaysNoDocumentIsOpen) {
+    host::WordClassRegistration wordClass;
+    wchar_t scripts[4096] = {};
+    ASSERT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", scripts, 4096));
+    std::string output;
+    (void)host.runServing(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", output);
+    EXPECT_NE(output.find("marked"), std::string::npos) << output;
+    EXPECT_EQ(user.texts(), (std::vector<std::string>{"This command is not available because no document is open."}));
+}
+
+TEST_F(WordHostTest, UnloadingLetsGoOfEveryReferenceTheAddinTookAndTheDllCanGo) {
+    const long references = host.counters().references;
+    const long objects = host.counters().objects;
+    host.loadAddins();
+    word->open(letter());
+    EXPECT_EQ(S_OK, callButtons(L"cmdFaxName"));
+    EXPECT_GT(host.counters().references, references);
+    host.unloadAddins();
+    EXPECT_EQ(host.counters().references, references);
+    EXPECT_EQ(host.counters().objects, objects);
+    EXPECT_EQ(host.sinks(), 0u);
+    EXPECT_EQ(host.counters().unadvises, 1);
+
+    ::CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(L"Telvora.dll")) << "the DLL stayed loaded";
+    // Word goes on after the add-in left.
+    word->activateWindow("Letter.doc");
+    EXPECT_EQ(styleAt(0), "");
+}
+
+// The Windows pieces of the Word binding in this process, against the host's objects.
+class WordBindingTest : public WordHostTest {
+protected:
+    std::shared_ptr<AutomationObject> application() {
+        return std::make_shared<DispatchObject>(ComPtr<IDispatch>::addRef(host.application()), "Microsoft Word");
+    }
+};
+
+TEST_F(WordBindingTest, TheEventSinkDeliversWindowActivationsWhileSubscribed) {
+    std::vector<std::string> seen;
+    {
+        ConnectionPointEvents events(ComPtr<IDispatch>::addRef(host.application()), kDiidApplicationEvents2,
+                                     "Microsoft Word");
+        events.subscribe([&](MemberId event, const Args& args) {
+            seen.push_back(std::to_string(event) + ":" + std::to_string(args.size()));
+            if (args.size() == 2) seen.push_back(args[0].toObject()->get("Name").toString());
+        });
+        EXPECT_EQ(host.sinks(), 1u);
+        word->open(letter());
+        events.unsubscribe();
+        EXPECT_EQ(host.sinks(), 0u);
+        word->open(DocumentBuilder("Memo.doc").build());
+        events.subscribe([&](MemberId, const Args&) { seen.push_back("again"); });
+        word->activateWindow("Letter.doc");
+    }
+    // Gone while subscribed: the subscription went with it.
+    EXPECT_EQ(host.sinks(), 0u);
+    word->activateWindow("Memo.doc");
+    EXPECT_EQ(seen, (std::vector<std::string>{"10:2", "Letter.doc", "again"}));
+}
+
+TEST_F(WordBindingTest, WordsErrorsAndNothingComeThroughComAsThePortPromises) {
+    auto wordApp = word_automation::wordApplication(application(), nullptr);
+    EXPECT_EQ(testing::errorOf([&] { wordApp->activeDocument(); }), err::ObjectNotSet);
+    word->open(letter());
+    const RuntimeError e = testing::errorRaisedBy([&] { wordApp->activeDocument()->styles()->item("tlvNoSuchStyle"); });
+    EXPECT_EQ(e.number(), err::CollectionMemberMissing);
+    EXPECT_EQ(e.description(), "The requested member of the collection does not exist.");
+    EXPECT_EQ(e.source(), "Microsoft Word");
+    EXPECT_EQ(testing::errorOf([&] { wordApp->commandBars()->item("Help")->findControl("No such tag"); }),
+              err::ObjectNotSet);
+    EXPECT_EQ(testing::errorOf([&] { wordApp->PrintOut({{"Colour", Variant(true)}}); }), err::NamedArgumentNotFound);
+}
+
+TEST_F(WordBindingTest, IdentifiersAreLookedUpOncePerInterfaceOverCom) {
+    word->open(letter());
+    auto wordApp = word_automation::wordApplication(application(), nullptr);
+    for (int i = 0; i < 3; ++i) (void)wordApp->selection()->range()->text();
+    const long lookups = host.counters().lookups;
+    const long invocations = host.counters().invocations;
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(wordApp->selection()->range()->text(), "555 1234");
+    EXPECT_EQ(host.counters().lookups, lookups);
+    EXPECT_EQ(host.counters().invocations - invocations, 60);
+}
+
+}  // namespace
+}  // namespace telvora::win32
