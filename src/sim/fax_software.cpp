@@ -148,9 +148,8 @@ protected:
         job.schedule = property("DiscountSend").toBool() ? "Discount" : "Now";
         job.bodyFile = file_;
         job.body = readBody(fax_, file_, class_);
-        job.jobId = fax_.nextJobId();
-        fax_.jobs.push_back(job);
-        return Variant(static_cast<std::int32_t>(std::stoi(job.jobId)));
+        fax_.accept(std::move(job));
+        return Variant(static_cast<std::int32_t>(std::stoi(fax_.jobs.back().jobId)));
     }
 
 private:
@@ -306,9 +305,8 @@ protected:
             if (job.receipt == ReceiptKind::Email) job.receiptAddress = text("ReceiptAddress");
             job.bodyFile = text("Body");
             job.body = body;
-            job.jobId = fax_.nextJobId();
-            ids += (ids.empty() ? "" : ",") + job.jobId;
-            fax_.jobs.push_back(std::move(job));
+            fax_.accept(std::move(job));
+            ids += (ids.empty() ? "" : ",") + fax_.jobs.back().jobId;
         }
         // The identifiers of the jobs, one per recipient.
         return Variant(ids);
@@ -393,8 +391,7 @@ private:
             job.bodyFile = attachments_.empty() ? "" : attachments_.front();
             job.body = body;
             job.bodyPrintedByApplication = printFromApp_;
-            job.jobId = fax_.nextJobId();
-            fax_.jobs.push_back(std::move(job));
+            fax_.accept(std::move(job));
         }
         sent_ = true;
         readyPollsLeft_ = fax_.winFaxPollsBeforeReady;
@@ -479,6 +476,24 @@ void FaxSoftware::printed(const std::string& printer, const std::string& documen
     if (winFaxPrinter.empty() || !equalsIgnoringCase(printer, winFaxPrinter)) return;
     for (const std::size_t i : awaitingPrint_) jobs.at(i).printedDocument = document;
     awaitingPrint_.clear();
+}
+
+void FaxSoftware::accept(SubmittedFax job) {
+    job.jobId = nextJobId();
+    job.submitted = platform_.now();
+    jobs.push_back(std::move(job));
+}
+
+bool FaxSoftware::receiveApplicationPrint(const std::string& faxImage) {
+    // The image of the print WinFax waits for becomes the body of its jobs; a later print to the
+    // same printer finds them served and is no fax.
+    bool taken = false;
+    for (const std::size_t i : awaitingPrint_) {
+        if (!jobs.at(i).body.empty()) continue;
+        jobs.at(i).body = faxImage;
+        taken = true;
+    }
+    return taken;
 }
 
 std::string FaxSoftware::connect(const std::string& server, const std::string& source) const {

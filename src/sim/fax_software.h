@@ -13,6 +13,7 @@
 
 #include "base/errors.h"
 #include "base/variant.h"
+#include "ports/platform.h"
 
 namespace telvora::sim {
 
@@ -71,6 +72,7 @@ struct SubmittedFax {
     bool bodyPrintedByApplication = false;  // WinFax waits for the document to be printed to it
     std::string printedDocument;            // the document printed to WinFax for it, once it was
     std::string jobId;
+    LocalTime submitted{};  // the machine's clock when the software accepted the job
 };
 
 class FaxSoftware {
@@ -111,6 +113,11 @@ public:
     // Word printed `document` to `printer` (what the machine's print spooler tells WinFax).
     void printed(const std::string& printer, const std::string& document);
 
+    // The fax image WinFax's printer made of an application's print: the body of the jobs that
+    // wait for it (see `printed`). Answers whether it served any; a print nobody waits for, or a
+    // second one, is not a fax.
+    bool receiveApplicationPrint(const std::string& faxImage);
+
     // What the senders did and what the software accepted, in order.
     std::vector<FaxCall> calls;
     std::vector<SubmittedFax> jobs;
@@ -121,6 +128,8 @@ public:
     std::string nextJobId() { return std::to_string(++jobCount_); }
     // The jobs (by position in `jobs`) that wait for their document to be printed to WinFax.
     void awaitPrint(const std::vector<std::size_t>& jobIndices);
+    // Files the job: its number and the moment of submission.
+    void accept(SubmittedFax job);
     // Whether a connection to `server` ("" or the computer name = the local computer) answers;
     // raises 0x800706BA with `source` when it does not.
     std::string connect(const std::string& server, const std::string& source) const;

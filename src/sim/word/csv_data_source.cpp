@@ -19,7 +19,7 @@ struct Row {
                                                      "\": line " + std::to_string(line) + ": " + what);
 }
 
-std::vector<Row> splitRows(std::string_view text, const std::string& source) {
+std::vector<Row> splitRows(std::string_view text, const std::string& source, char delimiter) {
     std::vector<Row> rows;
     Row row;
     std::string field;
@@ -53,10 +53,10 @@ std::vector<Row> splitRows(std::string_view text, const std::string& source) {
                 field += c;
                 ++i;
             }
-            if (i < text.size() && text[i] != ',' && !atLineEnd(i))
+            if (i < text.size() && text[i] != delimiter && !atLineEnd(i))
                 malformed(source, line, "text follows the closing quote of a field");
         } else {
-            while (i < text.size() && text[i] != ',' && !atLineEnd(i)) {
+            while (i < text.size() && text[i] != delimiter && !atLineEnd(i)) {
                 if (text[i] == '"') malformed(source, line, "a quote inside a field that does not start with one");
                 field += text[i++];
             }
@@ -64,7 +64,7 @@ std::vector<Row> splitRows(std::string_view text, const std::string& source) {
         const bool blankField = !quoted && field.empty();
         row.fields.push_back(std::move(field));
         field.clear();
-        if (i < text.size() && text[i] == ',') {
+        if (i < text.size() && text[i] == delimiter) {
             ++i;
             continue;
         }
@@ -84,13 +84,39 @@ std::vector<Row> splitRows(std::string_view text, const std::string& source) {
 
 }  // namespace
 
-MergeSource parseCsv(std::string_view text, const std::string& sourceName) {
+char detectDelimiter(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    auto rows = splitRows(text, sourceName);
+    // The header row decides, quoted names skipped: field names rarely hold a delimiter, data often does.
+    constexpr std::string_view candidates = "\t,;|";
+    std::size_t counts[candidates.size()] = {};
+    bool quoted = false;
+    for (const char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\r' || c == '\n') break;
+        if (const auto k = candidates.find(c); k != std::string_view::npos) ++counts[k];
+    }
+    std::size_t best = 1;  // a single field name: a comma-separated file of one column
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        if (counts[k] > counts[best]) best = k;
+    return candidates[best];
+}
+
+MergeSource parseCsv(std::string_view text, const std::string& sourceName) {
+    return parseDelimitedText(text, sourceName, ',');
+}
+
+MergeSource parseDelimitedText(std::string_view text, const std::string& sourceName, char delimiter) {
+    if (delimiter == '"' || delimiter == '\r' || delimiter == '\n' || delimiter == '\0')
+        throw wordError(wderr::DataSourceUnreadable, "Word was unable to open the data source \"" + sourceName +
+                                                         "\": its field delimiter cannot be a quote or a line break");
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    auto rows = splitRows(text, sourceName, delimiter);
     if (rows.empty()) malformed(sourceName, 1, "there is no header row of field names");
 
     MergeSource source;
     source.name = sourceName;
+    source.delimiter = delimiter;
     for (const auto& row : rows) {
         for (const auto& value : row.fields) {
             try {
@@ -120,12 +146,16 @@ MergeSource parseCsv(std::string_view text, const std::string& sourceName) {
     return source;
 }
 
-MergeSource readCsvFile(const std::filesystem::path& file) {
+MergeSource readCsvFile(const std::filesystem::path& file) { return readDataSourceFile(file, file.string(), ','); }
+
+MergeSource readDataSourceFile(const std::filesystem::path& file, const std::string& sourceName,
+                               std::optional<char> delimiter) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw wordError(wderr::FileNotFound, "This file could not be found. (" + file.string() + ")");
+    if (!in) throw wordError(wderr::FileNotFound, "This file could not be found. (" + sourceName + ")");
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    return parseCsv(bytes.str(), file.string());
+    const std::string text = bytes.str();
+    return parseDelimitedText(text, sourceName, delimiter ? *delimiter : detectDelimiter(text));
 }
 
 }  // namespace telvora::sim

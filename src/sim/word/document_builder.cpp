@@ -139,7 +139,7 @@ DocumentBuilder& DocumentBuilder::mergeData(std::string name, std::vector<std::s
                                             std::vector<std::vector<std::string>> records) {
     for (const auto& r : records)
         if (r.size() != fieldNames.size()) misuse("Every record needs a value for every field.");
-    MergeSource source{std::move(name), std::move(fieldNames), std::move(records)};
+    MergeSource source{std::move(name), ',', std::move(fieldNames), std::move(records)};
     model_.merge = MergeState{};
     model_.merge.activeRecord = source.records.empty() ? 0 : 1;
     model_.merge.source = std::move(source);

@@ -5,6 +5,8 @@
 
 namespace telvora::sim {
 
+std::optional<std::filesystem::path> PrinterDriver::print(const PrintJob&) { return std::nullopt; }
+
 void PlainTextDriver::printToFile(const PrintJob& job, const std::filesystem::path& file) {
     std::string out;
     for (const auto& c : job.document.story(StoryKind::Main)) out += c.glyph == "\r" ? std::string("\r\n") : c.glyph;

@@ -117,8 +117,9 @@ struct StyleEntry {
     bool deleted = false;
 };
 
-// A field of the main story; its result text occupies [start, end).
+// A field; its result text occupies [start, end) of its story.
 struct FieldEntry {
+    StoryKind story = StoryKind::Main;
     std::int32_t type = 0;
     std::string code;       // "MERGEFIELD Fax", "REF Total"
     std::string dataField;  // the data source field a merge field shows
@@ -126,8 +127,23 @@ struct FieldEntry {
     int end = 0;
 };
 
+// The paper and margins of the document's pages, in points: Word's defaults for a new document
+// (US Letter, one-inch margins, headers and footers half an inch from the edge).
+struct PageSetup {
+    double width = 612;
+    double height = 792;
+    double top = 72;
+    double bottom = 72;
+    double left = 72;
+    double right = 72;
+    double header = 36;
+    double footer = 36;
+    bool operator==(const PageSetup&) const = default;
+};
+
 struct MergeSource {
     std::string name;  // as Word reports it: the data file's path
+    char delimiter = ',';  // what separates the fields of a text data file
     std::vector<std::string> fieldNames;
     std::vector<std::vector<std::string>> records;
 };
@@ -180,6 +196,8 @@ public:
     StyleEntry* styleById(std::uint32_t id);
     const StyleEntry* styleById(std::uint32_t id) const;
     StyleEntry& addStyle(const std::string& name, std::int32_t type);
+    // Every style in the order it was made, the deleted ones flagged.
+    const std::vector<StyleEntry>& styles() const noexcept { return styles_; }
     // The look a style gives: its own formatting over Normal's (Normal's own over Word's defaults).
     FontAttributes styleLook(std::uint32_t id) const;
     // Takes the style off every character of every story and removes it: a character style leaves
@@ -203,8 +221,12 @@ public:
     std::optional<Span> findText(StoryKind kind, Span within, const std::vector<std::string>& needle,
                                  std::uint32_t styleId, bool forward) const;
 
+    // The main text's fields, which the document's Fields collection holds, and the fields of the
+    // other stories (page numbers in a footer), kept apart so that collection stays as Word's is.
     std::vector<FieldEntry> fields;
+    std::vector<FieldEntry> storyFields;
     int fieldUpdates = 0;
+    PageSetup page;
     MergeState merge;
     Span selection;
     bool envelopeVisible = false;

@@ -88,6 +88,12 @@ std::filesystem::path Session::realPath(const std::string& path) const {
     return options.drive->toHost(path, "Microsoft Word");
 }
 
+std::shared_ptr<PrinterDriver> Session::driverOf(const std::string& printer) const {
+    for (const auto& p : printers)
+        if (p.name == printer) return p.driver;
+    return nullptr;
+}
+
 void Session::print(const std::shared_ptr<DocumentModel>& document, PrintRecord::Kind kind, const NamedArgs& args) {
     if (activePrinter.empty()) throw wordError(wderr::PrinterError, "There is a printer error.");
     PrintRecord record;
@@ -111,12 +117,11 @@ void Session::print(const std::shared_ptr<DocumentModel>& document, PrintRecord:
             throw wordError(wderr::CommandNotAvailable,
                             "The simulated word processor does not append prints to a file.");
         const auto file = realPath(outputName);
-        std::shared_ptr<PrinterDriver> driver;
-        for (const auto& p : printers)
-            if (p.name == activePrinter) driver = p.driver;
-        if (!driver) driver = std::make_shared<PlainTextDriver>();
-        driver->printToFile(PrintJob{activePrinter, *document, args}, file);
+        const auto driver = driverOf(activePrinter);
+        (driver ? driver : std::make_shared<PlainTextDriver>())->printToFile(PrintJob{activePrinter, *document, args}, file);
         record.output = file;
+    } else if (const auto driver = driverOf(activePrinter)) {
+        record.output = driver->print(PrintJob{activePrinter, *document, args});
     }
     if (onPrint) onPrint(record);
     prints.push_back(std::move(record));

@@ -31,7 +31,9 @@ struct PrintRecord {
     NamedArgs arguments;
     std::string fileName;      // the file a file print named
     std::string fileContents;  // its bytes at the moment of printing, when it could be read
-    std::optional<std::filesystem::path> output;  // the real file a print to a file wrote
+    // The real file the print produced: the file a print to a file wrote, or what the printer's
+    // driver keeps of a print on paper.
+    std::optional<std::filesystem::path> output;
 
     // The named argument of that name (letter case ignored), if the print passed it.
     std::optional<Variant> argument(const std::string& name) const;

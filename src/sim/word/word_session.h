@@ -60,12 +60,14 @@ struct Session : std::enable_shared_from_this<Session> {
     // active window changed (or `always`).
     void activate(const std::shared_ptr<DocumentModel>& document, bool always);
     void close(const std::shared_ptr<DocumentModel>& document);
-    // Records a print made by the document; a print to a file is written by the printer's driver
-    // first, so a failed print leaves no record.
+    // Records a print made by the document; the printer's driver takes the print first (a print to
+    // a file is written by it), so a failed print leaves no record.
     void print(const std::shared_ptr<DocumentModel>& document, PrintRecord::Kind kind, const NamedArgs& args);
     // The real file that stands for a path the add-in names, on the machine's drive; raises 75
     // for a path that leads out of the machine, or when Word was given no drive.
     std::filesystem::path realPath(const std::string& path) const;
+    // The driver the printer was installed with; nothing for one installed without.
+    std::shared_ptr<PrinterDriver> driverOf(const std::string& printer) const;
 };
 
 std::shared_ptr<word::Document> makeDocument(const std::shared_ptr<Session>& session,

@@ -117,6 +117,18 @@ TEST_F(CsvDataSource, QuotedFieldsKeepCommasQuotesAndLineBreaks) {
     EXPECT_EQ(source.records[2], (std::vector<std::string>{"Jörg", "", ""}));
 }
 
+TEST_F(CsvDataSource, ATextFileSeparatedByTabsOrSemicolonsIsReadByItsOwnSeparator) {
+    const std::string european = "\"Name; first\";Fax;Note\r\nLee;555 1;Pays 1,50 per page\r\n";
+    EXPECT_EQ(detectDelimiter(european), ';');
+    EXPECT_EQ(detectDelimiter("Name\tFax\r\nAnn, Lee\t555 1\r\n"), '\t');
+    EXPECT_EQ(detectDelimiter("Name,Fax\r\nAnn;Bob,555 1\r\n"), ',');
+    EXPECT_EQ(detectDelimiter("Name\r\nAnn\r\n"), ',');
+    const auto source = parseDelimitedText(european, "Customers.txt", ';');
+    EXPECT_EQ(source.fieldNames, (std::vector<std::string>{"Name; first", "Fax", "Note"}));
+    EXPECT_EQ(source.records.at(0), (std::vector<std::string>{"Lee", "555 1", "Pays 1,50 per page"}));
+    EXPECT_EQ(source.delimiter, ';');
+}
+
 TEST_F(CsvDataSource, AHeaderRowAloneIsASourceWithoutRecords) {
     const auto source = parseCsv("Name,Fax\n", "Customers.csv");
     EXPECT_EQ(source.fieldNames.size(), 2u);

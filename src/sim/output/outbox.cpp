@@ -1,0 +1,141 @@
+// Delivering the fax software's jobs to the outbox.
+#include "sim/output/outbox.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+#include "base/text.h"
+#include "sim/output/fax_image.h"
+#include "sim/output/output_files.h"
+
+namespace telvora::sim::output {
+namespace fs = std::filesystem;
+namespace {
+
+std::string isoTime(LocalTime t) {
+    using namespace std::chrono;
+    const auto day = floor<days>(t);
+    const year_month_day date{day};
+    const hh_mm_ss time{t - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()));
+    return text;
+}
+
+const char* receiptName(ReceiptKind kind) {
+    switch (kind) {
+    case ReceiptKind::Email: return "email";
+    case ReceiptKind::PopUp: return "popup";
+    case ReceiptKind::None: break;
+    }
+    return "none";
+}
+
+bool looksLikeTiff(const std::string& bytes) {
+    return bytes.starts_with(std::string("II*\0", 4)) || bytes.starts_with(std::string("MM\0*", 4));
+}
+
+std::string folderName(const std::string& jobId) {
+    std::string id = jobId;
+    if (!id.empty() && id.size() < 4 && id.find_first_not_of("0123456789") == std::string::npos) id.insert(0, 4 - id.size(), '0');
+    return "job-" + safeName(id);
+}
+
+RuntimeError cannotDeliver(const fs::path& folder, const std::string& why) {
+    return RuntimeError(err::PathFileAccess, "Path/File access error: the fax job cannot be delivered to \"" +
+                                                 folder.string() + "\" (" + why + ").");
+}
+
+}  // namespace
+
+std::string faxSoftwareName(const std::string& progId) {
+    if (equalsIgnoringCase(progId, fax_progid::FaxServer)) return "Windows fax service";
+    if (equalsIgnoringCase(progId, fax_progid::ExtendedDocument) || equalsIgnoringCase(progId, fax_progid::ExtendedServer))
+        return "Extended fax service";
+    if (equalsIgnoringCase(progId, fax_progid::WinFax8) || equalsIgnoringCase(progId, fax_progid::WinFax)) return "WinFax";
+    return progId;
+}
+
+fs::path Outbox::deliver(const SubmittedFax& job) {
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    if (ec) throw cannotDeliver(folder_, ec.message());
+    const fs::path final = folder_ / folderName(job.jobId);
+    std::random_device random;
+    const fs::path staging = folder_ / ("." + final.filename().string() + "." + std::to_string(random() % 1000000) + ".partial");
+    fs::create_directory(staging, ec);
+    if (ec) throw cannotDeliver(staging, ec.message());
+
+    try {
+        nlohmann::json record;
+        record["job"] = job.jobId;
+        record["software"] = job.software;
+        record["softwareName"] = faxSoftwareName(job.software);
+        record["server"] = job.server;
+        record["number"] = job.number;
+        record["recipient"] = job.recipient;
+        record["company"] = job.company;
+        record["subject"] = job.subject;
+        record["schedule"] = job.schedule;
+        record["receipt"] = receiptName(job.receipt);
+        record["receiptAddress"] = job.receiptAddress;
+        record["submitted"] = isoTime(job.submitted);
+        record["bodyFile"] = job.bodyFile;
+        record["image"] = nullptr;
+        record["pages"] = 0;
+        record["previews"] = nlohmann::json::array();
+        if (!job.body.empty()) {
+            if (looksLikeTiff(job.body)) {
+                writeWhole(staging / "fax.tif", job.body);
+                record["image"] = "fax.tif";
+                try {
+                    const auto pages = decodeFaxTiff(job.body, job.bodyFile);
+                    record["pages"] = pages.size();
+                    for (std::size_t k = 0; k < pages.size(); ++k) {
+                        const std::string name = "page-" + std::to_string(k + 1) + ".png";
+                        writeWhole(staging / name, previewPng(pages[k]));
+                        record["previews"].push_back(name);
+                    }
+                } catch (const RuntimeError& e) {
+                    // The image is delivered as it came; the job says why it shows no pages.
+                    record["imageError"] = e.description();
+                }
+            } else {
+                // Whatever else the sender handed over is kept under its own name.
+                const auto slash = job.bodyFile.find_last_of("\\/");
+                std::string name = safeName(slash == std::string::npos ? job.bodyFile : job.bodyFile.substr(slash + 1));
+                if (name == "_" || name == "job.json") name = "body.bin";
+                writeWhole(staging / name, job.body);
+                record["image"] = name;
+            }
+        }
+        writeWhole(staging / "job.json", record.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+        fs::remove_all(final, ec);
+        if (ec) throw cannotDeliver(final, ec.message());
+        fs::rename(staging, final, ec);
+        if (ec) throw cannotDeliver(final, ec.message());
+    } catch (...) {
+        fs::remove_all(staging, ec);
+        throw;
+    }
+    delivered_.insert(job.jobId);
+    return final;
+}
+
+std::vector<fs::path> Outbox::deliverNew(const std::vector<SubmittedFax>& jobs) {
+    std::vector<fs::path> out;
+    for (const auto& job : jobs) {
+        if (delivered_.contains(job.jobId)) continue;
+        if (job.bodyPrintedByApplication && job.body.empty()) continue;  // WinFax still waits for the print
+        out.push_back(deliver(job));
+    }
+    return out;
+}
+
+}  // namespace telvora::sim::output

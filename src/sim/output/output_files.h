@@ -1,0 +1,25 @@
+// Files the simulator leaves for a person to look at: names made safe from what a printer or a
+// job is called, and files put in place whole.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace telvora::sim::output {
+
+// A name that stands for `name` as one file or folder name inside the folder it is put in: the
+// characters Windows or Linux do not allow in a name (separators, ':', '*', '?', '"', '<', '>',
+// '|', control characters) become '_', and a name of dots alone or nothing at all becomes "_".
+// "\\FAXSRV\Fax" gives "__FAXSRV_Fax", so a printer's name never leads out of its folder.
+std::string safeName(std::string_view name);
+
+// Writes `bytes` to `file` under a name of its own first and then puts it in place, so a
+// reader never meets half a file. Raises 75 naming the file when it cannot be written.
+void writeWhole(const std::filesystem::path& file, const std::string& bytes);
+
+// The first path of the form folder/stem-0001.extension, folder/stem-0002.extension, ... that is
+// not there yet, so what an earlier run left is never overwritten.
+std::filesystem::path nextFree(const std::filesystem::path& folder, const std::string& stem, const std::string& extension);
+
+}  // namespace telvora::sim::output

@@ -1,0 +1,371 @@
+// Word documents as .docx files: what the simulator writes reads back the same in the simulator and
+// in an independent reader (python-docx), what that independent writer makes reads into the word
+// processor, marks made by the add-in are real character styles in the saved file, and damaged
+// files are refused with the file and the fault named.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/text.h"
+#include "fields/marking.h"
+#include "sim/docx/docx.h"
+#include "sim/docx/package.h"
+#include "sim/word/csv_data_source.h"
+#include "sim/word/document_builder.h"
+#include "sim/word/word_processor.h"
+#include "sim/host_tools.h"
+#include "support/error_number.h"
+#include "support/sim_addin.h"
+
+namespace telvora::sim::docx {
+namespace {
+
+namespace fs = std::filesystem;
+using telvora::testing::errorOf;
+using word::FontAttribute;
+
+// What python-docx sees of a file: paragraphs with their style and runs, the styles with their
+// types, the header and footer text and the page.
+constexpr const char* kIndependentReader = R"(
+import sys, json, docx
+d = docx.Document(sys.argv[1])
+def runs(p):
+    return [{"text": r.text, "style": r.style.name, "bold": r.bold, "italic": r.italic,
+             "size": r.font.size.pt if r.font.size else None, "font": r.font.name} for r in p.runs]
+sec = d.sections[0]
+print(json.dumps({
+    "paragraphs": [{"style": p.style.name, "text": p.text, "runs": runs(p)} for p in d.paragraphs],
+    "styles": {s.name: int(s.type) for s in d.styles},
+    "header": [p.text for p in sec.header.paragraphs],
+    "footer": [p.text for p in sec.footer.paragraphs],
+    "page": [sec.page_width.pt, sec.page_height.pt, sec.left_margin.pt, sec.top_margin.pt]}))
+)";
+
+// A letter as python-docx writes it: a heading, formatted runs, a merge field, a header and
+// footer, and a mail merge over a tab-delimited data file named beside the document.
+constexpr const char* kIndependentWriter = R"(
+import sys, docx
+from docx.shared import Pt
+from docx.oxml import parse_xml
+from docx.oxml.ns import nsdecls, qn
+d = docx.Document()
+d.add_heading('Quarterly figures', level=1)
+p = d.add_paragraph('Fax: ')
+r = p.add_run('555 1234')
+r.bold = True
+r.font.size = Pt(14)
+r.font.name = 'Arial'
+p.add_run(' at once').italic = True
+d.add_paragraph('To: Ann Lee')
+d.add_paragraph('Company: Acme Ltd')
+p = d.add_paragraph('Dear ')
+p._p.append(parse_xml('<w:fldSimple %s w:instr=" MERGEFIELD Name "><w:r><w:t>&#171;Name&#187;</w:t></w:r></w:fldSimple>' % nsdecls('w')))
+d.add_paragraph('Re: Invoice 42')
+sec = d.sections[0]
+sec.header.paragraphs[0].text = 'Acme letterhead'
+sec.footer.paragraphs[0].text = 'Footer text'
+settings_part = d.part._settings_part
+rid = settings_part.relate_to('Customers.txt',
+    'http://schemas.openxmlformats.org/officeDocument/2006/relationships/mailMergeSource', is_external=True)
+merge = parse_xml('<w:mailMerge %s><w:mainDocumentType w:val="formLetters"/><w:dataType w:val="textFile"/>'
+                  '<w:query w:val="SELECT * FROM Customers.txt"/><w:dataSource r:id="%s"/></w:mailMerge>'
+                  % (nsdecls('w', 'r'), rid))
+settings_part.element.find(qn('w:defaultTabStop')).addprevious(merge)
+d.save(sys.argv[1])
+)";
+
+class DocxFiles : public ::testing::Test {
+protected:
+    // The machine's drive C: and, apart from it, a folder for the checking scripts.
+    telvora::testing::ScratchFolder scratch;
+    telvora::testing::ScratchFolder tools;
+    MachinePaths drive{scratch.path()};
+
+    nlohmann::json independentReading(const std::string& windowsPath) {
+        const auto out = telvora::testing::runPython(tools.path(), kIndependentReader,
+                                                     telvora::testing::quoted(drive.toHost(windowsPath)));
+        return nlohmann::json::parse(out);
+    }
+
+    void put(const std::string& windowsPath, const std::string& bytes) {
+        const auto file = drive.toHost(windowsPath);
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+
+    // The corrupted-file error an open raises, as the user reads it; "" when it opened.
+    std::string openError(const std::string& windowsPath) {
+        try {
+            (void)openDocx(drive, windowsPath);
+        } catch (const RuntimeError& e) {
+            return std::to_string(e.number()) + " " + e.description();
+        }
+        return "";
+    }
+};
+
+int positionOf(const DocumentModel& doc, StoryKind kind, const std::string& text) {
+    const auto at = doc.text(kind).find(text);
+    EXPECT_NE(at, std::string::npos) << text;
+    // Characters, not bytes: the texts searched are ASCII up to them.
+    return static_cast<int>(at);
+}
+
+TEST_F(DocxFiles, AWrittenDocumentReadsBackWithItsStylesLooksFieldsStoriesPageAndMergeData) {
+    put("C:\\Data\\Customers.txt", "Name;Fax\r\nAnn;555 1\r\nBob;555 2\r\n");
+    auto letter = DocumentBuilder("Letter.docx")
+                      .style("Heading 1", wdStyleTypeParagraph, Format().bold().size(16))
+                      .style("tlvSubject", word::wdCharacterStyle, Format().italic())
+                      .paragraphStyle("Heading 1")
+                      .text("Quarterly figures\r")
+                      .text("Fax: ")
+                      .styled("tlvFaxNumber", "555 1234", Format().bold().size(14).name("Arial"))
+                      .text("\tDear ")
+                      .mergeField("Name")
+                      .text(", total ")
+                      .field(word::wdFieldRef, "REF Total \\# 0.00", "12.50")
+                      .text("\r")
+                      .text("Re: ")
+                      .styled("tlvSubject", "Invoice\v42")
+                      .text(" \x01gone\fNext page <&> \xC3\xA9t\xC3\xA9\r")
+                      .inHeader()
+                      .text("Acme letterhead", Format().underline().color(255))
+                      .inFooter()
+                      .text("Footer")
+                      .inTextBox()
+                      .styled("tlvCompanyName", "Acme Ltd")
+                      .build();
+    letter.page = PageSetup{595.3, 841.9, 56.7, 56.7, 70.9, 70.9, 35.4, 35.4};
+    letter.storyFields.push_back({StoryKind::Footer, 33, "PAGE", "", 0, 0});
+    letter.merge.source = readDataSourceFile(drive.toHost("C:\\Data\\Customers.txt"), "C:\\Data\\Customers.txt");
+    letter.merge.activeRecord = 2;
+
+    fs::create_directories(drive.toHost("C:\\Docs"));
+    saveDocx(letter, drive, "C:\\Docs\\Letter.docx");
+    const auto back = openDocx(drive, "C:\\Docs\\Letter.docx");
+
+    EXPECT_EQ(back.name, "Letter.docx");
+    // The control character has no place in a file; everything else is kept.
+    std::string expected = letter.text(StoryKind::Main);
+    expected.erase(expected.find('\x01'), 1);
+    EXPECT_EQ(back.text(StoryKind::Main), expected);
+    for (const auto kind : {StoryKind::Header, StoryKind::Footer, StoryKind::TextBox})
+        EXPECT_EQ(back.text(kind), letter.text(kind));
+
+    const int number = positionOf(back, StoryKind::Main, "555 1234");
+    EXPECT_EQ(back.styleNameAt(StoryKind::Main, number), "tlvFaxNumber");
+    EXPECT_EQ(back.styleNameAt(StoryKind::Main, number - 1), "");
+    EXPECT_EQ(back.fontAt(StoryKind::Main, number), letter.fontAt(StoryKind::Main, positionOf(letter, StoryKind::Main, "555 1234")));
+    EXPECT_EQ(back.directAt(StoryKind::Main, number), Format().bold().size(14).name("Arial"));
+    const int subject = positionOf(back, StoryKind::Main, "Invoice");
+    EXPECT_EQ(back.styleNameAt(StoryKind::Main, subject), "tlvSubject");
+    EXPECT_EQ(back.fontAt(StoryKind::Main, subject)[FontAttribute::Italic], word::FontValue(std::int32_t{-1}));
+    EXPECT_EQ(back.paragraphStyleNameAt(StoryKind::Main, 0), "Heading 1");
+    EXPECT_EQ(back.fontAt(StoryKind::Main, 0)[FontAttribute::Size], word::FontValue(16.0f));
+    EXPECT_EQ(back.fontAt(StoryKind::Header, 0), letter.fontAt(StoryKind::Header, 0));
+    EXPECT_EQ(back.styleNameAt(StoryKind::TextBox, 0), "tlvCompanyName");
+
+    ASSERT_EQ(back.fields.size(), 2u);
+    EXPECT_EQ(back.fields[0].type, wdFieldMergeField);
+    EXPECT_EQ(back.fields[0].dataField, "Name");
+    EXPECT_EQ(back.text(StoryKind::Main, back.fields[0].start, back.fields[0].end), "\xC2\xABName\xC2\xBB");
+    EXPECT_EQ(back.fields[1].type, word::wdFieldRef);
+    EXPECT_EQ(back.fields[1].code, "REF Total \\# 0.00");
+    EXPECT_EQ(back.text(StoryKind::Main, back.fields[1].start, back.fields[1].end), "12.50");
+    ASSERT_EQ(back.storyFields.size(), 1u);
+    EXPECT_EQ(back.storyFields[0].story, StoryKind::Footer);
+    EXPECT_EQ(back.storyFields[0].type, 33);
+
+    EXPECT_NEAR(back.page.width, 595.3, 0.05);
+    EXPECT_NEAR(back.page.left, 70.9, 0.05);
+    ASSERT_TRUE(back.merge.source.has_value());
+    EXPECT_EQ(back.merge.source->name, "C:\\Data\\Customers.txt");
+    EXPECT_EQ(back.merge.source->fieldNames, (std::vector<std::string>{"Name", "Fax"}));
+    EXPECT_EQ(back.merge.source->records.size(), 2u);
+    EXPECT_EQ(back.merge.activeRecord, 2);
+
+    // The merge still works on what was read: the merge field is a merge field.
+    const auto merged = back.mergeRecords("Letters1", {2});
+    EXPECT_NE(merged.text(StoryKind::Main).find("Dear Bob, total 12.50"), std::string::npos);
+}
+
+// The marking commands run on a letter python-docx wrote; the saved file, read by python-docx, has
+// the four field styles as character styles on exactly the marked text, and keeps the rest.
+class MarkedLetter : public telvora::testing::SimAddinTest {
+protected:
+    MarkedLetter() { addin.setWord(wp); }
+
+    void select(const std::string& text) {
+        auto doc = wp->document("Letter.docx");
+        const std::string all = doc->text(StoryKind::Main);
+        const auto at = all.find(text);
+        ASSERT_NE(at, std::string::npos) << text;
+        const auto start = static_cast<int>(characterCount(all.substr(0, at)));
+        doc->selection = Span{start, start + static_cast<int>(characterCount(text))};
+    }
+
+    telvora::testing::ScratchFolder tools;
+    std::shared_ptr<WordProcessor> wp = std::make_shared<WordProcessor>();
+};
+
+TEST_F(MarkedLetter, MarksMadeOnAnIndependentlyWrittenLetterAreCharacterStylesInTheSavedFile) {
+    const MachinePaths drive(scratch.path());
+    fs::create_directories(scratch.path() / "Docs");
+    std::ofstream(scratch.path() / "Docs" / "Customers.txt", std::ios::binary) << "Name\tFax\r\nAnn Lee\t555 1\r\n";
+    telvora::testing::runPython(tools.path(), kIndependentWriter, telvora::testing::quoted(scratch.path() / "Docs" / "Letter.docx"));
+
+    auto letter = openDocx(drive, "C:\\Docs\\Letter.docx");
+    // What the independent writer wrote is what the word processor holds.
+    EXPECT_EQ(letter.paragraphStyleNameAt(StoryKind::Main, 0), "heading 1");
+    const int number = positionOf(letter, StoryKind::Main, "555 1234");
+    EXPECT_EQ(letter.directAt(StoryKind::Main, number), Format().bold().size(14).name("Arial"));
+    EXPECT_EQ(letter.fontAt(StoryKind::Main, positionOf(letter, StoryKind::Main, "at once"))[FontAttribute::Italic],
+              word::FontValue(std::int32_t{-1}));
+    // Plain text wears the document's defaults, its font named by the document's theme.
+    const auto plain = letter.fontAt(StoryKind::Main, positionOf(letter, StoryKind::Main, "To: Ann"));
+    EXPECT_EQ(plain[FontAttribute::Name], word::FontValue(std::string("Cambria")));
+    EXPECT_EQ(plain[FontAttribute::Size], word::FontValue(11.0f));
+    EXPECT_EQ(letter.text(StoryKind::Header), "Acme letterhead\r");
+    EXPECT_EQ(letter.text(StoryKind::Footer), "Footer text\r");
+    ASSERT_EQ(letter.fields.size(), 1u);
+    EXPECT_EQ(letter.fields[0].dataField, "Name");
+    ASSERT_TRUE(letter.merge.source.has_value());
+    EXPECT_EQ(letter.merge.source->name, "C:\\Docs\\Customers.txt");
+    EXPECT_EQ(letter.merge.source->records, (std::vector<std::vector<std::string>>{{"Ann Lee", "555 1"}}));
+
+    wp->open(std::move(letter));
+    const std::pair<const char*, FaxField> marks[] = {{"555 1234", FaxField::Number},
+                                                      {"Ann Lee", FaxField::Name},
+                                                      {"Acme Ltd", FaxField::Company},
+                                                      {"Invoice 42", FaxField::Subject}};
+    for (const auto& [text, field] : marks) {
+        select(text);
+        MarkFieldCommand(addin, field);
+    }
+    for (const auto& m : user.messages()) ADD_FAILURE() << m.prompt;
+    saveDocx(*wp->document("Letter.docx"), drive, "C:\\Docs\\Marked.docx");
+
+    const auto seen = nlohmann::json::parse(telvora::testing::runPython(
+        tools.path(), kIndependentReader, telvora::testing::quoted(scratch.path() / "Docs" / "Marked.docx")));
+    constexpr int kCharacterStyle = 2;
+    for (const auto& [text, field] : marks) {
+        const std::string style = FieldStyleName(field);
+        EXPECT_EQ(seen["styles"][style], kCharacterStyle) << style;
+        std::string marked;
+        for (const auto& p : seen["paragraphs"])
+            for (const auto& r : p["runs"])
+                if (r["style"] == style) marked += r["text"].get<std::string>();
+        EXPECT_EQ(marked, text) << style;
+    }
+    // The mark changed no look: the number is still bold 14 pt Arial, the heading a heading.
+    const auto& fax = seen["paragraphs"][1];
+    EXPECT_EQ(fax["text"], "Fax: 555 1234 at once");
+    for (const auto& r : fax["runs"]) {
+        if (r["text"] != "555 1234") continue;
+        EXPECT_EQ(r["bold"], true);
+        EXPECT_EQ(r["size"], 14.0);
+        EXPECT_EQ(r["font"], "Arial");
+    }
+    EXPECT_EQ(seen["paragraphs"][0]["style"], "Heading 1");
+    EXPECT_EQ(seen["header"], nlohmann::json::array({"Acme letterhead"}));
+    EXPECT_EQ(seen["footer"], nlohmann::json::array({"Footer text"}));
+}
+
+TEST_F(DocxFiles, DamagedDocumentsAreRefusedNamingTheFileAndTheFault) {
+    // A real document to damage.
+    fs::create_directories(drive.toHost("C:\\Docs"));
+    saveDocx(DocumentBuilder("Good.docx").text(std::string(3000, 'x')).build(), drive, "C:\\Docs\\Good.docx");
+    const std::string good = telvora::testing::readBytes(drive.toHost("C:\\Docs\\Good.docx"));
+
+    put("C:\\Docs\\Text.docx", "Dear Sir,\r\n");
+    put("C:\\Docs\\Old.docx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(600, '\0'));
+    put("C:\\Docs\\Cut.docx", good.substr(0, good.size() / 2));
+    // The main part's compressed bytes changed: its checksum no longer matches.
+    std::string flipped = good;
+    const auto body = flipped.find("word/document.xml") + 40;
+    flipped[body] = static_cast<char>(flipped[body] ^ 0x55);
+    put("C:\\Docs\\Flipped.docx", flipped);
+
+    EXPECT_EQ(openError("C:\\Docs\\Text.docx"),
+              "5792 The file \"C:\\Docs\\Text.docx\" appears to be corrupted: it is not a .docx document (no ZIP package).");
+    EXPECT_EQ(openError("C:\\Docs\\Old.docx"),
+              "5792 The file \"C:\\Docs\\Old.docx\" appears to be corrupted: it is a Word 97-2003 document (.doc); only "
+              ".docx documents are read.");
+    EXPECT_EQ(openError("C:\\Docs\\Cut.docx"), "5792 The file \"C:\\Docs\\Cut.docx\" appears to be corrupted: its ZIP "
+                                                "package is cut short or its directory is damaged.");
+    EXPECT_TRUE(openError("C:\\Docs\\Flipped.docx")
+                    .starts_with("5792 The file \"C:\\Docs\\Flipped.docx\" appears to be corrupted: the part "
+                                 "word/document.xml is damaged ("))
+        << openError("C:\\Docs\\Flipped.docx");
+    EXPECT_EQ(openError("C:\\Docs\\Missing.docx"), "5174 This file could not be found. (C:\\Docs\\Missing.docx)");
+    EXPECT_EQ(errorOf([&] { (void)openDocx(drive, "C:\\..\\Letter.docx"); }), err::PathFileAccess);
+}
+
+TEST_F(DocxFiles, APackageWithAMalformedOrMissingPartNamesThePartAndTheLine) {
+    const auto package = [&](const std::string& name, const std::string& document, const std::string& extra = "") {
+        PackageWriter p;
+        p.add("[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>");
+        p.add("_rels/.rels",
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+              "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+              "officeDocument\" Target=\"word/document.xml\"/></Relationships>");
+        if (!document.empty()) p.add("word/document.xml", document);
+        if (!extra.empty()) p.add("word/settings.xml", extra);
+        fs::create_directories(drive.toHost("C:\\Docs"));
+        p.write(drive.toHost("C:\\Docs\\" + name), name);
+    };
+    const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    package("NoBody.docx", "");
+    package("Broken.docx", "<w:document " + w + ">\n<w:body>\n<w:p><w:r><w:t>Hi</w:p>\n</w:body></w:document>");
+    package("BadSize.docx", "<w:document " + w + "><w:body><w:p><w:r><w:rPr><w:sz w:val=\"big\"/></w:rPr>"
+                            "<w:t>Hi</w:t></w:r></w:p></w:body></w:document>");
+
+    EXPECT_EQ(openError("C:\\Docs\\NoBody.docx"),
+              "5792 The file \"C:\\Docs\\NoBody.docx\" appears to be corrupted: the part word/document.xml is missing.");
+    EXPECT_EQ(openError("C:\\Docs\\Broken.docx"),
+              "5792 The file \"C:\\Docs\\Broken.docx\" appears to be corrupted: word/document.xml, line 3, column 20: "
+              "Start-end tags mismatch.");
+    EXPECT_EQ(openError("C:\\Docs\\BadSize.docx"),
+              "5792 The file \"C:\\Docs\\BadSize.docx\" appears to be corrupted: word/document.xml, line 1, column 110: "
+              "the value of w:sz is not a font size.");
+}
+
+TEST_F(DocxFiles, AMergeDocumentWhoseDataFileIsBrokenOrGoneIsNotOpened) {
+    fs::create_directories(drive.toHost("C:\\Docs"));
+    put("C:\\Docs\\Customers.csv", "Name,Fax\r\nAnn,555 1\r\nBob,\"555 2\r\n");
+    saveDocx(DocumentBuilder("Letter.docx").mergeField("Name").mergeData("C:\\Docs\\Customers.csv", {"Name"}, {{"x"}}).build(),
+             drive, "C:\\Docs\\Letter.docx");
+    try {
+        (void)openDocx(drive, "C:\\Docs\\Letter.docx");
+        FAIL() << "the document opened";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), wderr::DataSourceUnreadable);
+        EXPECT_EQ(e.description(), "Word was unable to open the data source \"C:\\Docs\\Customers.csv\": line 3: a quoted "
+                                   "field is never closed");
+    }
+    fs::remove(drive.toHost("C:\\Docs\\Customers.csv"));
+    EXPECT_EQ(openError("C:\\Docs\\Letter.docx"), "5174 This file could not be found. (C:\\Docs\\Customers.csv)");
+}
+
+TEST_F(DocxFiles, ASaveThatCannotBeWrittenLeavesTheOldFileAndNoOther) {
+    fs::create_directories(drive.toHost("C:\\Docs"));
+    saveDocx(DocumentBuilder("Letter.docx").text("First").build(), drive, "C:\\Docs\\Letter.docx");
+    const auto before = telvora::testing::readBytes(drive.toHost("C:\\Docs\\Letter.docx"));
+    // A folder in the way of the file: the new package cannot take the old one's place.
+    fs::create_directories(drive.toHost("C:\\Docs\\Busy.docx\\inside"));
+
+    EXPECT_EQ(errorOf([&] { saveDocx(DocumentBuilder("x").build(), drive, "C:\\Docs\\Busy.docx"); }), err::PathFileAccess);
+    EXPECT_EQ(errorOf([&] { saveDocx(DocumentBuilder("x").build(), drive, "C:\\Missing\\Letter.docx"); }), err::PathFileAccess);
+    EXPECT_EQ(errorOf([&] { saveDocx(DocumentBuilder("x").build(), drive, "C:\\Docs\\..\\..\\Letter.docx"); }), err::PathFileAccess);
+    EXPECT_EQ(telvora::testing::readBytes(drive.toHost("C:\\Docs\\Letter.docx")), before);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(scratch.path())) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Busy.docx", "Docs", "Letter.docx", "inside"}));
+}
+
+}  // namespace
+}  // namespace telvora::sim::docx

@@ -1,0 +1,155 @@
+// The fax software's outbox: every fax it accepted, delivered with the image the fax printer made,
+// a preview of each page and the job's description, and a WinFax fax once its print arrived.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+
+#include "sim/output/fax_image.h"
+#include "sim/output/outbox.h"
+#include "sim/output/printer_drivers.h"
+#include "sim/sim_machine.h"
+#include "sim/word/document_builder.h"
+#include "sim/word/word_processor.h"
+#include "sim/host_tools.h"
+#include "support/sim_addin.h"
+
+namespace telvora::sim::output {
+namespace {
+
+namespace fs = std::filesystem;
+using Object = std::shared_ptr<AutomationObject>;
+using namespace std::chrono;
+
+class OutboxTest : public ::testing::Test {
+protected:
+    OutboxTest() {
+        machine.setComputerName("PC1");
+        machine.platform.clock = local_days{2024y / May / 3} + 14h + 30min + 5s;
+        fs::create_directories(scratch.path() / "Temp");
+        wp.installPrinter("Fax", std::make_shared<FaxPrinterDriver>());
+        wp.installPrinter("WinFax", std::make_shared<FaxPrinterDriver>(FaxPrinterDriver::Options{
+                                        {}, [this](const std::string& image) { taken = fax.receiveApplicationPrint(image); }}));
+        wp.open(DocumentBuilder("Letter.docx").text("Dear Ann,\fPage two\r").build());
+    }
+
+    nlohmann::json jobOf(const fs::path& folder) {
+        return nlohmann::json::parse(telvora::testing::readBytes(folder / "job.json"));
+    }
+
+    telvora::testing::ScratchFolder scratch;
+    telvora::testing::ScratchFolder out;
+    SimMachine machine{scratch.path()};
+    FaxSoftware& fax = machine.fax;
+    WordProcessor wp{WordProcessorOptions{machine.platform.paths(), "C:\\Office"}};
+    Outbox outbox{out.path() / "outbox"};
+    bool taken = false;
+};
+
+TEST_F(OutboxTest, EachAcceptedFaxIsDeliveredWithItsImagePreviewsAndDescription) {
+    wp.setActivePrinter("Fax");
+    wp.PrintOut({{"PrintToFile", true}, {"OutputFileName", "C:\\Temp\\Pagewire.tif"}, {"Range", std::int32_t{0}}});
+    const std::string image = machine.platform.readFile("C:\\Temp\\Pagewire.tif");
+
+    fax.faxServiceInstalled = true;
+    Object server = machine.automation.create("FaxServer.FaxServer");
+    server->call("Connect", {Variant("")});
+    Object document = server->call("CreateDocument", {Variant("C:\\Temp\\Pagewire.tif")}).toObject();
+    document->put("FaxNumber", Variant("0123 4567"));
+    document->put("RecipientName", Variant("Ann Lee"));
+    document->put("RecipientCompany", Variant("Acme Ltd"));
+    document->put("CoverpageSubject", Variant("Quote 42"));
+    document->put("DiscountSend", Variant(true));
+    document->call("Send");
+    // The sender deletes its file; the job keeps what it accepted.
+    machine.platform.deleteFile("C:\\Temp\\Pagewire.tif");
+
+    const auto delivered = outbox.deliverNew(fax.jobs);
+    ASSERT_EQ(delivered, std::vector<fs::path>{out.path() / "outbox" / "job-0001"});
+    EXPECT_EQ(telvora::testing::readBytes(delivered[0] / "fax.tif"), image);
+    EXPECT_TRUE(fs::exists(delivered[0] / "page-1.png"));
+    EXPECT_TRUE(fs::exists(delivered[0] / "page-2.png"));
+    const auto job = jobOf(delivered[0]);
+    EXPECT_EQ(job["number"], "0123 4567");
+    EXPECT_EQ(job["recipient"], "Ann Lee");
+    EXPECT_EQ(job["company"], "Acme Ltd");
+    EXPECT_EQ(job["subject"], "Quote 42");
+    EXPECT_EQ(job["schedule"], "Discount");
+    EXPECT_EQ(job["receipt"], "none");
+    EXPECT_EQ(job["server"], "PC1");
+    EXPECT_EQ(job["submitted"], "2024-05-03T14:30:05");
+    EXPECT_EQ(job["software"], "FaxServer.FaxServer");
+    EXPECT_EQ(job["softwareName"], "Windows fax service");
+    EXPECT_EQ(job["pages"], 2);
+    EXPECT_EQ(job["previews"], nlohmann::json::array({"page-1.png", "page-2.png"}));
+
+    // Delivered once: the next round delivers only what is new, and a job of the extended fax
+    // service keeps its receipt.
+    EXPECT_TRUE(outbox.deliverNew(fax.jobs).empty());
+    SubmittedFax shared = fax.jobs.front();
+    shared.jobId = "2";
+    shared.software = fax_progid::ExtendedDocument;
+    shared.receipt = ReceiptKind::Email;
+    shared.receiptAddress = "ann@example.com";
+    shared.schedule = "12/25/2024 2:30:00 PM";
+    const auto second = jobOf(outbox.deliver(shared));
+    EXPECT_EQ(second["receipt"], "email");
+    EXPECT_EQ(second["receiptAddress"], "ann@example.com");
+    EXPECT_EQ(second["schedule"], "12/25/2024 2:30:00 PM");
+    EXPECT_EQ(second["softwareName"], "Extended fax service");
+}
+
+TEST_F(OutboxTest, AWinFaxFaxIsDeliveredOnceTheDocumentWasPrintedToWinFax) {
+    fax.winFaxInstalled = true;
+    Object winfax = machine.automation.create("WinFax.SDKSend8.0");
+    winfax->call("SetNumber", {Variant("9091234567")});
+    winfax->call("SetTo", {Variant("Ann Lee")});
+    winfax->call("SetCompany", {Variant("Acme Ltd")});
+    winfax->call("AddRecipient");
+    winfax->call("SetPrintFromApp", {Variant(std::int16_t{1})});
+    winfax->call("Send", {Variant(std::int16_t{1})});
+    EXPECT_TRUE(outbox.deliverNew(fax.jobs).empty()) << "WinFax still waits for the document";
+    ASSERT_EQ(winfax->call("IsReadyToPrint").toInt16(), 1) << "the sender prints once WinFax is ready";
+
+    wp.setActivePrinter("WinFax");
+    wp.activeDocument()->PrintOut();
+    EXPECT_TRUE(taken);
+    const auto delivered = outbox.deliverNew(fax.jobs);
+    ASSERT_EQ(delivered.size(), 1u);
+    const auto pages = decodeFaxTiff(telvora::testing::readBytes(delivered[0] / "fax.tif"), "fax.tif");
+    EXPECT_EQ(pages.size(), 2u);
+    const auto job = jobOf(delivered[0]);
+    EXPECT_EQ(job["softwareName"], "WinFax");
+    EXPECT_EQ(job["recipient"], "Ann Lee");
+    EXPECT_EQ(job["bodyFile"], "");
+
+    // A print nobody waits for is no fax.
+    wp.activeDocument()->PrintOut();
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(fax.jobs.size(), 1u);
+}
+
+TEST_F(OutboxTest, ADeliveryReplacesAnEarlierRunsFolderAndABodyThatIsNoImageKeepsItsName) {
+    fs::create_directories(out.path() / "outbox" / "job-0007");
+    std::ofstream(out.path() / "outbox" / "job-0007" / "stale.txt") << "from an earlier run";
+    SubmittedFax job;
+    job.jobId = "7";
+    job.software = fax_progid::FaxServer;
+    job.bodyFile = "C:\\Temp\\Pagewire.txt";
+    job.body = "Dear Ann,\r\n";
+    const auto folder = outbox.deliver(job);
+
+    EXPECT_FALSE(fs::exists(folder / "stale.txt"));
+    EXPECT_EQ(telvora::testing::readBytes(folder / "Pagewire.txt"), "Dear Ann,\r\n");
+    const auto description = jobOf(folder);
+    EXPECT_EQ(description["image"], "Pagewire.txt");
+    EXPECT_EQ(description["pages"], 0);
+    // Nothing but the delivered folders is left in the outbox.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(out.path() / "outbox")) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"job-0007"});
+}
+
+}  // namespace
+}  // namespace telvora::sim::output

@@ -1,0 +1,280 @@
+// The simulated printers as Word prints to them: the fax printer's print to a file is a fax image
+// libtiff's own tools accept, with the document's text on it where the page puts it and pages as
+// the text needs them; the ordinary printer keeps each print job as a PDF with its copy count.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sim/output/fax_image.h"
+#include "sim/output/output_files.h"
+#include "sim/output/printer_drivers.h"
+#include "sim/word/document_builder.h"
+#include "sim/word/word_processor.h"
+#include "sim/host_tools.h"
+#include "support/error_number.h"
+#include "support/sim_addin.h"
+
+namespace telvora::sim::output {
+namespace {
+
+namespace fs = std::filesystem;
+using telvora::testing::errorOf;
+using telvora::testing::occurrences;
+using telvora::testing::quoted;
+using telvora::testing::runTool;
+
+// Where the ink of a page lies: its first and last black row and column, and how much there is.
+struct Ink {
+    long pixels = 0;
+    int top = -1, bottom = -1, left = -1, right = -1;
+};
+
+Ink inkOf(const FaxPage& page) {
+    Ink ink;
+    for (int y = 0; y < page.height; ++y) {
+        for (int x = 0; x < page.width; ++x) {
+            if (page.bits[static_cast<std::size_t>(y) * page.stride() + x / 8] == 0) {
+                x += 7 - x % 8;  // a white byte: eight white pixels
+                continue;
+            }
+            if (!page.black(x, y)) continue;
+            ++ink.pixels;
+            if (ink.top < 0) ink.top = y;
+            ink.bottom = y;
+            if (ink.left < 0 || x < ink.left) ink.left = x;
+            if (x > ink.right) ink.right = x;
+        }
+    }
+    return ink;
+}
+
+// The width and height a PNG file's header gives.
+std::pair<int, int> pngSize(const std::string& png) {
+    const auto number = [&](std::size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    return {number(16), number(20)};
+}
+
+class Printing : public ::testing::Test {
+protected:
+    Printing() {
+        fs::create_directories(machine.path() / "Temp");
+        wp.installPrinter("Office Laser", paper);
+        wp.installPrinter("Fax", fax);
+    }
+
+    // Prints the document with the fax printer to C:\Temp\Pagewire.tif, as sending does, and
+    // answers the pages of the image.
+    std::vector<FaxPage> faxOf(DocumentModel document, const std::string& printer = "Fax") {
+        const std::string name = document.name;
+        wp.open(std::move(document));
+        wp.activateWindow(name);
+        wp.setActivePrinter(printer);
+        wp.PrintOut({{"PrintToFile", true}, {"PageType", std::int32_t{0}}, {"Copies", std::int32_t{1}},
+                     {"Item", std::int32_t{0}}, {"OutputFileName", "C:\\Temp\\Pagewire.tif"},
+                     {"Range", std::int32_t{0}}, {"Background", false}});
+        return decodeFaxTiff(telvora::testing::readBytes(tiff()), "Pagewire.tif");
+    }
+    fs::path tiff() const { return machine.path() / "Temp" / "Pagewire.tif"; }
+
+    void printOnPaper(const std::string& document, NamedArgs arguments) {
+        wp.activateWindow(document);
+        wp.setActivePrinter("Office Laser");
+        wp.PrintOut(arguments);
+    }
+
+    telvora::testing::ScratchFolder machine;
+    telvora::testing::ScratchFolder out;
+    std::shared_ptr<FaxPrinterDriver> fax = std::make_shared<FaxPrinterDriver>();
+    std::shared_ptr<PaperPrinterDriver> paper = std::make_shared<PaperPrinterDriver>(out.path() / "Office Laser");
+    WordProcessor wp{WordProcessorOptions{MachinePaths(machine.path()), "C:\\Office"}};
+};
+
+DocumentModel letter(std::string name, int lines) {
+    DocumentBuilder builder(std::move(name));
+    for (int i = 1; i <= lines; ++i) builder.text("Line " + std::to_string(i) + " of the letter to Acme Ltd.\r");
+    return builder.build();
+}
+
+TEST_F(Printing, AFaxPrintIsATiffClassFImageAtFineResolutionWithAPreviewOfEachPage) {
+    auto previewing = std::make_shared<FaxPrinterDriver>(FaxPrinterDriver::Options{out.path() / "Fax", {}});
+    wp.installPrinter("Fax with previews", previewing);
+    const auto pages = faxOf(letter("Letter.docx", 60), "Fax with previews");
+    const auto info = runTool("tiffinfo " + quoted(tiff()));
+    EXPECT_EQ(occurrences(info, "TIFF Directory"), 2) << info;
+    EXPECT_EQ(occurrences(info, "Compression Scheme: CCITT Group 3"), 2) << info;
+    EXPECT_EQ(occurrences(info, "Image Width: 1728 "), 2) << info;
+    EXPECT_EQ(occurrences(info, "Resolution: 204, 196 pixels/inch"), 2) << info;
+    EXPECT_EQ(occurrences(info, "Bits/Sample: 1"), 2) << info;
+    EXPECT_EQ(occurrences(info, "Photometric Interpretation: min-is-white"), 2) << info;
+    EXPECT_NE(info.find("Page Number: 1-2"), std::string::npos) << info;
+
+    ASSERT_EQ(pages.size(), 2u);
+    // A letter page is 11 inches at 196 lines an inch, its width fitted into the fax line.
+    EXPECT_NEAR(pages[0].height, 11 * 196, 11 * 196 * 0.01);
+    const std::vector<fs::path> previews = {out.path() / "Fax" / "fax-0001-page-1.png", out.path() / "Fax" / "fax-0001-page-2.png"};
+    EXPECT_EQ(previewing->previews(), previews);
+    const auto [width, height] = pngSize(telvora::testing::readBytes(previews[1]));
+    EXPECT_EQ(width, 1728);
+    EXPECT_EQ(height, std::lround(pages[1].height * 204.0 / 196.0)) << "square pixels: the page as tall as it is";
+    // The picture shows the page: a row through the first line of text, read back by ImageMagick,
+    // is that row of the fax pixel for pixel.
+    const int row = inkOf(pages[1]).top + 10;
+    const int shown = static_cast<int>(std::lround(row * 204.0 / 196.0));
+    const std::string gray = runTool("/usr/bin/convert " + quoted(previews[1]) + " -crop 1728x1+0+" + std::to_string(shown) +
+                                     " -depth 8 gray:-");
+    ASSERT_EQ(gray.size(), 1728u);
+    int differing = 0;
+    for (int x = 0; x < 1728; ++x)
+        differing += (static_cast<unsigned char>(gray[x]) < 128) != pages[1].black(x, static_cast<int>(shown * 196.0 / 204.0));
+    EXPECT_EQ(differing, 0);
+
+    // A second fax keeps the first one's previews.
+    faxOf(letter("Second.docx", 1), "Fax with previews");
+    EXPECT_TRUE(fs::exists(out.path() / "Fax" / "fax-0002-page-1.png"));
+    EXPECT_TRUE(fs::exists(previews[1]));
+}
+
+TEST_F(Printing, TheTextDecidesThePagesAndABlankPageStaysBlank) {
+    const auto long_ = faxOf(letter("Long.docx", 120));
+    ASSERT_EQ(long_.size(), 3u);
+    // The last page holds what is left over: fewer lines than a full page.
+    EXPECT_LT(inkOf(long_[2]).bottom, inkOf(long_[0]).bottom);
+
+    const auto broken = faxOf(DocumentBuilder("Broken.docx").text("Cover sheet\fSecond page\r").build());
+    ASSERT_EQ(broken.size(), 2u);
+    EXPECT_GT(inkOf(broken[0]).pixels, 0);
+    EXPECT_GT(inkOf(broken[1]).pixels, 0);
+    // Both lines stand at the top of their pages.
+    EXPECT_EQ(inkOf(broken[0]).top / 10, inkOf(broken[1]).top / 10);
+
+    const auto blank = faxOf(DocumentBuilder("Blank.docx").text("\r\r\t \r").build());
+    ASSERT_EQ(blank.size(), 1u);
+    EXPECT_EQ(inkOf(blank[0]).pixels, 0);
+
+    // A merge of three records prints one page for each.
+    auto merged = DocumentBuilder("Main.docx")
+                      .text("Dear ")
+                      .mergeField("Name")
+                      .text("\r")
+                      .mergeData("C:\\Data\\C.csv", {"Name"}, {{"Ann"}, {"Bob"}, {"Cy"}})
+                      .build()
+                      .mergeRecords("Letters1", {1, 2, 3});
+    EXPECT_EQ(faxOf(std::move(merged)).size(), 3u);
+}
+
+TEST_F(Printing, TheTextStandsInsideThePagesMargins) {
+    auto wide = DocumentBuilder("Margins.docx").text("Hello\r").build();
+    wide.page.top = 144;
+    wide.page.left = 108;
+    const auto plain = inkOf(faxOf(DocumentBuilder("Plain.docx").text("Hello\r").build())[0]);
+    const auto margins = inkOf(faxOf(std::move(wide))[0]);
+    // One inch is 196 rows down and about 203 pixels across (the letter page fitted into the line).
+    EXPECT_NEAR(plain.top, 196, 15);
+    EXPECT_NEAR(plain.left, 3 + 203, 6);
+    EXPECT_NEAR(margins.top - plain.top, 196, 4);
+    EXPECT_NEAR(margins.left - plain.left, 101, 4);
+
+    // A header and a footer print near the top and the bottom edge.
+    const auto page = faxOf(DocumentBuilder("Headed.docx").inHeader().text("Acme").inFooter().text("Page 1").build())[0];
+    const auto ink = inkOf(page);
+    EXPECT_NEAR(ink.top, 98, 15);
+    EXPECT_GT(ink.bottom, page.height - 98 - 10);
+    EXPECT_LT(ink.bottom, page.height - 98 + 5);
+}
+
+TEST_F(Printing, ATextBoxPrintsFramedAfterTheMainText) {
+    const auto page = faxOf(DocumentBuilder("Boxed.docx").text("Dear Ann,\r").inTextBox().text("Acme Ltd\r").build())[0];
+    const auto text = inkOf(faxOf(DocumentBuilder("Plain.docx").text("Dear Ann,\r").build())[0]);
+    // The frame's edges are rows inked almost across the text's width.
+    std::vector<int> edges;
+    for (int y = 0; y < page.height; ++y) {
+        int black = 0;
+        for (int x = 0; x < page.width; ++x) black += page.black(x, y);
+        if (black > 1200) edges.push_back(y);
+    }
+    ASSERT_FALSE(edges.empty());
+    EXPECT_GT(edges.front(), text.bottom);
+    EXPECT_GT(edges.back() - edges.front(), 30) << "a box around a line of text";
+}
+
+TEST_F(Printing, BoldSizeAndFontChangeHowTheTextPrints) {
+    const std::string text = "Invoice 42 for Acme Ltd\r";
+    const auto print = [&](const char* name, const Format& format) {
+        return inkOf(faxOf(DocumentBuilder(name).text(text, format).build())[0]);
+    };
+    const auto regular = print("Regular.docx", Format());
+    const auto bold = print("Bold.docx", Format().bold());
+    const auto large = print("Large.docx", Format().size(24));
+    const auto courier = print("Courier.docx", Format().name("Courier New"));
+    const auto italic = faxOf(DocumentBuilder("Italic.docx").text(text, Format().italic()).build())[0];
+    const auto upright = faxOf(DocumentBuilder("Upright.docx").text(text).build())[0];
+
+    EXPECT_GT(bold.pixels, regular.pixels * 5 / 4);
+    const double height = regular.bottom - regular.top;
+    EXPECT_NEAR((large.bottom - large.top) / height, 2.0, 0.3);
+    EXPECT_NEAR(static_cast<double>(large.right - large.left) / (regular.right - regular.left), 2.0, 0.2);
+    // Courier's letters are all as wide as its widest: the line runs longer.
+    EXPECT_GT(courier.right - courier.left, (regular.right - regular.left) * 6 / 5);
+    EXPECT_NE(italic.bits, upright.bits);
+}
+
+TEST_F(Printing, EachPaperPrintJobIsAPdfWithItsCopyCountAndANoPagePrintLeavesNone) {
+    wp.open(letter("Letter.docx", 120));
+    // A file an earlier run left is not overwritten.
+    fs::create_directories(out.path() / "Office Laser");
+    std::ofstream(out.path() / "Office Laser" / "print-0001.pdf") << "earlier";
+
+    printOnPaper("Letter.docx", {{"Copies", std::int32_t{3}}, {"PrintToFile", false}, {"Range", std::int32_t{0}},
+                                 {"Background", false}});
+    printOnPaper("Letter.docx", {{"Copies", std::int16_t{1}}, {"Range", std::int32_t{4}}, {"Pages", "2-3"}});
+    // The reset print asks for a page the document does not have.
+    printOnPaper("Letter.docx", {{"PrintToFile", false}, {"Pages", "0"}, {"Range", std::int32_t{4}}});
+
+    const auto& prints = wp.prints();
+    ASSERT_EQ(prints.size(), 3u);
+    EXPECT_EQ(prints[0].output, out.path() / "Office Laser" / "print-0002.pdf");
+    EXPECT_EQ(prints[1].output, out.path() / "Office Laser" / "print-0003.pdf");
+    EXPECT_FALSE(prints[2].output.has_value());
+    EXPECT_FALSE(fs::exists(out.path() / "Office Laser" / "print-0004.pdf"));
+    EXPECT_EQ(telvora::testing::readBytes(out.path() / "Office Laser" / "print-0001.pdf"), "earlier");
+
+    const auto first = runTool("pdfinfo " + quoted(*prints[0].output));
+    EXPECT_NE(first.find("Pages:           3"), std::string::npos) << first;
+    EXPECT_NE(first.find("Subject:         Copies: 3"), std::string::npos) << first;
+    EXPECT_NE(first.find("Title:           Letter.docx"), std::string::npos) << first;
+    EXPECT_NE(runTool("pdfinfo " + quoted(*prints[1].output)).find("Pages:           2"), std::string::npos);
+    const auto job = nlohmann::json::parse(telvora::testing::readBytes(out.path() / "Office Laser" / "print-0002.json"));
+    EXPECT_EQ(job["copies"], 3);
+    EXPECT_EQ(job["document"], "Letter.docx");
+    EXPECT_EQ(job["printer"], "Office Laser");
+    EXPECT_EQ(job["pages"], nlohmann::json::array({1, 2, 3}));
+    // The text is in the PDF as text a reader finds.
+    EXPECT_NE(runTool("pdftotext -f 3 -l 3 " + quoted(*prints[0].output) + " -").find("Line 120 of the letter"), std::string::npos);
+
+    // What Word would not print is refused, and nothing is recorded for it.
+    EXPECT_EQ(errorOf([&] { printOnPaper("Letter.docx", {{"Copies", std::int32_t{0}}}); }), wderr::ValueOutOfRange);
+    EXPECT_EQ(errorOf([&] { printOnPaper("Letter.docx", {{"Range", std::int32_t{4}}, {"Pages", "two"}}); }),
+              wderr::ValueOutOfRange);
+    EXPECT_EQ(errorOf([&] { printOnPaper("Letter.docx", {{"Range", std::int32_t{2}}}); }), err::ActionNotSupported);
+    EXPECT_EQ(wp.prints().size(), 3u);
+}
+
+TEST(OutputNames, APrinterOrJobNameStaysOneNameInsideItsFolder) {
+    EXPECT_EQ(safeName("\\\\FAXSRV\\Fax"), "__FAXSRV_Fax");
+    EXPECT_EQ(safeName("HP LaserJet on LPT1:"), "HP LaserJet on LPT1_");
+    EXPECT_EQ(safeName("../../etc"), ".._.._etc");
+    EXPECT_EQ(safeName(".."), "._");
+    EXPECT_EQ(safeName(""), "_");
+    EXPECT_EQ(safeName("Fax*?\"<>|\x01"), "Fax_______");
+    EXPECT_EQ(safeName("Office Laser"), "Office Laser");
+}
+
+}  // namespace
+}  // namespace telvora::sim::output
