@@ -37,7 +37,11 @@ ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableW(name_.c_str(
 int runScript(const std::wstring& script, const std::wstring& arguments) {
     wchar_t folder[4096] = {};
     if (!::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", folder, 4096)) return -1;
-    std::wstring line = L"cscript.exe //nologo \"" + std::wstring(folder) + L"\\" + script + L"\" " + arguments;
+    return runScriptFile(std::wstring(folder) + L"\\" + script, arguments);
+}
+
+int runScriptFile(const std::wstring& path, const std::wstring& arguments) {
+    std::wstring line = L"cscript.exe //nologo \"" + path + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

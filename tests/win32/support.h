@@ -39,6 +39,8 @@ private:
 // Runs `cscript //nologo <script> <arguments>` and answers its exit code (-1 when it could not run
 // or took longer than a minute). Scripts live in the folder named by TELVORA_TEST_SCRIPTS.
 int runScript(const std::wstring& script, const std::wstring& arguments);
+// The same for a script file anywhere (a full Windows path).
+int runScriptFile(const std::wstring& path, const std::wstring& arguments);
 
 // The recording automation server (recorder/recorder.cpp, beside the test program) registered under
 // the given programmatic identifiers while the object lives. Wine's COM finds classes under
