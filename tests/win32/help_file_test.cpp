@@ -15,12 +15,6 @@
 namespace telvora::win32 {
 namespace {
 
-std::wstring helpFile() {
-    wchar_t path[4096] = {};
-    EXPECT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_HELP_FILE", path, 4096));
-    return path;
-}
-
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 TEST(HelpFile, EachTopicNumberOpensAHelpWindowAndAnUnknownNumberNone) {
@@ -29,7 +23,8 @@ TEST(HelpFile, EachTopicNumberOpensAHelpWindowAndAnUnknownNumberNone) {
     ASSERT_TRUE(hhctrl);
     const auto htmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(::GetProcAddress(hhctrl.get(), "HtmlHelpW")));
     ASSERT_NE(nullptr, htmlHelp);
-    const std::wstring file = helpFile();
+    const std::wstring file = test::environmentText(L"TELVORA_HELP_FILE");
+    ASSERT_FALSE(file.empty());
     for (const DWORD topic : {1000u, 1010u, 1070u, 1075u, 2000u}) {
         const HWND window = htmlHelp(nullptr, file.c_str(), HH_HELP_CONTEXT, topic);
         EXPECT_TRUE(window && ::IsWindow(window)) << "topic " << topic;

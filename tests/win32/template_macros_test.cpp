@@ -15,12 +15,6 @@
 namespace telvora::win32 {
 namespace {
 
-std::wstring folderOf(const wchar_t* variable) {
-    wchar_t folder[4096] = {};
-    EXPECT_NE(0u, ::GetEnvironmentVariableW(variable, folder, 4096));
-    return folder;
-}
-
 std::vector<std::string> lines(const std::wstring& path) {
     std::vector<std::string> result;
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
@@ -36,9 +30,9 @@ std::vector<std::string> lines(const std::wstring& path) {
 // created in place of "Telvora.Buttons". Answers the number of macros that raised an error.
 int runMacros(const std::vector<std::string>& macros, const std::string& commandObject = "") {
     std::string script;
-    for (const auto& line : lines(folderOf(L"TELVORA_TEST_SCRIPTS") + L"\\template_stand_ins.vbs")) script += line + "\r\n";
+    for (const auto& line : lines(test::environmentText(L"TELVORA_TEST_SCRIPTS") + L"\\template_stand_ins.vbs")) script += line + "\r\n";
     bool createsButtons = false;
-    for (auto line : lines(folderOf(L"TELVORA_TEMPLATE_SOURCES") + L"\\TelvoraMacros.bas")) {
+    for (auto line : lines(test::environmentText(L"TELVORA_TEMPLATE_SOURCES") + L"\\TelvoraMacros.bas")) {
         // What only the macro editor reads: the module's name and its own Option line.
         if (line.starts_with("Attribute ") || line.starts_with("Option Explicit")) continue;
         if (const auto at = line.find("\"Telvora.Buttons\""); at != std::string::npos) {

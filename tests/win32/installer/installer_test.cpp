@@ -30,11 +30,7 @@ namespace fs = std::filesystem;
 constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\\0x61645694\\Settings";
 constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telvora";
 
-std::wstring setupProgram() {
-    wchar_t path[4096] = {};
-    EXPECT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_SETUP", path, 4096));
-    return path;
-}
+std::wstring setupProgram() { return test::environmentText(L"TELVORA_SETUP"); }
 
 fs::path installFolder() {
     wchar_t local[MAX_PATH] = {};
@@ -42,21 +38,7 @@ fs::path installFolder() {
     return fs::path(local) / L"Programs" / L"Telvora";
 }
 
-// Runs a program to its end; its exit code, or -1 when it did not end within two minutes.
-int run(const std::wstring& commandLine) {
-    std::wstring line = commandLine;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    unique_handle processHandle(process.hProcess);
-    unique_handle threadHandle(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    return static_cast<int>(code);
-}
+int run(const std::wstring& commandLine) { return test::runProgram(commandLine, 120000); }
 
 int install(const std::wstring& options = L"/S") { return run(L"\"" + setupProgram() + L"\" " + options); }
 

@@ -16,11 +16,7 @@
 namespace telvora::win32 {
 namespace {
 
-std::wstring templateSources() {
-    wchar_t folder[4096] = {};
-    EXPECT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEMPLATE_SOURCES", folder, 4096));
-    return folder;
-}
+std::wstring templateSources() { return test::environmentText(L"TELVORA_TEMPLATE_SOURCES"); }
 
 std::string fileText(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
