@@ -2,6 +2,7 @@
 #include "win32/buttons_object.h"
 
 #include "host/buttons.h"
+#include "win32/class_ids.h"
 
 namespace telvora::win32 {
 namespace {
@@ -23,7 +24,7 @@ DispatchTable makeTable() {
         members.push_back({methods[i].name, static_cast<DISPID>(i + 1), MemberKind::Method, std::move(params),
                            resultType(methods[i].result)});
     }
-    return DispatchTable(std::move(members));
+    return DispatchTable(std::move(members), kDiidButtons);
 }
 
 // The command's texts, handed back to the arguments however the command ends.

@@ -39,9 +39,13 @@ class DispatchTable {
 public:
     // The members in declared order. A property a macro both reads and assigns is two members, a
     // get and a put, with one name and one DISPID.
-    explicit DispatchTable(std::vector<DispatchMember> members) : members_(std::move(members)) {}
+    // `interfaceId` is the dispatch interface the type library declares for the class (IID_NULL:
+    // none); an early-bound macro asks the object for it.
+    explicit DispatchTable(std::vector<DispatchMember> members, const IID& interfaceId = IID_NULL)
+        : members_(std::move(members)), interfaceId_(interfaceId) {}
 
     std::span<const DispatchMember> members() const noexcept { return members_; }
+    const IID& interfaceId() const noexcept { return interfaceId_; }
     // The DISPID of a member, its name compared without regard to letter case as macros call it;
     // DISPID_UNKNOWN when there is none.
     DISPID idOf(std::string_view name) const noexcept;
@@ -51,6 +55,7 @@ public:
 
 private:
     std::vector<DispatchMember> members_;
+    IID interfaceId_;
 };
 
 // Appends a property a macro reads and assigns: its get and its put.
@@ -83,14 +88,14 @@ using MemberBody = std::function<Variant(const DispatchMember& member, std::span
 template <class Interface>
 class TableDispatch : public ComObject<Interface> {
 public:
-    // A dual interface answers IDispatch as well, with the same object.
+    // A dual interface answers IDispatch as well, with the same object; so does the class's dispatch
+    // interface of the type library, which is IDispatch under the class's own identifier.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override {
-        if constexpr (!std::is_same_v<Interface, IDispatch>) {
-            if (object && riid == IID_IDispatch) {
-                *object = static_cast<IDispatch*>(this);
-                this->AddRef();
-                return S_OK;
-            }
+        const bool typeLibInterface = riid == table_.interfaceId() && riid != IID_NULL;
+        if (object && (typeLibInterface || (!std::is_same_v<Interface, IDispatch> && riid == IID_IDispatch))) {
+            *object = static_cast<IDispatch*>(this);
+            this->AddRef();
+            return S_OK;
         }
         return ComObject<Interface>::QueryInterface(riid, object);
     }

@@ -2,10 +2,20 @@
 #include "win32/fax_objects.h"
 
 #include "backends/fax_adapters.h"
+#include "win32/class_ids.h"
 #include "win32/module.h"
 
 namespace telvora::win32 {
 namespace {
+
+const IID& interfaceOf(FaxAdapterKind kind) {
+    switch (kind) {
+    case FaxAdapterKind::FaxSbs: return kDiidFaxSBS;
+    case FaxAdapterKind::WinFax: return kDiidWinFax;
+    case FaxAdapterKind::Fax: break;
+    }
+    return kDiidFax;
+}
 
 FaxJobClass makeClass(const FaxAdapterClass& adapter) {
     std::vector<DispatchMember> members;
@@ -14,7 +24,7 @@ FaxJobClass makeClass(const FaxAdapterClass& adapter) {
         addProperty(members, p.name, ++id,
                     p.type == FaxPropertyType::Boolean ? DispatchType::Boolean : DispatchType::String);
     members.push_back({"Send", id + 1, MemberKind::Method, {}, DispatchType::None});
-    return FaxJobClass{adapter, std::string(adapter.progId), DispatchTable(std::move(members))};
+    return FaxJobClass{adapter, std::string(adapter.progId), DispatchTable(std::move(members), interfaceOf(adapter.kind))};
 }
 
 FaxAdapterJob newJob(const FaxAdapterClass& adapter) {

@@ -22,17 +22,22 @@ namespace telvora::win32 {
 namespace {
 
 constexpr std::array<ComClass, 5> kClasses{{
-    {&kClsidButtons, kProgIdButtons, L"Telvora Buttons",
+    {&kClsidButtons, kProgIdButtons, L"Telvora Buttons", &kDiidButtons, L"_Buttons",
      [](REFIID riid, void** object) noexcept { return createInstance<ButtonsObject>(riid, object); }},
-    {&kClsidPagewire, kProgIdPagewire, L"Telvora Pagewire",
+    {&kClsidPagewire, kProgIdPagewire, L"Telvora Pagewire", nullptr, nullptr,
      [](REFIID riid, void** object) noexcept { return createInstance<PagewireObject>(riid, object); }},
-    {&kClsidFax, kProgIdFax, L"Telvora Fax",
+    {&kClsidFax, kProgIdFax, L"Telvora Fax", &kDiidFax, L"_Fax",
      [](REFIID riid, void** object) noexcept { return createInstance<FaxJobObject>(riid, object, faxClass()); }},
-    {&kClsidFaxSBS, kProgIdFaxSBS, L"Telvora FaxSBS",
+    {&kClsidFaxSBS, kProgIdFaxSBS, L"Telvora FaxSBS", &kDiidFaxSBS, L"_FaxSBS",
      [](REFIID riid, void** object) noexcept { return createInstance<FaxJobObject>(riid, object, faxSbsClass()); }},
-    {&kClsidWinFax, kProgIdWinFax, L"Telvora WinFax",
+    {&kClsidWinFax, kProgIdWinFax, L"Telvora WinFax", &kDiidWinFax, L"_WinFax",
      [](REFIID riid, void** object) noexcept { return createInstance<FaxJobObject>(riid, object, winFaxClass()); }},
 }};
+
+// The type library's platform key: each build registers the library for its own architecture.
+constexpr const wchar_t* kTypeLibPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+// Automation's own marshaller, which carries any dispatch interface between apartments.
+constexpr const wchar_t* kDispatchProxyStub = L"{00020420-0000-0000-C000-000000000046}";
 
 class ClassFactory final : public ComObject<IClassFactory> {
 public:
@@ -73,6 +78,15 @@ HRESULT writeEntry(const RegistryEntry& e) noexcept {
     return fromWin32(rc);
 }
 
+bool hasSubkeys(HKEY root, const std::wstring& path) noexcept {
+    unique_hkey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    DWORD subkeys = 0;
+    return ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           subkeys > 0;
+}
+
 }  // namespace
 
 std::span<const ComClass> comClasses() noexcept { return kClasses; }
@@ -88,6 +102,7 @@ HRESULT getClassObject(REFCLSID clsid, REFIID riid, void** object) noexcept {
 
 RegistrationTable registrationTable(const std::wstring& dllPath) {
     const std::wstring classes = L"Software\\Classes\\";
+    const std::wstring libid = guidText(kLibidTelvora);
     RegistrationTable t;
     for (const auto& c : kClasses) {
         const std::wstring clsid = guidText(*c.clsid);
@@ -101,7 +116,26 @@ RegistrationTable registrationTable(const std::wstring& dllPath) {
         t.entries.push_back({HKEY_CURRENT_USER, clsidKey + L"\\ProgID", L"", std::wstring(c.progId)});
         t.entries.push_back({HKEY_CURRENT_USER, progIdKey, L"", std::wstring(c.description)});
         t.entries.push_back({HKEY_CURRENT_USER, progIdKey + L"\\CLSID", L"", clsid});
+        if (!c.typeLibInterface) continue;
+        t.entries.push_back({HKEY_CURRENT_USER, clsidKey + L"\\TypeLib", L"", libid});
+        const std::wstring interfaceKey = classes + L"Interface\\" + guidText(*c.typeLibInterface);
+        t.ownedKeys.emplace_back(HKEY_CURRENT_USER, interfaceKey);
+        t.entries.push_back({HKEY_CURRENT_USER, interfaceKey, L"", std::wstring(c.typeLibInterfaceName)});
+        t.entries.push_back({HKEY_CURRENT_USER, interfaceKey + L"\\ProxyStubClsid32", L"", std::wstring(kDispatchProxyStub)});
+        t.entries.push_back({HKEY_CURRENT_USER, interfaceKey + L"\\TypeLib", L"", libid});
+        t.entries.push_back({HKEY_CURRENT_USER, interfaceKey + L"\\TypeLib", L"Version", std::wstring(kTypeLibVersion)});
     }
+    // The type library inside the DLL, for the macro editor's references and its object browser;
+    // its help is the help file beside the DLL.
+    const std::wstring typeLibKey = classes + L"TypeLib\\" + libid;
+    const std::wstring versionKey = typeLibKey + L"\\" + kTypeLibVersion;
+    const std::wstring platformKey = versionKey + L"\\0\\" + kTypeLibPlatform;
+    t.ownedKeys.emplace_back(HKEY_CURRENT_USER, platformKey);
+    t.sharedKeys.push_back({HKEY_CURRENT_USER, typeLibKey, versionKey + L"\\0"});
+    t.entries.push_back({HKEY_CURRENT_USER, versionKey, L"", std::wstring(L"Telvora fax add-in for Word")});
+    t.entries.push_back({HKEY_CURRENT_USER, versionKey + L"\\FLAGS", L"", std::wstring(L"0")});
+    t.entries.push_back({HKEY_CURRENT_USER, versionKey + L"\\HELPDIR", L"", dllPath.substr(0, dllPath.find_last_of(L'\\'))});
+    t.entries.push_back({HKEY_CURRENT_USER, platformKey, L"", dllPath});
     // Word loads the add-in at start-up from its per-user add-in list.
     const std::wstring addinKey = std::wstring(L"Software\\Microsoft\\Office\\Word\\Addins\\") + kProgIdPagewire;
     t.ownedKeys.emplace_back(HKEY_CURRENT_USER, addinKey);
@@ -127,6 +161,12 @@ HRESULT unregisterTable(const RegistrationTable& table) noexcept {
     HRESULT first = S_OK;
     for (const auto& [root, key] : table.ownedKeys) {
         const LONG rc = ::SHDeleteKeyW(root, key.c_str());
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND && SUCCEEDED(first))
+            first = fromWin32(rc);
+    }
+    for (const auto& shared : table.sharedKeys) {
+        if (hasSubkeys(shared.root, shared.inUse)) continue;
+        const LONG rc = ::SHDeleteKeyW(shared.root, shared.key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND && SUCCEEDED(first))
             first = fromWin32(rc);
     }

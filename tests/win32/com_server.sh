@@ -14,6 +14,14 @@ clsids=(
   "Telvora.FaxSBS {0632E007-9F46-4D61-8C10-2ED9619C0871}"
   "Telvora.WinFax {B428435A-44D1-427C-A699-BA4ABDA7E11D}"
 )
+interfaces=(
+  "_Buttons {F5DFE206-230D-436A-90D9-754087D24174}"
+  "_Fax {24F795A5-4C97-4B68-BF3F-412188317A8E}"
+  "_FaxSBS {AE555884-44C1-4C3F-9C02-C8A28FA026D2}"
+  "_WinFax {6C162C02-0197-4F52-AD4A-DC5A1AF9AAE9}"
+)
+libid='{47AFF9E0-E666-4B9D-935E-9AA71692A77C}'
+typelib="HKCU\\Software\\Classes\\TypeLib\\$libid"
 addin='HKCU\Software\Microsoft\Office\Word\Addins\Telvora.Pagewire'
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -43,6 +51,17 @@ case $action in
       "$wine" reg copy "$key" "HKLM\\Software\\Classes\\CLSID\\$clsid" /s /f >/dev/null || fail "copy $clsid"
       "$wine" reg copy "HKCU\\Software\\Classes\\$progid" "HKLM\\Software\\Classes\\$progid" /s /f >/dev/null || fail "copy $progid"
     done
+    for entry in "${interfaces[@]}"; do
+      read -r name iid <<<"$entry"
+      key="HKCU\\Software\\Classes\\Interface\\$iid"
+      expect_value "$key" "" REG_SZ "$name"
+      expect_value "$key\\ProxyStubClsid32" "" REG_SZ "{00020420-0000-0000-C000-000000000046}"
+      expect_value "$key\\TypeLib" "" REG_SZ "$libid"
+      "$wine" reg copy "$key" "HKLM\\Software\\Classes\\Interface\\$iid" /s /f >/dev/null || fail "copy $iid"
+    done
+    expect_value "$typelib\\1.0\\0\\win64" "" REG_SZ "$windll"
+    expect_value "$typelib\\1.0\\HELPDIR" "" REG_SZ "${windll%\\*}"
+    "$wine" reg copy "$typelib" "HKLM\\Software\\Classes\\TypeLib\\$libid" /s /f >/dev/null || fail "copy the type library"
     expect_value "$addin" FriendlyName REG_SZ Telvora
     expect_value "$addin" Description REG_SZ "Fax quickly and easily using Fax provided with Windows XP and Windows 2000"
     expect_value "$addin" LoadBehavior REG_DWORD 0x3
@@ -59,6 +78,13 @@ case $action in
       "$wine" reg delete "HKLM\\Software\\Classes\\CLSID\\$clsid" /f >/dev/null 2>&1
       "$wine" reg delete "HKLM\\Software\\Classes\\$progid" /f >/dev/null 2>&1
     done
+    for entry in "${interfaces[@]}"; do
+      read -r name iid <<<"$entry"
+      expect_absent "HKCU\\Software\\Classes\\Interface\\$iid"
+      "$wine" reg delete "HKLM\\Software\\Classes\\Interface\\$iid" /f >/dev/null 2>&1
+    done
+    expect_absent "$typelib"
+    "$wine" reg delete "HKLM\\Software\\Classes\\TypeLib\\$libid" /f >/dev/null 2>&1
     expect_absent "$addin"
     # Word's own add-in list stays; only our entry goes.
     "$wine" reg query 'HKCU\Software\Microsoft\Office\Word\Addins' >/dev/null 2>&1 || fail "Word's Addins key was removed"

@@ -55,6 +55,24 @@ TEST_F(RegistrationTableTest, AFailedRegistrationReportsItsErrorAndRollsBack) {
     EXPECT_TRUE(keyExists(root + L"\\Shared\\Other"));
 }
 
+TEST_F(RegistrationTableTest, ASharedKeyGoesOnlyWithTheLastBuildRegisteredInIt) {
+    // The type library's key holds one platform subkey per registered build of the DLL.
+    const std::wstring lib = root + L"\\Lib";
+    table.ownedKeys.emplace_back(HKEY_CURRENT_USER, lib + L"\\1.0\\0\\win64");
+    table.sharedKeys.push_back({HKEY_CURRENT_USER, lib, lib + L"\\1.0\\0"});
+    table.entries.push_back({HKEY_CURRENT_USER, lib + L"\\1.0\\0\\win64", L"", std::wstring(L"x64 dll")});
+    table.entries.push_back({HKEY_CURRENT_USER, lib + L"\\1.0\\0\\win32", L"", std::wstring(L"x86 dll")});
+    ASSERT_EQ(S_OK, registerTable(table));
+
+    EXPECT_EQ(S_OK, unregisterTable(table));
+    EXPECT_FALSE(keyExists(lib + L"\\1.0\\0\\win64"));
+    EXPECT_TRUE(keyExists(lib + L"\\1.0\\0\\win32"));
+
+    ASSERT_EQ(ERROR_SUCCESS, ::RegDeleteKeyW(HKEY_CURRENT_USER, (lib + L"\\1.0\\0\\win32").c_str()));
+    EXPECT_EQ(S_OK, unregisterTable(table));
+    EXPECT_FALSE(keyExists(lib));
+}
+
 TEST(AddinRegistration, ThePathOfTheDllGoesIntoEveryClassAndWordsAddinEntryIsThere) {
     const auto table = registrationTable(L"C:\\Program Files\\Telvora\\Telvora.dll");
     int servers = 0;

@@ -34,10 +34,24 @@ ScopedEnvironment::ScopedEnvironment(std::wstring name, const std::wstring& valu
 
 ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
+std::wstring environmentText(const wchar_t* name) {
+    std::vector<wchar_t> buffer(4096);
+    const DWORD n = ::GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return n < buffer.size() ? std::wstring(buffer.data(), n) : std::wstring();
+}
+
 int runScript(const std::wstring& script, const std::wstring& arguments) {
-    wchar_t folder[4096] = {};
-    if (!::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", folder, 4096)) return -1;
-    std::wstring line = L"cscript.exe //nologo \"" + std::wstring(folder) + L"\\" + script + L"\" " + arguments;
+    const std::wstring folder = environmentText(L"TELVORA_TEST_SCRIPTS");
+    if (folder.empty()) return -1;
+    return runScriptFile(folder + L"\\" + script, arguments);
+}
+
+int runScriptFile(const std::wstring& path, const std::wstring& arguments) {
+    return runProgram(L"cscript.exe //nologo \"" + path + L"\" " + arguments);
+}
+
+int runProgram(const std::wstring& commandLine, DWORD timeoutMs) {
+    std::wstring line = commandLine;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -45,7 +59,7 @@ int runScript(const std::wstring& script, const std::wstring& arguments) {
         return -1;
     unique_handle processHandle(process.hProcess);
     unique_handle threadHandle(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+    if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.hProcess, 1);
         return -1;
     }

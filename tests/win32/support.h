@@ -36,9 +36,19 @@ private:
     std::wstring old_;
 };
 
+// The value of an environment variable (the tests' CTest entries pass folders and files this way);
+// empty when it is not set.
+std::wstring environmentText(const wchar_t* name);
+
+// Runs a program to its end and answers its exit code; -1 when it could not be started or did not
+// end within `timeoutMs` (it is ended then).
+int runProgram(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+
 // Runs `cscript //nologo <script> <arguments>` and answers its exit code (-1 when it could not run
 // or took longer than a minute). Scripts live in the folder named by TELVORA_TEST_SCRIPTS.
 int runScript(const std::wstring& script, const std::wstring& arguments);
+// The same for a script file anywhere (a full Windows path).
+int runScriptFile(const std::wstring& path, const std::wstring& arguments);
 
 // The recording automation server (recorder/recorder.cpp, beside the test program) registered under
 // the given programmatic identifiers while the object lives. Wine's COM finds classes under

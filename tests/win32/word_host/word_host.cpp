@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "support.h"
 #include "win32/com_errors.h"
+#include "win32/com_object.h"
 #include "win32/registry.h"
 #include "win32/text.h"
 
@@ -47,6 +48,21 @@ private:
     SAFEARRAY* array_;
 };
 
+// Hands out the host's application to whoever creates Word.
+class ApplicationFactory final : public ComObject<IClassFactory> {
+public:
+    explicit ApplicationFactory(IDispatch* application) noexcept : application_(ComPtr<IDispatch>::addRef(application)) {}
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override {
+        if (object) *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return application_->QueryInterface(riid, object);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) noexcept override { return S_OK; }
+
+private:
+    ComPtr<IDispatch> application_;
+};
+
 std::wstring guidText(const GUID& guid) {
     wchar_t text[40] = {};
     ::StringFromGUID2(guid, text, 40);
@@ -81,15 +97,17 @@ std::vector<FileAddIns::Entry> FileAddIns::entries() const {
     return out;
 }
 
-WordHost::WordHost(std::shared_ptr<sim::WordProcessor> word)
+WordHost::WordHost(std::shared_ptr<sim::WordProcessor> word, const Extension& extension)
     : word_(std::move(word)),
       addIns_(std::make_shared<FileAddIns>()),
       served_(word_, addIns_),
       counters_(std::make_shared<HostCounters>()),
-      application_(makeHostApplication(served_.application(), served_.events(), counters_)) {}
+      application_(makeHostApplication(extension ? extension(served_.application()) : served_.application(),
+                                       served_.events(), counters_)) {}
 
 WordHost::~WordHost() {
     unloadAddins();
+    revokeClass();
     revokeRunning();
     detach(application_.get());
 }
@@ -151,6 +169,20 @@ void WordHost::registerRunning() {
     if (runningCookie_) return;
     const HRESULT hr = test::registerRunningObject(application(), kClsidWordApplication, &runningCookie_);
     if (FAILED(hr)) throw errorFromHresult(hr, "RegisterActiveObject");
+}
+
+void WordHost::registerClass() {
+    if (classCookie_) return;
+    auto factory = makeComObject<ApplicationFactory>(application());
+    const HRESULT hr = ::CoRegisterClassObject(kClsidWordApplication, factory.get(), CLSCTX_LOCAL_SERVER,
+                                               REGCLS_MULTIPLEUSE, &classCookie_);
+    if (FAILED(hr)) throw errorFromHresult(hr, "CoRegisterClassObject");
+}
+
+void WordHost::revokeClass() noexcept {
+    if (!classCookie_) return;
+    (void)::CoRevokeClassObject(classCookie_);
+    classCookie_ = 0;
 }
 
 void WordHost::revokeRunning() noexcept {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,8 +43,12 @@ struct LoadedAddin {
 
 class WordHost {
 public:
+    // More of Word's application than the served word processor answers (a test's own members in
+    // front of it).
+    using Extension = std::function<std::shared_ptr<AutomationObject>(std::shared_ptr<AutomationObject> application)>;
+
     // Needs a single-threaded apartment on the calling thread, as Word's user-interface thread has.
-    explicit WordHost(std::shared_ptr<sim::WordProcessor> word);
+    explicit WordHost(std::shared_ptr<sim::WordProcessor> word, const Extension& extension = {});
     ~WordHost();
     WordHost(const WordHost&) = delete;
     WordHost& operator=(const WordHost&) = delete;
@@ -69,6 +74,11 @@ public:
     void registerRunning();
     void revokeRunning() noexcept;
 
+    // Serves CreateObject("Word.Application") from other processes with this application, as a
+    // started Word would answer it, and withdraws it.
+    void registerClass();
+    void revokeClass() noexcept;
+
     // Runs a program to its end while serving the COM calls it makes into this process, and
     // answers its exit code and what it wrote to its standard output. -1 when it could not be
     // started or did not end within `timeoutMs`.
@@ -82,6 +92,7 @@ private:
     ComPtr<IDispatch> application_;
     std::vector<LoadedAddin> addins_;
     DWORD runningCookie_ = 0;
+    DWORD classCookie_ = 0;
 };
 
 // Makes the class of "Word.Application" known to COM on this machine (the running object table is

@@ -1,0 +1,193 @@
+; Telvora's setup program: installs the add-in for the current user only, with no administrator
+; rights, into the user's own programs folder, and registers it so that Word finds it, whichever
+; bitness Word has. Its uninstaller takes away everything it added and keeps the user's settings.
+;
+; Defined on makensis's command line (installer/CMakeLists.txt does it):
+;   VERSION      the product version, 1.0.0
+;   TARGET       x86-unicode for the setup program users get (it runs on every Windows);
+;                amd64-unicode for the copy the tests run under a 64-bit-only Wine
+;   DLL64 DLL32  the 64-bit and the 32-bit Telvora.dll
+;   HELP TEMPLATE README   Telvora.chm, Telvora.dot, the readme
+;   OUTFILE      the setup program to write
+;
+; The per-user registration written here is what each DLL's own registration writes (a test
+; compares them entry by entry); it is written from here because a 32-bit setup program cannot
+; load the 64-bit DLL, nor a 64-bit one the 32-bit DLL, to let it register itself.
+
+Unicode true
+Target ${TARGET}
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+ManifestSupportedOS all
+
+!include LogicLib.nsh
+!include WinVer.nsh
+!include x64.nsh
+
+Name "Telvora"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Telvora"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+AutoCloseWindow true
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "Telvora"
+VIAddVersionKey "FileDescription" "Telvora setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "CompanyName" "Telvora"
+VIAddVersionKey "LegalCopyright" "Telvora"
+
+Page instfiles
+UninstPage instfiles
+
+!define CLASSES "Software\Classes"
+; Where Windows keeps the 32-bit programs' classes and interfaces of a 64-bit system.
+!define CLASSES32ON64 "Software\Classes\Wow6432Node"
+!define LIBID "{47AFF9E0-E666-4B9D-935E-9AA71692A77C}"
+!define ADDIN "Software\Microsoft\Office\Word\Addins\Telvora.Pagewire"
+!define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\Telvora"
+!define DISPATCH_PROXY "{00020420-0000-0000-C000-000000000046}"
+
+; A creatable class served by the DLL at PATH, its class key under ROOT (CLSID keys are kept apart
+; for 32-bit programs on a 64-bit system; the programmatic identifiers are shared).
+!macro ComClass ROOT CLSID PROGID DESCRIPTION PATH
+  WriteRegStr HKCU "${ROOT}\CLSID\${CLSID}" "" "${DESCRIPTION}"
+  WriteRegStr HKCU "${ROOT}\CLSID\${CLSID}\InprocServer32" "" "${PATH}"
+  WriteRegStr HKCU "${ROOT}\CLSID\${CLSID}\InprocServer32" "ThreadingModel" "Apartment"
+  WriteRegStr HKCU "${ROOT}\CLSID\${CLSID}\ProgID" "" "${PROGID}"
+  WriteRegStr HKCU "${CLASSES}\${PROGID}" "" "${DESCRIPTION}"
+  WriteRegStr HKCU "${CLASSES}\${PROGID}\CLSID" "" "${CLSID}"
+!macroend
+
+; A class the type library describes, with its dispatch interface.
+!macro DescribedClass ROOT CLSID PROGID DESCRIPTION PATH IID INTERFACE
+  !insertmacro ComClass "${ROOT}" "${CLSID}" "${PROGID}" "${DESCRIPTION}" "${PATH}"
+  WriteRegStr HKCU "${ROOT}\CLSID\${CLSID}\TypeLib" "" "${LIBID}"
+  WriteRegStr HKCU "${ROOT}\Interface\${IID}" "" "${INTERFACE}"
+  WriteRegStr HKCU "${ROOT}\Interface\${IID}\ProxyStubClsid32" "" "${DISPATCH_PROXY}"
+  WriteRegStr HKCU "${ROOT}\Interface\${IID}\TypeLib" "" "${LIBID}"
+  WriteRegStr HKCU "${ROOT}\Interface\${IID}\TypeLib" "Version" "1.0"
+!macroend
+
+; Everything one DLL registers: its classes under ROOT, its type library for PLATFORM (win32 or
+; win64; both builds share the library's key) and Word's add-in entry.
+!macro RegisterDll ROOT PATH PLATFORM
+  !insertmacro DescribedClass "${ROOT}" "{FDD05042-C7EF-447C-978D-E7B7C97FE935}" "Telvora.Buttons" "Telvora Buttons" "${PATH}" "{F5DFE206-230D-436A-90D9-754087D24174}" "_Buttons"
+  !insertmacro ComClass "${ROOT}" "{283238B9-EC67-4AD5-9590-94A72EBE8AF0}" "Telvora.Pagewire" "Telvora Pagewire" "${PATH}"
+  !insertmacro DescribedClass "${ROOT}" "{0B6CDED4-8A45-4C78-B0BB-0702073CFE29}" "Telvora.Fax" "Telvora Fax" "${PATH}" "{24F795A5-4C97-4B68-BF3F-412188317A8E}" "_Fax"
+  !insertmacro DescribedClass "${ROOT}" "{0632E007-9F46-4D61-8C10-2ED9619C0871}" "Telvora.FaxSBS" "Telvora FaxSBS" "${PATH}" "{AE555884-44C1-4C3F-9C02-C8A28FA026D2}" "_FaxSBS"
+  !insertmacro DescribedClass "${ROOT}" "{B428435A-44D1-427C-A699-BA4ABDA7E11D}" "Telvora.WinFax" "Telvora WinFax" "${PATH}" "{6C162C02-0197-4F52-AD4A-DC5A1AF9AAE9}" "_WinFax"
+  WriteRegStr HKCU "${CLASSES}\TypeLib\${LIBID}\1.0" "" "Telvora fax add-in for Word"
+  WriteRegStr HKCU "${CLASSES}\TypeLib\${LIBID}\1.0\FLAGS" "" "0"
+  WriteRegStr HKCU "${CLASSES}\TypeLib\${LIBID}\1.0\HELPDIR" "" "$INSTDIR"
+  WriteRegStr HKCU "${CLASSES}\TypeLib\${LIBID}\1.0\0\${PLATFORM}" "" "${PATH}"
+  WriteRegStr HKCU "${ADDIN}" "FriendlyName" "Telvora"
+  WriteRegStr HKCU "${ADDIN}" "Description" "Fax quickly and easily using Fax provided with Windows XP and Windows 2000"
+  WriteRegDWORD HKCU "${ADDIN}" "LoadBehavior" 3
+!macroend
+
+!macro UnregisterClasses ROOT
+  DeleteRegKey HKCU "${ROOT}\CLSID\{FDD05042-C7EF-447C-978D-E7B7C97FE935}"
+  DeleteRegKey HKCU "${ROOT}\CLSID\{283238B9-EC67-4AD5-9590-94A72EBE8AF0}"
+  DeleteRegKey HKCU "${ROOT}\CLSID\{0B6CDED4-8A45-4C78-B0BB-0702073CFE29}"
+  DeleteRegKey HKCU "${ROOT}\CLSID\{0632E007-9F46-4D61-8C10-2ED9619C0871}"
+  DeleteRegKey HKCU "${ROOT}\CLSID\{B428435A-44D1-427C-A699-BA4ABDA7E11D}"
+  DeleteRegKey HKCU "${ROOT}\Interface\{F5DFE206-230D-436A-90D9-754087D24174}"
+  DeleteRegKey HKCU "${ROOT}\Interface\{24F795A5-4C97-4B68-BF3F-412188317A8E}"
+  DeleteRegKey HKCU "${ROOT}\Interface\{AE555884-44C1-4C3F-9C02-C8A28FA026D2}"
+  DeleteRegKey HKCU "${ROOT}\Interface\{6C162C02-0197-4F52-AD4A-DC5A1AF9AAE9}"
+!macroend
+
+; Word keeps the add-in's DLL open while it runs: the files cannot be replaced or removed then.
+!macro WaitForWordToClose UN WHAT
+  Function ${UN}WaitForWordToClose
+    ${Do}
+      FindWindow $0 "OpusApp"
+      ${If} $0 = 0
+        Return
+      ${EndIf}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Word is running. Telvora cannot be ${WHAT} while Word is running.$\r$\n$\r$\nClose Word, then click Retry." /SD IDCANCEL IDRETRY +2
+      Abort
+    ${Loop}
+  FunctionEnd
+!macroend
+!insertmacro WaitForWordToClose "" "updated"
+!insertmacro WaitForWordToClose "un." "removed"
+
+Function .onInit
+  SetShellVarContext current
+  ${IfNot} ${AtLeastWin7}
+    MessageBox MB_OK|MB_ICONSTOP "Telvora needs Windows 7 or later. Nothing was installed." /SD IDOK
+    Abort
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\Telvora64.dll"
+    Call WaitForWordToClose
+  ${EndIf}
+FunctionEnd
+
+Section "Telvora"
+  SetOutPath "$INSTDIR"
+  File "/oname=Telvora64.dll" "${DLL64}"
+  File "/oname=Telvora32.dll" "${DLL32}"
+  File "/oname=Telvora.dot" "${TEMPLATE}"
+  File "/oname=Telvora.chm" "${HELP}"
+  File "/oname=Readme.txt" "${README}"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  ${If} ${RunningX64}
+    SetRegView 64
+    !insertmacro RegisterDll "${CLASSES}" "$INSTDIR\Telvora64.dll" "win64"
+    !insertmacro RegisterDll "${CLASSES32ON64}" "$INSTDIR\Telvora32.dll" "win32"
+  ${Else}
+    !insertmacro RegisterDll "${CLASSES}" "$INSTDIR\Telvora32.dll" "win32"
+  ${EndIf}
+
+  ; Listed with the user's programs, so it can be removed from there.
+  WriteRegStr HKCU "${UNINSTALL}" "DisplayName" "Telvora"
+  WriteRegStr HKCU "${UNINSTALL}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL}" "Publisher" "Telvora"
+  WriteRegStr HKCU "${UNINSTALL}" "DisplayIcon" "$INSTDIR\Telvora32.dll,0"
+  WriteRegStr HKCU "${UNINSTALL}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL}" "NoRepair" 1
+SectionEnd
+
+Function .onInstSuccess
+  FindWindow $0 "OpusApp"
+  ${If} $0 <> 0
+    MessageBox MB_OK|MB_ICONINFORMATION "Telvora is installed. Word is running: close Word and start it again to use Telvora." /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  SetShellVarContext current
+  Call un.WaitForWordToClose
+FunctionEnd
+
+; The user's settings (under "VB and VBA Program Settings") are the user's data: they stay.
+Section "Uninstall"
+  ${If} ${RunningX64}
+    SetRegView 64
+    !insertmacro UnregisterClasses "${CLASSES32ON64}"
+  ${EndIf}
+  !insertmacro UnregisterClasses "${CLASSES}"
+  DeleteRegKey HKCU "${CLASSES}\Telvora.Buttons"
+  DeleteRegKey HKCU "${CLASSES}\Telvora.Pagewire"
+  DeleteRegKey HKCU "${CLASSES}\Telvora.Fax"
+  DeleteRegKey HKCU "${CLASSES}\Telvora.FaxSBS"
+  DeleteRegKey HKCU "${CLASSES}\Telvora.WinFax"
+  DeleteRegKey HKCU "${CLASSES}\TypeLib\${LIBID}"
+  DeleteRegKey HKCU "${ADDIN}"
+  DeleteRegKey HKCU "${UNINSTALL}"
+
+  Delete "$INSTDIR\Telvora64.dll"
+  Delete "$INSTDIR\Telvora32.dll"
+  Delete "$INSTDIR\Telvora.dot"
+  Delete "$INSTDIR\Telvora.chm"
+  Delete "$INSTDIR\Readme.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd

@@ -1,0 +1,265 @@
+// The setup program as a user and an administrator meet it: a silent install (also over an earlier
+// one) puts the files in the user's own programs folder and registers both DLLs exactly as each
+// would register itself, Word loads the add-in from there, the silent uninstall leaves
+// nothing but the user's settings, Windows before 7 is refused without a change, and a running Word
+// is named: the user is told to restart it, and an uninstall waits until it is closed.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <variant>
+
+#include "sim/word/document_builder.h"
+#include "support.h"
+#include "win32/registry.h"
+#include "win32/server.h"
+#include "win32/text.h"
+#include "word_host/machine_setup.h"
+#include "word_host/message_boxes.h"
+#include "word_host/word_host.h"
+
+namespace telvora::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\\0x61645694\\Settings";
+constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telvora";
+
+std::wstring setupProgram() { return test::environmentText(L"TELVORA_SETUP"); }
+
+fs::path installFolder() {
+    wchar_t local[MAX_PATH] = {};
+    EXPECT_EQ(S_OK, ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local));
+    return fs::path(local) / L"Programs" / L"Telvora";
+}
+
+int run(const std::wstring& commandLine) { return test::runProgram(commandLine, 120000); }
+
+int install(const std::wstring& options = L"/S") { return run(L"\"" + setupProgram() + L"\" " + options); }
+
+// The uninstaller hands its work to a copy of itself and returns at once; the removal is done when
+// the folder has gone.
+bool uninstall() {
+    if (run(L"\"" + (installFolder() / L"Uninstall.exe").wstring() + L"\" /S") != 0) return false;
+    for (int i = 0; i < 300 && fs::exists(installFolder()); ++i) ::Sleep(100);
+    ::Sleep(200);  // the copy's last registry writes
+    return !fs::exists(installFolder());
+}
+
+std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& key, const std::wstring& name) {
+    wchar_t text[2048] = {};
+    DWORD size = sizeof text;
+    DWORD type = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.empty() ? nullptr : name.c_str(), RRF_RT_ANY, &type, text,
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type == REG_DWORD) {
+        DWORD number = 0;
+        std::memcpy(&number, text, sizeof number);
+        return number;
+    }
+    return std::wstring(text);
+}
+
+bool keyExists(const std::wstring& key) {
+    unique_hkey k;
+    return ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+}
+
+// What the 32-bit DLL registers on a 64-bit Windows: its classes and interfaces where Windows keeps
+// 32-bit programs' ones, its type library under "win32".
+RegistrationTable thirtyTwoBitRegistration(const std::wstring& dll) {
+    RegistrationTable t = registrationTable(dll);
+    const auto move = [](std::wstring& key) {
+        for (const std::wstring part : {L"CLSID\\", L"Interface\\"}) {
+            const std::wstring from = L"Software\\Classes\\" + part;
+            if (key.starts_with(from)) key = L"Software\\Classes\\Wow6432Node\\" + part + key.substr(from.size());
+        }
+        if (const auto at = key.find(L"\\0\\win64"); at != std::wstring::npos) key.replace(at, 8, L"\\0\\win32");
+    };
+    for (auto& e : t.entries) move(e.key);
+    for (auto& [root, key] : t.ownedKeys) move(key);
+    return t;
+}
+
+void expectRegistered(const RegistrationTable& table) {
+    for (const auto& e : table.entries) {
+        const auto value = readValue(e.key, e.name);
+        EXPECT_TRUE(value && *value == e.value) << narrow(e.key) << " [" << narrow(e.name) << "]";
+    }
+}
+
+void expectUnregistered(const RegistrationTable& table) {
+    for (const auto& [root, key] : table.ownedKeys) EXPECT_FALSE(keyExists(key)) << narrow(key);
+}
+
+// The machine type a DLL was built for (IMAGE_FILE_MACHINE_...).
+WORD machineOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    IMAGE_DOS_HEADER dos{};
+    in.read(reinterpret_cast<char*>(&dos), sizeof dos);
+    in.seekg(dos.e_lfanew + 4);
+    IMAGE_FILE_HEADER header{};
+    in.read(reinterpret_cast<char*>(&header), sizeof header);
+    return in ? header.Machine : 0;
+}
+
+// Wine's COM finds classes only in the machine's hive: the per-user registration the setup program
+// wrote is copied there while the host loads the add-in.
+class MachineCopyOfClasses {
+public:
+    explicit MachineCopyOfClasses(const RegistrationTable& table) {
+        for (const auto& [root, key] : table.ownedKeys) {
+            if (!key.starts_with(L"Software\\Classes\\")) continue;
+            unique_hkey from, to;
+            if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, from.put()) != ERROR_SUCCESS) continue;
+            if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.put(),
+                                  nullptr) != ERROR_SUCCESS)
+                continue;
+            ::RegCopyTreeW(from.get(), nullptr, to.get());
+            copied_.push_back(key);
+        }
+    }
+    ~MachineCopyOfClasses() {
+        for (const auto& key : copied_) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+        for (const auto& key : copied_) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    }
+    MachineCopyOfClasses(const MachineCopyOfClasses&) = delete;
+    MachineCopyOfClasses& operator=(const MachineCopyOfClasses&) = delete;
+
+private:
+    std::vector<std::wstring> copied_;
+};
+
+// A window of Word's main window class: what tells the setup program that Word is running.
+class RunningWordWindow {
+public:
+    RunningWordWindow() {
+        WNDCLASSW c{};
+        c.lpfnWndProc = ::DefWindowProcW;
+        c.hInstance = ::GetModuleHandleW(nullptr);
+        c.lpszClassName = L"OpusApp";
+        ::RegisterClassW(&c);
+        window_ = ::CreateWindowW(L"OpusApp", L"Document1 - Word", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                  nullptr, c.hInstance, nullptr);
+    }
+    ~RunningWordWindow() {
+        ::DestroyWindow(window_);
+        ::UnregisterClassW(L"OpusApp", ::GetModuleHandleW(nullptr));
+    }
+    RunningWordWindow(const RunningWordWindow&) = delete;
+    RunningWordWindow& operator=(const RunningWordWindow&) = delete;
+    bool exists() const noexcept { return window_ != nullptr; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+class SetupProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(fs::exists(installFolder())) << "an earlier run left Telvora installed";
+        // The user's own settings, there before Telvora is installed and after it is removed.
+        unique_hkey k;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                                   nullptr, k.put(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, setString(k.get(), L"ServerName", L"OFFICEFAX"));
+    }
+    void TearDown() override {
+        if (fs::exists(installFolder() / L"Uninstall.exe")) (void)uninstall();
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"ServerName");
+    }
+
+    std::wstring dll64() const { return (installFolder() / L"Telvora64.dll").wstring(); }
+    std::wstring dll32() const { return (installFolder() / L"Telvora32.dll").wstring(); }
+
+    test::Apartment apartment;
+};
+
+TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordLoadsTheAddinFromThere) {
+    ASSERT_EQ(0, install());
+    ASSERT_EQ(0, install()) << "a second install over the first";
+    for (const auto* file : {L"Telvora64.dll", L"Telvora32.dll", L"Telvora.dot", L"Telvora.chm", L"Readme.txt",
+                             L"Uninstall.exe"})
+        EXPECT_TRUE(fs::exists(installFolder() / file)) << narrow(file);
+    // Each Word finds the build of its own bitness.
+    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, machineOf(dll64()));
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, machineOf(dll32()));
+    expectRegistered(registrationTable(dll64()));
+    expectRegistered(thirtyTwoBitRegistration(dll32()));
+    EXPECT_TRUE(readValue(kUninstallKey, L"UninstallString").has_value());
+
+    {
+        // Word starts, loads the add-in from the installed folder, and its first window finds the
+        // installed template there.
+        MachineCopyOfClasses classes(registrationTable(dll64()));
+        host::MessageBoxWatcher user;
+        host::InstalledPrinter printer{L"Telvora Fax"};
+        host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
+        auto word = std::make_shared<sim::WordProcessor>();
+        word->addCommandBar("Telvora", {sim::button("FaxNumber")}, false);
+        host::WordHost host(word);
+        EXPECT_EQ((std::vector<std::wstring>{L"Telvora.Pagewire"}), host.loadAddins());
+        word->open(sim::DocumentBuilder("Letter.doc").text("Fax 555 1234").build());
+        ASSERT_EQ(1u, host.addIns().entries().size());
+        EXPECT_EQ(narrow((installFolder() / L"Telvora.dot").wstring()), host.addIns().entries()[0].path);
+        EXPECT_TRUE(user.texts().empty());
+        host.unloadAddins();
+    }
+    ::CoFreeUnusedLibrariesEx(0, 0);
+
+    ASSERT_TRUE(uninstall());
+    expectUnregistered(registrationTable(dll64()));
+    expectUnregistered(thirtyTwoBitRegistration(dll32()));
+    EXPECT_FALSE(keyExists(L"Software\\Classes\\TypeLib\\{47AFF9E0-E666-4B9D-935E-9AA71692A77C}"));
+    EXPECT_FALSE(keyExists(kUninstallKey));
+    EXPECT_TRUE(keyExists(L"Software\\Microsoft\\Office\\Word\\Addins")) << "Word's own add-in list stays";
+    EXPECT_EQ(std::wstring(L"OFFICEFAX"), std::get<std::wstring>(readValue(kSettingsKey, L"ServerName").value()))
+        << "the user's settings are the user's data";
+}
+
+TEST_F(SetupProgram, RefusesWindowsBefore7AndChangesNothing) {
+    const std::wstring name = fs::path(setupProgram()).filename().wstring();
+    const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\" + name;
+    {
+        unique_hkey k;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, appDefaults.c_str(), 0, nullptr, 0,
+                                                   KEY_SET_VALUE, nullptr, k.put(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, setString(k.get(), L"Version", L"winxp64"));
+    }
+    const int code = install();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, appDefaults.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
+    EXPECT_EQ(2, code);
+    EXPECT_FALSE(fs::exists(installFolder()));
+    expectUnregistered(registrationTable(dll64()));
+    EXPECT_FALSE(keyExists(kUninstallKey));
+}
+
+TEST_F(SetupProgram, WithWordRunningItSaysToRestartWordAndWillNotRemoveTelvoraUnderIt) {
+    RunningWordWindow word;
+    ASSERT_TRUE(word.exists());
+    host::MessageBoxWatcher user(L"Telvora Setup");
+    ASSERT_EQ(0, install(L""));
+    // The setup program's own window has that title too; only its message boxes say anything.
+    std::vector<std::string> said;
+    for (const auto& text : user.texts())
+        if (!text.empty()) said.push_back(text);
+    EXPECT_EQ((std::vector<std::string>{
+                  "Telvora is installed. Word is running: close Word and start it again to use Telvora."}),
+              said);
+
+    // Word holds the add-in's DLL while it runs: a silent removal refuses and removes nothing. (Run
+    // in place, the uninstaller answers with its own exit code.)
+    EXPECT_EQ(2, run(L"\"" + (installFolder() / L"Uninstall.exe").wstring() + L"\" /S _?=" + installFolder().wstring()));
+    EXPECT_TRUE(fs::exists(installFolder() / L"Telvora64.dll"));
+    expectRegistered(registrationTable(dll64()));
+}
+
+}  // namespace
+}  // namespace telvora::win32

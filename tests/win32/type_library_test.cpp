@@ -1,0 +1,201 @@
+// The type library a macro author references, found through its registration: it describes every
+// member the classes' dispatch answers with the same identifier, kind, argument and result types
+// and order, and serves early binding, where a macro takes the identifiers from the library alone.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "support.h"
+#include "win32/buttons_object.h"
+#include "win32/class_ids.h"
+#include "win32/fax_objects.h"
+#include "win32/handles.h"
+#include "win32/text.h"
+
+namespace telvora::win32 {
+namespace {
+
+struct DescribedClass {
+    const wchar_t* coclass;
+    const CLSID& clsid;
+    const IID& interfaceId;
+    const DispatchTable& table;
+};
+
+std::vector<DescribedClass> describedClasses() {
+    return {
+        {L"Buttons", kClsidButtons, kDiidButtons, ButtonsObject::table()},
+        {L"Fax", kClsidFax, kDiidFax, faxClass().table},
+        {L"FaxSBS", kClsidFaxSBS, kDiidFaxSBS, faxSbsClass().table},
+        {L"WinFax", kClsidWinFax, kDiidWinFax, winFaxClass().table},
+    };
+}
+
+// A function description, given back to its type information when it goes.
+struct FuncDescRelease {
+    ITypeInfo* info;
+    void operator()(FUNCDESC* d) const noexcept { info->ReleaseFuncDesc(d); }
+};
+using FuncDescPtr = std::unique_ptr<FUNCDESC, FuncDescRelease>;
+
+FuncDescPtr funcDesc(ITypeInfo* info, UINT index) {
+    FUNCDESC* d = nullptr;
+    EXPECT_EQ(S_OK, info->GetFuncDesc(index, &d));
+    return FuncDescPtr(d, FuncDescRelease{info});
+}
+
+std::wstring memberName(ITypeInfo* info, MEMBERID id) {
+    Bstr name;
+    EXPECT_EQ(S_OK, info->GetDocumentation(id, name.put(), nullptr, nullptr, nullptr));
+    return std::wstring(bstrText(name.get()));
+}
+
+// The variant type a parameter or result of `type` has in the library; a by-reference text is a
+// pointer to a BSTR. What the dispatch answers for "no result" (Empty) is a VARIANT or nothing.
+bool sameType(const TYPEDESC& t, DispatchType type, bool byRef) {
+    if (byRef) return t.vt == VT_PTR && t.lptdesc && sameType(*t.lptdesc, type, false);
+    switch (type) {
+    case DispatchType::String: return t.vt == VT_BSTR;
+    case DispatchType::Boolean: return t.vt == VT_BOOL;
+    case DispatchType::Long: return t.vt == VT_I4;
+    case DispatchType::Object: return t.vt == VT_DISPATCH;
+    case DispatchType::None: return t.vt == VT_VARIANT || t.vt == VT_VOID;
+    case DispatchType::Array: return t.vt == VT_VARIANT;
+    }
+    return false;
+}
+
+INVOKEKIND invokeKind(MemberKind kind) {
+    switch (kind) {
+    case MemberKind::PropertyGet: return INVOKE_PROPERTYGET;
+    case MemberKind::PropertyPut: return INVOKE_PROPERTYPUT;
+    case MemberKind::Method: break;
+    }
+    return INVOKE_FUNC;
+}
+
+class TypeLibrary : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(S_OK, ::LoadRegTypeLib(kLibidTelvora, 1, 0, 0, library.put())); }
+
+    // The dispatch interface the library gives a class as its default, as the macro editor finds it.
+    ComPtr<ITypeInfo> defaultInterface(const CLSID& clsid) {
+        ComPtr<ITypeInfo> coclass;
+        ComPtr<ITypeInfo> dispatch;
+        HREFTYPE ref = 0;
+        EXPECT_EQ(S_OK, library->GetTypeInfoOfGuid(clsid, coclass.put()));
+        if (!coclass) return dispatch;
+        EXPECT_EQ(S_OK, coclass->GetRefTypeOfImplType(0, &ref));
+        EXPECT_EQ(S_OK, coclass->GetRefTypeInfo(ref, dispatch.put()));
+        return dispatch;
+    }
+
+    // The identifier early binding calls a member by: taken from the library, never from the object.
+    MEMBERID libraryId(ITypeInfo* info, const wchar_t* name) {
+        std::wstring copy(name);
+        LPOLESTR names[] = {copy.data()};
+        MEMBERID id = MEMBERID_NIL;
+        EXPECT_EQ(S_OK, info->GetIDsOfNames(names, 1, &id)) << copy;
+        return id;
+    }
+
+    test::Apartment apartment;
+    ComPtr<ITypeLib> library;
+};
+
+TEST_F(TypeLibrary, DescribesEveryMemberAsTheDispatchAnswersIt) {
+    for (const auto& c : describedClasses()) {
+        SCOPED_TRACE(narrow(c.coclass));
+        ComPtr<ITypeInfo> info = defaultInterface(c.clsid);
+        ASSERT_TRUE(info);
+        TYPEATTR* attr = nullptr;
+        ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+        const TYPEKIND kind = attr->typekind;
+        const GUID guid = attr->guid;
+        const WORD count = attr->cFuncs;
+        info->ReleaseTypeAttr(attr);
+        EXPECT_EQ(TKIND_DISPATCH, kind);  // no vtable: the object is called through IDispatch only
+        EXPECT_TRUE(::IsEqualGUID(c.interfaceId, guid));
+
+        // Member i of the library is member i of the dispatch table: the order is the interface's.
+        const auto members = c.table.members();
+        ASSERT_EQ(members.size(), count);
+        for (UINT i = 0; i < count; ++i) {
+            const auto& member = members[i];
+            SCOPED_TRACE(member.name);
+            FuncDescPtr d = funcDesc(info.get(), i);
+            ASSERT_TRUE(d);
+            EXPECT_EQ(widen(member.name), memberName(info.get(), d->memid));
+            EXPECT_EQ(member.id, d->memid);
+            EXPECT_EQ(invokeKind(member.kind), d->invkind);
+            ASSERT_EQ(member.params.size(), static_cast<std::size_t>(d->cParams));
+            for (std::size_t p = 0; p < member.params.size(); ++p) {
+                EXPECT_TRUE(sameType(d->lprgelemdescParam[p].tdesc, member.params[p].type, member.params[p].byRef))
+                    << "parameter " << p << " has variant type " << d->lprgelemdescParam[p].tdesc.vt;
+            }
+            EXPECT_TRUE(sameType(d->elemdescFunc.tdesc, member.result, false))
+                << "result has variant type " << d->elemdescFunc.tdesc.vt;
+        }
+    }
+}
+
+// What an early-bound macro does: `Dim b As New Telvora.Buttons` asks the new object for the
+// library's interface and calls it by the library's identifiers, passing a String variable by
+// reference and assigning properties with DISPATCH_PROPERTYPUT.
+TEST_F(TypeLibrary, AnEarlyBoundMacroCallsTheCommandsAndTheFaxPropertiesThroughIt) {
+    ComPtr<IUnknown> created;
+    ASSERT_EQ(S_OK, ::CoCreateInstance(kClsidButtons, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, created.putVoid()));
+    ComPtr<IDispatch> buttons;
+    ASSERT_EQ(S_OK, created->QueryInterface(kDiidButtons, buttons.putVoid()));
+    ComPtr<ITypeInfo> buttonsInfo = defaultInterface(kClsidButtons);
+    ASSERT_TRUE(buttonsInfo);
+
+    UniqueVariant result;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    ASSERT_EQ(S_OK, buttons->Invoke(libraryId(buttonsInfo.get(), L"getAppName"), IID_NULL, LOCALE_USER_DEFAULT,
+                                    DISPATCH_METHOD, &none, result.put(), nullptr, nullptr));
+    ASSERT_EQ(VT_BSTR, V_VT(result.get()));
+    EXPECT_EQ(L"0x61645694", bstrText(V_BSTR(result.get())));
+
+    Bstr field;
+    BSTR* slot = field.put();
+    *slot = ::SysAllocString(L" x ");
+    VARIANT byRef;
+    ::VariantInit(&byRef);
+    V_VT(&byRef) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&byRef) = slot;
+    DISPPARAMS one{&byRef, nullptr, 1, 0};
+    ASSERT_EQ(S_OK, buttons->Invoke(libraryId(buttonsInfo.get(), L"RequiredFieldCheck"), IID_NULL,
+                                    LOCALE_USER_DEFAULT, DISPATCH_METHOD, &one, result.put(), nullptr, nullptr));
+    ASSERT_EQ(VT_BOOL, V_VT(result.get()));
+    EXPECT_EQ(VARIANT_TRUE, V_BOOL(result.get()));
+    EXPECT_EQ(L" x ", bstrText(field.get()));
+
+    // A fax job's property assigned and read back by the library's identifier.
+    ComPtr<IDispatch> fax;
+    ASSERT_EQ(S_OK, ::CoCreateInstance(kClsidFaxSBS, nullptr, CLSCTX_INPROC_SERVER, kDiidFaxSBS, fax.putVoid()));
+    ComPtr<ITypeInfo> faxInfo = defaultInterface(kClsidFaxSBS);
+    ASSERT_TRUE(faxInfo);
+    const MEMBERID email = libraryId(faxInfo.get(), L"EmailAddress");
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = VT_BSTR;
+    Bstr address = makeBstr(L"office@example.com");
+    V_BSTR(&value) = address.get();
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS put{&value, &putId, 1, 1};
+    ASSERT_EQ(S_OK, fax->Invoke(email, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr,
+                                nullptr));
+    ASSERT_EQ(S_OK, fax->Invoke(email, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.put(),
+                                nullptr, nullptr));
+    ASSERT_EQ(VT_BSTR, V_VT(result.get()));
+    EXPECT_EQ(L"office@example.com", bstrText(V_BSTR(result.get())));
+
+    // Another class's interface is not this one's.
+    ComPtr<IDispatch> wrong;
+    EXPECT_EQ(E_NOINTERFACE, created->QueryInterface(kDiidFax, wrong.putVoid()));
+}
+
+}  // namespace
+}  // namespace telvora::win32
