@@ -116,6 +116,12 @@ TEST(DialogGallery, EveryDialogClassHasASampleThatBuildsIt) {
         ASSERT_TRUE(form) << sample.formName;
         EXPECT_EQ(form->name(), sample.formName) << "the sample of " << sample.formName << " builds another dialog";
         EXPECT_TRUE(form->loaded()) << sample.formName;
+        // A load error in a sample would put its message box in the gallery in place of the dialog.
+        EXPECT_EQ(user.transcript(), std::vector<std::string>{}) << sample.formName << " " << sample.variant;
+        // The shared fax sample is there to show the delivery line the other faxes never show.
+        if (sample.formName == "frmSendConfirm") {
+            EXPECT_EQ(form->control("lblDelNote").visible(), sample.variant == "shared-fax");
+        }
         sampled.insert(classNameOf(*form));
     }
     for (const auto& dialog : dialogClasses(bases)) {

@@ -145,15 +145,6 @@ TEST(FormModel, KeysReachTheFormFirstAndOnlyAKeyDownHostLeavesReturnToTheWindowS
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"Form_KeyDown:112"})) << "the form kept F1 to itself";
 }
 
-TEST(FormModel, FieldsStartWhiteAndEverythingElseOnTheButtonFace) {
-    Dialog dialog;
-    EXPECT_EQ(dialog.txtNumber.backColor(), kWindowWhite);
-    EXPECT_EQ(dialog.cboTime.backColor(), kWindowWhite);
-    EXPECT_EQ(dialog.lblNumber.backColor(), kButtonFace);
-    EXPECT_EQ(dialog.optNow.backColor(), kButtonFace);
-    EXPECT_EQ(dialog.cmdOK.backColor(), kButtonFace);
-}
-
 // A host that cannot show the form (no display, no memory for the window).
 class BrokenHost final : public FormHost {
 public:
