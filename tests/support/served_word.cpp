@@ -260,6 +260,24 @@ template <class T>
 Setter setter(std::function<void(T&, const ServedObject&, const Variant&)> f) {
     return [f](ServedObject& o, const Variant& v) { f(o.target<T>(), o, v); };
 }
+// A read of one of the target's values.
+template <class T, class F>
+Getter value(F f) {
+    return [f](ServedObject& o, const Arguments&) { return Variant(f(o.target<T>())); };
+}
+// A call that does something and answers nothing.
+template <class T, class F>
+Getter action(F f) {
+    return [f](ServedObject& o, const Arguments&) {
+        f(o.target<T>());
+        return Variant();
+    };
+}
+// A read of another object of the model, served through `face`.
+template <class T, class F>
+Getter child(const Interface& (*face)(), F f) {
+    return [face, f](ServedObject& o, const Arguments&) { return serve(o, face(), f(o.target<T>())); };
+}
 
 const std::vector<std::string> kPrintOutParameters = {
     "Background", "Append", "Range", "OutputFileName", "From", "To", "Item", "Copies", "Pages", "PageType",
@@ -275,17 +293,13 @@ const Interface& applicationInterface() {
          {"Selection", {}, method<A>([](A& w, const ServedObject& o, const Arguments&) {
               return documentBound([&] { return serve(o, selectionInterface(), w.selection()); });
           })},
-         {"Documents", {}, method<A>([](A& w, const ServedObject& o, const Arguments&) {
-              return serve(o, documentsInterface(), w.documents());
-          })},
-         {"CommandBars", {}, method<A>([](A& w, const ServedObject& o, const Arguments&) {
-              return serve(o, commandBarsInterface(), w.commandBars());
-          })},
+         {"Documents", {}, child<A>(documentsInterface, [](A& w) { return w.documents(); })},
+         {"CommandBars", {}, child<A>(commandBarsInterface, [](A& w) { return w.commandBars(); })},
          {"AddIns", {}, method<A>([](A& w, const ServedObject& o, const Arguments&) {
               const auto& own = o.state().addIns;
               return serve(o, addInsInterface(), own ? own : w.addIns());
           })},
-         {"ActivePrinter", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.activePrinter()); }),
+         {"ActivePrinter", {}, value<A>([](A& w) { return w.activePrinter(); }),
           setter<A>([](A& w, const ServedObject&, const Variant& v) { w.setActivePrinter(v.toString()); })},
          // With a file name Word prints that file; without one, the active document.
          {"PrintOut", kPrintOutParameters, method<A>([](A& w, const ServedObject&, const Arguments& a) {
@@ -296,7 +310,7 @@ const Interface& applicationInterface() {
               }
               return Variant();
           })},
-         {"Path", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.path()); })}}};
+         {"Path", {}, value<A>([](A& w) { return w.path(); })}}};
     return face;
 }
 
@@ -304,7 +318,7 @@ const Interface& documentsInterface() {
     using D = word::Documents;
     static const Interface face{
         "Documents",
-        {{"Count", {}, method<D>([](D& d, const ServedObject&, const Arguments&) { return Variant(d.count()); })},
+        {{"Count", {}, value<D>([](D& d) { return d.count(); })},
          {"Item", {"Index"}, method<D>([](D&, const ServedObject& o, const Arguments& a) {
               const std::string name = a.at(0).toString();
               bool open = false;
@@ -320,21 +334,11 @@ const Interface& documentInterface() {
     using T = DocumentTarget;
     static const Interface face{
         "Document",
-        {{"Name", {}, method<T>([](T& d, const ServedObject&, const Arguments&) {
-              return Variant(d.byName ? d.byName->name : d.open().name());
-          })},
-         {"Content", {}, method<T>([](T& d, const ServedObject& o, const Arguments&) {
-              return serve(o, rangeInterface(), d.open().content());
-          })},
-         {"Styles", {}, method<T>([](T& d, const ServedObject& o, const Arguments&) {
-              return serve(o, stylesInterface(), d.open().styles());
-          })},
-         {"Fields", {}, method<T>([](T& d, const ServedObject& o, const Arguments&) {
-              return serve(o, fieldsInterface(), d.open().fields());
-          })},
-         {"MailMerge", {}, method<T>([](T& d, const ServedObject& o, const Arguments&) {
-              return serve(o, mailMergeInterface(), d.open().mailMerge());
-          })},
+        {{"Name", {}, value<T>([](T& d) { return d.byName ? d.byName->name : d.open().name(); })},
+         {"Content", {}, child<T>(rangeInterface, [](T& d) { return d.open().content(); })},
+         {"Styles", {}, child<T>(stylesInterface, [](T& d) { return d.open().styles(); })},
+         {"Fields", {}, child<T>(fieldsInterface, [](T& d) { return d.open().fields(); })},
+         {"MailMerge", {}, child<T>(mailMergeInterface, [](T& d) { return d.open().mailMerge(); })},
          {"Close", {"SaveChanges", "OriginalFormat", "RouteDocument"},
           method<T>([](T& d, const ServedObject&, const Arguments& a) {
               d.open().Close(a.has(0) ? a.at(0).toInt32() : -2);
@@ -362,9 +366,7 @@ const Interface& windowInterface() {
     using W = word::Window;
     static const Interface face{
         "Window",
-        {{"EnvelopeVisible", {}, method<W>([](W& w, const ServedObject&, const Arguments&) {
-              return Variant(w.envelopeVisible());
-          })}}};
+        {{"EnvelopeVisible", {}, value<W>([](W& w) { return w.envelopeVisible(); })}}};
     return face;
 }
 
@@ -372,9 +374,7 @@ const Interface& selectionInterface() {
     using S = word::Selection;
     static const Interface face{
         "Selection",
-        {{"Range", {}, method<S>([](S& s, const ServedObject& o, const Arguments&) {
-              return serve(o, rangeInterface(), s.range());
-          })},
+        {{"Range", {}, child<S>(rangeInterface, [](S& s) { return s.range(); })},
          // Word takes a style object or a style's name.
          {"Style", {}, {}, setter<S>([](S& s, const ServedObject& o, const Variant& v) {
               if (v.is<Variant::Object>()) {
@@ -394,15 +394,11 @@ const Interface& rangeInterface() {
     using R = word::Range;
     static const Interface face{
         "Range",
-        {{"Text", {}, method<R>([](R& r, const ServedObject&, const Arguments&) { return Variant(r.text()); })},
-         {"Start", {}, method<R>([](R& r, const ServedObject&, const Arguments&) { return Variant(r.start()); })},
-         {"End", {}, method<R>([](R& r, const ServedObject&, const Arguments&) { return Variant(r.end()); })},
-         {"Find", {}, method<R>([](R& r, const ServedObject& o, const Arguments&) {
-              return serve(o, findInterface(), r.find());
-          })},
-         {"Font", {}, method<R>([](R& r, const ServedObject& o, const Arguments&) {
-              return serve(o, fontInterface(), r.font());
-          })}}};
+        {{"Text", {}, value<R>([](R& r) { return r.text(); })},
+         {"Start", {}, value<R>([](R& r) { return r.start(); })},
+         {"End", {}, value<R>([](R& r) { return r.end(); })},
+         {"Find", {}, child<R>(findInterface, [](R& r) { return r.find(); })},
+         {"Font", {}, child<R>(fontInterface, [](R& r) { return r.font(); })}}};
     return face;
 }
 
@@ -410,19 +406,13 @@ const Interface& findInterface() {
     using F = word::Find;
     static const Interface face{
         "Find",
-        {{"ClearFormatting", {}, method<F>([](F& f, const ServedObject&, const Arguments&) {
-              f.ClearFormatting();
-              return Variant();
-          })},
-         {"ClearAllFuzzyOptions", {}, method<F>([](F& f, const ServedObject&, const Arguments&) {
-              f.ClearAllFuzzyOptions();
-              return Variant();
-          })},
+        {{"ClearFormatting", {}, action<F>([](F& f) { f.ClearFormatting(); })},
+         {"ClearAllFuzzyOptions", {}, action<F>([](F& f) { f.ClearAllFuzzyOptions(); })},
          {"Forward", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setForward(v.toBool()); })},
          {"Wrap", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setWrap(v.toInt32()); })},
          {"Text", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setText(v.toString()); })},
          {"Style", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setStyle(v.toString()); })},
-         {"Execute", {}, method<F>([](F& f, const ServedObject&, const Arguments&) { return Variant(f.Execute()); })}}};
+         {"Execute", {}, value<F>([](F& f) { return f.Execute(); })}}};
     return face;
 }
 
@@ -477,15 +467,10 @@ const Interface& styleInterface() {
     using S = word::Style;
     static const Interface face{
         "Style",
-        {{"NameLocal", {}, method<S>([](S& s, const ServedObject&, const Arguments&) { return Variant(s.name()); })},
-         {"Type", {}, method<S>([](S& s, const ServedObject&, const Arguments&) { return Variant(s.type()); })},
-         {"Font", {}, method<S>([](S& s, const ServedObject& o, const Arguments&) {
-              return serve(o, fontInterface(), s.font());
-          })},
-         {"Delete", {}, method<S>([](S& s, const ServedObject&, const Arguments&) {
-              s.Delete();
-              return Variant();
-          })}}};
+        {{"NameLocal", {}, value<S>([](S& s) { return s.name(); })},
+         {"Type", {}, value<S>([](S& s) { return s.type(); })},
+         {"Font", {}, child<S>(fontInterface, [](S& s) { return s.font(); })},
+         {"Delete", {}, action<S>([](S& s) { s.Delete(); })}}};
     return face;
 }
 
@@ -493,7 +478,7 @@ const Interface& fieldsInterface() {
     using F = word::Fields;
     static const Interface face{
         "Fields",
-        {{"Count", {}, method<F>([](F& f, const ServedObject&, const Arguments&) { return Variant(f.count()); })},
+        {{"Count", {}, value<F>([](F& f) { return f.count(); })},
          {"Item", {"Index"}, method<F>([](F& f, const ServedObject& o, const Arguments& a) {
               return serve(o, fieldInterface(), f.item(a.at(0).toInt32()));
           })},
@@ -507,7 +492,7 @@ const Interface& fieldsInterface() {
 const Interface& fieldInterface() {
     using F = word::Field;
     static const Interface face{
-        "Field", {{"Type", {}, method<F>([](F& f, const ServedObject&, const Arguments&) { return Variant(f.type()); })}}};
+        "Field", {{"Type", {}, value<F>([](F& f) { return f.type(); })}}};
     return face;
 }
 
@@ -515,14 +500,9 @@ const Interface& mailMergeInterface() {
     using M = word::MailMerge;
     static const Interface face{
         "MailMerge",
-        {{"DataSource", {}, method<M>([](M& m, const ServedObject& o, const Arguments&) {
-              return serve(o, dataSourceInterface(), m.dataSource());
-          })},
+        {{"DataSource", {}, child<M>(dataSourceInterface, [](M& m) { return m.dataSource(); })},
          {"Destination", {}, {}, setter<M>([](M& m, const ServedObject&, const Variant& v) { m.setDestination(v.toInt32()); })},
-         {"Execute", {"Pause"}, method<M>([](M& m, const ServedObject&, const Arguments&) {
-              m.Execute();
-              return Variant();
-          })}}};
+         {"Execute", {"Pause"}, action<M>([](M& m) { m.Execute(); })}}};
     return face;
 }
 
@@ -530,18 +510,16 @@ const Interface& dataSourceInterface() {
     using D = word::MailMergeDataSource;
     static const Interface face{
         "MailMergeDataSource",
-        {{"Name", {}, method<D>([](D& d, const ServedObject&, const Arguments&) { return Variant(d.name()); })},
-         {"FieldNames", {}, method<D>([](D& d, const ServedObject& o, const Arguments&) {
-              return serve(o, fieldNamesInterface(), std::make_shared<FieldNameList>(d.fieldNames()));
-          })},
+        {{"Name", {}, value<D>([](D& d) { return d.name(); })},
+         {"FieldNames", {}, child<D>(fieldNamesInterface, [](D& d) { return std::make_shared<FieldNameList>(d.fieldNames()); })},
          {"DataFields", {}, method<D>([](D&, const ServedObject& o, const Arguments&) {
               return serve(o, dataFieldsInterface(), o.shared<D>());
           })},
-         {"ActiveRecord", {}, method<D>([](D& d, const ServedObject&, const Arguments&) { return Variant(d.activeRecord()); }),
+         {"ActiveRecord", {}, value<D>([](D& d) { return d.activeRecord(); }),
           setter<D>([](D& d, const ServedObject&, const Variant& v) { d.setActiveRecord(v.toInt32()); })},
-         {"FirstRecord", {}, method<D>([](D& d, const ServedObject&, const Arguments&) { return Variant(d.firstRecord()); }),
+         {"FirstRecord", {}, value<D>([](D& d) { return d.firstRecord(); }),
           setter<D>([](D& d, const ServedObject&, const Variant& v) { d.setFirstRecord(v.toInt32()); })},
-         {"LastRecord", {}, method<D>([](D& d, const ServedObject&, const Arguments&) { return Variant(d.lastRecord()); }),
+         {"LastRecord", {}, value<D>([](D& d) { return d.lastRecord(); }),
           setter<D>([](D& d, const ServedObject&, const Variant& v) { d.setLastRecord(v.toInt32()); })}}};
     return face;
 }
@@ -550,9 +528,7 @@ const Interface& fieldNamesInterface() {
     using L = FieldNameList;
     static const Interface face{
         "MailMergeFieldNames",
-        {{"Count", {}, method<L>([](L& l, const ServedObject&, const Arguments&) {
-              return Variant(static_cast<std::int32_t>(l.size()));
-          })},
+        {{"Count", {}, value<L>([](L& l) { return static_cast<std::int32_t>(l.size()); })},
          {"Item", {"Index"}, method<L>([](L& l, const ServedObject& o, const Arguments& a) {
               const auto i = a.at(0).toInt32();
               if (i < 1 || i > static_cast<std::int32_t>(l.size()))
@@ -565,7 +541,7 @@ const Interface& fieldNamesInterface() {
 const Interface& fieldNameInterface() {
     using N = std::string;
     static const Interface face{
-        "MailMergeFieldName", {{"Name", {}, method<N>([](N& n, const ServedObject&, const Arguments&) { return Variant(n); })}}};
+        "MailMergeFieldName", {{"Name", {}, value<N>([](N& n) { return n; })}}};
     return face;
 }
 
@@ -587,9 +563,7 @@ const Interface& dataFieldInterface() {
     using F = DataFieldTarget;
     static const Interface face{
         "MailMergeDataField",
-        {{"Value", {}, method<F>([](F& f, const ServedObject&, const Arguments&) {
-              return Variant(f.source->dataFieldValue(f.name));
-          })}}};
+        {{"Value", {}, value<F>([](F& f) { return f.source->dataFieldValue(f.name); })}}};
     return face;
 }
 
@@ -619,11 +593,8 @@ const Interface& commandBarInterface() {
               }
               return serve(o, controlInterface(), control);
           })},
-         {"Reset", {}, method<B>([](B& b, const ServedObject&, const Arguments&) {
-              b.Reset();
-              return Variant();
-          })},
-         {"Visible", {}, method<B>([](B& b, const ServedObject&, const Arguments&) { return Variant(b.visible()); }),
+         {"Reset", {}, action<B>([](B& b) { b.Reset(); })},
+         {"Visible", {}, value<B>([](B& b) { return b.visible(); }),
           setter<B>([](B& b, const ServedObject&, const Variant& v) { b.setVisible(v.toBool()); })}}};
     return face;
 }
@@ -632,7 +603,7 @@ const Interface& controlsInterface() {
     using C = word::CommandBarControls;
     static const Interface face{
         "CommandBarControls",
-        {{"Count", {}, method<C>([](C& c, const ServedObject&, const Arguments&) { return Variant(c.count()); })},
+        {{"Count", {}, value<C>([](C& c) { return c.count(); })},
          {"Item", {"Index"}, method<C>([](C& c, const ServedObject& o, const Arguments& a) {
               return serve(o, controlInterface(), c.item(a.at(0).toInt32()));
           })}}};
@@ -643,18 +614,11 @@ const Interface& controlInterface() {
     using C = word::CommandBarControl;
     static const Interface face{
         "CommandBarControl",
-        {{"Tag", {}, method<C>([](C& c, const ServedObject&, const Arguments&) { return Variant(c.tag()); })},
+        {{"Tag", {}, value<C>([](C& c) { return c.tag(); })},
          // msoControlPopup for a pop-up menu, msoControlButton for anything else.
-         {"Type", {}, method<C>([](C& c, const ServedObject&, const Arguments&) {
-              return Variant(std::int32_t{c.isPopup() ? 10 : 1});
-          })},
-         {"Controls", {}, method<C>([](C& c, const ServedObject& o, const Arguments&) {
-              return serve(o, controlsInterface(), c.controls());
-          })},
-         {"Delete", {"Temporary"}, method<C>([](C& c, const ServedObject&, const Arguments&) {
-              c.Delete();
-              return Variant();
-          })}}};
+         {"Type", {}, value<C>([](C& c) { return std::int32_t{c.isPopup() ? 10 : 1}; })},
+         {"Controls", {}, child<C>(controlsInterface, [](C& c) { return c.controls(); })},
+         {"Delete", {"Temporary"}, action<C>([](C& c) { c.Delete(); })}}};
     return face;
 }
 
@@ -677,7 +641,7 @@ const Interface& addInInterface() {
     using A = word::AddIn;
     static const Interface face{
         "AddIn",
-        {{"Installed", {}, method<A>([](A& a, const ServedObject&, const Arguments&) { return Variant(a.installed()); }),
+        {{"Installed", {}, value<A>([](A& a) { return a.installed(); }),
           setter<A>([](A& a, const ServedObject&, const Variant& v) { a.setInstalled(v.toBool()); })}}};
     return face;
 }
