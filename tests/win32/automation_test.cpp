@@ -3,7 +3,6 @@
 // failures).
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <sstream>
 
@@ -34,16 +33,9 @@ class Win32RecorderBinding {
 public:
     static constexpr const char* kProgId = kRecorder;
 
-    ~Win32RecorderBinding() { ::DeleteFileW(log_.c_str()); }
-
     Automation& automation() { return automation_; }
     // Every logged line, assignments included, as the server wrote it.
-    std::vector<std::string> log() const {
-        std::ifstream in(narrow(log_));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> log() const { return registration_.log(); }
     // The reads and calls without the flags: assignments (flags 4 and 8) are left out.
     std::vector<std::string> calls() const {
         std::vector<std::string> lines;
@@ -65,8 +57,6 @@ public:
 private:
     test::Apartment apartment_;
     test::RecorderRegistration registration_{{L"Telvora.TestRecorder"}};
-    std::wstring log_ = test::scratchFile(L"recorder") + L".log";
-    test::ScopedEnvironment logSetting_{L"TELVORA_RECORDER_LOG", log_};
     std::optional<test::ScopedEnvironment> raise_;
     std::optional<test::ScopedEnvironment> unknown_;
     Win32Automation automation_;

@@ -41,10 +41,7 @@ protected:
     void SetUp() override {
         if (!::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", nullptr, 0)) GTEST_SKIP() << "no scripts";
     }
-    void TearDown() override {
-        ::DeleteFileW(log_.c_str());
-        ::DeleteFileW(result_.c_str());
-    }
+    void TearDown() override { ::DeleteFileW(result_.c_str()); }
 
     // Runs the macro for `progId`; answers each message box it shows with OK and keeps its text.
     void fax(const std::wstring& progId) {
@@ -66,20 +63,13 @@ protected:
         ASSERT_TRUE(std::getline(in, seen)) << "the macro did not get to its end";
     }
     // The fax service's calls and assignments, without the call flags.
-    Lines received() const {
-        std::ifstream in(narrow(log_));
-        Lines lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(' ') + 1));
-        return lines;
-    }
+    Lines received() const { return registration.calls(); }
     static std::string assigned(const std::string& member, const std::string& value) {
         return "member=" + member + " positional=[] named=[<put>=" + value + "]";
     }
 
     test::RecorderRegistration registration{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer", L"FaxServer.FaxServer"}};
-    std::wstring log_ = test::scratchFile(L"fax-service") + L".log";
     std::wstring result_ = test::scratchFile(L"macro") + L".txt";
-    test::ScopedEnvironment logSetting{L"TELVORA_RECORDER_LOG", log_};
     std::vector<MessageBoxSeen> messages;
     std::string seen;  // Err.Number|Err.Source|Err.Description|blnStopFax
 };
@@ -129,7 +119,7 @@ TEST_F(FaxSend, FaxSubmitsToTheLocalFaxServiceAndTheMacroSeesItsRefusalAsRaised)
     EXPECT_EQ(assigned("DiscountSend", "BOOL:True"), calls[30]);
     EXPECT_EQ("member=Send positional=[] named=[]", calls[31]);
 
-    ::DeleteFileW(log_.c_str());
+    registration.clearLog();
     test::ScopedEnvironment refuse(L"TELVORA_RECORDER_RAISE", L"Send|80070005|Fax Service|Access is denied.");
     fax(L"Telvora.Fax");
     EXPECT_EQ("-2147024891|Fax Service|Access is denied.|False", seen);

@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -84,7 +86,8 @@ void setMachineDefault(const std::wstring& key, const wchar_t* name, const std::
 
 }  // namespace
 
-RecorderRegistration::RecorderRegistration(std::vector<std::wstring> progIds) : progIds_(std::move(progIds)) {
+RecorderRegistration::RecorderRegistration(std::vector<std::wstring> progIds)
+    : progIds_(std::move(progIds)), log_(scratchFile(L"recorder") + L".log"), logSetting_(L"TELVORA_RECORDER_LOG", log_) {
     setMachineDefault(recorderClassKey() + L"\\InprocServer32", nullptr, programFolder() + L"\\telvora_recorder.dll");
     setMachineDefault(recorderClassKey() + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     for (const auto& progId : progIds_)
@@ -94,7 +97,23 @@ RecorderRegistration::RecorderRegistration(std::vector<std::wstring> progIds) : 
 RecorderRegistration::~RecorderRegistration() {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, recorderClassKey().c_str());
     for (const auto& progId : progIds_) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId).c_str());
+    clearLog();
 }
+
+std::vector<std::string> RecorderRegistration::log() const {
+    std::ifstream in{std::filesystem::path(log_)};
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> RecorderRegistration::calls() const {
+    std::vector<std::string> lines = log();
+    for (auto& line : lines) line.erase(0, line.find(' ') + 1);
+    return lines;
+}
+
+void RecorderRegistration::clearLog() const { ::DeleteFileW(log_.c_str()); }
 
 std::wstring scratchFile(const std::wstring& stem) {
     wchar_t temp[MAX_PATH + 1] = {};

@@ -51,8 +51,9 @@ int runScript(const std::wstring& script, const std::wstring& arguments);
 int runScriptFile(const std::wstring& path, const std::wstring& arguments);
 
 // The recording automation server (recorder/recorder.cpp, beside the test program) registered under
-// the given programmatic identifiers while the object lives. Wine's COM finds classes under
-// HKEY_LOCAL_MACHINE only, so it is registered there.
+// the given programmatic identifiers while the object lives, logging every call to a scratch file of
+// its own (removed with it). Wine's COM finds classes under HKEY_LOCAL_MACHINE only, so it is
+// registered there.
 class RecorderRegistration {
 public:
     explicit RecorderRegistration(std::vector<std::wstring> progIds);
@@ -60,8 +61,16 @@ public:
     RecorderRegistration(const RecorderRegistration&) = delete;
     RecorderRegistration& operator=(const RecorderRegistration&) = delete;
 
+    // Every line logged, as written: "flags=1 member=Send positional=[] named=[]".
+    std::vector<std::string> log() const;
+    // The same lines without their call flags.
+    std::vector<std::string> calls() const;
+    void clearLog() const;
+
 private:
     std::vector<std::wstring> progIds_;
+    std::wstring log_;
+    ScopedEnvironment logSetting_;
 };
 
 // A unique scratch file name in the temporary folder.

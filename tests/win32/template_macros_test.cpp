@@ -62,14 +62,11 @@ TEST(TemplateMacros, EachToolbarMacroCallsItsCommandByANameTheAddinAnswers) {
         {"TelvoraHelp", "cmdHelp"},        {"AboutTelvora", "cmdHelpAbout"},
     };
     test::RecorderRegistration probe({L"Telvora.TemplateProbe"});
-    const std::wstring log = test::scratchFile(L"template-macros");
-    test::ScopedEnvironment logSetting(L"TELVORA_RECORDER_LOG", log);
     std::vector<std::string> macros;
     for (const auto& [macro, command] : commands) macros.push_back(macro);
 
     EXPECT_EQ(0, runMacros(macros, "Telvora.TemplateProbe"));
-    const auto calls = lines(log);
-    ::DeleteFileW(log.c_str());
+    const auto calls = probe.log();
     ASSERT_EQ(commands.size(), calls.size());
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const auto& [macro, command] = commands[i];

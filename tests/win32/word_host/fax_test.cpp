@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "sim/word/document_builder.h"
 #include "support.h"
@@ -67,16 +66,6 @@ protected:
                        .text("\rPlease find our quote below.")
                        .build());
     }
-    ~WordHostFaxTest() override { ::DeleteFileW(log_.c_str()); }
-
-    // The fax server's calls, without the call flags.
-    Lines received() const {
-        std::ifstream in(narrow(log_));
-        Lines lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(' ') + 1));
-        return lines;
-    }
-
     test::Apartment apartment;
     host::MessageBoxWatcher messages;
     host::CompanionTemplate templateFile;
@@ -85,8 +74,6 @@ protected:
     host::StoredSetting faxType{"FaxType", "3"};
     host::StoredSetting server{"ServerName", "SBS01"};
     test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
-    std::wstring log_ = test::scratchFile(L"fax-server") + L".log";
-    test::ScopedEnvironment logSetting{L"TELVORA_RECORDER_LOG", log_};
     test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
     std::shared_ptr<sim::WordProcessor> word = wordOnThisMachine();
     host::WordHost host{word};
@@ -124,7 +111,7 @@ TEST_F(WordHostFaxTest, TheFaxMacroSendsTheMarkedLetterThroughTheConfirmationDia
     EXPECT_FALSE(std::filesystem::exists(widen(file))) << "the faxed document was left in the temporary folder";
     EXPECT_EQ(word->activePrinter(), "Office Laser");
 
-    const Lines calls = received();
+    const Lines calls = faxService.calls();
     const auto has = [&](const std::string& line) { return std::find(calls.begin(), calls.end(), line) != calls.end(); };
     EXPECT_TRUE(has("member=Connect positional=[BSTR:SBS01] named=[]"));
     EXPECT_TRUE(has("member=Body positional=[] named=[<put>=BSTR:" + file + "]"));
