@@ -296,7 +296,9 @@ const Interface& applicationInterface() {
               }
               return Variant();
           })},
-         {"Path", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.path()); })}}};
+         {"Path", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.path()); })},
+         {"StatusBar", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.statusBar()); }),
+          setter<A>([](A& w, const ServedObject&, const Variant& v) { w.setStatusBar(v.toString()); })}}};
     return face;
 }
 
