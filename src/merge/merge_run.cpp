@@ -22,9 +22,14 @@ namespace {
 
 // 4000 as "4,000": the status bar speaks to the user.
 std::string grouped(std::int32_t number) {
-    std::string digits = std::to_string(number < 0 ? -static_cast<std::int64_t>(number) : number);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-    return number < 0 ? "-" + digits : digits;
+    const std::string digits = std::to_string(number);
+    std::string text;
+    const std::size_t lead = digits[0] == '-' ? 1 : 0;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > lead && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
 }
 
 // Word's status bar for as long as a loop runs: given back to Word when the loop ends, errors
