@@ -13,16 +13,13 @@
 #include "app/reports.h"
 #include "backends/winfax_send.h"
 #include "host/running_word.h"
+#include "merge/field_selection.h"
+#include "merge/merge_run.h"
 #include "send/fax_commands.h"
 #include "send/send_fax.h"
 
 namespace telvora {
 namespace {
-
-// A command whose work has not landed in this build: it fails loudly, never pretends to succeed.
-[[noreturn]] void notAvailable(const char* command) {
-    throw RuntimeError::notAvailableYet(std::string("The command ") + command);
-}
 
 using R = Buttons::ResultKind;
 
@@ -51,6 +48,16 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
     {"cmdQuickFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdQuickFax(); return Variant(); }},
     {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
 }};
+
+// The merge steps called on their own see the field choice as a merge run first loads it: nothing
+// chosen yet. The dialog lives for the one call, as it lives for one run.
+struct FieldChoice {
+    explicit FieldChoice(Addin& addin) : dialog(addin) { dialog.load(); }
+    ~FieldChoice() { ignoreErrors([&] { (void)dialog.unload(); }); }
+    FieldChoice(const FieldChoice&) = delete;
+    FieldChoice& operator=(const FieldChoice&) = delete;
+    frmGetFields dialog;
+};
 
 // A command on the document works on the Word the add-in is connected to, or on the running Word
 // when the template calls it without the add-in's connection.
@@ -135,11 +142,30 @@ void Buttons::cmdHelpAbout() {
 void Buttons::ToolsPrinter() {
     trapAndReport([&] { ChooseFaxPrinter(addin_); }, [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
 }
-void Buttons::ToolsFaxMerge() { notAvailable("ToolsFaxMerge"); }
-void Buttons::WinFaxDOMerge(std::string&) { notAvailable("WinFaxDOMerge"); }
-void Buttons::MergeFax() { notAvailable("MergeFax"); }
-bool Buttons::CheckValidity() { notAvailable("CheckValidity"); }
-void Buttons::SendAllFax() { notAvailable("SendAllFax"); }
+void Buttons::ToolsFaxMerge() { MergeFax(); }
+void Buttons::WinFaxDOMerge(std::string& schedule) {
+    onWord(addin_, [&] {
+        FieldChoice choice(addin_);
+        telvora::WinFaxDOMerge(addin_, choice.dialog, schedule);
+    });
+}
+void Buttons::MergeFax() {
+    onWord(addin_, [&] { telvora::MergeFax(addin_); });
+}
+bool Buttons::CheckValidity() {
+    bool valid = false;
+    onWord(addin_, [&] {
+        FieldChoice choice(addin_);
+        valid = telvora::CheckValidity(addin_, choice.dialog);
+    });
+    return valid;
+}
+void Buttons::SendAllFax() {
+    onWord(addin_, [&] {
+        FieldChoice choice(addin_);
+        telvora::SendAllFax(addin_, choice.dialog);
+    });
+}
 void Buttons::SendFax(std::string& schedule, std::string& delivery) {
     onWord(addin_, [&] { telvora::SendFax(addin_, schedule, delivery); });
 }
@@ -150,8 +176,17 @@ bool Buttons::RequiredFieldCheck(std::string& text) {
     return present;
 }
 
-bool Buttons::IsDataLinked() { notAvailable("IsDataLinked"); }
-void Buttons::LoadData() { notAvailable("LoadData"); }
+bool Buttons::IsDataLinked() {
+    bool linked = false;
+    onWord(addin_, [&] { linked = telvora::IsDataLinked(addin_); });
+    return linked;
+}
+void Buttons::LoadData() {
+    onWord(addin_, [&] {
+        FieldChoice choice(addin_);
+        telvora::LoadData(addin_, choice.dialog);
+    });
+}
 void Buttons::cmdFax() {
     onWord(addin_, [&] { FaxCommand(addin_); });
 }

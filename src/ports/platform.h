@@ -70,6 +70,10 @@ public:
     // Raises a run-time error (53 or 75) when the file cannot be read or written.
     virtual std::string readFile(const std::string& path) = 0;
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
+    // The text in the system's ANSI code page, as the text files other Windows programs read are
+    // written: a character the code page lacks becomes the system's replacement character, so the
+    // bytes always form a readable file.
+    virtual std::string systemCodePageBytes(const std::string& utf8) = 0;
 
     // A value under HKEY_LOCAL_MACHINE, opened for reading only; nothing when absent or unreadable.
     virtual std::optional<RegistryValue> machineRegistryValue(const std::string& keyPath,

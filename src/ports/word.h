@@ -287,6 +287,9 @@ public:
     virtual void printFile(const std::string& path) = 0;
     // The folder Word runs from.
     virtual std::string path() = 0;
+    // "StatusBar": the text Word's status bar shows until the next one; "" gives the bar back to
+    // Word.
+    virtual void setStatusBar(const std::string& text) = 0;
 
     // The window-activation event: one handler, replaced by the next subscription; an empty
     // handler ends the subscription. The handler is given the document and its window, never empty.

@@ -20,7 +20,37 @@ fs::path withStandardFolders(fs::path root) {
     return root;
 }
 
+// Windows-1252's characters at 0x80 to 0x9F; 0 where the code page has none.
+constexpr char32_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char32_t codePointOf(const std::string& character) {
+    const auto* b = reinterpret_cast<const unsigned char*>(character.data());
+    if (b[0] < 0x80) return b[0];
+    const std::size_t extra = character.size() - 1;
+    char32_t c = b[0] & (0x3F >> extra);
+    for (std::size_t i = 1; i <= extra; ++i) c = (c << 6) | (b[i] & 0x3F);
+    return c;
+}
+
+char windows1252(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i) {
+        if (kWindows1252High[i] == c && c != 0) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
 }  // namespace
+
+std::string SimPlatform::systemCodePageBytes(const std::string& utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (const std::string& character : splitCharacters(utf8)) bytes += windows1252(codePointOf(character));
+    return bytes;
+}
 
 SimPlatform::SimPlatform(fs::path root) : paths_(withStandardFolders(std::move(root))) {
     variables["computername"] = "SIMPC";

@@ -36,6 +36,8 @@ public:
     void deleteFile(const std::string& path) override;
     std::string readFile(const std::string& path) override;
     void writeFile(const std::string& path, const std::string& bytes) override;
+    // Windows-1252, the code page of an English or Western European Windows; "?" for the rest.
+    std::string systemCodePageBytes(const std::string& utf8) override;
     std::optional<RegistryValue> machineRegistryValue(const std::string& keyPath, const std::string& valueName) override;
     void startProgram(const std::string& commandLine) override;
     [[nodiscard]] bool shellOpen(const std::string& address) override;

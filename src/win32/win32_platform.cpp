@@ -197,6 +197,19 @@ void Win32Platform::writeFile(const std::string& path, const std::string& bytes)
     }
 }
 
+std::string Win32Platform::systemCodePageBytes(const std::string& utf8) {
+    const std::wstring wide = widen(utf8);
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    // No default character given: the system's own replacement stands for what the code page lacks.
+    const int needed = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) raiseFileError(::GetLastError());
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    if (::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), needed, nullptr, nullptr) != needed)
+        raiseFileError(::GetLastError());
+    return bytes;
+}
+
 std::optional<RegistryValue> Win32Platform::machineRegistryValue(const std::string& keyPath,
                                                                  const std::string& valueName) {
     // Reading needs only read access: asking for more fails for an ordinary user.

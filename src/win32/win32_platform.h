@@ -19,6 +19,7 @@ public:
     void deleteFile(const std::string& path) override;
     std::string readFile(const std::string& path) override;
     void writeFile(const std::string& path, const std::string& bytes) override;
+    std::string systemCodePageBytes(const std::string& utf8) override;
     std::optional<RegistryValue> machineRegistryValue(const std::string& keyPath,
                                                       const std::string& valueName) override;
     void startProgram(const std::string& commandLine) override;

@@ -305,6 +305,7 @@ public:
                            {"PrintToFile", Variant(false)}});
     }
     std::string path() override { return bound_.text("Path"); }
+    void setStatusBar(const std::string& text) override { bound_.put("StatusBar", Variant(text)); }
 
     void onWindowActivate(WindowActivateHandler handler) override {
         if (!handler) {

@@ -149,17 +149,6 @@ TEST_F(ButtonsTest, TheConnectedWordComesBeforeAnyOtherRunningWord) {
     EXPECT_TRUE(addin.hasWord());
 }
 
-TEST_F(ButtonsTest, FaxMergeSaysItHasNotLandedRatherThanSucceeding) {
-    try {
-        buttons.ToolsFaxMerge();
-        ADD_FAILURE() << "ToolsFaxMerge pretended to work";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), err::ActionNotSupported);
-        EXPECT_EQ(e.description(), "The command ToolsFaxMerge is not available yet in this release of Telvora.");
-    }
-    EXPECT_TRUE(user.messages().empty());
-}
-
 TEST_F(ButtonsTest, TheSetupSettingsAndAboutCommandsOpenTheirDialogs) {
     user.onForm("frmPrinter", {sim::click("cmdCancel")});
     user.onForm("frmSettings", {sim::click("cmdCancel")});

@@ -8,6 +8,8 @@
 #include "dialogs/schedule_dialog.h"
 #include "dialogs/printer_setup.h"
 #include "dialogs/settings_dialog.h"
+#include "merge/error_log.h"
+#include "merge/field_selection.h"
 #include "support/moments.h"
 
 namespace telvora::testing {
@@ -95,6 +97,44 @@ std::vector<DialogSample> dialogSamples() {
                        }});
     samples.push_back({"frmScheduleType", "", [](SampleMachine& m) { return loaded<frmScheduleType>(m); }});
     samples.push_back({"frmDeliveryNote", "", [](SampleMachine& m) { return loaded<frmDeliveryNote>(m); }});
+    samples.push_back({"frmGetFields", "", [](SampleMachine& m) {
+                           save(m, keys::FaxType, "1");
+                           save(m, keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
+                           save(m, keys::DefaultCopies, "1");
+                           auto form = loaded<frmGetFields>(m);
+                           // The fields of a customer list, as the merge lists them.
+                           for (Control* box : {&form->cboName, &form->cboCompany, &form->cboNumber}) {
+                               for (const char* field : {"", "Contact", "Company", "Street", "City", "Fax"})
+                                   box->addItem(field);
+                           }
+                           form->cboName.setListIndex(1);
+                           form->cboCompany.setListIndex(2);
+                           form->cboNumber.setListIndex(5);
+                           form->txtSubject.setText("Spring price list");
+                           return form;
+                       }});
+    samples.push_back({"frmGetFields", "shared-fax", [](SampleMachine& m) {
+                           m.fax.extendedFaxInstalled = true;
+                           save(m, keys::FaxType, "3");
+                           save(m, keys::ServerName, "SBS01");
+                           auto form = loaded<frmGetFields>(m);
+                           for (Control* box : {&form->cboName, &form->cboCompany, &form->cboNumber}) box->addItem("");
+                           form->txtSubject.setText("Today's Fax");
+                           return form;
+                       }});
+    samples.push_back({"frmErrorLog", "", [](SampleMachine& m) {
+                           auto form = loaded<frmErrorLog>(m);
+                           const std::string subject = "Spring price list";
+                           form->lstLog.addItem(ErrorLogEntry(kNoNumberReason, "Lars Lindqvist", "Lindqvist Bygg AB",
+                                                              kNoNumberSubject, ""));
+                           form->lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, "Margaret Okafor",
+                                                              "Okafor & Lindqvist Architects", subject, "call reception"));
+                           form->lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, "Zoë Brennan", "Brennan Legal",
+                                                              subject, "+44 20 79x6"));
+                           form->lstLog.addItem(ErrorLogEntry(kNoNumberReason, "", "Harbour Street Dental",
+                                                              kNoNumberSubject, ""));
+                           return form;
+                       }});
     return samples;
 }
 

@@ -310,7 +310,13 @@ const Interface& applicationInterface() {
               }
               return Variant();
           })},
+<<<<<<< HEAD
          {"Path", {}, value<A>([](A& w) { return w.path(); })}}};
+=======
+         {"Path", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.path()); })},
+         {"StatusBar", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.statusBar()); }),
+          setter<A>([](A& w, const ServedObject&, const Variant& v) { w.setStatusBar(v.toString()); })}}};
+>>>>>>> merge
     return face;
 }
 

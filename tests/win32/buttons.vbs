@@ -30,11 +30,6 @@ Check b.RequiredFieldCheck(n) = True, 8, "RequiredFieldCheck(0)"
 Check CreateObject("Telvora.Buttons").getAppName = b.getAppName, 9, "second Buttons"
 
 On Error Resume Next
-b.MergeFax
-Check Err.Number = 445, 10, "MergeFax raises 445 (got " & Err.Number & ")"
-Check Len(Err.Description) > 0 And InStr(Err.Description, "not available yet") > 0, 11, "MergeFax description: " & Err.Description
-Check Err.Source = "Telvora", 12, "MergeFax source: " & Err.Source
-Err.Clear
 b.RequiredFieldCheck
 Check Err.Number = 450, 13, "a missing argument is a wrong number of arguments (got " & Err.Number & ")"
 Err.Clear

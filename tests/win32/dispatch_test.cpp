@@ -132,22 +132,6 @@ TEST_F(ButtonsDispatch, ANullTextIsInvalidUseOfNullAsTheMacrosErrShowsIt) {
     }
 }
 
-TEST_F(ButtonsDispatch, RuntimeErrorsArriveWithNumberSourceAndDescription) {
-    UniqueVariant result;
-    EXCEPINFO info{};
-    ASSERT_EQ(DISP_E_EXCEPTION, call(L"MergeFax", {}, result, info));
-    Bstr source(info.bstrSource), description(info.bstrDescription);
-    // Facility "control" with the error number: the macro's Err.Number reads 445.
-    EXPECT_EQ(static_cast<SCODE>(0x800A01BD), info.scode);
-    EXPECT_EQ(0, info.wCode);
-    EXPECT_EQ(L"Telvora", bstrText(source.get()));
-    EXPECT_NE(std::wstring::npos, bstrText(description.get()).find(L"not available yet"));
-
-    // Without an EXCEPINFO to fill, the failure is still a failure.
-    DISPPARAMS none{};
-    EXPECT_TRUE(FAILED(buttons->Invoke(idOf(L"MergeFax"), IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr)));
-}
-
 TEST(AddinState, IsCreatedOnceAndSharedByEveryThread) {
     Addin* seen[4] = {};
     std::vector<std::thread> threads;

@@ -184,6 +184,12 @@ void WordProcessor::printFile(const std::string& path) {
 
 std::string WordProcessor::path() { return session_->options.programFolder; }
 
+void WordProcessor::setStatusBar(const std::string& text) { session_->statusBarTexts.push_back(text); }
+const std::vector<std::string>& WordProcessor::statusBarTexts() const { return session_->statusBarTexts; }
+std::string WordProcessor::statusBar() const {
+    return session_->statusBarTexts.empty() ? std::string() : session_->statusBarTexts.back();
+}
+
 void WordProcessor::onWindowActivate(WindowActivateHandler handler) { session_->onActivate = std::move(handler); }
 
 std::shared_ptr<word::Document> WordProcessor::open(DocumentModel document) {

@@ -79,6 +79,7 @@ public:
     void PrintOut(const word::PrintOutArgs& args) override;
     void printFile(const std::string& path) override;
     std::string path() override;
+    void setStatusBar(const std::string& text) override;
     void onWindowActivate(WindowActivateHandler handler) override;
 
     // Documents. Opening makes the document the active one, as the user opening it in Word does.
@@ -110,6 +111,11 @@ public:
     // The tags of the bar's controls in order, a pop-up's children as "popup/child".
     std::vector<std::string> controlTags(const std::string& barName) const;
     bool commandBarVisible(const std::string& barName) const;
+
+    // Every text put on the status bar, in order ("" where it was given back to Word), and what it
+    // shows now.
+    const std::vector<std::string>& statusBarTexts() const;
+    std::string statusBar() const;
 
     void addAddIn(const std::string& path, bool installed);
     std::vector<AddInInfo> addInList() const;

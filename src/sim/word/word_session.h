@@ -50,6 +50,7 @@ struct Session : std::enable_shared_from_this<Session> {
     std::vector<PrintRecord> prints;
     WordProcessor::PrintHandler onPrint;
     int mergedDocuments = 0;
+    std::vector<std::string> statusBarTexts;
     word::Application::WindowActivateHandler onActivate;
     std::vector<std::shared_ptr<CommandBarState>> bars;
     std::vector<std::shared_ptr<AddInState>> addIns;

@@ -1,0 +1,369 @@
+// The fax merge.
+#include "merge/merge_run.h"
+
+#include <cstdint>
+#include <memory>
+
+#include "app/reports.h"
+#include "backends/availability.h"
+#include "backends/printing.h"
+#include "base/errors.h"
+#include "core/settings.h"
+#include "core/validation.h"
+#include "dialogs/printer_setup.h"
+#include "fields/marking.h"
+#include "merge/document_fields.h"
+#include "merge/error_log.h"
+#include "send/fax_commands.h"
+#include "send/send_fax.h"
+
+namespace telvora {
+namespace {
+
+// 4000 as "4,000": the status bar speaks to the user.
+std::string grouped(std::int32_t number) {
+    const std::string digits = std::to_string(number);
+    std::string text;
+    const std::size_t lead = digits[0] == '-' ? 1 : 0;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > lead && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+// Word's status bar for as long as a loop runs: given back to Word when the loop ends, errors
+// included. A status bar Word refuses to show never stops a merge.
+class Progress {
+public:
+    explicit Progress(word::Application& word) : word_(word) {}
+    ~Progress() { clear(); }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    void show(const std::string& text) {
+        shown_ = true;
+        ignoreErrors([&] { word_.setStatusBar(text); });
+    }
+    void clear() {
+        if (shown_) ignoreErrors([&] { word_.setStatusBar(""); });
+        shown_ = false;
+    }
+
+private:
+    word::Application& word_;
+    bool shown_ = false;
+};
+
+std::string ofTotal(std::int32_t total) { return total > 0 ? " of " + grouped(total) : std::string(); }
+
+// The document one record was merged into: closed without saving when the record is done, and
+// also when it ends in an error, so no merged copy is left open.
+class MergedDocument {
+public:
+    explicit MergedDocument(word::MailMerge& merge, word::Application& word) {
+        merge.setDestination(word::wdSendToNewDocument);
+        merge.Execute();
+        document_ = word.activeDocument();
+    }
+    ~MergedDocument() {
+        if (document_) ignoreErrors([&] { document_->Close(word::wdDoNotSaveChanges); });
+    }
+    MergedDocument(const MergedDocument&) = delete;
+    MergedDocument& operator=(const MergedDocument&) = delete;
+
+    word::Document& document() { return *document_; }
+    void close() {
+        const auto document = std::move(document_);
+        document->Close(word::wdDoNotSaveChanges);
+    }
+
+private:
+    std::shared_ptr<word::Document> document_;
+};
+
+// Only the record given merges next.
+void restrictTo(word::MailMergeDataSource& source, std::int32_t record) {
+    source.setFirstRecord(record);
+    source.setLastRecord(record);
+}
+
+// The record's values of the chosen fields, each into the fax job; a field not chosen leaves its
+// value as it was.
+void readRecord(word::MailMergeDataSource& source, const frmGetFields& dialog, FaxJob& job) {
+    if (!dialog.cboNumber.text().empty()) job.faxNumber = source.dataFieldValue(dialog.cboNumber.text());
+    if (!dialog.cboName.text().empty()) job.recipientName = source.dataFieldValue(dialog.cboName.text());
+    if (!dialog.cboCompany.text().empty()) job.recipientCompany = source.dataFieldValue(dialog.cboCompany.text());
+}
+
+// The recipients of a merge start empty, so a field not chosen never carries a value from an
+// earlier fax.
+void clearRecipient(FaxJob& job) {
+    job.faxNumber.clear();
+    job.recipientName.clear();
+    job.recipientCompany.clear();
+}
+
+std::int32_t recipientsOf(const Addin& addin) { return addin.mergeRecordCount - addin.mergeErrorCount; }
+
+void moveToNext(word::MailMergeDataSource& source) {
+    ignoreErrors([&] { source.setActiveRecord(word::wdNextRecord); });
+}
+
+Variant i16(int v) { return Variant(static_cast<std::int16_t>(v)); }
+
+// One record through WinFax; False when the user stopped waiting for a silent WinFax.
+bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::string& schedule,
+                            word::MailMerge& merge, word::MailMergeDataSource& source,
+                            const std::string& mainDocument, WinFaxPatience patience) {
+    word::Application& word = addin.word();
+    const FaxJob& job = addin.faxJob;
+    const std::shared_ptr<AutomationObject> sdk = addin.automation().create(progid::WinFax);
+    (void)sdk->call("SetClientID", {Variant("Client Name")});
+    if (dialog.cboName.listIndex() > 0) (void)sdk->call("SetTo", {Variant(StripReturns(job.recipientName))});
+    (void)sdk->call("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
+    if (dialog.cboCompany.listIndex() > 0) (void)sdk->call("SetCompany", {Variant(StripReturns(job.recipientCompany))});
+    (void)sdk->call("SetSubject", {Variant(job.subject)});
+    if (schedule == "Discount") {
+        (void)sdk->call("SetOffPeak", {i16(1)});
+    } else if (schedule != "Now") {
+        DateTimeTexts& dates = addin.dateTimes();
+        const auto at = dates.parse(schedule);
+        if (!at) throw RuntimeError::standard(err::TypeMismatch);
+        (void)sdk->call("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
+        (void)sdk->call("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
+    }
+    (void)sdk->call("AddRecipient");
+    (void)sdk->call("SetPrintFromApp", {i16(1)});
+    (void)sdk->call("ShowSendScreen", {i16(0)});
+    (void)sdk->call("Send", {i16(1)});
+    if (!waitForWinFax(addin, [&] { return sdk->call("IsReadyToPrint").toDouble() != 0.0; }, patience)) return false;
+
+    word.documents()->activate(mainDocument);
+    restrictTo(source, source.activeRecord());
+    {
+        MergedDocument merged(merge, word);
+        {
+            ActivePrinterSwitch printer(word);
+            printer.switchTo(addin.settings().printer());
+            merged.document().PrintOut();
+            printer.restore();
+        }
+        if (job.printCopy) {
+            ActivePrinterSwitch printer(word);
+            printer.switchTo(job.copyPrinter);
+            PrintFilingCopies(word, job.copies);
+            printer.restore();
+        }
+        merged.close();
+    }
+    word.documents()->activate(mainDocument);
+    moveToNext(source);
+    return waitForWinFax(addin, [&] { return sdk->call("IsEntryIDReady", {i16(0)}).toDouble() == 1.0; }, patience);
+}
+
+void runMerge(Addin& addin, WinFaxPatience patience) {
+    addin.mergeRecordCount = 0;
+    addin.faxJob.subject.clear();
+    if (!succeeded([&] { (void)addin.word().activeDocument()->name(); })) {
+        ShowMessage(addin, kNoDocumentMessage, MsgIcon::Exclamation);
+        return;
+    }
+    if (!EnsureFaxPrinter(addin)) {
+        ShowMessage(addin, kNoFaxPrinterMessage, MsgIcon::Exclamation);
+        return;
+    }
+    if (!IsFaxSoftwareAvailable(addin)) {
+        if (addin.ui().messageBox(kNoFaxSoftwareQuestion, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
+            MsgResult::Yes)
+            ChooseFaxPrinter(addin);
+        return;
+    }
+    if (!CheckDocumentFields(addin)) return;
+    if (!IsDataLinked(addin)) {
+        ShowMessage(addin, kNotMergeDocumentMessage, MsgIcon::Exclamation);
+        return;
+    }
+    {
+        const auto source = addin.word().activeDocument()->mailMerge()->dataSource();
+        source->setActiveRecord(word::wdFirstRecord);
+        if (source->activeRecord() == 0) return;
+    }
+    if (!CheckFaxService(addin)) return;
+
+    frmGetFields dialog(addin);
+    dialog.load();
+    for (Control* box : {&dialog.cboCompany, &dialog.cboName, &dialog.cboNumber}) box->clear();
+    LoadData(addin, dialog);
+    dialog.txtSubject.setText(StripReturns(ReadField(addin, FaxField::Subject)));
+    if (dialog.txtSubject.text().empty()) dialog.txtSubject.setText(kDefaultSubject);
+    dialog.showModal(addin.ui());
+
+    bool finished = false;
+    while (dialog.tag() == confirm::Fax && !finished) {
+        // The subject as the user last accepted it: a correction made on a later showing counts.
+        addin.faxJob.subject = dialog.txtSubject.text();
+        if (!CheckValidity(addin, dialog)) {
+            dialog.showModal(addin.ui());
+            continue;
+        }
+        finished = true;
+        if (addin.ui().messageBox(MergeConfirmation(recipientsOf(addin)), MsgButtons::OKCancel,
+                                  MsgIcon::Exclamation, kAppTitle) != MsgResult::OK) {
+            dialog.showModal(addin.ui());
+            finished = false;
+            addin.mergeRecordCount = 0;
+            continue;
+        }
+        if (addin.settings().faxTypeValue() == static_cast<std::int16_t>(FaxType::WinFax)) {
+            WinFaxDOMerge(addin, dialog, ReadSchedule(dialog), patience);
+        } else {
+            SendAllFax(addin, dialog);
+        }
+    }
+    dialog.hide();
+    (void)dialog.unload();
+}
+
+}  // namespace
+
+std::string MergeConfirmation(std::int32_t recipients) {
+    return "You are about to FaxMerge the current document to " + std::to_string(recipients) +
+           " recipients.\r\nPress OK to start the Fax Merge or Cancel to return to the previous screen.";
+}
+
+void MergeFax(Addin& addin, WinFaxPatience patience) {
+    trapAndReport([&] { runMerge(addin, patience); },
+                  [&](const RuntimeError& e) {
+                      (void)addin.ui().messageBox(
+                          "Error number: " + std::to_string(e.number()) + " " + e.description(), MsgButtons::OK,
+                          MsgIcon::Exclamation, std::string(kAppTitle) + "MergeFax");
+                  });
+}
+
+bool CheckValidity(Addin& addin, frmGetFields& dialog) {
+    // Every check counts from nothing, so records are never counted twice after an error.
+    addin.mergeErrorCount = 0;
+    addin.mergeRecordCount = 0;
+    bool valid = false;
+    frmErrorLog log(addin);
+    trapAndReport(
+        [&] {
+            word::Application& word = addin.word();
+            Progress progress(word);
+            const auto source = word.activeDocument()->mailMerge()->dataSource();
+            std::int32_t total = 0;
+            ignoreErrors([&] {
+                source->setActiveRecord(word::wdLastRecord);
+                total = source->activeRecord();
+            });
+            bool moved = succeeded([&] { source->setActiveRecord(word::wdFirstRecord); });
+            std::int32_t current = source->activeRecord();
+            std::int32_t previous = 0;
+            log.load();
+            FaxJob record;
+            while (moved && current > previous) {
+                clearRecipient(record);
+                ++addin.mergeRecordCount;
+                progress.show("Checking record " + grouped(addin.mergeRecordCount) + ofTotal(total));
+                restrictTo(*source, current);
+                readRecord(*source, dialog, record);
+                if (record.faxNumber.empty()) {
+                    log.lstLog.addItem(
+                        ErrorLogEntry(kNoNumberReason, record.recipientName, record.recipientCompany, kNoNumberSubject, ""));
+                } else if (!IsAcceptableFaxNumber(record.faxNumber)) {
+                    log.lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, record.recipientName,
+                                                     record.recipientCompany, addin.faxJob.subject, record.faxNumber));
+                }
+                // Restricting the merge and reading fields leave the active record where it was.
+                previous = current;
+                moved = succeeded([&] { source->setActiveRecord(word::wdNextRecord); });
+                if (moved) current = source->activeRecord();
+            }
+            progress.clear();
+            if (log.lstLog.listCount() == 0) {
+                valid = true;
+                return;
+            }
+            log.showModal(addin.ui());
+            addin.mergeErrorCount = log.lstLog.listCount();
+            valid = log.tag() == errorlog::Fax;
+            if (!valid) addin.mergeRecordCount = 0;
+        },
+        [&](const RuntimeError& e) { ReportError(addin, e); });
+    ignoreErrors([&] { (void)log.unload(); });
+    return valid;
+}
+
+void SendAllFax(Addin& addin, frmGetFields& dialog) {
+    trapAndReport(
+        [&] {
+            word::Application& word = addin.word();
+            Progress progress(word);
+            const auto merge = word.activeDocument()->mailMerge();
+            const auto source = merge->dataSource();
+            ignoreErrors([&] { source->setActiveRecord(word::wdFirstRecord); });
+            std::int32_t current = source->activeRecord();
+            FaxJob& job = addin.faxJob;
+            clearRecipient(job);
+            const std::string schedule = ReadSchedule(dialog);
+            const std::string delivery = ReadDeliveryNote(dialog);
+            const std::int32_t records = addin.mergeRecordCount;
+            const std::int32_t recipients = recipientsOf(addin);
+            std::int32_t faxed = 0;
+            for (std::int32_t k = 0; k < records; ++k) {
+                restrictTo(*source, current);
+                readRecord(*source, dialog, job);
+                // A record without a number the fax software can dial was listed in the error log
+                // and the user agreed to fax the others: nothing is merged for it.
+                if (IsAcceptableFaxNumber(job.faxNumber)) {
+                    progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
+                    MergedDocument merged(*merge, word);
+                    SendFax(addin, schedule, delivery);
+                    merged.close();
+                    // A submission the shared fax server refused ends the run.
+                    if (addin.mergeRecordCount == 0) break;
+                }
+                moveToNext(*source);
+                current = source->activeRecord();
+            }
+        },
+        [&](const RuntimeError& e) { ReportError(addin, e); });
+}
+
+void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedule, WinFaxPatience patience) {
+    trapAndReport(
+        [&] {
+            word::Application& word = addin.word();
+            Progress progress(word);
+            const auto main = word.activeDocument();
+            main->fields()->Update();
+            const std::string mainDocument = main->name();
+            const auto merge = main->mailMerge();
+            const auto source = merge->dataSource();
+            source->setActiveRecord(word::wdLastRecord);
+            const std::int32_t last = source->activeRecord();
+            source->setActiveRecord(word::wdFirstRecord);
+            FaxJob& job = addin.faxJob;
+            const std::int32_t recipients = recipientsOf(addin);
+            std::int32_t faxed = 0;
+            for (std::int32_t k = 1; k <= last; ++k) {
+                word.documents()->activate(mainDocument);
+                clearRecipient(job);
+                readRecord(*source, dialog, job);
+                // The same records as on every other road: the user was told how many would go.
+                if (!IsAcceptableFaxNumber(job.faxNumber)) {
+                    moveToNext(*source);
+                    continue;
+                }
+                progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
+                if (!faxRecordThroughWinFax(addin, dialog, schedule, *merge, *source, mainDocument, patience)) break;
+            }
+        },
+        [&](const RuntimeError& e) {
+            ShowMessage(addin, "Error Number: " + std::to_string(e.number()) + "\r\n" + e.description(),
+                        MsgIcon::Exclamation);
+        });
+}
+
+}  // namespace telvora
