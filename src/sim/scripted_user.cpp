@@ -209,15 +209,19 @@ void ScriptedUser::perform(Form& form, const UserStep& step) {
 }
 
 std::string ScriptedUser::finish() {
+    std::string text;
+    for (const auto& p : finishProblems()) text += (text.empty() ? "" : "\n") + p;
+    return text;
+}
+
+std::vector<std::string> ScriptedUser::finishProblems() {
     std::vector<std::string> all = std::move(problems_);
     problems_.clear();
     if (!answers_.empty()) all.push_back(std::to_string(answers_.size()) + " message box answer(s) unused");
     for (const auto& s : scripts_) all.push_back("the script for form " + s.formName + " was never used");
     answers_.clear();
     scripts_.clear();
-    std::string text;
-    for (const auto& p : all) text += (text.empty() ? "" : "\n") + p;
-    return text;
+    return all;
 }
 
 }  // namespace telvora::sim

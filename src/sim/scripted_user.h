@@ -105,6 +105,8 @@ public:
     // The problems met so far plus whatever the test queued and nothing used; "" when the script
     // was followed exactly. Clears the queues.
     std::string finish();
+    // The same, one entry a problem (a problem may quote a message of several lines).
+    std::vector<std::string> finishProblems();
 
 private:
     struct FormScript {

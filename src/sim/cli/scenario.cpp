@@ -213,7 +213,11 @@ public:
         if (!root.IsMap()) r.fail(root, "a scenario must be a mapping with name, machine, settings, documents, steps and expect");
         r.keys(root, "the scenario", {"name", "description", "machine", "settings", "documents", "steps", "expect"});
         if (root["name"]) scenario_.name = r.text(root["name"], "name");
-        if (root["description"]) scenario_.description = r.text(root["description"], "description");
+        if (root["description"]) {
+            scenario_.description = r.text(root["description"], "description");
+            while (!scenario_.description.empty() && std::isspace(static_cast<unsigned char>(scenario_.description.back())))
+                scenario_.description.pop_back();
+        }
         if (root["machine"]) machine(root["machine"]);
         if (root["settings"]) {
             const auto& s = root["settings"];

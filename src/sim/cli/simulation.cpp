@@ -252,17 +252,9 @@ private:
         if (!raised && step.raises)
             outcome_.differences.push_back(name + " was to raise run-time error " + std::to_string(*step.raises) +
                                            " but ended without one");
-        const std::string problems = user_.finish();
-        if (!problems.empty()) {
-            std::size_t at = 0;
-            while (at <= problems.size()) {
-                const auto end = problems.find('\n', at);
-                const std::string line = problems.substr(at, end == std::string::npos ? std::string::npos : end - at);
-                transcript_.problem(line);
-                outcome_.differences.push_back(name + ": " + line);
-                if (end == std::string::npos) break;
-                at = end + 1;
-            }
+        for (const auto& problem : user_.finishProblems()) {
+            transcript_.problem(problem);
+            outcome_.differences.push_back(name + ": " + problem);
         }
         deliver();
     }
@@ -422,6 +414,13 @@ private:
 
     // The print whose output became the job's fax image.
     const SeenPrint* printOf(const SubmittedFax& job) const {
+        // WinFax made its image of the document printed to its own printer; the other fax software
+        // took the file the fax printer wrote.
+        if (job.bodyPrintedByApplication) {
+            for (auto p = prints_.rbegin(); p != prints_.rend(); ++p)
+                if (p->record.printer == machine_->fax.winFaxPrinter && p->record.document == job.printedDocument) return &*p;
+            return nullptr;
+        }
         if (job.body.empty()) return nullptr;
         for (const auto& p : prints_)
             if (p.outputBytes == job.body) return &p;

@@ -58,9 +58,12 @@ std::string describeControl(const ControlState& c) {
     case ControlKind::ComboBox:
     case ControlKind::ListBox: {
         line += " = \"" + oneLine(c.text) + "\"";
+        // A long list (the schedule's times of day) shows its first entries; the JSON keeps all.
+        constexpr std::size_t shown = 6;
         if (!c.items.empty()) {
             line += " of {";
-            for (std::size_t i = 0; i < c.items.size(); ++i) line += (i ? ", " : "") + c.items[i];
+            for (std::size_t i = 0; i < c.items.size() && i < shown; ++i) line += (i ? ", " : "") + c.items[i];
+            if (c.items.size() > shown) line += ", ... " + std::to_string(c.items.size()) + " in all";
             line += "}";
         }
         break;
