@@ -83,15 +83,9 @@ Scenario faxScenario(const Options& o) {
         throw InputError(e.description());
     }
     if (!o.select.empty()) {
-        const std::string text = doc.model.text(StoryKind::Main);
-        const auto at = text.find(o.select);
-        if (at == std::string::npos) throw InputError("--select: \"" + o.select + "\" is not in " + o.letter);
-        auto chars = [&](std::size_t bytes) {
-            int n = 0;
-            for (std::size_t i = 0; i < bytes; ++i) n += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-            return n;
-        };
-        doc.model.selection = {chars(at), chars(at + o.select.size())};
+        const auto span = findInMainText(doc.model, o.select);
+        if (!span) throw InputError("--select: \"" + o.select + "\" is not in " + o.letter);
+        doc.model.selection = *span;
     }
     s.documents.push_back(std::move(doc));
 
@@ -144,10 +138,8 @@ int runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
         }
         out << "\n";
         if (!previews.empty()) {
-            out << "fax images (TIFF Class F in each job folder, PNG previews of each page):\n";
-            for (const auto& p : previews) out << "  " << p.string() << "\n";
-        } else {
-            out << "no fax left the machine\n";
+            out << "previews of the fax pages:\n";
+            for (const auto& p : previews) out << "  " << fs::absolute(p).lexically_normal().string() << "\n";
         }
     }
     return failed.empty() ? kExitPassed : kExitFailed;
@@ -214,7 +206,12 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
                     throw InputError(scenarios[i].file.string() + ": its name \"" + scenarios[i].name +
                                      "\" is the name of " + scenarios[j].file.string() + " too; each needs a folder of its own");
         const int code = runAll(scenarios, o, ownFolders, setup, out);
-        if (!o.json) out << "outputs: " << fs::absolute(o.out).lexically_normal().string() << "\n";
+        if (!o.json) {
+            const fs::path outputs = fs::absolute(o.out).lexically_normal();
+            out << "everything written: " << outputs.string() << "\n";
+            // The fax images (TIFF Class F) lie in the outbox, one folder a job.
+            out << "fax images: " << (ownFolders ? outputs / "*" / "outbox" : outputs / "outbox").string() << "\n";
+        }
         return code;
     } catch (const InputError& e) {
         err << "telvora-sim: " << e.what() << "\n";

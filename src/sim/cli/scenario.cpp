@@ -365,15 +365,9 @@ private:
             for (auto& other : scenario_.documents) other.active = false;
         if (d["select"]) {
             const std::string wanted = r.text(d["select"], "select");
-            const std::string text = doc.model.text(StoryKind::Main);
-            const auto at = text.find(wanted);
-            if (at == std::string::npos) r.fail(d["select"], "the text \"" + wanted + "\" to select is not in " + doc.name);
-            auto chars = [&](std::size_t bytes) {
-                int n = 0;
-                for (std::size_t i = 0; i < bytes; ++i) n += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-                return n;
-            };
-            doc.model.selection = {chars(at), chars(at + wanted.size())};
+            const auto span = findInMainText(doc.model, wanted);
+            if (!span) r.fail(d["select"], "the text \"" + wanted + "\" to select is not in " + doc.name);
+            doc.model.selection = *span;
         }
         for (const auto& other : scenario_.documents)
             if (lower(other.name) == lower(doc.name)) r.fail(d, "two documents are named " + doc.name);
@@ -586,6 +580,19 @@ Scenario loadScenario(const fs::path& file) {
     std::ostringstream text;
     text << in.rdbuf();
     return parseScenario(text.str(), file);
+}
+
+std::optional<Span> findInMainText(const DocumentModel& document, const std::string& text) {
+    const std::string all = document.text(StoryKind::Main);
+    const auto at = all.find(text);
+    if (text.empty() || at == std::string::npos) return std::nullopt;
+    // Positions count characters: a UTF-8 continuation byte starts none.
+    auto characters = [&](std::size_t bytes) {
+        int n = 0;
+        for (std::size_t i = 0; i < bytes; ++i) n += (static_cast<unsigned char>(all[i]) & 0xC0) != 0x80;
+        return n;
+    };
+    return Span{characters(at), characters(at + text.size())};
 }
 
 MachineSpec defaultMachine() {

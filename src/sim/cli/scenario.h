@@ -151,6 +151,9 @@ std::filesystem::path fileInside(const std::filesystem::path& folder, const std:
 MachineSpec defaultMachine();
 std::vector<std::pair<std::string, std::string>> defaultSettings();
 
+// The first occurrence of `text` in the document's main text, in characters, as the user selects it.
+std::optional<Span> findInMainText(const DocumentModel& document, const std::string& text);
+
 // The Windows releases a scenario names: "2000", "XP", "10", ...
 std::optional<OsVersion> windowsRelease(const std::string& name);
 

@@ -30,15 +30,6 @@ constexpr const char* kAbsent = "\x01(absent)";
 // How a printer that fails reports it, as Word reports a printer that went away.
 constexpr std::int32_t kPrinterFailure = 4198;
 
-// The character position of a byte offset of a UTF-8 text.
-int charactersBefore(const std::string& text, std::size_t bytes) {
-    int n = 0;
-    for (std::size_t i = 0; i < bytes && i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
-
 // A print as the machine saw it: the record, the document's text at that moment and the bytes
 // of the output it left, to match it to the fax job it became.
 struct SeenPrint {
@@ -265,11 +256,9 @@ private:
             doc->selection = *step.selectRange;
             return;
         }
-        const std::string text = doc->text(StoryKind::Main);
-        const auto at = text.find(*step.selectText);
-        if (at == std::string::npos)
-            throw RuntimeError(5, "the text \"" + *step.selectText + "\" to select is not in " + doc->name);
-        doc->selection = {charactersBefore(text, at), charactersBefore(text, at + step.selectText->size())};
+        const auto span = findInMainText(*doc, *step.selectText);
+        if (!span) throw RuntimeError(5, "the text \"" + *step.selectText + "\" to select is not in " + doc->name);
+        doc->selection = *span;
     }
 
     void startProgress(const StepSpec& step) {
