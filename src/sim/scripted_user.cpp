@@ -118,7 +118,7 @@ void ScriptedUser::runModal(Form& form) {
             runSteps(form, [&] {
                 const auto steps = unscripted_.act(form);
                 return std::deque<UserStep>(steps.begin(), steps.end());
-            }());
+            }(), false);
             return;
         }
         problem("form " + form.name() + " was shown but no script was given for it");
@@ -132,17 +132,17 @@ void ScriptedUser::runModal(Form& form) {
         forceClose(form);
         return;
     }
-    runSteps(form, std::move(script.steps));
+    runSteps(form, std::move(script.steps), true);
 }
 
-void ScriptedUser::runSteps(Form& form, std::deque<UserStep> steps) {
+void ScriptedUser::runSteps(Form& form, std::deque<UserStep> steps, bool scripted) {
     while (form.visible() && !steps.empty()) {
         const UserStep step = steps.front();
         steps.pop_front();
         if (observer_) observer_->acted(form.name(), step);
         perform(form, step);
     }
-    if (!steps.empty()) {
+    if (scripted && !steps.empty()) {
         problem("form " + form.name() + " closed with " + std::to_string(steps.size()) + " script step(s) unused");
     }
     if (form.visible()) {

@@ -78,7 +78,8 @@ public:
 
 // What the user does where the script says nothing. Without it, every unscripted question and form
 // is a problem (a question gets the safe refusal, a form is closed). With it, a question gets
-// `answer`'s choice for its buttons and a form gets `act`'s steps, and neither is a problem.
+// `answer`'s choice for its buttons and a form gets `act`'s steps, and neither is a problem: steps
+// left once the form closed are simply not taken (a way out after an attempt the form refused).
 struct UnscriptedUser {
     std::function<MsgResult(MsgButtons)> answer;
     std::function<std::vector<UserStep>(const Form&)> act;
@@ -116,7 +117,7 @@ private:
     void problem(std::string text) { problems_.push_back(std::move(text)); }
     void perform(Form& form, const UserStep& step);
     void forceClose(Form& form);
-    void runSteps(Form& form, std::deque<UserStep> steps);
+    void runSteps(Form& form, std::deque<UserStep> steps, bool scripted);
 
     std::deque<MsgResult> answers_;
     std::deque<FormScript> scripts_;

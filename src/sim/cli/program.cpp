@@ -43,7 +43,6 @@ Scenario faxScenario(const Options& o) {
     s.description = "telvora-sim fax " + o.letter;
     s.machine = defaultMachine();
     s.settings = defaultSettings();
-    s.settings.emplace_back(keys::DefaultPrinter, kDontPrint);
 
     if (o.software == "shared") {
         s.machine.faxServers = {"FAXSRV"};
@@ -94,13 +93,9 @@ Scenario faxScenario(const Options& o) {
     step.label = step.method;
     step.user.acceptEverything = true;
     // The number and subject the user types over what the confirmation shows.
-    if (!o.number.empty() || !o.subject.empty()) {
-        std::vector<UserStep> actions;
-        if (!o.number.empty()) actions.push_back(typeInto("txtNumber", o.number));
-        if (!o.subject.empty()) actions.push_back(typeInto("txtSubject", o.subject));
-        actions.push_back(click("cmdFaxOnly"));
-        step.user.dialogs.emplace_back(o.quick ? "frmQuickFaxConfirm" : "frmSendConfirm", std::move(actions));
-    }
+    auto& typed = step.user.beforeAccepting[o.quick ? "frmQuickFaxConfirm" : "frmSendConfirm"];
+    if (!o.number.empty()) typed.push_back(typeInto("txtNumber", o.number));
+    if (!o.subject.empty()) typed.push_back(typeInto("txtSubject", o.subject));
     s.steps.push_back(std::move(step));
     return s;
 }

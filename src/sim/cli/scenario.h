@@ -72,6 +72,9 @@ struct DocumentSpec {
 // opens and answers each question with its first button.
 struct UserScript {
     bool acceptEverything = false;
+    // What the default user does in a dialog of that name, wherever it opens, before accepting it
+    // (telvora-sim fax types the number and subject given into the confirmation).
+    std::map<std::string, std::vector<UserStep>> beforeAccepting;
     std::vector<MsgResult> answers;
     std::vector<std::pair<std::string, std::vector<UserStep>>> dialogs;
 };

@@ -59,9 +59,20 @@ std::string jobFolderName(const std::string& id) {
     return "job-" + padded;
 }
 
+UserStep acceptingStep(const Form& form) {
+    for (const auto& c : form.controls()) {
+        if (c->kind() == ControlKind::Button && c->isDefault() && c->visible() && c->enabled()) return pressKey(kKeyReturn);
+    }
+    for (const auto& c : form.controls()) {
+        if (c->kind() == ControlKind::Button && !c->isCancel() && c->visible() && c->enabled()) return click(c->name());
+    }
+    return closeWindow();
+}
+
 // The default user: the first button of every question, and each dialog accepted as it opens by
-// its default button (Return) or, in a dialog without one, its first button that does not cancel.
-UnscriptedUser acceptingUser() {
+// its default button (Return) or, in a dialog without one, its first button that does not cancel;
+// a dialog that refuses to close that way is cancelled (Escape, then its window's close box).
+UnscriptedUser acceptingUser(const std::map<std::string, std::vector<UserStep>>& beforeAccepting) {
     UnscriptedUser user;
     user.answer = [](MsgButtons buttons) {
         switch (buttons) {
@@ -72,16 +83,14 @@ UnscriptedUser acceptingUser() {
         }
         return MsgResult::OK;
     };
-    user.act = [](const Form& form) -> std::vector<UserStep> {
-        for (const auto& c : form.controls()) {
-            if (c->kind() == ControlKind::Button && c->isDefault() && c->visible() && c->enabled())
-                return {pressKey(kKeyReturn)};
-        }
-        for (const auto& c : form.controls()) {
-            if (c->kind() == ControlKind::Button && !c->isCancel() && c->visible() && c->enabled())
-                return {click(c->name())};
-        }
-        return {closeWindow()};
+    user.act = [beforeAccepting](const Form& form) {
+        std::vector<UserStep> steps;
+        if (const auto first = beforeAccepting.find(form.name()); first != beforeAccepting.end()) steps = first->second;
+        steps.push_back(acceptingStep(form));
+        // A dialog that will not take what it was given is cancelled, as a user gives up on it.
+        steps.push_back(pressKey(kKeyEscape));
+        steps.push_back(closeWindow());
+        return steps;
     };
     return user;
 }
@@ -222,7 +231,7 @@ private:
         }
         for (MsgResult answer : step.user.answers) user_.answer(answer);
         for (const auto& [form, actions] : step.user.dialogs) user_.onForm(form, actions);
-        user_.setUnscripted(step.user.acceptEverything ? acceptingUser() : UnscriptedUser{});
+        user_.setUnscripted(step.user.acceptEverything ? acceptingUser(step.user.beforeAccepting) : UnscriptedUser{});
         startProgress(step);
 
         std::optional<RuntimeError> raised;

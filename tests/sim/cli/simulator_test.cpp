@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "sim/cli/program.h"
+#include "sim/cli/simulation.h"
 #include "sim/docx/docx.h"
 #include "sim/output/fax_image.h"
 #include "sim/output/page_layout.h"
@@ -231,6 +232,46 @@ TEST_F(Simulator, TheJsonTranscriptHoldsEachDialogWithItsControlsAndEachFaxJob) 
     EXPECT_EQ((*number)["text"], "(08) 9335 1234");
     EXPECT_EQ(entries[5]["number"], "0893351234");
     EXPECT_EQ(nlohmann::json::parse(readBytes(outFolder / "letter" / "transcript.json")), entries);
+}
+
+TEST_F(Simulator, WordStartsTheUserMarksTheNoteAndTheSavedFileKeepsTheMarks) {
+    const auto file = write("scenario.yaml", R"(name: mark
+documents:
+  - name: Note.docx
+    text: |
+      To Ann Okafor at Okafor & Sons
+      Fax 9335 1234, [tlvSubject: Order 7]
+steps:
+  - start: Word
+    user: accept
+  - call: cmdFaxnumber
+    select: 9335 1234
+  - call: cmdFaxName
+    select: Ann Okafor
+  - save: 'C:\Users\Public\Documents\Note marked.docx'
+expect:
+  dialogs: [frmPrinter]
+  marks:
+    Note.docx: {tlvFaxNumber: 9335 1234, tlvRecipientName: Ann Okafor, tlvSubject: Order 7, tlvCompanyName: ""}
+)");
+    ASSERT_EQ(run({"run", file.string()}), kExitPassed) << out.str();
+    // Word's first start asks for the fax printer; the default user cannot choose one by accepting,
+    // is told so, and cancels the dialog rather than leaving Word waiting.
+    EXPECT_NE(out.str().find("user presses Return (frmPrinter)"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("user presses Escape (frmPrinter)"), std::string::npos) << out.str();
+
+    const auto saved = docx::readDocx(outFolder / "mark" / "machine" / "Users" / "Public" / "Documents" / "Note marked.docx",
+                                      "Note marked.docx", "Note marked.docx", {});
+    EXPECT_EQ(markedText(saved, "tlvFaxNumber"), "9335 1234");
+    EXPECT_EQ(markedText(saved, "tlvRecipientName"), "Ann Okafor");
+    EXPECT_EQ(markedText(saved, "tlvSubject"), "Order 7");
+
+    // The marks as expected are compared: one that differs fails the run.
+    const auto wrong = write("wrong.yaml", readBytes(file).replace(readBytes(file).rfind("tlvSubject: Order 7"), 19,
+                                                                   "tlvSubject: Order 8"));
+    EXPECT_EQ(run({"run", wrong.string()}), kExitFailed);
+    EXPECT_NE(out.str().find("marks of tlvSubject in Note.docx: expected \"Order 8\", got \"Order 7\""), std::string::npos)
+        << out.str();
 }
 
 }  // namespace
