@@ -6,7 +6,7 @@
 import docx
 from docx.enum.style import WD_STYLE_TYPE
 from docx.oxml import parse_xml
-from docx.oxml.ns import nsdecls
+from docx.oxml.ns import nsdecls, qn
 from docx.shared import Pt
 
 MARKS = ("tlvFaxNumber", "tlvRecipientName", "tlvCompanyName", "tlvSubject")
@@ -61,17 +61,15 @@ def merge_letter():
                     "Orders placed before 15 December will be delivered before we close.")
     d.add_paragraph("Kind regards,")
     d.add_paragraph("Tom Reilly")
-    settings = d.settings.element
-    settings.append(parse_xml(
-        f'<w:mailMerge {nsdecls("w")}><w:mainDocumentType w:val="formLetters"/>'
-        '<w:dataType w:val="textFile"/>'
-        '<w:query w:val="SELECT * FROM customers.csv"/>'
-        '<w:dataSource r:id="rIdMergeData" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"/>'
-        '</w:mailMerge>'))
-    d.part.package.part_related_by  # the data source's relationship is added below
-    d.settings.part.relate_to("customers.csv",
-                              "http://schemas.openxmlformats.org/officeDocument/2006/relationships/mailMergeSource",
-                              is_external=True)
+    # A mail merge over customers.csv, which lies beside the document.
+    settings_part = d.part._settings_part
+    rid = settings_part.relate_to("customers.csv",
+        "http://schemas.openxmlformats.org/officeDocument/2006/relationships/mailMergeSource", is_external=True)
+    merge = parse_xml('<w:mailMerge %s><w:mainDocumentType w:val="formLetters"/><w:dataType w:val="textFile"/>'
+                      '<w:query w:val="SELECT * FROM customers.csv"/><w:dataSource r:id="%s"/></w:mailMerge>'
+                      % (nsdecls("w", "r"), rid))
+    settings_part.element.find(qn("w:defaultTabStop")).addprevious(merge)
     d.save("merge-letter.docx")
 
 marked_letter()
+merge_letter()

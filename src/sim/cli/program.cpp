@@ -211,6 +211,10 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
     } catch (const InputError& e) {
         err << "telvora-sim: " << e.what() << "\n";
         return kExitBadInput;
+    } catch (const fs::filesystem_error& e) {
+        // The output folder cannot be made or written (a file in its place, no permission).
+        err << "telvora-sim: " << e.what() << "\n";
+        return kExitBadInput;
     }
 }
 

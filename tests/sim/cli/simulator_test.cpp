@@ -174,6 +174,24 @@ expect:
     EXPECT_NE(out.str().find("step 1 (cmdFax) was to raise run-time error 0 but ended without one"), std::string::npos)
         << out.str();
     EXPECT_NE(out.str().find("step 2 (cmdFax): 1 message box answer(s) unused"), std::string::npos) << out.str();
+
+    // A script that runs out with the dialog still open: the dialog is closed, nothing is sent.
+    const auto shortScript = write("short.yaml", R"(name: short
+settings: {Printer: Fax, FaxType: 1, DefaultPrinter: "Don't Print"}
+documents: [{file: letter.docx}]
+steps:
+  - call: cmdFax
+    user:
+      dialogs:
+        - frmSendConfirm: [{type: {txtSubject: Revised}}]
+expect:
+  faxJobs: []
+)");
+    EXPECT_EQ(run({"run", shortScript.string()}), kExitFailed);
+    EXPECT_NE(out.str().find("step 1 (cmdFax): the script for form frmSendConfirm ended with the form still open"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find("fax job"), std::string::npos) << out.str();
 }
 
 TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped) {
