@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cstdlib>
 #include <sstream>
 
 #include "sim/cli/program.h"
@@ -97,6 +98,13 @@ TEST_F(Simulator, BadScenariosAreRefusedNamingTheFileAndPlaceBeforeAnythingIsWri
     EXPECT_NE(refused("steps: [{name: x}]\n").find("a step is one of call"), std::string::npos);
     EXPECT_NE(refused("steps: [{call: cmdFax, user: {answers: [Maybe]}}]\n").find("an answer must be OK, Cancel"),
               std::string::npos);
+
+    // Every scenario is read before any runs: a good one beside a bad one does not run either.
+    const auto good = write("good.yaml", kFaxLetter);
+    const auto bad = write("bad.yaml", "steps: [{call: cmdFax, user: nobody}]\n");
+    EXPECT_EQ(run({"run", good.string(), bad.string()}), kExitBadInput);
+    EXPECT_NE(err.str().find("bad.yaml:1:30: user must be accept"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(outFolder));
 }
 
 TEST_F(Simulator, DamagedDocumentsAndBrokenDataFilesAreRefusedNamingTheFile) {
@@ -195,8 +203,16 @@ expect:
 }
 
 TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped) {
-    ASSERT_EQ(run({"fax", (folder / "letter.docx").string(), "--number", "9335 9999", "--subject", "Revised quote"}),
-              kExitPassed)
+    // The user's own settings file is never touched: the run keeps its settings in its own folder.
+    const fs::path config = scratch.path() / "config";
+    const char* before = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const int code = run({"fax", (folder / "letter.docx").string(), "--number", "9335 9999", "--subject", "Revised quote"});
+    if (before) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+    EXPECT_FALSE(fs::exists(config));
+    ASSERT_EQ(code, kExitPassed)
         << out.str() << err.str();
     const fs::path job = outFolder / "outbox" / "job-0001";
     const auto described = nlohmann::json::parse(readBytes(job / "job.json"));
