@@ -200,6 +200,7 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
                 if (output::safeName(scenarios[i].name) == output::safeName(scenarios[j].name))
                     throw InputError(scenarios[i].file.string() + ": its name \"" + scenarios[i].name +
                                      "\" is the name of " + scenarios[j].file.string() + " too; each needs a folder of its own");
+        for (const auto& scenario : scenarios) checkOutputFolder(ownFolders ? o.out / output::safeName(scenario.name) : o.out);
         const int code = runAll(scenarios, o, ownFolders, setup, out);
         if (!o.json) {
             const fs::path outputs = fs::absolute(o.out).lexically_normal();

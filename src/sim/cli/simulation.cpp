@@ -100,6 +100,10 @@ std::string lower(std::string s) {
     return s;
 }
 
+// What a run leaves in its folder, so the next run knows the folder's outputs are its own to replace.
+constexpr const char* kRunMark = ".telvora-sim";
+constexpr const char* kRunOwn[] = {"machine", "outbox", "printers", "settings.db", "settings.db-wal", "settings.db-shm"};
+
 class Run {
 public:
     Run(const Scenario& scenario, const fs::path& folder, Transcript& transcript)
@@ -134,9 +138,10 @@ public:
 
 private:
     void prepareFolder() {
+        checkOutputFolder(folder_);
         fs::create_directories(folder_);
-        for (const char* own : {"machine", "outbox", "printers", "settings.db", "settings.db-wal", "settings.db-shm"})
-            fs::remove_all(folder_ / own);
+        std::ofstream(folder_ / kRunMark) << "Written by telvora-sim, which replaces its outputs here on each run.\n";
+        for (const char* own : kRunOwn) fs::remove_all(folder_ / own);
         fs::create_directories(folder_ / "machine");
     }
 
@@ -479,6 +484,17 @@ private:
 };
 
 }  // namespace
+
+void checkOutputFolder(const std::filesystem::path& folder) {
+    if (!fs::exists(folder)) return;
+    if (!fs::is_directory(folder)) throw InputError(folder.string() + ": is a file, not a folder for the outputs");
+    if (fs::exists(folder / kRunMark)) return;
+    for (const char* own : {"machine", "outbox", "printers", "settings.db", "transcript.txt", "transcript.json"}) {
+        if (fs::exists(fs::symlink_status(folder / own)))
+            throw InputError(folder.string() + ": holds \"" + own +
+                             "\", which telvora-sim did not write and a run would replace; choose another --out");
+    }
+}
 
 std::string markedText(const DocumentModel& document, const std::string& style) {
     std::string text;

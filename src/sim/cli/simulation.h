@@ -27,6 +27,11 @@ struct RunOutcome {
 // nothing else in the folder is touched.
 RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript);
 
+// Whether a run may write into `folder`: it is new, empty, or an earlier run's (it holds the mark
+// a run leaves). A folder of the user's own that holds a "machine", "outbox", "printers",
+// settings or transcript file of its own is refused with an InputError, since a run replaces those.
+void checkOutputFolder(const std::filesystem::path& folder);
+
 // The text of the style's marks in the document's main text, the runs joined by "|"; "" for none.
 std::string markedText(const DocumentModel& document, const std::string& style);
 

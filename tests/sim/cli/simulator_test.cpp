@@ -239,6 +239,21 @@ TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped
     EXPECT_EQ(nlohmann::json::parse(readBytes(job / "job.json"))["softwareName"], "WinFax");
 }
 
+TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
+    // The user points --out at a folder of their own that happens to hold a "printers" folder.
+    fs::create_directories(outFolder / "printers" / "mine");
+    std::ofstream(outFolder / "printers" / "mine" / "notes.txt") << "keep me";
+    EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitBadInput);
+    EXPECT_NE(err.str().find("holds \"printers\", which telvora-sim did not write"), std::string::npos) << err.str();
+    EXPECT_EQ(readBytes(outFolder / "printers" / "mine" / "notes.txt"), "keep me");
+    EXPECT_FALSE(fs::exists(outFolder / "outbox"));
+
+    // A folder a run wrote is the run's to replace.
+    fs::remove_all(outFolder);
+    ASSERT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+    EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+}
+
 TEST_F(Simulator, TheFaxCommandRefusesWhatItCannotRun) {
     EXPECT_EQ(run({"fax", (folder / "missing.docx").string()}), kExitBadInput);
     EXPECT_NE(err.str().find("missing.docx: no such file"), std::string::npos) << err.str();
