@@ -239,6 +239,7 @@ private:
         user_.setUnscripted(step.user.acceptEverything ? acceptingUser(step.user.beforeAccepting) : UnscriptedUser{});
         startProgress(step);
 
+        const auto marksBefore = activeMarks();
         std::optional<RuntimeError> raised;
         try {
             switch (step.kind) {
@@ -251,6 +252,8 @@ private:
             transcript_.error(*raised);
         }
         mergeTotal_ = 0;
+        if (const auto marksAfter = activeMarks(); marksAfter.second != marksBefore.second && !marksAfter.first.empty())
+            transcript_.marks(marksAfter.first, marksAfter.second);
         if (raised && (!step.raises || *step.raises != raised->number()))
             outcome_.differences.push_back(name + " raised run-time error " + std::to_string(raised->number()) + ": " +
                                            raised->description());
@@ -262,6 +265,20 @@ private:
             outcome_.differences.push_back(name + ": " + problem);
         }
         deliver();
+    }
+
+    // The active document's name and its four fax-field marks, to show what a marking command did.
+    std::pair<std::string, std::vector<std::pair<std::string, std::string>>> activeMarks() const {
+        std::pair<std::string, std::vector<std::pair<std::string, std::string>>> marks;
+        try {
+            const auto doc = word_->document(word_->activeDocument()->name());
+            marks.first = doc->name;
+            for (const char* style : {"tlvFaxNumber", "tlvRecipientName", "tlvCompanyName", "tlvSubject"})
+                marks.second.emplace_back(style, markedText(*doc, style));
+        } catch (...) {
+            // No document is open: nothing is marked.
+        }
+        return marks;
     }
 
     void select(const StepSpec& step) {

@@ -165,6 +165,15 @@ void Transcript::faxJob(const SubmittedFax& job, const std::filesystem::path& fo
     add(std::move(e));
 }
 
+void Transcript::marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks) {
+    TranscriptEntry e{"marks", {"marks in " + document + ":"}, {{"document", document}}};
+    for (const auto& [style, text] : marks) {
+        e.lines.push_back(style + " \"" + oneLine(text) + "\"");
+        e.detail["marks"][style] = text;
+    }
+    add(std::move(e));
+}
+
 void Transcript::error(const RuntimeError& e) {
     add({"error",
          {"run-time error " + std::to_string(e.number()) + " (" + e.source() + "): " + oneLine(e.description())},

@@ -37,6 +37,8 @@ public:
     void messageShown(const MessageRecord& message) override;
     void print(const PrintRecord& print, int copies);
     void faxJob(const SubmittedFax& job, const std::filesystem::path& folder, int pages);
+    // The fax-field marks of a document changed: each style with its marked text ("" for none).
+    void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
     void error(const RuntimeError& e);
     void problem(const std::string& text);
     void result(bool passed, const std::vector<std::string>& differences);

@@ -308,6 +308,11 @@ expect:
     // is told so, and cancels the dialog rather than leaving Word waiting.
     EXPECT_NE(out.str().find("user presses Return (frmPrinter)"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("user presses Escape (frmPrinter)"), std::string::npos) << out.str();
+    // The transcript shows what each marking command marked.
+    EXPECT_NE(out.str().find("--- cmdFaxnumber\nmarks in Note.docx:\n      tlvFaxNumber \"9335 1234\"\n"
+                             "      tlvRecipientName \"\"\n"),
+              std::string::npos)
+        << out.str();
 
     const auto saved = docx::readDocx(outFolder / "mark" / "machine" / "Users" / "Public" / "Documents" / "Note marked.docx",
                                       "Note marked.docx", "Note marked.docx", {});
