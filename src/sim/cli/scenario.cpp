@@ -328,7 +328,11 @@ private:
         if (d["file"] && d["text"]) r.fail(d, "a document is either a file or a text, not both");
         if (!d["file"] && !d["text"]) r.fail(d, "a document needs a file (a .docx beside the scenario) or a text");
         std::string name;
-        if (d["name"]) name = r.text(d["name"], "document name");
+        if (d["name"]) {
+            name = r.text(d["name"], "document name");
+            if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos || name == "." || name == "..")
+                r.fail(d["name"], "a document's name is a file name, without a folder or the characters \\ / : * ? \" < > |");
+        }
         else if (d["file"]) name = fs::path(r.text(d["file"], "document file")).filename().string();
         else name = "Document" + std::to_string(scenario_.documents.size() + 1) + ".docx";
         doc.machinePath = d["path"] ? machinePath(r, d["path"], "document path", scenario_.folder)

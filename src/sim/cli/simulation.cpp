@@ -123,9 +123,17 @@ public:
 
     RunOutcome run() {
         transcript_.scenario(scenario_.name, scenario_.description);
-        setUpMachine();
-        seedSettings();
-        openDocuments();
+        try {
+            setUpMachine();
+            seedSettings();
+            openDocuments();
+        } catch (...) {
+            // A machine that cannot be set up as described runs nothing: that is the result.
+            const RuntimeError e = currentAsRuntimeError();
+            outcome_.differences.push_back("the machine could not be set up: " + e.description());
+            transcript_.result(false, outcome_.differences);
+            return std::move(outcome_);
+        }
         user_.setObserver(&transcript_);
         addin_->setWord(word_);
         machine_->automation.install("Telvora.Buttons", [this] { return makeButtonsObject(*addin_); });

@@ -150,6 +150,10 @@ TEST_F(Simulator, PathsThatLeadOutOfTheScenarioOrTheMachineAreRefused) {
         << err.str();
     EXPECT_NE(refused("steps: [{save: 'D:\\letter.docx'}]\n").find("scenario.yaml:1:16: save"), std::string::npos)
         << err.str();
+    EXPECT_NE(refused("documents: [{name: '..\\..\\x.docx', text: Hi}]\nsteps: [{start: Word}]\n")
+                  .find("scenario.yaml:1:20: a document's name is a file name"),
+              std::string::npos)
+        << err.str();
 }
 
 TEST_F(Simulator, WhatDiffersFromTheExpectationsOrTheScriptFailsTheRunNamingTheStep) {
