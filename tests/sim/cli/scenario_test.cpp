@@ -1,10 +1,14 @@
 // Documents a scenario describes inline: marked spans become text in their character styles,
 // merge fields become fields, lines become paragraphs, and a selection counts characters, not
-// bytes, so text after an accented letter is selected where the user sees it.
+// bytes, so text after an accented letter is selected where the user sees it. And the progress
+// bar of long work: on a terminal only, never in the kept transcript.
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "sim/cli/scenario.h"
 #include "sim/cli/simulation.h"
+#include "sim/cli/transcript.h"
 
 namespace telvora::sim::cli {
 namespace {
@@ -47,6 +51,34 @@ TEST(InlineDocument, AnUnclosedMarkIsRefusedWithItsPlace) {
     } catch (const InputError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("bad.yaml:2:11: a marked span is written [style: text]", 0), 0u) << e.what();
     }
+}
+
+}  // namespace
+}  // namespace telvora::sim::cli
+
+namespace telvora::sim::cli {
+namespace {
+
+TEST(TranscriptProgress, ABarIsRedrawnInPlaceOnATerminalAndKeptNowhereElse) {
+    std::ostringstream terminal;
+    Transcript shown(&terminal, true);
+    shown.step("MergeFax");
+    shown.progress(1, 4, "records");
+    shown.progress(2, 4, "records");
+    shown.problem("the printer jammed");  // what comes next starts on a line of its own
+    EXPECT_EQ(terminal.str(),
+              "--- MergeFax\n"
+              "\r[#######                       ] 1/4 records"
+              "\r[###############               ] 2/4 records\n"
+              "PROBLEM: the printer jammed\n");
+    EXPECT_EQ(shown.text(), "--- MergeFax\nPROBLEM: the printer jammed\n");
+
+    // Into a pipe or a file the frames would pile up: no bar there.
+    std::ostringstream piped;
+    Transcript quiet(&piped, false);
+    quiet.progress(1, 4, "records");
+    quiet.progress(4, 4, "records");
+    EXPECT_EQ(piped.str(), "");
 }
 
 }  // namespace
