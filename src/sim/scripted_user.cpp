@@ -77,11 +77,15 @@ MsgResult ScriptedUser::messageBox(const std::string& prompt, MsgButtons buttons
         }
         answers_.pop_front();
     } else if (buttons != MsgButtons::OK) {
-        problem("message box left unanswered: " + prompt);
+        if (unscripted_.answer && fits(unscripted_.answer(buttons)))
+            result = unscripted_.answer(buttons);
+        else
+            problem("message box left unanswered: " + prompt);
     }
     messages_.push_back({prompt, buttons, icon, title, result});
     transcript_.push_back("message [" + title + ", " + toString(icon) + ", " + toString(buttons) + " -> " +
                           toString(result) + "]: " + prompt);
+    if (observer_) observer_->messageShown(messages_.back());
     return result;
 }
 
@@ -90,15 +94,33 @@ void ScriptedUser::forceClose(Form& form) {
     if (form.visible()) form.hide();
 }
 
+std::vector<ControlState> visibleControls(const Form& form) {
+    std::vector<ControlState> states;
+    for (const auto& c : form.controls()) {
+        if (!c->visible() || c->kind() == ControlKind::Line || c->kind() == ControlKind::Picture) continue;
+        states.push_back({c->name(), c->kind(), c->text(), c->enabled(), c->locked(), c->value(), c->items(),
+                          c->listIndex()});
+    }
+    return states;
+}
+
 void ScriptedUser::runModal(Form& form) {
-    FormRecord record{form.name(), form.caption(), {}};
+    FormRecord record{form.name(), form.caption(), {}, visibleControls(form)};
     for (const auto& control : form.controls()) {
         if (control->kind() == ControlKind::TextBox || control->kind() == ControlKind::ComboBox)
             record.texts[control->name()] = control->text();
     }
     forms_.push_back(std::move(record));
     transcript_.push_back("form " + form.name() + ": " + form.caption());
+    if (observer_) observer_->formShown(forms_.back());
     if (scripts_.empty()) {
+        if (unscripted_.act) {
+            runSteps(form, [&] {
+                const auto steps = unscripted_.act(form);
+                return std::deque<UserStep>(steps.begin(), steps.end());
+            }(), false);
+            return;
+        }
         problem("form " + form.name() + " was shown but no script was given for it");
         forceClose(form);
         return;
@@ -110,14 +132,18 @@ void ScriptedUser::runModal(Form& form) {
         forceClose(form);
         return;
     }
-    while (form.visible() && !script.steps.empty()) {
-        const UserStep step = script.steps.front();
-        script.steps.pop_front();
+    runSteps(form, std::move(script.steps), true);
+}
+
+void ScriptedUser::runSteps(Form& form, std::deque<UserStep> steps, bool scripted) {
+    while (form.visible() && !steps.empty()) {
+        const UserStep step = steps.front();
+        steps.pop_front();
+        if (observer_) observer_->acted(form.name(), step);
         perform(form, step);
     }
-    if (!script.steps.empty()) {
-        problem("form " + form.name() + " closed with " + std::to_string(script.steps.size()) +
-                " script step(s) unused");
+    if (scripted && !steps.empty()) {
+        problem("form " + form.name() + " closed with " + std::to_string(steps.size()) + " script step(s) unused");
     }
     if (form.visible()) {
         problem("the script for form " + form.name() + " ended with the form still open");
@@ -183,15 +209,19 @@ void ScriptedUser::perform(Form& form, const UserStep& step) {
 }
 
 std::string ScriptedUser::finish() {
+    std::string text;
+    for (const auto& p : finishProblems()) text += (text.empty() ? "" : "\n") + p;
+    return text;
+}
+
+std::vector<std::string> ScriptedUser::finishProblems() {
     std::vector<std::string> all = std::move(problems_);
     problems_.clear();
     if (!answers_.empty()) all.push_back(std::to_string(answers_.size()) + " message box answer(s) unused");
     for (const auto& s : scripts_) all.push_back("the script for form " + s.formName + " was never used");
     answers_.clear();
     scripts_.clear();
-    std::string text;
-    for (const auto& p : all) text += (text.empty() ? "" : "\n") + p;
-    return text;
+    return all;
 }
 
 }  // namespace telvora::sim

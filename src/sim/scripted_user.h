@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,12 +24,27 @@ struct MessageRecord {
     MsgResult answer;
 };
 
+// A control as the user saw it: its caption or text, whether it could be used, and the choice it
+// shows (a check box's or option button's value, a list's items and the one chosen).
+struct ControlState {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    std::string text;
+    bool enabled = true;
+    bool locked = false;
+    int value = 0;
+    std::vector<std::string> items;
+    int listIndex = -1;
+};
+
 struct FormRecord {
     std::string name;
     std::string caption;
     // The text of each text box and combo box by control name, as the form was shown: what the
     // user saw before acting.
     std::map<std::string, std::string> texts;
+    // Every visible control in tab order (lines and pictures left out: they say nothing), as shown.
+    std::vector<ControlState> controls;
 };
 
 struct UserStep {
@@ -45,8 +61,35 @@ UserStep click(std::string control);
 UserStep pressKey(int keyCode, int shift = 0);
 UserStep closeWindow();
 
+// Told of what the user sees and does as it happens, so a transcript can put it between what the
+// machine does (prints, fax jobs) in the order it all took place.
+class UserObserver {
+public:
+    UserObserver() = default;
+    virtual ~UserObserver() = default;
+    UserObserver(const UserObserver&) = delete;
+    UserObserver& operator=(const UserObserver&) = delete;
+
+    virtual void formShown(const FormRecord& form) = 0;
+    virtual void acted(const std::string& formName, const UserStep& step) = 0;
+    // After the user answered it.
+    virtual void messageShown(const MessageRecord& message) = 0;
+};
+
+// What the user does where the script says nothing. Without it, every unscripted question and form
+// is a problem (a question gets the safe refusal, a form is closed). With it, a question gets
+// `answer`'s choice for its buttons and a form gets `act`'s steps, and neither is a problem: steps
+// left once the form closed are simply not taken (a way out after an attempt the form refused).
+struct UnscriptedUser {
+    std::function<MsgResult(MsgButtons)> answer;
+    std::function<std::vector<UserStep>(const Form&)> act;
+};
+
 class ScriptedUser final : public Ui {
 public:
+    void setObserver(UserObserver* observer) noexcept { observer_ = observer; }
+    void setUnscripted(UnscriptedUser policy) { unscripted_ = std::move(policy); }
+
     // The answers to the next message boxes, in order. A box with only an OK button needs none.
     void answer(MsgResult result) { answers_.push_back(result); }
     // The script for the next form shown; forms are matched in the order they are shown.
@@ -63,6 +106,8 @@ public:
     // The problems met so far plus whatever the test queued and nothing used; "" when the script
     // was followed exactly. Clears the queues.
     std::string finish();
+    // The same, one entry a problem (a problem may quote a message of several lines).
+    std::vector<std::string> finishProblems();
 
 private:
     struct FormScript {
@@ -72,6 +117,7 @@ private:
     void problem(std::string text) { problems_.push_back(std::move(text)); }
     void perform(Form& form, const UserStep& step);
     void forceClose(Form& form);
+    void runSteps(Form& form, std::deque<UserStep> steps, bool scripted);
 
     std::deque<MsgResult> answers_;
     std::deque<FormScript> scripts_;
@@ -79,7 +125,12 @@ private:
     std::vector<FormRecord> forms_;
     std::vector<std::string> transcript_;
     std::vector<std::string> problems_;
+    UserObserver* observer_ = nullptr;
+    UnscriptedUser unscripted_;
 };
+
+// The state of a form's visible controls, as a user looking at it sees them.
+std::vector<ControlState> visibleControls(const Form& form);
 
 const char* toString(MsgButtons b) noexcept;
 const char* toString(MsgIcon i) noexcept;

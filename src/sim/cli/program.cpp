@@ -1,0 +1,222 @@
+// The telvora-sim commands.
+#include "sim/cli/program.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+
+#include "core/settings.h"
+#include "sim/cli/scenario.h"
+#include "sim/cli/simulation.h"
+#include "sim/docx/docx.h"
+#include "sim/output/output_files.h"
+
+namespace telvora::sim::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Options {
+    fs::path out = "telvora-out";
+    bool json = false;
+    std::vector<std::string> scenarios;
+    // fax
+    std::string letter;
+    std::string number;
+    std::string subject;
+    std::string software = "fax-service";
+    std::vector<std::string> settings;
+    bool quick = false;
+    std::string select;
+};
+
+// The scenario `telvora-sim fax` runs: the default machine and user, the letter open in Word, the
+// Fax command (or Quick Fax) clicked, and whatever the options change.
+Scenario faxScenario(const Options& o) {
+    Scenario s;
+    const fs::path letter(o.letter);
+    s.file = letter;
+    s.folder = letter.has_parent_path() ? letter.parent_path() : fs::path(".");
+    s.name = "fax";
+    s.description = "telvora-sim fax " + o.letter;
+    s.machine = defaultMachine();
+    s.settings = defaultSettings();
+
+    if (o.software == "shared") {
+        s.machine.faxServers = {"FAXSRV"};
+        s.settings.emplace_back(keys::FaxType, "3");
+        s.settings.emplace_back(keys::ServerName, "FAXSRV");
+    } else if (o.software == "winfax") {
+        s.machine.winFax = true;
+        s.machine.printers.push_back({"WinFax", PrinterKind::WinFax});
+        s.settings.emplace_back(keys::FaxType, "2");
+        s.settings.emplace_back(keys::Printer, "WinFax");
+    } else if (o.software == "windows-2000") {
+        s.machine.windows = *windowsRelease("2000");
+        s.machine.windowsName = "2000";
+        s.machine.extendedFaxService = false;
+        s.machine.faxService = true;
+    } else if (o.software != "fax-service") {
+        throw InputError("--software: \"" + o.software + "\" is none of fax-service, windows-2000, shared, winfax");
+    }
+    for (const auto& setting : o.settings) {
+        const auto eq = setting.find('=');
+        if (eq == std::string::npos || eq == 0) throw InputError("--setting: \"" + setting + "\" is not KEY=VALUE");
+        s.settings.emplace_back(setting.substr(0, eq), setting.substr(eq + 1));
+    }
+
+    if (!fs::is_regular_file(letter)) throw InputError(o.letter + ": no such file");
+    DocumentSpec doc;
+    doc.name = letter.filename().string();
+    doc.machinePath = "C:\\Users\\Public\\Documents\\" + doc.name;
+    doc.sourceFile = letter;
+    doc.active = true;
+    try {
+        doc.model = docx::readDocx(letter, doc.name, o.letter, [&](const std::string& path, std::optional<char>) -> MergeSource {
+            throw InputError(o.letter + ": its mail-merge data source " + path +
+                             " is not on the simulated machine; run a scenario that puts it there");
+        });
+    } catch (const RuntimeError& e) {
+        throw InputError(e.description());
+    }
+    if (!o.select.empty()) {
+        const auto span = findInMainText(doc.model, o.select);
+        if (!span) throw InputError("--select: \"" + o.select + "\" is not in " + o.letter);
+        doc.model.selection = *span;
+    }
+    s.documents.push_back(std::move(doc));
+
+    StepSpec step;
+    step.method = o.quick ? "cmdQuickFax" : "cmdFax";
+    step.label = step.method;
+    step.user.acceptEverything = true;
+    // The number and subject the user types over what the confirmation shows.
+    auto& typed = step.user.beforeAccepting[o.quick ? "frmQuickFaxConfirm" : "frmSendConfirm"];
+    if (!o.number.empty()) typed.push_back(typeInto("txtNumber", o.number));
+    if (!o.subject.empty()) typed.push_back(typeInto("txtSubject", o.subject));
+    s.steps.push_back(std::move(step));
+    return s;
+}
+
+void writeText(const fs::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+// Runs the scenarios, each into a folder of its own below `out` (or `out` itself for one command
+// run alone), and says where the outputs are.
+int runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
+           std::ostream& out) {
+    nlohmann::json all = nlohmann::json::array();
+    std::vector<fs::path> previews;
+    std::vector<std::string> failed;
+    for (const auto& scenario : scenarios) {
+        const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
+        Transcript transcript(o.json ? nullptr : &out, setup.interactive);
+        const RunOutcome outcome = runScenario(scenario, folder, transcript);
+        writeText(folder / "transcript.txt", transcript.text());
+        writeText(folder / "transcript.json", transcript.json().dump(2) + "\n");
+        all.push_back({{"scenario", scenario.name}, {"folder", folder.string()}, {"passed", outcome.passed},
+                       {"differences", outcome.differences}, {"transcript", transcript.json()}});
+        if (!outcome.passed) failed.push_back(scenario.name);
+        previews.insert(previews.end(), outcome.previews.begin(), outcome.previews.end());
+        if (!o.json) out << "transcript: " << (folder / "transcript.txt").string() << "\n\n";
+    }
+    if (o.json) {
+        out << all.dump(2) << "\n";
+    } else {
+        out << scenarios.size() - failed.size() << " of " << scenarios.size() << " scenario(s) ran as expected";
+        if (!failed.empty()) {
+            out << "; not as expected:";
+            for (const auto& f : failed) out << " " << f;
+        }
+        out << "\n";
+        if (!previews.empty()) {
+            out << "previews of the fax pages:\n";
+            for (const auto& p : previews) out << "  " << fs::absolute(p).lexically_normal().string() << "\n";
+        }
+    }
+    return failed.empty() ? kExitPassed : kExitFailed;
+}
+
+std::vector<fs::path> exampleFiles(const fs::path& folder) {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        if (e.path().extension() == ".yaml") files.push_back(e.path());
+    if (ec || files.empty()) throw InputError(folder.string() + ": no example scenarios there");
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& setup, std::ostream& out,
+               std::ostream& err) {
+    CLI::App app{"telvora-sim: the Telvora add-in on a simulated Word, printers and fax software", "telvora-sim"};
+    Options o;
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.add_option("--out", o.out, "Where everything is written (default ./telvora-out)");
+    app.add_flag("--json", o.json, "Write the transcript as JSON on standard output");
+    auto* run = app.add_subcommand("run", "Run scenario files and check what they expect");
+    run->add_option("scenarios", o.scenarios, "Scenario files (YAML)")->required();
+    app.add_subcommand("demo", "Run the bundled example scenarios");
+    auto* fax = app.add_subcommand("fax", "Fax one marked .docx letter with the default machine and user");
+    fax->add_option("letter", o.letter, "The letter (.docx), its fax number and recipient marked")->required();
+    fax->add_option("--number", o.number, "The fax number the user types into the confirmation");
+    fax->add_option("--subject", o.subject, "The subject the user types into the confirmation");
+    fax->add_option("--software", o.software, "fax-service (default), windows-2000, shared or winfax");
+    fax->add_option("--setting", o.settings, "A stored setting, KEY=VALUE (repeatable)");
+    fax->add_flag("--quick", o.quick, "Quick Fax instead of Fax");
+    fax->add_option("--select", o.select, "Text the user selects first (Quick Fax faxes a selected number)");
+
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return kExitPassed;
+    } catch (const CLI::ParseError& e) {
+        err << "telvora-sim: " << e.what() << "\n" << "Run telvora-sim --help for the commands.\n";
+        return kExitBadInput;
+    }
+
+    try {
+        // Every input is read and checked before anything is written.
+        std::vector<Scenario> scenarios;
+        bool ownFolders = true;
+        if (run->parsed()) {
+            for (const auto& file : o.scenarios) scenarios.push_back(loadScenario(file));
+        } else if (fax->parsed()) {
+            scenarios.push_back(faxScenario(o));
+            ownFolders = false;
+        } else {
+            for (const auto& file : exampleFiles(setup.examplesFolder)) scenarios.push_back(loadScenario(file));
+        }
+        for (std::size_t i = 0; i < scenarios.size(); ++i)
+            for (std::size_t j = 0; j < i; ++j)
+                if (output::safeName(scenarios[i].name) == output::safeName(scenarios[j].name))
+                    throw InputError(scenarios[i].file.string() + ": its name \"" + scenarios[i].name +
+                                     "\" is the name of " + scenarios[j].file.string() + " too; each needs a folder of its own");
+        for (const auto& scenario : scenarios) checkOutputFolder(ownFolders ? o.out / output::safeName(scenario.name) : o.out);
+        const int code = runAll(scenarios, o, ownFolders, setup, out);
+        if (!o.json) {
+            const fs::path outputs = fs::absolute(o.out).lexically_normal();
+            out << "everything written: " << outputs.string() << "\n";
+            // The fax images (TIFF Class F) lie in the outbox, one folder a job.
+            out << "fax images: " << (ownFolders ? outputs / "*" / "outbox" : outputs / "outbox").string() << "\n";
+        }
+        return code;
+    } catch (const InputError& e) {
+        err << "telvora-sim: " << e.what() << "\n";
+        return kExitBadInput;
+    } catch (const fs::filesystem_error& e) {
+        // The output folder cannot be made or written (a file in its place, no permission).
+        err << "telvora-sim: " << e.what() << "\n";
+        return kExitBadInput;
+    }
+}
+
+}  // namespace telvora::sim::cli

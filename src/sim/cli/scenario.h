@@ -1,0 +1,163 @@
+// A scenario as telvora-sim runs it: the machine, the stored settings, the documents open in Word,
+// the steps with what the user does in each, and what is expected afterwards. Read from YAML
+// (docs/scenarios.md describes every key); anything the file gets wrong is an InputError naming the
+// file and the place, found before anything is written.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ports/platform.h"
+#include "sim/scripted_user.h"
+#include "sim/word/word_model.h"
+
+namespace telvora::sim::cli {
+
+// Bad input: a scenario, document or data file the simulator cannot run. The message names the
+// file and the place in it; the program ends with exit code 2 and writes nothing.
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class PrinterKind { Paper, Fax, WinFax };
+
+struct PrinterSpec {
+    std::string name;
+    PrinterKind kind = PrinterKind::Paper;
+};
+
+struct MachineSpec {
+    OsVersion windows{2, 10, 0, 19045};
+    std::string windowsName = "10";
+    std::string computerName = "SIMPC";
+    // The first is Word's active printer, the user's own.
+    std::vector<PrinterSpec> printers{{"Office Laser", PrinterKind::Paper}, {"Fax", PrinterKind::Fax}};
+    bool faxService = false;          // "FaxServer.FaxServer" (the fax service of Windows 2000)
+    bool extendedFaxService = true;   // "FAXCOMEX.FaxServer" and "FAXCOMEX.FaxDocument"
+    bool winFax = false;              // "WinFax.SDKSend8.0" and "WinFax.SDKSend"
+    int faxDevices = 1;
+    bool faxServiceAnswers = true;
+    std::vector<std::string> faxServers;
+    std::string tempFolder = "C:\\Temp\\";
+    LocalTime clock{};
+    // Failures the machine shows.
+    bool receiptsRefused = false;
+    std::optional<std::int32_t> submissionsRefused;
+    bool tempFolderFails = false;
+    std::vector<std::string> failingPrinters;
+    int winFaxPollsBeforeReady = 0;
+    int winFaxPollsBeforeFiled = 0;
+    // Files put on the machine's drive: Windows path -> the host file beside the scenario.
+    std::vector<std::pair<std::string, std::filesystem::path>> files;
+};
+
+struct DocumentSpec {
+    std::string name;         // as Word names it: the file name
+    std::string machinePath;  // where it lies on the machine's drive
+    // The document as read (a .docx beside the scenario) or described inline.
+    DocumentModel model{""};
+    std::optional<std::filesystem::path> sourceFile;  // the .docx it came from, if any
+    bool active = false;
+};
+
+// What the user does in one step: answers to the message boxes in order, and for each dialog shown,
+// in order, what is done in it. `acceptEverything`: the default user, who accepts each dialog as it
+// opens and answers each question with its first button.
+struct UserScript {
+    bool acceptEverything = false;
+    // What the default user does in a dialog of that name, wherever it opens, before accepting it
+    // (telvora-sim fax types the number and subject given into the confirmation).
+    std::map<std::string, std::vector<UserStep>> beforeAccepting;
+    std::vector<MsgResult> answers;
+    std::vector<std::pair<std::string, std::vector<UserStep>>> dialogs;
+};
+
+struct StepSpec {
+    enum class Kind { Call, StartWord, Save } kind = Kind::Call;
+    std::string method;               // a Buttons method, for Call
+    std::vector<std::string> arguments;
+    std::string document;             // the document to bring to the front first ("" = as it is)
+    std::optional<std::string> selectText;  // the text the user selects first (its first occurrence)
+    std::optional<Span> selectRange;
+    std::string savePath;             // for Save: the Windows path to save the active document to
+    UserScript user;
+    // The run-time error the command is expected to let through to its caller (a macro would
+    // show it); any other error escaping a command is a failure.
+    std::optional<std::int32_t> raises;
+    std::string label;                // how the transcript and problems name the step
+};
+
+struct ExpectedMessage {
+    std::optional<std::string> text;
+    std::optional<std::string> icon;
+    std::optional<std::string> buttons;
+    std::optional<std::string> title;
+    std::optional<std::string> answer;
+};
+
+struct ExpectedPrint {
+    std::optional<std::string> printer;
+    std::optional<std::string> document;
+    std::optional<bool> toFile;
+    std::optional<int> copies;
+};
+
+struct ExpectedFaxJob {
+    std::map<std::string, std::string> fields;  // job.json names: number, recipient, ...
+    std::optional<int> pages;
+    std::vector<std::string> text;  // lines the printed document's text holds
+};
+
+struct Expectations {
+    std::optional<std::vector<ExpectedMessage>> messages;
+    std::optional<std::vector<std::string>> dialogs;
+    std::map<std::string, std::optional<std::string>> settings;  // nothing: the key is absent
+    std::optional<std::vector<ExpectedPrint>> prints;
+    std::optional<std::vector<ExpectedFaxJob>> faxJobs;
+    std::optional<std::vector<std::string>> tempFiles;
+    // Document name -> style name -> the marked text ("" for none).
+    std::map<std::string, std::map<std::string, std::string>> marks;
+};
+
+struct Scenario {
+    std::filesystem::path file;    // the YAML file, as given
+    std::filesystem::path folder;  // its folder: every file it names lies inside it
+    std::string name;
+    std::string description;
+    MachineSpec machine;
+    std::vector<std::pair<std::string, std::string>> settings;
+    std::vector<DocumentSpec> documents;
+    std::vector<StepSpec> steps;
+    Expectations expect;
+};
+
+// Reads and checks a scenario file, reading its documents and their data sources. Raises
+// InputError naming the file and the line and column of the fault.
+Scenario loadScenario(const std::filesystem::path& file);
+Scenario parseScenario(const std::string& yaml, const std::filesystem::path& file);
+
+// The host file a scenario names by a path relative to its folder. Absolute paths, paths that
+// climb out with "..", and links that lead out of the folder are refused (`where` says where the
+// path was given).
+std::filesystem::path fileInside(const std::filesystem::path& folder, const std::string& relative,
+                                 const std::string& where);
+
+// The machine telvora-sim fax runs on: Windows 10 with its fax service and one fax device, the
+// fax printer "Fax" and the user's printer "Office Laser".
+MachineSpec defaultMachine();
+std::vector<std::pair<std::string, std::string>> defaultSettings();
+
+// The first occurrence of `text` in the document's main text, in characters, as the user selects it.
+std::optional<Span> findInMainText(const DocumentModel& document, const std::string& text);
+
+// The Windows releases a scenario names: "2000", "XP", "10", ...
+std::optional<OsVersion> windowsRelease(const std::string& name);
+
+}  // namespace telvora::sim::cli

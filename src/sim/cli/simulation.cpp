@@ -1,0 +1,544 @@
+// A scenario run on the simulated machine.
+#include "sim/cli/simulation.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "base/text.h"
+#include "core/settings.h"
+#include "host/buttons.h"
+#include "host/connection.h"
+#include "sim/docx/docx.h"
+#include "sim/output/output_files.h"
+#include "sim/output/outbox.h"
+#include "sim/output/printer_drivers.h"
+#include "sim/sim_machine.h"
+#include "sim/sqlite_settings_store.h"
+#include "sim/word/word_processor.h"
+
+namespace telvora::sim::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a settings read answers for a key that is not stored: no stored value can hold it.
+constexpr const char* kAbsent = "\x01(absent)";
+// How a printer that fails reports it, as Word reports a printer that went away.
+constexpr std::int32_t kPrinterFailure = 4198;
+
+// A print as the machine saw it: the record, the document's text at that moment and the bytes
+// of the output it left, to match it to the fax job it became.
+struct SeenPrint {
+    PrintRecord record;
+    std::string text;
+    std::string outputBytes;
+};
+
+std::string readAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int copiesOf(const PrintRecord& print) {
+    const auto copies = print.argument("Copies");
+    if (!copies) return 1;
+    try {
+        return copies->toInt32();
+    } catch (...) {
+        return 1;
+    }
+}
+
+std::string jobFolderName(const std::string& id) {
+    std::string padded = id;
+    if (padded.size() < 4) padded.insert(0, 4 - padded.size(), '0');
+    return "job-" + padded;
+}
+
+UserStep acceptingStep(const Form& form) {
+    for (const auto& c : form.controls()) {
+        if (c->kind() == ControlKind::Button && c->isDefault() && c->visible() && c->enabled()) return pressKey(kKeyReturn);
+    }
+    for (const auto& c : form.controls()) {
+        if (c->kind() == ControlKind::Button && !c->isCancel() && c->visible() && c->enabled()) return click(c->name());
+    }
+    return closeWindow();
+}
+
+// The default user: the first button of every question, and each dialog accepted as it opens by
+// its default button (Return) or, in a dialog without one, its first button that does not cancel;
+// a dialog that refuses to close that way is cancelled (Escape, then its window's close box).
+UnscriptedUser acceptingUser(const std::map<std::string, std::vector<UserStep>>& beforeAccepting) {
+    UnscriptedUser user;
+    user.answer = [](MsgButtons buttons) {
+        switch (buttons) {
+        case MsgButtons::OK:
+        case MsgButtons::OKCancel: return MsgResult::OK;
+        case MsgButtons::YesNo: return MsgResult::Yes;
+        case MsgButtons::RetryCancel: return MsgResult::Retry;
+        }
+        return MsgResult::OK;
+    };
+    user.act = [beforeAccepting](const Form& form) {
+        std::vector<UserStep> steps;
+        if (const auto first = beforeAccepting.find(form.name()); first != beforeAccepting.end()) steps = first->second;
+        steps.push_back(acceptingStep(form));
+        // A dialog that will not take what it was given is cancelled, as a user gives up on it.
+        steps.push_back(pressKey(kKeyEscape));
+        steps.push_back(closeWindow());
+        return steps;
+    };
+    return user;
+}
+
+std::string lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// What a run leaves in its folder, so the next run knows the folder's outputs are its own to replace.
+constexpr const char* kRunMark = ".telvora-sim";
+constexpr const char* kRunOwn[] = {"machine", "outbox", "printers", "settings.db", "settings.db-wal", "settings.db-shm"};
+
+class Run {
+public:
+    Run(const Scenario& scenario, const fs::path& folder, Transcript& transcript)
+        : scenario_(scenario), folder_(folder), transcript_(transcript) {
+        prepareFolder();
+        machine_ = std::make_unique<SimMachine>(folder_ / "machine");
+        store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
+        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
+        addin_ = std::make_unique<Addin>(
+            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes});
+    }
+
+    ~Run() {
+        // The connection lets go of Word before the add-in state it works on goes.
+        connection_.reset();
+    }
+
+    RunOutcome run() {
+        transcript_.scenario(scenario_.name, scenario_.description);
+        try {
+            setUpMachine();
+            seedSettings();
+            openDocuments();
+        } catch (...) {
+            // A machine that cannot be set up as described runs nothing: that is the result.
+            const RuntimeError e = currentAsRuntimeError();
+            outcome_.differences.push_back("the machine could not be set up: " + e.description());
+            transcript_.result(false, outcome_.differences);
+            return std::move(outcome_);
+        }
+        user_.setObserver(&transcript_);
+        addin_->setWord(word_);
+        machine_->automation.install("Telvora.Buttons", [this] { return makeButtonsObject(*addin_); });
+        for (std::size_t i = 0; i < scenario_.steps.size(); ++i) perform(scenario_.steps[i], i + 1);
+        checkExpectations();
+        outcome_.passed = outcome_.differences.empty();
+        transcript_.result(outcome_.passed, outcome_.differences);
+        return std::move(outcome_);
+    }
+
+private:
+    void prepareFolder() {
+        checkOutputFolder(folder_);
+        fs::create_directories(folder_);
+        std::ofstream(folder_ / kRunMark) << "Written by telvora-sim, which replaces its outputs here on each run.\n";
+        for (const char* own : kRunOwn) fs::remove_all(folder_ / own);
+        fs::create_directories(folder_ / "machine");
+    }
+
+    fs::path onDrive(const std::string& windowsPath) const { return machine_->platform.realPath(windowsPath); }
+
+    void setUpMachine() {
+        const MachineSpec& m = scenario_.machine;
+        SimMachine& machine = *machine_;
+        machine.runWindows(m.windows);
+        machine.setComputerName(m.computerName);
+        machine.platform.clock = m.clock;
+        machine.platform.temporaryFolder = m.tempFolderFails ? "" : m.tempFolder;
+        if (!m.tempFolderFails) fs::create_directories(onDrive(m.tempFolder));
+        FaxSoftware& fax = machine.fax;
+        fax.faxServiceInstalled = m.faxService;
+        fax.extendedFaxInstalled = m.extendedFaxService;
+        fax.winFaxInstalled = m.winFax;
+        fax.localFaxDevices = m.faxDevices;
+        fax.localServiceAnswers = m.faxServiceAnswers;
+        fax.reachableServers = m.faxServers;
+        fax.receiptsRefused = m.receiptsRefused;
+        fax.submissionRefused = m.submissionsRefused;
+        fax.winFaxPollsBeforeReady = m.winFaxPollsBeforeReady;
+        fax.winFaxPollsBeforeFiled = m.winFaxPollsBeforeFiled;
+        for (const auto& [windowsPath, hostFile] : m.files) {
+            const fs::path target = onDrive(windowsPath);
+            fs::create_directories(target.parent_path());
+            fs::copy_file(hostFile, target, fs::copy_options::overwrite_existing);
+        }
+
+        word_ = std::make_shared<WordProcessor>(WordProcessorOptions{machine.platform.paths()});
+        std::vector<std::string> names;
+        for (const auto& printer : m.printers) {
+            names.push_back(printer.name);
+            std::shared_ptr<PrinterDriver> driver;
+            const fs::path own = folder_ / "printers" / output::safeName(printer.name);
+            switch (printer.kind) {
+            case PrinterKind::Paper: driver = std::make_shared<output::PaperPrinterDriver>(own); break;
+            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{own, {}}); break;
+            case PrinterKind::WinFax:
+                fax.winFaxPrinter = printer.name;
+                driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{
+                    own, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
+                break;
+            }
+            word_->installPrinter(printer.name, driver);
+        }
+        machine.setPrinters(names);
+        word_->onPrint([this](const PrintRecord& print) { printed(print); });
+    }
+
+    void printed(const PrintRecord& print) {
+        const auto& failing = scenario_.machine.failingPrinters;
+        if (std::find(failing.begin(), failing.end(), print.printer) != failing.end())
+            throw RuntimeError(kPrinterFailure, "The printer is not responding.", "Microsoft Word");
+        machine_->fax.printed(print.printer, print.document);
+        SeenPrint seen{print, {}, {}};
+        if (!print.document.empty()) seen.text = word_->document(print.document)->text(StoryKind::Main);
+        if (print.output && fs::is_regular_file(*print.output)) seen.outputBytes = readAll(*print.output);
+        prints_.push_back(std::move(seen));
+        transcript_.print(print, copiesOf(print));
+        if (mergeTotal_ > 0 && print.printer == faxPrinter_) transcript_.progress(++mergeDone_, mergeTotal_, "records");
+    }
+
+    void seedSettings() {
+        for (const auto& [key, value] : scenario_.settings) store_->SaveSetting(kAppName, kSectionName, key, value);
+    }
+
+    void openDocuments() {
+        const DocumentSpec* active = nullptr;
+        for (const auto& doc : scenario_.documents) {
+            const fs::path target = onDrive(doc.machinePath);
+            fs::create_directories(target.parent_path());
+            if (doc.sourceFile) fs::copy_file(*doc.sourceFile, target, fs::copy_options::overwrite_existing);
+            else docx::saveDocx(doc.model, machine_->platform.paths(), doc.machinePath);
+            if (doc.active) active = &doc;
+            else word_->open(doc.model);
+        }
+        // The active document is the one opened last, as the user leaves Word.
+        if (active) word_->open(active->model);
+    }
+
+    void perform(const StepSpec& step, std::size_t number) {
+        const std::string name = "step " + std::to_string(number) + " (" + step.label + ")";
+        transcript_.step(step.label);
+        try {
+            if (!step.document.empty()) word_->activateWindow(step.document);
+            if (step.selectText || step.selectRange) select(step);
+        } catch (const RuntimeError& e) {
+            outcome_.differences.push_back(name + ": " + e.description());
+            return;
+        }
+        for (MsgResult answer : step.user.answers) user_.answer(answer);
+        for (const auto& [form, actions] : step.user.dialogs) user_.onForm(form, actions);
+        user_.setUnscripted(step.user.acceptEverything ? acceptingUser(step.user.beforeAccepting) : UnscriptedUser{});
+        startProgress(step);
+
+        const auto marksBefore = activeMarks();
+        std::optional<RuntimeError> raised;
+        try {
+            switch (step.kind) {
+            case StepSpec::Kind::Call: call(step); break;
+            case StepSpec::Kind::StartWord: startWord(); break;
+            case StepSpec::Kind::Save: save(step.savePath); break;
+            }
+        } catch (...) {
+            raised = currentAsRuntimeError();
+            transcript_.error(*raised);
+        }
+        mergeTotal_ = 0;
+        if (const auto marksAfter = activeMarks(); marksAfter.second != marksBefore.second && !marksAfter.first.empty())
+            transcript_.marks(marksAfter.first, marksAfter.second);
+        if (raised && (!step.raises || *step.raises != raised->number()))
+            outcome_.differences.push_back(name + " raised run-time error " + std::to_string(raised->number()) + ": " +
+                                           raised->description());
+        if (!raised && step.raises)
+            outcome_.differences.push_back(name + " was to raise run-time error " + std::to_string(*step.raises) +
+                                           " but ended without one");
+        for (const auto& problem : user_.finishProblems()) {
+            transcript_.problem(problem);
+            outcome_.differences.push_back(name + ": " + problem);
+        }
+        deliver();
+    }
+
+    // The active document's name and its four fax-field marks, to show what a marking command did.
+    std::pair<std::string, std::vector<std::pair<std::string, std::string>>> activeMarks() const {
+        std::pair<std::string, std::vector<std::pair<std::string, std::string>>> marks;
+        try {
+            const auto doc = word_->document(word_->activeDocument()->name());
+            marks.first = doc->name;
+            for (const char* style : {"tlvFaxNumber", "tlvRecipientName", "tlvCompanyName", "tlvSubject"})
+                marks.second.emplace_back(style, markedText(*doc, style));
+        } catch (...) {
+            // No document is open: nothing is marked.
+        }
+        return marks;
+    }
+
+    void select(const StepSpec& step) {
+        auto doc = word_->document(word_->activeDocument()->name());
+        if (step.selectRange) {
+            doc->selection = *step.selectRange;
+            return;
+        }
+        const auto span = findInMainText(*doc, *step.selectText);
+        if (!span) throw RuntimeError(5, "the text \"" + *step.selectText + "\" to select is not in " + doc->name);
+        doc->selection = *span;
+    }
+
+    void startProgress(const StepSpec& step) {
+        mergeDone_ = 0;
+        mergeTotal_ = 0;
+        if (step.kind != StepSpec::Kind::Call || lower(step.method).find("merge") == std::string::npos) return;
+        faxPrinter_ = store_->GetSetting(kAppName, kSectionName, keys::Printer, "");
+        try {
+            const auto doc = word_->document(word_->activeDocument()->name());
+            if (doc->merge.source) mergeTotal_ = static_cast<int>(doc->merge.source->records.size());
+        } catch (...) {
+        }
+    }
+
+    void call(const StepSpec& step) {
+        const int index = Buttons::findMethod(step.method);
+        if (index < 0) throw RuntimeError(438, "Object doesn't support this property or method: " + step.method);
+        std::vector<std::string> args = step.arguments;
+        Buttons buttons(*addin_);
+        const Variant result = buttons.invoke(static_cast<std::size_t>(index), args);
+        (void)result;
+    }
+
+    void startWord() {
+        if (!connection_) connection_ = std::make_unique<AddinConnection>(*addin_);
+        connection_->OnConnection(word_);
+        word_->activateWindow(word_->activeDocument()->name());
+    }
+
+    void save(const std::string& windowsPath) {
+        const auto doc = word_->document(word_->activeDocument()->name());
+        docx::saveDocx(*doc, machine_->platform.paths(), windowsPath);
+    }
+
+    void deliver() {
+        const auto& jobs = machine_->fax.jobs;
+        for (const auto& folder : outbox_->deliverNew(jobs)) {
+            const auto job = std::find_if(jobs.begin(), jobs.end(),
+                                          [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
+            int pages = 0;
+            for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
+                ++pages;
+                outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
+            }
+            outcome_.faxFolders.push_back(folder);
+            if (job != jobs.end()) {
+                transcript_.faxJob(*job, folder, pages);
+                delivered_.push_back({&*job - jobs.data(), pages});
+            }
+        }
+    }
+
+    // --- expectations
+
+    void differ(std::string text) { outcome_.differences.push_back(std::move(text)); }
+
+    template <class T>
+    void compare(const std::string& what, const std::optional<T>& expected, const T& actual) {
+        if (expected && *expected != actual) differ(what + ": expected \"" + *expected + "\", got \"" + actual + "\"");
+    }
+
+    void checkExpectations() {
+        const Expectations& x = scenario_.expect;
+        if (x.messages) checkMessages(*x.messages);
+        if (x.dialogs) {
+            std::vector<std::string> shown;
+            for (const auto& f : user_.forms()) shown.push_back(f.name);
+            if (shown != *x.dialogs) differ("dialogs: expected " + joined(*x.dialogs) + ", shown " + joined(shown));
+        }
+        for (const auto& [key, expected] : x.settings) {
+            const std::string actual = store_->GetSetting(kAppName, kSectionName, key, kAbsent);
+            const std::string shownActual = actual == kAbsent ? "(not stored)" : "\"" + actual + "\"";
+            if (!expected && actual != kAbsent) differ("setting " + key + ": expected not stored, got " + shownActual);
+            if (expected && actual != *expected)
+                differ("setting " + key + ": expected \"" + *expected + "\", got " + shownActual);
+        }
+        if (x.prints) checkPrints(*x.prints);
+        if (x.faxJobs) checkFaxJobs(*x.faxJobs);
+        if (x.tempFiles) {
+            std::vector<std::string> left;
+            const fs::path temp = onDrive(scenario_.machine.tempFolder);
+            if (fs::is_directory(temp))
+                for (const auto& e : fs::directory_iterator(temp)) left.push_back(e.path().filename().string());
+            std::sort(left.begin(), left.end());
+            auto expected = *x.tempFiles;
+            std::sort(expected.begin(), expected.end());
+            if (left != expected) differ("files in the temporary folder: expected " + joined(expected) + ", found " + joined(left));
+        }
+        for (const auto& [document, styles] : x.marks) {
+            std::shared_ptr<DocumentModel> doc;
+            try {
+                doc = word_->document(document);
+            } catch (...) {
+                differ("marks: no document " + document + " was open");
+                continue;
+            }
+            for (const auto& [style, text] : styles) {
+                const std::string actual = markedText(*doc, style);
+                if (actual != text)
+                    differ("marks of " + style + " in " + document + ": expected \"" + text + "\", got \"" + actual + "\"");
+            }
+        }
+    }
+
+    static std::string joined(const std::vector<std::string>& items) {
+        std::string s = "[";
+        for (std::size_t i = 0; i < items.size(); ++i) s += (i ? ", " : "") + items[i];
+        return s + "]";
+    }
+
+    void checkMessages(const std::vector<ExpectedMessage>& expected) {
+        const auto& shown = user_.messages();
+        if (shown.size() != expected.size())
+            differ("messages: expected " + std::to_string(expected.size()) + ", shown " + std::to_string(shown.size()));
+        for (std::size_t i = 0; i < std::min(shown.size(), expected.size()); ++i) {
+            const auto& e = expected[i];
+            const auto& m = shown[i];
+            const std::string what = "message " + std::to_string(i + 1);
+            compare(what + " text", e.text, m.prompt);
+            compare(what + " icon", e.icon, std::string(toString(m.icon)));
+            compare(what + " buttons", e.buttons, std::string(toString(m.buttons)));
+            compare(what + " title", e.title, m.title);
+            compare(what + " answer", e.answer, std::string(toString(m.answer)));
+        }
+    }
+
+    void checkPrints(const std::vector<ExpectedPrint>& expected) {
+        if (prints_.size() != expected.size())
+            differ("prints: expected " + std::to_string(expected.size()) + ", made " + std::to_string(prints_.size()));
+        for (std::size_t i = 0; i < std::min(prints_.size(), expected.size()); ++i) {
+            const auto& e = expected[i];
+            const auto& p = prints_[i].record;
+            const std::string what = "print " + std::to_string(i + 1);
+            compare(what + " printer", e.printer, p.printer);
+            compare(what + " document", e.document, p.document);
+            const bool toFile = p.argument("PrintToFile") && p.argument("PrintToFile")->toBool();
+            if (e.toFile && *e.toFile != toFile) differ(what + (toFile ? " went to a file" : " did not go to a file"));
+            if (e.copies && *e.copies != copiesOf(p))
+                differ(what + ": expected " + std::to_string(*e.copies) + " copies, got " + std::to_string(copiesOf(p)));
+        }
+    }
+
+    // The print whose output became the job's fax image.
+    const SeenPrint* printOf(const SubmittedFax& job) const {
+        // WinFax made its image of the document printed to its own printer; the other fax software
+        // took the file the fax printer wrote.
+        if (job.bodyPrintedByApplication) {
+            for (auto p = prints_.rbegin(); p != prints_.rend(); ++p)
+                if (p->record.printer == machine_->fax.winFaxPrinter && p->record.document == job.printedDocument) return &*p;
+            return nullptr;
+        }
+        if (job.body.empty()) return nullptr;
+        for (const auto& p : prints_)
+            if (p.outputBytes == job.body) return &p;
+        return nullptr;
+    }
+
+    void checkFaxJobs(const std::vector<ExpectedFaxJob>& expected) {
+        const auto& jobs = machine_->fax.jobs;
+        if (delivered_.size() != expected.size())
+            differ("fax jobs: expected " + std::to_string(expected.size()) + ", delivered " + std::to_string(delivered_.size()));
+        for (std::size_t i = 0; i < std::min(delivered_.size(), expected.size()); ++i) {
+            const SubmittedFax& job = jobs[static_cast<std::size_t>(delivered_[i].first)];
+            const auto& e = expected[i];
+            const std::string what = "fax job " + std::to_string(i + 1);
+            const std::map<std::string, std::string> actual = {
+                {"number", job.number},   {"recipient", job.recipient},
+                {"company", job.company}, {"subject", job.subject},
+                {"schedule", job.schedule},
+                {"receipt", job.receipt == ReceiptKind::None ? "none" : job.receipt == ReceiptKind::Email ? "email" : "popup"},
+                {"receiptAddress", job.receiptAddress}, {"server", job.server},
+                {"software", output::faxSoftwareName(job.software)}};
+            for (const auto& [field, value] : e.fields) {
+                const auto it = actual.find(field);
+                if (it == actual.end()) differ(what + ": no field " + field);
+                else if (it->second != value) differ(what + " " + field + ": expected \"" + value + "\", got \"" + it->second + "\"");
+            }
+            if (e.pages && *e.pages != delivered_[i].second)
+                differ(what + ": expected " + std::to_string(*e.pages) + " pages, got " + std::to_string(delivered_[i].second));
+            if (!e.text.empty()) {
+                const SeenPrint* print = printOf(job);
+                if (!print) {
+                    differ(what + ": its fax image is no print the machine saw");
+                    continue;
+                }
+                for (const auto& line : e.text)
+                    if (print->text.find(line) == std::string::npos)
+                        differ(what + ": the printed text does not hold \"" + line + "\"");
+            }
+        }
+    }
+
+    const Scenario& scenario_;
+    fs::path folder_;
+    Transcript& transcript_;
+    std::unique_ptr<SimMachine> machine_;
+    std::unique_ptr<SqliteSettingsStore> store_;
+    std::unique_ptr<output::Outbox> outbox_;
+    ScriptedUser user_;
+    std::unique_ptr<Addin> addin_;
+    std::shared_ptr<WordProcessor> word_;
+    std::unique_ptr<AddinConnection> connection_;
+    std::vector<SeenPrint> prints_;
+    std::vector<std::pair<std::ptrdiff_t, int>> delivered_;  // job index, pages
+    int mergeTotal_ = 0;
+    int mergeDone_ = 0;
+    std::string faxPrinter_;
+    RunOutcome outcome_;
+};
+
+}  // namespace
+
+void checkOutputFolder(const std::filesystem::path& folder) {
+    if (!fs::exists(folder)) return;
+    if (!fs::is_directory(folder)) throw InputError(folder.string() + ": is a file, not a folder for the outputs");
+    if (fs::exists(folder / kRunMark)) return;
+    for (const char* own : {"machine", "outbox", "printers", "settings.db", "transcript.txt", "transcript.json"}) {
+        if (fs::exists(fs::symlink_status(folder / own)))
+            throw InputError(folder.string() + ": holds \"" + own +
+                             "\", which telvora-sim did not write and a run would replace; choose another --out");
+    }
+}
+
+std::string markedText(const DocumentModel& document, const std::string& style) {
+    std::string text;
+    bool inRun = false;
+    const int length = document.length(StoryKind::Main);
+    for (int i = 0; i < length; ++i) {
+        const bool carries = equalsIgnoringCase(document.styleNameAt(StoryKind::Main, i), style);
+        if (carries) {
+            if (!inRun && !text.empty()) text += "|";
+            text += document.story(StoryKind::Main)[static_cast<std::size_t>(i)].glyph;
+        }
+        inRun = carries;
+    }
+    return text;
+}
+
+RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript) {
+    Run run(scenario, folder, transcript);
+    return run.run();
+}
+
+}  // namespace telvora::sim::cli

@@ -1,0 +1,68 @@
+// What the user saw and did and what the machine did, in the order it happened: each step, each
+// dialog with the state of its visible controls, each action, each message box with its answer,
+// each print and each fax job the fax software delivered. Written to the terminal as it happens,
+// kept for transcript.txt, and as JSON for --json.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "sim/fax_software.h"
+#include "sim/scripted_user.h"
+#include "sim/word/word_processor.h"
+
+namespace telvora::sim::cli {
+
+struct TranscriptEntry {
+    std::string kind;  // scenario, step, dialog, action, message, print, fax, error, problem, result
+    std::vector<std::string> lines;  // as a person reads it: the first line, then indented details
+    nlohmann::json detail;           // the same for a program
+};
+
+class Transcript final : public UserObserver {
+public:
+    // `live`: where each entry is written as it happens (the terminal); none for a quiet run.
+    // `progressBars`: the terminal redraws a bar in place (a pipe or a file would keep every frame).
+    explicit Transcript(std::ostream* live = nullptr, bool progressBars = false)
+        : live_(live), progressBars_(progressBars) {}
+
+    void scenario(const std::string& name, const std::string& description);
+    void step(const std::string& label);
+    void formShown(const FormRecord& form) override;
+    void acted(const std::string& formName, const UserStep& step) override;
+    void messageShown(const MessageRecord& message) override;
+    void print(const PrintRecord& print, int copies);
+    void faxJob(const SubmittedFax& job, const std::filesystem::path& folder, int pages);
+    // The fax-field marks of a document changed: each style with its marked text ("" for none).
+    void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
+    void error(const RuntimeError& e);
+    void problem(const std::string& text);
+    void result(bool passed, const std::vector<std::string>& differences);
+
+    // A progress bar for long work (a merge over many records): redrawn in place on the terminal,
+    // never kept in the transcript. `done` of `total`; the bar ends at total.
+    void progress(int done, int total, const std::string& what);
+
+    const std::vector<TranscriptEntry>& entries() const noexcept { return entries_; }
+    std::string text() const;
+    nlohmann::json json() const;
+
+private:
+    void add(TranscriptEntry entry);
+    void endProgress();
+
+    std::ostream* live_;
+    std::vector<TranscriptEntry> entries_;
+    bool progressBars_;
+    bool progressShown_ = false;
+};
+
+// A control's state as one line: "txtCopies (text box) = "1" [disabled]".
+std::string describeControl(const ControlState& control);
+std::string describeStep(const UserStep& step);
+
+}  // namespace telvora::sim::cli

@@ -1,0 +1,336 @@
+// telvora-sim as a user runs it: a scenario's bad input stops it before it writes anything, with
+// the file and the place named; what differs from a scenario's expectations fails it, naming the
+// step; the fax command's options reach the fax that leaves; and that fax is the letter printed.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <cstdlib>
+#include <sstream>
+
+#include "sim/cli/program.h"
+#include "sim/cli/simulation.h"
+#include "sim/docx/docx.h"
+#include "sim/output/fax_image.h"
+#include "sim/output/page_layout.h"
+#include "sim/word/document_builder.h"
+#include "sim/host_tools.h"
+#include "support/sim_addin.h"
+
+namespace telvora::sim::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using telvora::testing::readBytes;
+
+// A marked letter: number, recipient and subject in their fax-field styles, two paragraphs of text.
+DocumentModel markedLetter(const std::string& name) {
+    return DocumentBuilder(name)
+        .text("To: ").styled("tlvRecipientName", "Ann Okafor").text("\r")
+        .text("Fax: ").styled("tlvFaxNumber", "(08) 9335 1234").text("\r")
+        .text("Re: ").styled("tlvSubject", "Quote 42").text("\r")
+        .text("Dear Ann,\rPlease find our quote below.\r")
+        .build();
+}
+
+// A scenario folder with a marked letter in it, the output folder beside it, and the program.
+class Simulator : public ::testing::Test {
+protected:
+    Simulator() {
+        fs::create_directories(folder);
+        docx::writeDocx(markedLetter("letter.docx"), folder / "letter.docx", "letter.docx");
+    }
+
+    fs::path write(const std::string& name, const std::string& text) {
+        std::ofstream(folder / name, std::ios::binary) << text;
+        return folder / name;
+    }
+
+    int run(std::vector<std::string> arguments) {
+        out.str("");
+        err.str("");
+        arguments.insert(arguments.begin(), {"--out", outFolder.string()});
+        return runProgram(arguments, {folder / "no-examples", false}, out, err);
+    }
+
+    // Runs a scenario of the given text; it must be refused as bad input, leaving nothing behind.
+    std::string refused(const std::string& yaml) {
+        const auto file = write("scenario.yaml", yaml);
+        EXPECT_EQ(run({"run", file.string()}), kExitBadInput) << out.str();
+        EXPECT_FALSE(fs::exists(outFolder)) << "bad input must write nothing";
+        return err.str();
+    }
+
+    telvora::testing::ScratchFolder scratch;
+    fs::path folder = scratch.path() / "case";
+    fs::path outFolder = scratch.path() / "out";
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+constexpr const char* kFaxLetter = R"(name: letter
+settings: {Printer: Fax, FaxType: 1, DefaultPrinter: "Don't Print"}
+documents:
+  - file: letter.docx
+steps:
+  - call: cmdFax
+    user: accept
+)";
+
+TEST_F(Simulator, BadScenariosAreRefusedNamingTheFileAndPlaceBeforeAnythingIsWritten) {
+    const std::string file = (folder / "scenario.yaml").string();
+    // A key the format does not have, with its line and column.
+    EXPECT_NE(refused(std::string(kFaxLetter) + "expect:\n  faxes: []\n").find(file + ":9:3: unknown key \"faxes\""),
+              std::string::npos)
+        << err.str();
+    // A value the key does not take.
+    EXPECT_NE(refused("machine:\n  windows: \"98\"\nsteps: [{call: cmdFax}]\n").find(file + ":2:12: machine.windows must be"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(refused(std::string(kFaxLetter) + "    raises: many\n").find("raises must be a whole number"),
+              std::string::npos)
+        << err.str();
+    // YAML that does not parse.
+    EXPECT_NE(refused("steps: [call: cmdFax\n").find(file + ":"), std::string::npos) << err.str();
+    // A step that is nothing, and one user answer that is no button.
+    EXPECT_NE(refused("steps: [{name: x}]\n").find("a step is one of call"), std::string::npos);
+    EXPECT_NE(refused("steps: [{call: cmdFax, user: {answers: [Maybe]}}]\n").find("an answer must be OK, Cancel"),
+              std::string::npos);
+
+    // Every scenario is read before any runs: a good one beside a bad one does not run either.
+    const auto good = write("good.yaml", kFaxLetter);
+    const auto bad = write("bad.yaml", "steps: [{call: cmdFax, user: nobody}]\n");
+    EXPECT_EQ(run({"run", good.string(), bad.string()}), kExitBadInput);
+    EXPECT_NE(err.str().find("bad.yaml:1:30: user must be accept"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(outFolder));
+}
+
+TEST_F(Simulator, DamagedDocumentsAndBrokenDataFilesAreRefusedNamingTheFile) {
+    write("damaged.docx", "PK\x03\x04 this is no zip archive");
+    std::string message = refused("documents: [{file: damaged.docx}]\nsteps: [{call: cmdFax}]\n");
+    EXPECT_NE(message.find("scenario.yaml:1:20: The file \"damaged.docx\" appears to be corrupted"), std::string::npos) << message;
+    EXPECT_NE(message.find("damaged.docx"), std::string::npos) << message;
+
+    // A CSV whose third line opens a quote it never closes.
+    write("customers.csv", "Name,Fax\nAnn,555 1\n\"Bob,555 2\nCy,555 3\n");
+    message = refused(R"(machine:
+  files: {'C:\Data\customers.csv': customers.csv}
+documents:
+  - text: "Dear «Name»"
+    dataSource: 'C:\Data\customers.csv'
+steps: [{call: MergeFax}]
+)");
+    EXPECT_NE(message.find("customers.csv"), std::string::npos) << message;
+    EXPECT_NE(message.find("line 3"), std::string::npos) << message;
+}
+
+TEST_F(Simulator, PathsThatLeadOutOfTheScenarioOrTheMachineAreRefused) {
+    fs::create_directories(scratch.path() / "outside");
+    docx::writeDocx(markedLetter("secret.docx"), scratch.path() / "outside" / "secret.docx", "secret.docx");
+    EXPECT_NE(refused("documents: [{file: ../outside/secret.docx}]\nsteps: [{call: cmdFax}]\n")
+                  .find("\"../outside/secret.docx\" leads out of the scenario's folder"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(refused("documents: [{file: " + (scratch.path() / "outside" / "secret.docx").string() +
+                      "}]\nsteps: [{call: cmdFax}]\n")
+                  .find("must be a path relative to the scenario's folder"),
+              std::string::npos)
+        << err.str();
+    fs::create_directory_symlink(scratch.path() / "outside", folder / "link");
+    EXPECT_NE(refused("documents: [{file: link/secret.docx}]\nsteps: [{call: cmdFax}]\n")
+                  .find("is a link that leads out of the scenario's folder"),
+              std::string::npos)
+        << err.str();
+    // Windows paths on the simulated machine: no climbing out of drive C:, no other drive.
+    EXPECT_NE(refused("documents: [{file: letter.docx, path: 'C:\\Docs\\..\\..\\x.docx'}]\nsteps: [{call: cmdFax}]\n")
+                  .find("document path"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(refused("steps: [{save: 'D:\\letter.docx'}]\n").find("scenario.yaml:1:16: save"), std::string::npos)
+        << err.str();
+    EXPECT_NE(refused("documents: [{name: '..\\..\\x.docx', text: Hi}]\nsteps: [{start: Word}]\n")
+                  .find("scenario.yaml:1:20: a document's name is a file name"),
+              std::string::npos)
+        << err.str();
+}
+
+TEST_F(Simulator, WhatDiffersFromTheExpectationsOrTheScriptFailsTheRunNamingTheStep) {
+    const auto file = write("scenario.yaml", std::string(kFaxLetter) + R"(  - call: cmdFax
+    user:
+      dialogs:
+        - frmSettings: [{click: cmdOK}]
+expect:
+  faxJobs:
+    - {number: "0893351234", subject: Quote 43}
+    - {number: "0893351234"}
+  tempFiles: []
+  settings: {Printer: Fax, Email: null}
+)");
+    EXPECT_EQ(run({"run", file.string()}), kExitFailed);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("fax job 1 subject: expected \"Quote 43\", got \"Quote 42\""), std::string::npos) << text;
+    EXPECT_NE(text.find("step 2 (cmdFax): expected form frmSettings but frmSendConfirm was shown"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("fax job 2"), std::string::npos) << "the second Fax was closed unsent:\n" << text;
+    EXPECT_EQ(text.find("setting"), std::string::npos) << text;
+    EXPECT_NE(text.find("0 of 1 scenario(s) ran as expected; not as expected: letter"), std::string::npos);
+    // The transcript is kept with the run.
+    EXPECT_EQ(readBytes(outFolder / "letter" / "transcript.txt").find("=== letter"), 0u);
+
+    // An answer nobody asked for is left over.
+    const auto unused = write("unused.yaml", std::string(kFaxLetter) + "    raises: 0\n" +
+                                                 "  - call: cmdFax\n    user: {answers: [Yes], otherwise: accept}\n");
+    EXPECT_EQ(run({"run", unused.string()}), kExitFailed);
+    EXPECT_NE(out.str().find("step 1 (cmdFax) was to raise run-time error 0 but ended without one"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("step 2 (cmdFax): 1 message box answer(s) unused"), std::string::npos) << out.str();
+
+    // A script that runs out with the dialog still open: the dialog is closed, nothing is sent.
+    const auto shortScript = write("short.yaml", R"(name: short
+settings: {Printer: Fax, FaxType: 1, DefaultPrinter: "Don't Print"}
+documents: [{file: letter.docx}]
+steps:
+  - call: cmdFax
+    user:
+      dialogs:
+        - frmSendConfirm: [{type: {txtSubject: Revised}}]
+expect:
+  faxJobs: []
+)");
+    EXPECT_EQ(run({"run", shortScript.string()}), kExitFailed);
+    EXPECT_NE(out.str().find("step 1 (cmdFax): the script for form frmSendConfirm ended with the form still open"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find("fax job"), std::string::npos) << out.str();
+}
+
+TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped) {
+    // The user's own settings file is never touched: the run keeps its settings in its own folder.
+    const fs::path config = scratch.path() / "config";
+    const char* before = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const int code = run({"fax", (folder / "letter.docx").string(), "--number", "9335 9999", "--subject", "Revised quote"});
+    if (before) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+    EXPECT_FALSE(fs::exists(config));
+    ASSERT_EQ(code, kExitPassed)
+        << out.str() << err.str();
+    const fs::path job = outFolder / "outbox" / "job-0001";
+    const auto described = nlohmann::json::parse(readBytes(job / "job.json"));
+    EXPECT_EQ(described["number"], "93359999");
+    EXPECT_EQ(described["subject"], "Revised quote");
+    EXPECT_EQ(described["recipient"], "Ann Okafor");
+    EXPECT_NE(out.str().find("user types \"9335 9999\" into txtNumber (frmSendConfirm)"), std::string::npos) << out.str();
+    for (const char* own : {"outbox", "printers", "machine", "settings.db", "transcript.txt"})
+        EXPECT_TRUE(fs::exists(outFolder / own)) << own;
+
+    // The fax that left is the letter as printed: the same pages, pixel for pixel.
+    const auto sent = output::decodeFaxTiff(readBytes(job / "fax.tif"), "fax.tif");
+    const DocumentModel letter = markedLetter("letter.docx");
+    const output::DocumentLayout layout(letter);
+    std::vector<int> all(static_cast<std::size_t>(layout.pageCount()));
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
+    const auto printed = output::renderFaxPages(layout, all);
+    ASSERT_EQ(sent.size(), printed.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i].bits, printed[i].bits) << "page " << i + 1;
+
+    // A second run starts afresh: the earlier fax is not delivered again beside the new one.
+    ASSERT_EQ(run({"fax", (folder / "letter.docx").string(), "--software", "winfax"}), kExitPassed) << out.str();
+    EXPECT_FALSE(fs::exists(outFolder / "outbox" / "job-0002"));
+    EXPECT_EQ(nlohmann::json::parse(readBytes(job / "job.json"))["softwareName"], "WinFax");
+}
+
+TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
+    // The user points --out at a folder of their own that happens to hold a "printers" folder.
+    fs::create_directories(outFolder / "printers" / "mine");
+    std::ofstream(outFolder / "printers" / "mine" / "notes.txt") << "keep me";
+    EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitBadInput);
+    EXPECT_NE(err.str().find("holds \"printers\", which telvora-sim did not write"), std::string::npos) << err.str();
+    EXPECT_EQ(readBytes(outFolder / "printers" / "mine" / "notes.txt"), "keep me");
+    EXPECT_FALSE(fs::exists(outFolder / "outbox"));
+
+    // A folder a run wrote is the run's to replace.
+    fs::remove_all(outFolder);
+    ASSERT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+    EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+}
+
+TEST_F(Simulator, TheFaxCommandRefusesWhatItCannotRun) {
+    EXPECT_EQ(run({"fax", (folder / "missing.docx").string()}), kExitBadInput);
+    EXPECT_NE(err.str().find("missing.docx: no such file"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"fax", (folder / "letter.docx").string(), "--software", "fax-o-matic"}), kExitBadInput);
+    EXPECT_EQ(run({"fax", (folder / "letter.docx").string(), "--setting", "FaxType"}), kExitBadInput);
+    EXPECT_EQ(run({"fax"}), kExitBadInput);
+    EXPECT_FALSE(fs::exists(outFolder));
+}
+
+TEST_F(Simulator, TheJsonTranscriptHoldsEachDialogWithItsControlsAndEachFaxJob) {
+    const auto file = write("scenario.yaml", kFaxLetter);
+    ASSERT_EQ(run({"--json", "run", file.string()}), kExitPassed) << out.str();
+    const auto runs = nlohmann::json::parse(out.str());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0]["passed"], true);
+    const auto& entries = runs[0]["transcript"];
+    std::vector<std::string> kinds;
+    for (const auto& e : entries) kinds.push_back(e["kind"]);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"scenario", "step", "dialog", "action", "print", "fax", "result"}));
+    const auto& dialog = entries[2];
+    EXPECT_EQ(dialog["name"], "frmSendConfirm");
+    const auto number = std::find_if(dialog["controls"].begin(), dialog["controls"].end(),
+                                     [](const auto& c) { return c["name"] == "txtNumber"; });
+    ASSERT_NE(number, dialog["controls"].end());
+    EXPECT_EQ((*number)["text"], "(08) 9335 1234");
+    EXPECT_EQ(entries[5]["number"], "0893351234");
+    EXPECT_EQ(nlohmann::json::parse(readBytes(outFolder / "letter" / "transcript.json")), entries);
+}
+
+TEST_F(Simulator, WordStartsTheUserMarksTheNoteAndTheSavedFileKeepsTheMarks) {
+    const auto file = write("scenario.yaml", R"(name: mark
+documents:
+  - name: Note.docx
+    text: |
+      To Ann Okafor at Okafor & Sons
+      Fax 9335 1234, [tlvSubject: Order 7]
+steps:
+  - start: Word
+    user: accept
+  - call: cmdFaxnumber
+    select: 9335 1234
+  - call: cmdFaxName
+    select: Ann Okafor
+  - save: 'C:\Users\Public\Documents\Note marked.docx'
+expect:
+  dialogs: [frmPrinter]
+  marks:
+    Note.docx: {tlvFaxNumber: 9335 1234, tlvRecipientName: Ann Okafor, tlvSubject: Order 7, tlvCompanyName: ""}
+)");
+    ASSERT_EQ(run({"run", file.string()}), kExitPassed) << out.str();
+    // Word's first start asks for the fax printer; the default user cannot choose one by accepting,
+    // is told so, and cancels the dialog rather than leaving Word waiting.
+    EXPECT_NE(out.str().find("user presses Return (frmPrinter)"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("user presses Escape (frmPrinter)"), std::string::npos) << out.str();
+    // The transcript shows what each marking command marked.
+    EXPECT_NE(out.str().find("--- cmdFaxnumber\nmarks in Note.docx:\n      tlvFaxNumber \"9335 1234\"\n"
+                             "      tlvRecipientName \"\"\n"),
+              std::string::npos)
+        << out.str();
+
+    const auto saved = docx::readDocx(outFolder / "mark" / "machine" / "Users" / "Public" / "Documents" / "Note marked.docx",
+                                      "Note marked.docx", "Note marked.docx", {});
+    EXPECT_EQ(markedText(saved, "tlvFaxNumber"), "9335 1234");
+    EXPECT_EQ(markedText(saved, "tlvRecipientName"), "Ann Okafor");
+    EXPECT_EQ(markedText(saved, "tlvSubject"), "Order 7");
+
+    // The marks as expected are compared: one that differs fails the run.
+    const auto wrong = write("wrong.yaml", readBytes(file).replace(readBytes(file).rfind("tlvSubject: Order 7"), 19,
+                                                                   "tlvSubject: Order 8"));
+    EXPECT_EQ(run({"run", wrong.string()}), kExitFailed);
+    EXPECT_NE(out.str().find("marks of tlvSubject in Note.docx: expected \"Order 8\", got \"Order 7\""), std::string::npos)
+        << out.str();
+}
+
+}  // namespace
+}  // namespace telvora::sim::cli
