@@ -310,13 +310,9 @@ const Interface& applicationInterface() {
               }
               return Variant();
           })},
-<<<<<<< HEAD
-         {"Path", {}, value<A>([](A& w) { return w.path(); })}}};
-=======
-         {"Path", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.path()); })},
-         {"StatusBar", {}, method<A>([](A& w, const ServedObject&, const Arguments&) { return Variant(w.statusBar()); }),
+         {"Path", {}, value<A>([](A& w) { return w.path(); })},
+         {"StatusBar", {}, value<A>([](A& w) { return w.statusBar(); }),
           setter<A>([](A& w, const ServedObject&, const Variant& v) { w.setStatusBar(v.toString()); })}}};
->>>>>>> merge
     return face;
 }
 
