@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <set>
 
 #include "base/text.h"
@@ -93,11 +94,6 @@ UnscriptedUser acceptingUser(const std::map<std::string, std::vector<UserStep>>&
         return steps;
     };
     return user;
-}
-
-std::string lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 // What a run leaves in its folder, so the next run knows the folder's outputs are its own to replace.
@@ -199,6 +195,7 @@ private:
         }
         machine.setPrinters(names);
         word_->onPrint([this](const PrintRecord& print) { printed(print); });
+        word_->onStatusBar([this](const std::string& text) { statusShown(text); });
     }
 
     void printed(const PrintRecord& print) {
@@ -211,7 +208,22 @@ private:
         if (print.output && fs::is_regular_file(*print.output)) seen.outputBytes = readAll(*print.output);
         prints_.push_back(std::move(seen));
         transcript_.print(print, copiesOf(print));
-        if (mergeTotal_ > 0 && print.printer == faxPrinter_) transcript_.progress(++mergeDone_, mergeTotal_, "records");
+    }
+
+    // Long work tells where it is in Word's status bar ("Checking record 120 of 4,000"): the
+    // terminal shows the same as a bar, and the bar ends when the status bar is cleared.
+    void statusShown(const std::string& text) {
+        static const std::regex where(R"(^(.*?)\s*([0-9][0-9,]*) of ([0-9][0-9,]*)$)");
+        std::smatch m;
+        if (!std::regex_match(text, m, where)) {
+            transcript_.endProgress();
+            return;
+        }
+        const auto number = [](std::string digits) {
+            std::erase(digits, ',');
+            return std::stoi(digits);
+        };
+        transcript_.progress(number(m[2].str()), number(m[3].str()), text);
     }
 
     void seedSettings() {
@@ -245,7 +257,6 @@ private:
         for (MsgResult answer : step.user.answers) user_.answer(answer);
         for (const auto& [form, actions] : step.user.dialogs) user_.onForm(form, actions);
         user_.setUnscripted(step.user.acceptEverything ? acceptingUser(step.user.beforeAccepting) : UnscriptedUser{});
-        startProgress(step);
 
         const auto marksBefore = activeMarks();
         std::optional<RuntimeError> raised;
@@ -259,7 +270,7 @@ private:
             raised = currentAsRuntimeError();
             transcript_.error(*raised);
         }
-        mergeTotal_ = 0;
+        transcript_.endProgress();
         if (const auto marksAfter = activeMarks(); marksAfter.second != marksBefore.second && !marksAfter.first.empty())
             transcript_.marks(marksAfter.first, marksAfter.second);
         if (raised && (!step.raises || *step.raises != raised->number()))
@@ -300,17 +311,6 @@ private:
         doc->selection = *span;
     }
 
-    void startProgress(const StepSpec& step) {
-        mergeDone_ = 0;
-        mergeTotal_ = 0;
-        if (step.kind != StepSpec::Kind::Call || lower(step.method).find("merge") == std::string::npos) return;
-        faxPrinter_ = store_->GetSetting(kAppName, kSectionName, keys::Printer, "");
-        try {
-            const auto doc = word_->document(word_->activeDocument()->name());
-            if (doc->merge.source) mergeTotal_ = static_cast<int>(doc->merge.source->records.size());
-        } catch (...) {
-        }
-    }
 
     void call(const StepSpec& step) {
         const int index = Buttons::findMethod(step.method);
@@ -502,9 +502,6 @@ private:
     std::unique_ptr<AddinConnection> connection_;
     std::vector<SeenPrint> prints_;
     std::vector<std::pair<std::ptrdiff_t, int>> delivered_;  // job index, pages
-    int mergeTotal_ = 0;
-    int mergeDone_ = 0;
-    std::string faxPrinter_;
     RunOutcome outcome_;
 };
 

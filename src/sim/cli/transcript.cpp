@@ -193,7 +193,7 @@ void Transcript::progress(int done, int total, const std::string& what) {
     constexpr int width = 30;
     const int filled = static_cast<int>(static_cast<long long>(width) * std::min(done, total) / total);
     *live_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-           << std::string(static_cast<std::size_t>(width - filled), ' ') << "] " << done << "/" << total << " " << what;
+           << std::string(static_cast<std::size_t>(width - filled), ' ') << "] " << what << "\033[K";
     live_->flush();
     progressShown_ = true;
     if (done >= total) endProgress();

@@ -44,8 +44,10 @@ public:
     void result(bool passed, const std::vector<std::string>& differences);
 
     // A progress bar for long work (a merge over many records): redrawn in place on the terminal,
-    // never kept in the transcript. `done` of `total`; the bar ends at total.
+    // never kept in the transcript. `done` of `total`, with `what` beside it; the bar ends at total.
     void progress(int done, int total, const std::string& what);
+    // Ends a bar left part way (the work stopped early); the next output starts on a line of its own.
+    void endProgress();
 
     const std::vector<TranscriptEntry>& entries() const noexcept { return entries_; }
     std::string text() const;
@@ -53,7 +55,6 @@ public:
 
 private:
     void add(TranscriptEntry entry);
-    void endProgress();
 
     std::ostream* live_;
     std::vector<TranscriptEntry> entries_;

@@ -184,7 +184,10 @@ void WordProcessor::printFile(const std::string& path) {
 
 std::string WordProcessor::path() { return session_->options.programFolder; }
 
-void WordProcessor::setStatusBar(const std::string& text) { session_->statusBarTexts.push_back(text); }
+void WordProcessor::setStatusBar(const std::string& text) {
+    session_->statusBarTexts.push_back(text);
+    if (session_->onStatusBar) session_->onStatusBar(text);
+}
 const std::vector<std::string>& WordProcessor::statusBarTexts() const { return session_->statusBarTexts; }
 std::string WordProcessor::statusBar() const {
     return session_->statusBarTexts.empty() ? std::string() : session_->statusBarTexts.back();
@@ -234,5 +237,6 @@ void WordProcessor::installPrinter(std::string deviceName, std::shared_ptr<Print
 const std::vector<PrintRecord>& WordProcessor::prints() const { return session_->prints; }
 
 void WordProcessor::onPrint(PrintHandler handler) { session_->onPrint = std::move(handler); }
+void WordProcessor::onStatusBar(StatusBarHandler handler) { session_->onStatusBar = std::move(handler); }
 
 }  // namespace telvora::sim

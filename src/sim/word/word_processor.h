@@ -103,6 +103,9 @@ public:
     // run-time error raised here fails the print as a printer that jams or goes away does.
     using PrintHandler = std::function<void(const PrintRecord&)>;
     void onPrint(PrintHandler handler);
+    // Told each text the status bar shows, as it is shown ("" when it is cleared).
+    using StatusBarHandler = std::function<void(const std::string&)>;
+    void onStatusBar(StatusBarHandler handler);
 
     // Command bars: the built-in controls are what a reset brings back; customisations are
     // controls added afterwards (menu entries of other programs), which a reset removes.

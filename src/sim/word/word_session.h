@@ -49,6 +49,7 @@ struct Session : std::enable_shared_from_this<Session> {
     std::string activePrinter;
     std::vector<PrintRecord> prints;
     WordProcessor::PrintHandler onPrint;
+    WordProcessor::StatusBarHandler onStatusBar;
     int mergedDocuments = 0;
     std::vector<std::string> statusBarTexts;
     word::Application::WindowActivateHandler onActivate;

@@ -63,13 +63,13 @@ TEST(TranscriptProgress, ABarIsRedrawnInPlaceOnATerminalAndKeptNowhereElse) {
     std::ostringstream terminal;
     Transcript shown(&terminal, true);
     shown.step("MergeFax");
-    shown.progress(1, 4, "records");
-    shown.progress(2, 4, "records");
+    shown.progress(1, 4, "Checking record 1 of 4");
+    shown.progress(2, 4, "Checking record 2 of 4");
     shown.problem("the printer jammed");  // what comes next starts on a line of its own
     EXPECT_EQ(terminal.str(),
               "--- MergeFax\n"
-              "\r[#######                       ] 1/4 records"
-              "\r[###############               ] 2/4 records\n"
+              "\r[#######                       ] Checking record 1 of 4\033[K"
+              "\r[###############               ] Checking record 2 of 4\033[K\n"
               "PROBLEM: the printer jammed\n");
     EXPECT_EQ(shown.text(), "--- MergeFax\nPROBLEM: the printer jammed\n");
 
