@@ -61,11 +61,13 @@ public:
     explicit frmErrorLog(Addin& addin);
 
     Control& Label1 = add(ControlKind::Label, "Label1", "Cannot Send fax to the following recipients:", {7, 7, 300, 8});
-    Control& cmdError = add(ControlKind::Button, "cmdError", "ERROR REASON", {7, 20, 76, 12});
-    Control& cmdName = add(ControlKind::Button, "cmdName", "RECIPIENT NAME", {83, 20, 112, 12});
-    Control& cmdCompany = add(ControlKind::Button, "cmdCompany", "RECIPIENT COMPANY", {195, 20, 124, 12});
-    Control& cmdSubject = add(ControlKind::Button, "cmdSubject", "SUBJECT", {319, 20, 84, 12});
-    Control& cmdFaxnumber = add(ControlKind::Button, "cmdFaxnumber", "FAX NUMBER", {403, 20, 70, 12});
+    // Each heading stands over where its column usually starts: the entries are padded with tabs at
+    // ten characters' width, so a column starts at the same tab stop for most lengths of the one before.
+    Control& cmdError = add(ControlKind::Button, "cmdError", "ERROR REASON", {7, 20, 81, 12});
+    Control& cmdName = add(ControlKind::Button, "cmdName", "RECIPIENT NAME", {88, 20, 121, 12});
+    Control& cmdCompany = add(ControlKind::Button, "cmdCompany", "RECIPIENT COMPANY", {209, 20, 120, 12});
+    Control& cmdSubject = add(ControlKind::Button, "cmdSubject", "SUBJECT", {329, 20, 80, 12});
+    Control& cmdFaxnumber = add(ControlKind::Button, "cmdFaxnumber", "FAX NUMBER", {409, 20, 64, 12});
     Control& lstLog = add(ControlKind::ListBox, "lstLog", "", {7, 32, 466, 150});
     Control& cmdPrint = add(ControlKind::Button, "cmdPrint", "&Print", {7, 190, 60, 14});
     Control& cmdSaveAs = add(ControlKind::Button, "cmdSaveAs", "&Save As", {73, 190, 60, 14});
