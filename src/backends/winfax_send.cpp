@@ -31,15 +31,7 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
 
     const std::shared_ptr<AutomationObject> sdk = addin.automation().create(progid::WinFax);
     (void)sdk->call("SetClientID", {Variant("Client Name")});
-    if (schedule == "Discount") {
-        (void)sdk->call("SetOffPeak", {i16(1)});
-    } else if (schedule != "Now") {
-        DateTimeTexts& dates = addin.dateTimes();
-        const auto at = dates.parse(schedule);
-        if (!at) throw RuntimeError::standard(err::TypeMismatch);
-        (void)sdk->call("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
-        (void)sdk->call("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
-    }
+    SetWinFaxSchedule(addin, *sdk, schedule);
     (void)sdk->call("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
     (void)sdk->call("SetSubject", {Variant(StripReturns(job.subject))});
     (void)sdk->call("SetCompany", {Variant(StripReturns(job.recipientCompany))});
@@ -81,6 +73,18 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
 }
 
 }  // namespace
+
+void SetWinFaxSchedule(Addin& addin, AutomationObject& sdk, const std::string& schedule) {
+    if (schedule == "Discount") {
+        (void)sdk.call("SetOffPeak", {i16(1)});
+    } else if (schedule != "Now") {
+        DateTimeTexts& dates = addin.dateTimes();
+        const auto at = dates.parse(schedule);
+        if (!at) throw RuntimeError::standard(err::TypeMismatch);
+        (void)sdk.call("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
+        (void)sdk.call("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
+    }
+}
 
 void WinFaxSendFax(Addin& addin, const std::string& schedule, WinFaxPatience patience) {
     trapAndReport([&] { sendThroughWinFaxSdk(addin, schedule, patience); },

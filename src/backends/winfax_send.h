@@ -14,6 +14,10 @@ namespace telvora {
 // date-time. Tells the user about any error ("Error Number: ", number, line break, description)
 // and never raises; the user's active printer is back afterwards on every path. A user who stops
 // the wait for a silent WinFax ends the fax without a further message.
+// Tells WinFax when to send: "Discount" is the off-peak rate, "Now" needs no call, any other text is
+// a date-time given as WinFax's date and time (error 13 when it is not one).
+void SetWinFaxSchedule(Addin& addin, AutomationObject& sdk, const std::string& schedule);
+
 void WinFaxSendFax(Addin& addin, const std::string& schedule, WinFaxPatience patience = {});
 
 }  // namespace telvora

@@ -7,6 +7,7 @@
 #include "app/reports.h"
 #include "backends/availability.h"
 #include "backends/printing.h"
+#include "backends/winfax_send.h"
 #include "base/errors.h"
 #include "core/settings.h"
 #include "core/validation.h"
@@ -124,15 +125,7 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::strin
     (void)sdk->call("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
     if (dialog.cboCompany.listIndex() > 0) (void)sdk->call("SetCompany", {Variant(StripReturns(job.recipientCompany))});
     (void)sdk->call("SetSubject", {Variant(job.subject)});
-    if (schedule == "Discount") {
-        (void)sdk->call("SetOffPeak", {i16(1)});
-    } else if (schedule != "Now") {
-        DateTimeTexts& dates = addin.dateTimes();
-        const auto at = dates.parse(schedule);
-        if (!at) throw RuntimeError::standard(err::TypeMismatch);
-        (void)sdk->call("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
-        (void)sdk->call("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
-    }
+    SetWinFaxSchedule(addin, *sdk, schedule);
     (void)sdk->call("AddRecipient");
     (void)sdk->call("SetPrintFromApp", {i16(1)});
     (void)sdk->call("ShowSendScreen", {i16(0)});
