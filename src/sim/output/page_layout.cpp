@@ -82,6 +82,7 @@ std::string printerFont(const std::string& wordFont) {
         {"arial", "Liberation Sans"},           {"helvetica", "Liberation Sans"},
         {"courier new", "Liberation Mono"},     {"courier", "Liberation Mono"},
         {"arial narrow", "Liberation Sans Narrow"},
+        {"calibri", "Carlito"},                 {"cambria", "Caladea"},
     };
     const auto it = metricCompatible.find(lowerAscii(wordFont));
     return it == metricCompatible.end() ? wordFont : it->second;

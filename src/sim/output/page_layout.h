@@ -1,6 +1,6 @@
 // A document laid out on its pages as Word would print it: the main text in paragraphs broken
 // into lines by Pango, in metric-compatible fonts (Liberation for Times New Roman, Arial and
-// Courier New) with each character's size, weight, slant, underline and font, flowing onto a new
+// Courier New, Carlito and Caladea for Calibri and Cambria) with each character's size, weight, slant, underline and font, flowing onto a new
 // page where it runs over the bottom margin or a page break stands; the header and footer on every
 // page; a text box's text framed after the main text. One layout serves every kind of output, so
 // a fax and a paper copy break their pages in the same places.
@@ -34,8 +34,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// The font the simulated printers use for a font Word names: the metric-compatible Liberation
-// font for Word's standard fonts, the name itself (found by the system's font matching) otherwise.
+// The font the simulated printers use for a font Word names: the metric-compatible Liberation,
+// Carlito or Caladea font for Word's standard fonts, the name itself (found by the system's font matching) otherwise.
 std::string printerFont(const std::string& wordFont);
 
 }  // namespace telvora::sim::output
