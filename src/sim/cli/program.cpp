@@ -68,7 +68,7 @@ Scenario faxScenario(const Options& o) {
     }
 
     if (!fs::is_regular_file(letter)) throw InputError(o.letter + ": no such file");
-    DocumentSpec doc;
+    DocumentSetup doc;
     doc.name = letter.filename().string();
     doc.machinePath = "C:\\Users\\Public\\Documents\\" + doc.name;
     doc.sourceFile = letter;
@@ -88,7 +88,7 @@ Scenario faxScenario(const Options& o) {
     }
     s.documents.push_back(std::move(doc));
 
-    StepSpec step;
+    ScenarioStep step;
     step.method = o.quick ? "cmdQuickFax" : "cmdFax";
     step.label = step.method;
     step.user.acceptEverything = true;

@@ -240,18 +240,18 @@ private:
         const Reader& r = reader_;
         r.keys(m, "machine", {"windows", "computer", "printers", "faxSoftware", "faxDevices", "faxServiceAnswers",
                               "faxServers", "tempFolder", "clock", "files", "failures"});
-        MachineSpec& spec = scenario_.machine;
+        MachineSetup& setup = scenario_.machine;
         if (m["windows"]) {
             const auto release = windowsRelease(r.text(m["windows"], "machine.windows"));
             if (!release) r.fail(m["windows"], "machine.windows must be NT4, 2000, XP, 2003, Vista, 7, 10 or 11");
-            spec.windows = *release;
-            spec.windowsName = m["windows"].Scalar();
+            setup.windows = *release;
+            setup.windowsName = m["windows"].Scalar();
         }
-        if (m["computer"]) spec.computerName = r.text(m["computer"], "machine.computer");
+        if (m["computer"]) setup.computerName = r.text(m["computer"], "machine.computer");
         if (m["printers"]) {
-            spec.printers.clear();
+            setup.printers.clear();
             for (const auto& p : r.list(m["printers"], "machine.printers")) {
-                PrinterSpec printer;
+                PrinterSetup printer;
                 if (p.IsScalar()) {
                     printer.name = p.Scalar();
                 } else {
@@ -266,31 +266,31 @@ private:
                         else r.fail(p["kind"], "a printer's kind must be paper, fax or winfax");
                     }
                 }
-                spec.printers.push_back(printer);
+                setup.printers.push_back(printer);
             }
         }
         if (m["faxSoftware"]) {
-            spec.faxService = spec.extendedFaxService = spec.winFax = false;
+            setup.faxService = setup.extendedFaxService = setup.winFax = false;
             for (const auto& f : r.list(m["faxSoftware"], "machine.faxSoftware")) {
                 const std::string k = lower(r.text(f, "fax software"));
-                if (k == "fax service") spec.faxService = true;
-                else if (k == "extended fax service") spec.extendedFaxService = true;
-                else if (k == "winfax") spec.winFax = true;
+                if (k == "fax service") setup.faxService = true;
+                else if (k == "extended fax service") setup.extendedFaxService = true;
+                else if (k == "winfax") setup.winFax = true;
                 else r.fail(f, "fax software must be \"fax service\", \"extended fax service\" or \"winfax\"");
             }
         }
-        if (m["faxDevices"]) spec.faxDevices = static_cast<int>(r.integer(m["faxDevices"], "machine.faxDevices", 0, 100));
-        if (m["faxServiceAnswers"]) spec.faxServiceAnswers = r.boolean(m["faxServiceAnswers"], "machine.faxServiceAnswers");
-        if (m["faxServers"]) spec.faxServers = r.texts(m["faxServers"], "machine.faxServers");
-        if (m["tempFolder"]) spec.tempFolder = machinePath(r, m["tempFolder"], "machine.tempFolder", scenario_.folder);
-        if (m["clock"]) spec.clock = parseClock(r, m["clock"]);
+        if (m["faxDevices"]) setup.faxDevices = static_cast<int>(r.integer(m["faxDevices"], "machine.faxDevices", 0, 100));
+        if (m["faxServiceAnswers"]) setup.faxServiceAnswers = r.boolean(m["faxServiceAnswers"], "machine.faxServiceAnswers");
+        if (m["faxServers"]) setup.faxServers = r.texts(m["faxServers"], "machine.faxServers");
+        if (m["tempFolder"]) setup.tempFolder = machinePath(r, m["tempFolder"], "machine.tempFolder", scenario_.folder);
+        if (m["clock"]) setup.clock = parseClock(r, m["clock"]);
         if (m["files"]) {
             if (!m["files"].IsMap()) r.fail(m["files"], "machine.files must map Windows paths to files beside the scenario");
             for (const auto& f : m["files"]) {
                 const std::string windows = machinePath(r, f.first, "machine.files", scenario_.folder);
                 const std::string relative = r.text(f.second, "machine.files " + windows);
-                spec.files.emplace_back(windows, fileInside(scenario_.folder, relative, r.where(f.second)));
-                if (!fs::is_regular_file(spec.files.back().second))
+                setup.files.emplace_back(windows, fileInside(scenario_.folder, relative, r.where(f.second)));
+                if (!fs::is_regular_file(setup.files.back().second))
                     r.fail(f.second, "the file " + relative + " is not beside the scenario");
             }
         }
@@ -301,17 +301,17 @@ private:
         const Reader& r = reader_;
         r.keys(f, "machine.failures", {"receiptsRefused", "submissionsRefused", "tempFolderFails", "failingPrinters",
                                        "winFaxPollsBeforeReady", "winFaxPollsBeforeFiled"});
-        MachineSpec& spec = scenario_.machine;
-        if (f["receiptsRefused"]) spec.receiptsRefused = r.boolean(f["receiptsRefused"], "receiptsRefused");
+        MachineSetup& setup = scenario_.machine;
+        if (f["receiptsRefused"]) setup.receiptsRefused = r.boolean(f["receiptsRefused"], "receiptsRefused");
         if (f["submissionsRefused"])
-            spec.submissionsRefused = static_cast<std::int32_t>(static_cast<std::uint32_t>(
+            setup.submissionsRefused = static_cast<std::int32_t>(static_cast<std::uint32_t>(
                 r.integer(f["submissionsRefused"], "submissionsRefused", 0, 0xFFFFFFFFLL)));
-        if (f["tempFolderFails"]) spec.tempFolderFails = r.boolean(f["tempFolderFails"], "tempFolderFails");
-        if (f["failingPrinters"]) spec.failingPrinters = r.texts(f["failingPrinters"], "failingPrinters");
+        if (f["tempFolderFails"]) setup.tempFolderFails = r.boolean(f["tempFolderFails"], "tempFolderFails");
+        if (f["failingPrinters"]) setup.failingPrinters = r.texts(f["failingPrinters"], "failingPrinters");
         if (f["winFaxPollsBeforeReady"])
-            spec.winFaxPollsBeforeReady = static_cast<int>(r.integer(f["winFaxPollsBeforeReady"], "winFaxPollsBeforeReady", 0, 1000));
+            setup.winFaxPollsBeforeReady = static_cast<int>(r.integer(f["winFaxPollsBeforeReady"], "winFaxPollsBeforeReady", 0, 1000));
         if (f["winFaxPollsBeforeFiled"])
-            spec.winFaxPollsBeforeFiled = static_cast<int>(r.integer(f["winFaxPollsBeforeFiled"], "winFaxPollsBeforeFiled", 0, 1000));
+            setup.winFaxPollsBeforeFiled = static_cast<int>(r.integer(f["winFaxPollsBeforeFiled"], "winFaxPollsBeforeFiled", 0, 1000));
     }
 
     // The host file standing for a machine path the scenario put on the machine, if any.
@@ -324,7 +324,7 @@ private:
     void document(const YAML::Node& d) {
         const Reader& r = reader_;
         r.keys(d, "a document", {"file", "text", "name", "path", "active", "select", "dataSource"});
-        DocumentSpec doc;
+        DocumentSetup doc;
         if (d["file"] && d["text"]) r.fail(d, "a document is either a file or a text, not both");
         if (!d["file"] && !d["text"]) r.fail(d, "a document needs a file (a .docx beside the scenario) or a text");
         std::string name;
@@ -435,7 +435,7 @@ private:
     void step(const YAML::Node& s) {
         const Reader& r = reader_;
         r.keys(s, "a step", {"call", "arguments", "start", "save", "name", "document", "select", "user", "raises"});
-        StepSpec step;
+        ScenarioStep step;
         const int kinds = (s["call"] ? 1 : 0) + (s["start"] ? 1 : 0) + (s["save"] ? 1 : 0);
         if (kinds != 1) r.fail(s, "a step is one of call (a Buttons method), start (Word) or save (a path)");
         if (s["call"]) {
@@ -444,10 +444,10 @@ private:
             if (s["arguments"]) step.arguments = r.texts(s["arguments"], "arguments");
         } else if (s["start"]) {
             if (lower(r.text(s["start"], "start")) != "word") r.fail(s["start"], "start can only be Word");
-            step.kind = StepSpec::Kind::StartWord;
+            step.kind = ScenarioStep::Kind::StartWord;
             step.label = "start Word";
         } else {
-            step.kind = StepSpec::Kind::Save;
+            step.kind = ScenarioStep::Kind::Save;
             step.savePath = machinePath(r, s["save"], "save", scenario_.folder);
             step.label = "save " + step.savePath;
         }
@@ -599,8 +599,8 @@ std::optional<Span> findInMainText(const DocumentModel& document, const std::str
     return Span{characters(at), characters(at + text.size())};
 }
 
-MachineSpec defaultMachine() {
-    MachineSpec m;
+MachineSetup defaultMachine() {
+    MachineSetup m;
     m.clock = local_days{2025y / March / 3} + 9h + 30min;
     return m;
 }

@@ -28,17 +28,17 @@ public:
 
 enum class PrinterKind { Paper, Fax, WinFax };
 
-struct PrinterSpec {
+struct PrinterSetup {
     std::string name;
     PrinterKind kind = PrinterKind::Paper;
 };
 
-struct MachineSpec {
+struct MachineSetup {
     OsVersion windows{2, 10, 0, 19045};
     std::string windowsName = "10";
     std::string computerName = "SIMPC";
     // The first is Word's active printer, the user's own.
-    std::vector<PrinterSpec> printers{{"Office Laser", PrinterKind::Paper}, {"Fax", PrinterKind::Fax}};
+    std::vector<PrinterSetup> printers{{"Office Laser", PrinterKind::Paper}, {"Fax", PrinterKind::Fax}};
     bool faxService = false;          // "FaxServer.FaxServer" (the fax service of Windows 2000)
     bool extendedFaxService = true;   // "FAXCOMEX.FaxServer" and "FAXCOMEX.FaxDocument"
     bool winFax = false;              // "WinFax.SDKSend8.0" and "WinFax.SDKSend"
@@ -58,7 +58,7 @@ struct MachineSpec {
     std::vector<std::pair<std::string, std::filesystem::path>> files;
 };
 
-struct DocumentSpec {
+struct DocumentSetup {
     std::string name;         // as Word names it: the file name
     std::string machinePath;  // where it lies on the machine's drive
     // The document as read (a .docx beside the scenario) or described inline.
@@ -79,7 +79,7 @@ struct UserScript {
     std::vector<std::pair<std::string, std::vector<UserStep>>> dialogs;
 };
 
-struct StepSpec {
+struct ScenarioStep {
     enum class Kind { Call, StartWord, Save } kind = Kind::Call;
     std::string method;               // a Buttons method, for Call
     std::vector<std::string> arguments;
@@ -131,10 +131,10 @@ struct Scenario {
     std::filesystem::path folder;  // its folder: every file it names lies inside it
     std::string name;
     std::string description;
-    MachineSpec machine;
+    MachineSetup machine;
     std::vector<std::pair<std::string, std::string>> settings;
-    std::vector<DocumentSpec> documents;
-    std::vector<StepSpec> steps;
+    std::vector<DocumentSetup> documents;
+    std::vector<ScenarioStep> steps;
     Expectations expect;
 };
 
@@ -151,7 +151,7 @@ std::filesystem::path fileInside(const std::filesystem::path& folder, const std:
 
 // The machine telvora-sim fax runs on: Windows 10 with its fax service and one fax device, the
 // fax printer "Fax" and the user's printer "Office Laser".
-MachineSpec defaultMachine();
+MachineSetup defaultMachine();
 std::vector<std::pair<std::string, std::string>> defaultSettings();
 
 // The first occurrence of `text` in the document's main text, in characters, as the user selects it.

@@ -152,7 +152,7 @@ private:
     fs::path onDrive(const std::string& windowsPath) const { return machine_->platform.realPath(windowsPath); }
 
     void setUpMachine() {
-        const MachineSpec& m = scenario_.machine;
+        const MachineSetup& m = scenario_.machine;
         SimMachine& machine = *machine_;
         machine.runWindows(m.windows);
         machine.setComputerName(m.computerName);
@@ -231,7 +231,7 @@ private:
     }
 
     void openDocuments() {
-        const DocumentSpec* active = nullptr;
+        const DocumentSetup* active = nullptr;
         for (const auto& doc : scenario_.documents) {
             const fs::path target = onDrive(doc.machinePath);
             fs::create_directories(target.parent_path());
@@ -244,7 +244,7 @@ private:
         if (active) word_->open(active->model);
     }
 
-    void perform(const StepSpec& step, std::size_t number) {
+    void perform(const ScenarioStep& step, std::size_t number) {
         const std::string name = "step " + std::to_string(number) + " (" + step.label + ")";
         transcript_.step(step.label);
         try {
@@ -262,9 +262,9 @@ private:
         std::optional<RuntimeError> raised;
         try {
             switch (step.kind) {
-            case StepSpec::Kind::Call: call(step); break;
-            case StepSpec::Kind::StartWord: startWord(); break;
-            case StepSpec::Kind::Save: save(step.savePath); break;
+            case ScenarioStep::Kind::Call: call(step); break;
+            case ScenarioStep::Kind::StartWord: startWord(); break;
+            case ScenarioStep::Kind::Save: save(step.savePath); break;
             }
         } catch (...) {
             raised = currentAsRuntimeError();
@@ -300,7 +300,7 @@ private:
         return marks;
     }
 
-    void select(const StepSpec& step) {
+    void select(const ScenarioStep& step) {
         auto doc = word_->document(word_->activeDocument()->name());
         if (step.selectRange) {
             doc->selection = *step.selectRange;
@@ -312,7 +312,7 @@ private:
     }
 
 
-    void call(const StepSpec& step) {
+    void call(const ScenarioStep& step) {
         const int index = Buttons::findMethod(step.method);
         if (index < 0) throw RuntimeError(438, "Object doesn't support this property or method: " + step.method);
         std::vector<std::string> args = step.arguments;
