@@ -45,18 +45,7 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
     if (!waitForWinFax(addin, [&] { return sdk->call("IsReadyToPrint").toDouble() != 0.0; }, patience)) return;
 
     activateDocument();
-    {
-        ActivePrinterSwitch printer(word);
-        printer.switchTo(addin.settings().printer());
-        word.activeDocument()->PrintOut();
-        printer.restore();
-    }
-    if (job.printCopy) {
-        ActivePrinterSwitch printer(word);
-        printer.switchTo(job.copyPrinter);
-        PrintFilingCopies(word, job.copies);
-        printer.restore();
-    }
+    PrintForWinFax(addin, *word.activeDocument());
     activateDocument();
 
     // WinFax files the job some time after the print; between two asks it is asked once more
@@ -83,6 +72,23 @@ void SetWinFaxSchedule(Addin& addin, AutomationObject& sdk, const std::string& s
         if (!at) throw RuntimeError::standard(err::TypeMismatch);
         (void)sdk.call("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
         (void)sdk.call("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
+    }
+}
+
+void PrintForWinFax(Addin& addin, word::Document& document) {
+    word::Application& word = addin.word();
+    const FaxJob& job = addin.faxJob;
+    {
+        ActivePrinterSwitch printer(word);
+        printer.switchTo(addin.settings().printer());
+        document.PrintOut();
+        printer.restore();
+    }
+    if (job.printCopy) {
+        ActivePrinterSwitch printer(word);
+        printer.switchTo(job.copyPrinter);
+        PrintFilingCopies(word, job.copies);
+        printer.restore();
     }
 }
 

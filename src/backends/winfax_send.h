@@ -18,6 +18,10 @@ namespace telvora {
 // a date-time given as WinFax's date and time (error 13 when it is not one).
 void SetWinFaxSchedule(Addin& addin, AutomationObject& sdk, const std::string& schedule);
 
+// The document printed to the fax printer while WinFax waits for it, then the filing copies of the
+// active document on the copy printer; Word's printer is put back after each, errors included.
+void PrintForWinFax(Addin& addin, word::Document& document);
+
 void WinFaxSendFax(Addin& addin, const std::string& schedule, WinFaxPatience patience = {});
 
 }  // namespace telvora

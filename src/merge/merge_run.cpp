@@ -136,18 +136,7 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::strin
     restrictTo(source, source.activeRecord());
     {
         MergedDocument merged(merge, word);
-        {
-            ActivePrinterSwitch printer(word);
-            printer.switchTo(addin.settings().printer());
-            merged.document().PrintOut();
-            printer.restore();
-        }
-        if (job.printCopy) {
-            ActivePrinterSwitch printer(word);
-            printer.switchTo(job.copyPrinter);
-            PrintFilingCopies(word, job.copies);
-            printer.restore();
-        }
+        PrintForWinFax(addin, merged.document());
         merged.close();
     }
     word.documents()->activate(mainDocument);
