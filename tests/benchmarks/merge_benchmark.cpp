@@ -2,6 +2,7 @@
 // processor, the error log's sorts of 10,000 entries by each column, and the Word calls the check
 // makes per record, counted through Word's object model as the add-in calls it. Prints its figures;
 // not a test (run it on an idle machine).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -38,14 +39,20 @@ struct Bench {
     Addin addin{Ports{store, machine.automation, user, machine.platform, &machine.dateTimes}};
 };
 
+// The data source's fields in the dialog, and Contact, Company and Fax chosen for name, company
+// and number.
+void chooseFields(Addin& addin, frmGetFields& dialog) {
+    LoadData(addin, dialog);
+    dialog.cboName.setListIndex(1);
+    dialog.cboCompany.setListIndex(2);
+    dialog.cboNumber.setListIndex(3);
+}
+
 // The check of `records` records on `word`, the dialog's choices made as a user makes them.
 double checkSeconds(Bench& b, const std::shared_ptr<word::Application>& word) {
     b.addin.setWord(word);
     frmGetFields dialog(b.addin);
-    LoadData(b.addin, dialog);
-    dialog.cboName.setListIndex(1);
-    dialog.cboCompany.setListIndex(2);
-    dialog.cboNumber.setListIndex(3);
+    chooseFields(b.addin, dialog);
     const auto start = Clock::now();
     const bool valid = CheckValidity(b.addin, dialog);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -72,8 +79,13 @@ int main() {
     double seconds[2] = {};
     const int sizes[2] = {1000, 10000};
     for (int k = 0; k < 2; ++k) {
-        Bench b;
-        seconds[k] = checkSeconds(b, mergeLetter(sizes[k]));
+        // The best of five runs: a check of 1,000 records takes milliseconds, where one run's
+        // timing is mostly the machine's other work.
+        seconds[k] = 1e9;
+        for (int run = 0; run < 5; ++run) {
+            Bench b;
+            seconds[k] = std::min(seconds[k], checkSeconds(b, mergeLetter(sizes[k])));
+        }
         std::printf("record check, %5d records: %.3f s\n", sizes[k], seconds[k]);
     }
     std::printf("record check, 10,000/1,000 ratio: %.1f\n", seconds[1] / seconds[0]);
@@ -108,10 +120,7 @@ int main() {
         auto word = word_automation::wordApplication(served.application(), nullptr);
         b.addin.setWord(word);
         frmGetFields dialog(b.addin);
-        LoadData(b.addin, dialog);
-        dialog.cboName.setListIndex(1);
-        dialog.cboCompany.setListIndex(2);
-        dialog.cboNumber.setListIndex(3);
+        chooseFields(b.addin, dialog);
         served.clearRecords();
         (void)CheckValidity(b.addin, dialog);
         (void)dialog.unload();
