@@ -15,4 +15,14 @@ DateTimeTexts& Addin::dateTimes() const {
     return *ports_.dateTimes;
 }
 
+void RememberedDiagnostics::ignored(const RuntimeError& error, const std::source_location& where) noexcept {
+    constexpr std::size_t kKept = 100;
+    try {
+        if (lines_.size() == kKept) lines_.erase(lines_.begin());
+        lines_.push_back(ignoredErrorLine(error, where));
+    } catch (...) {
+        // Out of memory while noting an error already dealt with: the note is what is lost.
+    }
+}
+
 }  // namespace telvora

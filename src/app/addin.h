@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "base/errors.h"
 #include "core/settings.h"
 #include "ports/automation.h"
 #include "ports/date_time.h"
@@ -27,6 +29,9 @@ struct FaxJob {
     std::string copyPrinter;  // a device name or "Don't Print"
     std::int16_t copies = 0;
     std::string serverName;
+    // What the fax software called the jobs of the last submission (one per recipient), for
+    // following them later; empty while nothing was submitted or the software names no jobs.
+    std::vector<std::string> jobIds;
 };
 
 struct Ports {
@@ -37,6 +42,19 @@ struct Ports {
     // Every date the add-in reads or writes goes through this one conversion. An add-in made
     // without it (for work that needs no dates) fails any such use with 91.
     DateTimeTexts* dateTimes = nullptr;
+    // Where ignored errors are written. An add-in made without one keeps them itself (see
+    // Addin::diagnostics).
+    Diagnostics* diagnostics = nullptr;
+};
+
+// The diagnostics of an add-in made without a sink of its own: the latest lines, in memory.
+class RememberedDiagnostics final : public Diagnostics {
+public:
+    void ignored(const RuntimeError& error, const std::source_location& where) noexcept override;
+    const std::vector<std::string>& lines() const noexcept { return lines_; }
+
+private:
+    std::vector<std::string> lines_;
 };
 
 class Addin {
@@ -51,6 +69,8 @@ public:
     Platform& platform() const noexcept { return ports_.platform; }
     // Raises 91 when the add-in was made without one, as a macro's reference to an absent object.
     DateTimeTexts& dateTimes() const;
+    // Where the add-in writes the errors it ignores.
+    Diagnostics& diagnostics() const noexcept { return ports_.diagnostics ? *ports_.diagnostics : remembered_; }
 
     // Word, as the add-in connection hands it over. Without one (the add-in created outside Word),
     // every use fails with 91, as a macro's reference to an absent object does.
@@ -72,6 +92,7 @@ public:
 
 private:
     Ports ports_;
+    mutable RememberedDiagnostics remembered_;
     Settings settings_;
     std::shared_ptr<word::Application> word_;
     std::string helpFile_;

@@ -14,7 +14,7 @@ constexpr std::uint32_t kNtFamily = 2;
 
 std::optional<OsVersion> ntVersion(Addin& addin) {
     std::optional<OsVersion> v;
-    ignoreErrors([&] { v = addin.platform().osVersion(); });
+    ignoreErrors(addin.diagnostics(), [&] { v = addin.platform().osVersion(); });
     if (!v || v->platformId != kNtFamily) return std::nullopt;
     return v;
 }
@@ -26,14 +26,14 @@ bool isRelease(Addin& addin, std::uint32_t major, std::uint32_t minor, std::uint
 
 // Creates the object and lets it go at once; any failure is a "no".
 bool canCreate(Addin& addin, const char* progId) {
-    return succeeded([&] { (void)addin.automation().create(progId); });
+    return succeeded(addin.diagnostics(), [&] { (void)addin.automation().create(progId); });
 }
 
 // The stored `FaxType` as every availability check reads it: 1 when missing, 0 when empty or
 // unreadable, its value otherwise.
 std::int16_t faxTypeOrNone(Addin& addin) {
     std::int16_t type = 0;
-    ignoreErrors([&] { type = addin.settings().faxTypeValue(); });
+    ignoreErrors(addin.diagnostics(), [&] { type = addin.settings().faxTypeValue(); });
     return type;
 }
 
@@ -68,6 +68,10 @@ bool IsExtendedFaxSystem(Addin& addin) {
     return IsWindowsXP(addin) || IsWindowsServer2003(addin) || (v && v->major >= 6);
 }
 
+bool PopUpReceiptsDelivered(Addin& addin) {
+    return IsWindows2000(addin) || IsWindowsXP(addin) || IsWindowsServer2003(addin);
+}
+
 bool CanCreateExtendedFaxServer(Addin& addin) { return canCreate(addin, progid::ExtendedFaxServerProbe); }
 bool CanCreateFaxServer(Addin& addin) { return canCreate(addin, progid::FaxServer); }
 bool CanCreateWinFax(Addin& addin) { return canCreate(addin, progid::WinFax); }
@@ -94,11 +98,11 @@ bool CheckFaxService(Addin& addin) {
     std::shared_ptr<AutomationObject> server;
     bool extended = false;
     if (type == 1) {
-        ignoreErrors([&] { server = addin.automation().create(progid::FaxServer); });
+        ignoreErrors(addin.diagnostics(), [&] { server = addin.automation().create(progid::FaxServer); });
         // Current Windows has no fax server object of the old kind; its fax service is asked
         // through the extended one.
         if (!server && IsExtendedFaxSystem(addin)) {
-            ignoreErrors([&] { server = addin.automation().create(progid::ExtendedFaxServer); });
+            ignoreErrors(addin.diagnostics(), [&] { server = addin.automation().create(progid::ExtendedFaxServer); });
             extended = server != nullptr;
         }
     }
@@ -107,7 +111,7 @@ bool CheckFaxService(Addin& addin) {
         return false;
     }
     bool hasDevices = false;
-    ignoreErrors([&] {
+    ignoreErrors(addin.diagnostics(), [&] {
         hasDevices = extended ? extendedFaxServerHasDevices(addin, server) : faxServerHasPorts(addin, server);
     });
     if (!hasDevices) {

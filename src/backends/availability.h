@@ -28,6 +28,10 @@ bool IsWindowsVista(Addin& addin);
 // every NT release from Windows Vista on (Windows 7, 8, 10, 11 and their servers included).
 bool IsExtendedFaxSystem(Addin& addin);
 
+// Whether the fax service delivers receipts by message box: Windows 2000, XP and Server 2003 do;
+// from Windows Vista on the messenger service they travel by is gone and the receipt is refused.
+bool PopUpReceiptsDelivered(Addin& addin);
+
 // Whether the object can be created; it is released at once. Never raise.
 bool CanCreateExtendedFaxServer(Addin& addin);
 bool CanCreateFaxServer(Addin& addin);

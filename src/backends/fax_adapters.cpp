@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/date_serial.h"
 #include "base/errors.h"
 #include "base/product.h"
 #include "base/text.h"
+#include "backends/winfax_sdk.h"
 
 namespace telvora {
 namespace {
@@ -65,15 +67,17 @@ std::string errorNumberHex(std::int32_t number) {
     return text;
 }
 
-void sendThroughFaxService(Addin& addin, const FaxAdapterJob& job) {
+void sendThroughFaxService(Addin& addin, FaxAdapterJob& job) {
     raisingAsSend([&] {
         const Object server = addin.automation().create(progid::FaxServer);
         // The old fax service serves the local computer only, whatever FaxServerName says.
-        server->call("Connect", {}, {{"ServerName", Variant(addin.platform().environment("computername"))}});
-        (void)server->call("GetPorts");
+        server->perform("Connect", {}, {{"ServerName", Variant(addin.platform().environment("computername"))}});
+        server->perform("GetPorts");
         const Object document = server->call("CreateDocument", {Variant(job.text("SendFileName"))}).toObject();
         for (const char* name : kFaxServiceDocumentProperties) document->put(name, job.value(job.indexOf(name)));
-        (void)document->call("Send");
+        // The number of the job the fax service queued.
+        const Variant id = document->call("Send");
+        job.jobIds = {id.toString()};
     });
 }
 
@@ -84,18 +88,18 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
     const std::function<void()> statements[] = {
         [&] { document = automation.create(progid::ExtendedFaxDocument); },
         [&] { server = automation.create(progid::ExtendedFaxServer); },
-        [&] { server->call("Connect", {Variant(job.text("FaxServerName"))}); },
+        [&] { server->perform("Connect", {Variant(job.text("FaxServerName"))}); },
         [&] { document->put("Body", Variant(job.text("SendFileName"))); },
         [&] { document->put("Priority", i32(extended::PriorityNormal)); },
         [&] {
-            document->get("Recipients").toObject()->call(
+            document->get("Recipients").toObject()->perform(
                 "Add", {Variant(job.text("FaxNumber")), Variant(job.text("RecipientName"))});
         },
-        // An e-mail receipt wins over a pop-up one.
+        // An e-mail receipt wins over a pop-up one, which only systems before Windows Vista deliver.
         [&] {
-            const std::int32_t receipt = job.flag("Email")      ? extended::ReceiptMail
-                                         : job.flag("PopUpMsg") ? extended::ReceiptMessageBox
-                                                                : extended::ReceiptNone;
+            const std::int32_t receipt = job.flag("Email")                                      ? extended::ReceiptMail
+                                         : job.flag("PopUpMsg") && PopUpReceiptsDelivered(addin) ? extended::ReceiptMessageBox
+                                                                                                 : extended::ReceiptNone;
             document->put("ReceiptType", i32(receipt));
         },
         [&] {
@@ -111,14 +115,23 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
             if (job.flag("DiscountSend")) {
                 document->put("ScheduleType", i32(extended::SendInDiscountPeriod));
             } else if (job.flag("SpecTime")) {
-                document->put("ScheduleTime", Variant(job.text("SpecificTime")));
+                // A Date, read here with the conversion that wrote the text: the fax service would
+                // read a text in its own way (month names and "PM" of the user's language).
+                const auto moment = addin.dateTimes().parse(job.text("SpecificTime"));
+                if (!moment) throw RuntimeError::standard(err::TypeMismatch);
+                document->put("ScheduleTime", Variant(DateValue{toSerial(*moment), {}}));
                 document->put("ScheduleType", i32(extended::SendAtTime));
             } else {
                 document->put("ScheduleType", i32(extended::SendNow));
             }
         },
         [&] { document->put("Subject", Variant(job.text("CoverpageSubject"))); },
-        [&] { (void)document->call("ConnectedSubmit", {Variant(server)}); },
+        // The identifiers of the jobs, one per recipient.
+        [&] {
+            const Variant ids = document->call("ConnectedSubmit", {Variant(server)});
+            job.jobIds.clear();
+            for (const Variant& id : ids.elements()) job.jobIds.push_back(id.toString());
+        },
     };
 
     const auto stopFax = [&] {
@@ -161,16 +174,15 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
 
 void sendThroughWinFax(Addin& addin, const FaxAdapterJob& job, WinFaxPatience patience) {
     raisingAsSend([&] {
-        const Object sdk = addin.automation().create(progid::WinFaxAttachment);
-        (void)sdk->call("SetCompany", {Variant(job.text("RecipientCompany"))});
-        (void)sdk->call("SetTo", {Variant(job.text("RecipientName"))});
-        (void)sdk->call("AddAttachmentFile", {Variant(job.text("SendFileName"))});
-        (void)sdk->call("SetNumber", {Variant(job.text("FaxNumber"))});
-        (void)sdk->call("SetSubject", {Variant("Today's fax")});
-        (void)sdk->call("AddRecipient");
-        (void)sdk->call("Send", {Variant(std::int16_t{0})});
-        const bool taken =
-            waitForWinFax(addin, [&] { return sdk->call("IsReadyToPrint").toDouble() != 0.0; }, patience);
+        WinFaxSdk sdk(addin, progid::WinFaxAttachment);
+        sdk.request("SetCompany", {Variant(job.text("RecipientCompany"))});
+        sdk.request("SetTo", {Variant(job.text("RecipientName"))});
+        sdk.request("AddAttachmentFile", {Variant(job.text("SendFileName"))});
+        sdk.request("SetNumber", {Variant(job.text("FaxNumber"))});
+        sdk.request("SetSubject", {Variant("Today's fax")});
+        sdk.request("AddRecipient");
+        sdk.request("Send", {WinFaxSdk::flag(0)});
+        const bool taken = waitForWinFax(addin, [&] { return sdk.readyToPrint(); }, patience);
         // Returning quietly would tell the macro the fax went out.
         if (!taken) throw RuntimeError(18, "User interrupt occurred", std::string(winFaxClass().progId));
     });

@@ -39,7 +39,7 @@ std::string errorNumberHex(std::int32_t number);
 
 // Fax.Send: submits the job to the local computer's Windows fax service ("FaxServer.FaxServer").
 // Raises what the fax service raised, errors 2103 and 2451 as "Invalid ReportName".
-void sendThroughFaxService(Addin& addin, const FaxAdapterJob& job);
+void sendThroughFaxService(Addin& addin, FaxAdapterJob& job);
 
 // FaxSBS.Send: submits the job through the extended fax service to `FaxServerName`. Never raises:
 // every failure is told to the user, sets `blnStopFax` and clears the merge's record count. A

@@ -52,6 +52,10 @@ public:
     bool flag(std::string_view name) const { return value(indexOf(name)).toBool(); }
     void set(std::string_view name, const Variant& value) { assign(indexOf(name), value); }
 
+    // What the fax software called the jobs it queued for this fax (one per recipient; WinFax
+    // names none), after a submission.
+    std::vector<std::string> jobIds;
+
 private:
     const FaxAdapterClass* class_;
     std::vector<Variant> values_;

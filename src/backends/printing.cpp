@@ -5,10 +5,11 @@
 
 namespace telvora {
 
-ActivePrinterSwitch::ActivePrinterSwitch(word::Application& word) : word_(word), remembered_(word.activePrinter()) {}
+ActivePrinterSwitch::ActivePrinterSwitch(word::Application& word, Diagnostics& log)
+    : word_(word), log_(log), remembered_(word.activePrinter()) {}
 
 ActivePrinterSwitch::~ActivePrinterSwitch() {
-    if (switched_) ignoreErrors([&] { word_.setActivePrinter(remembered_); });
+    if (switched_) ignoreErrors(log_, [&] { word_.setActivePrinter(remembered_); });
 }
 
 void ActivePrinterSwitch::switchTo(const std::string& deviceName) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/errors.h"
 #include "ports/word.h"
 
 namespace telvora {
@@ -13,9 +14,9 @@ namespace telvora {
 class ActivePrinterSwitch {
 public:
     // Remembers the printer Word prints to now.
-    explicit ActivePrinterSwitch(word::Application& word);
-    // Puts the remembered printer back if that has not been done; an error doing so is dropped,
-    // as the error that ended the fax is the one the user is told about.
+    ActivePrinterSwitch(word::Application& word, Diagnostics& log);
+    // Puts the remembered printer back if that has not been done; an error doing so goes to the
+    // diagnostics only, as the error that ended the fax is the one the user is told about.
     ~ActivePrinterSwitch();
     ActivePrinterSwitch(const ActivePrinterSwitch&) = delete;
     ActivePrinterSwitch& operator=(const ActivePrinterSwitch&) = delete;
@@ -26,6 +27,7 @@ public:
 
 private:
     word::Application& word_;
+    Diagnostics& log_;
     std::string remembered_;
     bool switched_ = false;
 };

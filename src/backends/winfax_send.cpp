@@ -13,9 +13,6 @@
 namespace telvora {
 namespace {
 
-// The SDK takes its numbers as 16-bit integers.
-Variant i16(int v) { return Variant(static_cast<std::int16_t>(v)); }
-
 void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatience patience) {
     word::Application& word = addin.word();
     const FaxJob& job = addin.faxJob;
@@ -29,20 +26,20 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
     const auto activateDocument = [&] { word.documents()->activate(documentName); };
     activateDocument();
 
-    const std::shared_ptr<AutomationObject> sdk = addin.automation().create(progid::WinFax);
-    (void)sdk->call("SetClientID", {Variant("Client Name")});
-    SetWinFaxSchedule(addin, *sdk, schedule);
-    (void)sdk->call("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
-    (void)sdk->call("SetSubject", {Variant(StripReturns(job.subject))});
-    (void)sdk->call("SetCompany", {Variant(StripReturns(job.recipientCompany))});
-    (void)sdk->call("SetTo", {Variant(StripReturns(job.recipientName))});
-    (void)sdk->call("AddRecipient");
-    (void)sdk->call("SetPrintFromApp", {i16(1)});
-    (void)sdk->call("ShowSendScreen", {i16(0)});
-    (void)sdk->call("Send", {i16(1)});
+    WinFaxSdk sdk(addin, progid::WinFax);
+    sdk.request("SetClientID", {Variant("Client Name")});
+    SetWinFaxSchedule(addin, sdk, schedule);
+    sdk.request("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
+    sdk.request("SetSubject", {Variant(StripReturns(job.subject))});
+    sdk.request("SetCompany", {Variant(StripReturns(job.recipientCompany))});
+    sdk.request("SetTo", {Variant(StripReturns(job.recipientName))});
+    sdk.request("AddRecipient");
+    sdk.request("SetPrintFromApp", {WinFaxSdk::flag(1)});
+    sdk.request("ShowSendScreen", {WinFaxSdk::flag(0)});
+    sdk.request("Send", {WinFaxSdk::flag(1)});
 
     // Stopped by the user: nothing was printed, so WinFax gets no document to send.
-    if (!waitForWinFax(addin, [&] { return sdk->call("IsReadyToPrint").toDouble() != 0.0; }, patience)) return;
+    if (!waitForWinFax(addin, [&] { return sdk.readyToPrint(); }, patience)) return;
 
     activateDocument();
     PrintForWinFax(addin, *word.activeDocument());
@@ -54,24 +51,24 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
     (void)waitForWinFax(
         addin,
         [&] {
-            if (asked) (void)sdk->call("IsEntryIDReady", {i16(0)});
+            if (asked) sdk.askFiledAgain();
             asked = true;
-            return sdk->call("IsEntryIDReady", {i16(0)}).toDouble() == 1.0;
+            return sdk.entryFiled();
         },
         patience);
 }
 
 }  // namespace
 
-void SetWinFaxSchedule(Addin& addin, AutomationObject& sdk, const std::string& schedule) {
+void SetWinFaxSchedule(Addin& addin, WinFaxSdk& sdk, const std::string& schedule) {
     if (schedule == "Discount") {
-        (void)sdk.call("SetOffPeak", {i16(1)});
+        sdk.request("SetOffPeak", {WinFaxSdk::flag(1)});
     } else if (schedule != "Now") {
         DateTimeTexts& dates = addin.dateTimes();
         const auto at = dates.parse(schedule);
         if (!at) throw RuntimeError::standard(err::TypeMismatch);
-        (void)sdk.call("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
-        (void)sdk.call("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
+        sdk.request("SetDate", {Variant(dates.format(*at, DateTimePattern::WinFaxDate))});
+        sdk.request("SetTime", {Variant(dates.format(*at, DateTimePattern::WinFaxTime))});
     }
 }
 
@@ -79,13 +76,13 @@ void PrintForWinFax(Addin& addin, word::Document& document) {
     word::Application& word = addin.word();
     const FaxJob& job = addin.faxJob;
     {
-        ActivePrinterSwitch printer(word);
+        ActivePrinterSwitch printer(word, addin.diagnostics());
         printer.switchTo(addin.settings().printer());
         document.PrintOut();
         printer.restore();
     }
     if (job.printCopy) {
-        ActivePrinterSwitch printer(word);
+        ActivePrinterSwitch printer(word, addin.diagnostics());
         printer.switchTo(job.copyPrinter);
         PrintFilingCopies(word, job.copies);
         printer.restore();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/addin.h"
+#include "backends/winfax_sdk.h"
 #include "backends/winfax_wait.h"
 
 namespace telvora {
@@ -16,7 +17,7 @@ namespace telvora {
 // the wait for a silent WinFax ends the fax without a further message.
 // Tells WinFax when to send: "Discount" is the off-peak rate, "Now" needs no call, any other text is
 // a date-time given as WinFax's date and time (error 13 when it is not one).
-void SetWinFaxSchedule(Addin& addin, AutomationObject& sdk, const std::string& schedule);
+void SetWinFaxSchedule(Addin& addin, WinFaxSdk& sdk, const std::string& schedule);
 
 // The document printed to the fax printer while WinFax waits for it, then the filing copies of the
 // active document on the copy printer; Word's printer is put back after each, errors included.

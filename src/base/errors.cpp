@@ -27,6 +27,9 @@ std::string standardErrorText(std::int32_t number) {
     case err::InvalidProcedureCall: return "Invalid procedure call or argument";
     case err::Overflow: return "Overflow";
     case err::OutOfMemory: return "Out of memory";
+    case err::SubscriptOutOfRange: return "Subscript out of range";
+    case err::ArrayLocked: return "This array is fixed or temporarily locked";
+    case err::DivisionByZero: return "Division by zero";
     case err::TypeMismatch: return "Type mismatch";
     case err::InternalError: return "Internal error";
     case err::FileNotFound: return "File not found";
@@ -35,13 +38,33 @@ std::string standardErrorText(std::int32_t number) {
     case err::TextReadOnly: return "'Text' property is read-only";
     case err::FormAlreadyShown: return "Form already displayed; can't show modally";
     case err::CannotCreateObject: return "ActiveX component can't create object";
+    case err::NoAutomationInterface: return "Class doesn't support Automation or does not support expected interface";
     case err::InvalidUseOfNull: return "Invalid use of Null";
     case err::MemberNotFound: return "Object doesn't support this property or method";
     case err::ActionNotSupported: return "Object doesn't support this action";
+    case err::NamedArgumentsNotSupported: return "Object doesn't support named arguments";
     case err::NamedArgumentNotFound: return "Named argument not found";
+    case err::ArgumentNotOptional: return "Argument not optional";
+    case err::WrongArgumentCount: return "Wrong number of arguments or invalid property assignment";
+    case err::NotACollection:
+        return "Property let procedure not defined and property get procedure did not return an object";
+    case err::UnsupportedAutomationType: return "Variable uses an Automation type not supported in Visual Basic";
     case err::CollectionMemberMissing: return "The requested member of the collection does not exist.";
     default: return "Application-defined or object-defined error";
     }
+}
+
+std::string ignoredErrorLine(const RuntimeError& error, const std::source_location& where) {
+    std::string file = where.file_name();
+    // The path from the source folder on: the same on every build machine.
+    for (const char* root : {"/src/", "/tests/"}) {
+        if (const auto at = file.rfind(root); at != std::string::npos) {
+            file.erase(0, at + std::string_view(root).size());
+            break;
+        }
+    }
+    return "ignored error " + std::to_string(error.number()) + " (" + error.source() + ": " + error.description() +
+           ") in " + file + ":" + std::to_string(where.line());
 }
 
 RuntimeError currentAsRuntimeError() noexcept {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <source_location>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,9 @@ namespace err {
 inline constexpr std::int32_t InvalidProcedureCall = 5;
 inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t OutOfMemory = 7;
+inline constexpr std::int32_t SubscriptOutOfRange = 9;
+inline constexpr std::int32_t ArrayLocked = 10;
+inline constexpr std::int32_t DivisionByZero = 11;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t InternalError = 51;
 inline constexpr std::int32_t FileNotFound = 53;
@@ -26,9 +30,15 @@ inline constexpr std::int32_t ObjectNotSet = 91;
 inline constexpr std::int32_t TextReadOnly = 383;
 inline constexpr std::int32_t FormAlreadyShown = 400;
 inline constexpr std::int32_t CannotCreateObject = 429;
+inline constexpr std::int32_t NoAutomationInterface = 430;
 inline constexpr std::int32_t ActionNotSupported = 445;
 inline constexpr std::int32_t InvalidUseOfNull = 94;
+inline constexpr std::int32_t NamedArgumentsNotSupported = 446;
 inline constexpr std::int32_t NamedArgumentNotFound = 448;
+inline constexpr std::int32_t ArgumentNotOptional = 449;
+inline constexpr std::int32_t WrongArgumentCount = 450;
+inline constexpr std::int32_t NotACollection = 451;
+inline constexpr std::int32_t UnsupportedAutomationType = 458;
 inline constexpr std::int32_t MemberNotFound = 438;
 // Word's own: "The requested member of the collection does not exist."
 inline constexpr std::int32_t CollectionMemberMissing = 5941;
@@ -80,22 +90,42 @@ bool trapAndReport(Body&& body, Report&& report) {
     }
 }
 
-// Ignore and go on: run one step; a run-time error in it is swallowed. Answers whether the step
-// succeeded, for callers that branch on it ("the lookup raised no error").
+// Where the errors the add-in deliberately ignores are written, so none is dropped without a
+// trace (a log file on Windows, the transcript in the simulator).
+class Diagnostics {
+public:
+    Diagnostics() = default;
+    virtual ~Diagnostics() = default;
+    Diagnostics(const Diagnostics&) = delete;
+    Diagnostics& operator=(const Diagnostics&) = delete;
+
+    // One ignored error and the place in the add-in that ignored it. Never raises.
+    virtual void ignored(const RuntimeError& error, const std::source_location& where) noexcept = 0;
+};
+
+// The line an ignored error is written as: "ignored error 5941 (Microsoft Word: The requested
+// member of the collection does not exist.) in fields/marking.cpp:92".
+std::string ignoredErrorLine(const RuntimeError& error, const std::source_location& where);
+
+// Ignore and go on: run one step; a run-time error in it is written to `log` and swallowed.
+// Answers whether the step succeeded, for callers that branch on it ("the lookup raised no
+// error"). Anything else (memory running out, a fault of the program) goes on to the caller.
 template <class Step>
-[[nodiscard]] bool succeeded(Step&& step) noexcept {
+[[nodiscard]] bool succeeded(Diagnostics& log, Step&& step,
+                             const std::source_location where = std::source_location::current()) {
     try {
         std::forward<Step>(step)();
         return true;
-    } catch (...) {
+    } catch (const RuntimeError& e) {
+        log.ignored(e, where);
         return false;
     }
 }
 
 // Ignore and go on, when the caller does not care whether the step worked.
 template <class Step>
-void ignoreErrors(Step&& step) noexcept {
-    (void)succeeded(std::forward<Step>(step));
+void ignoreErrors(Diagnostics& log, Step&& step, const std::source_location where = std::source_location::current()) {
+    (void)succeeded(log, std::forward<Step>(step), where);
 }
 
 // Let through needs no helper: the error simply propagates to the caller's trap.

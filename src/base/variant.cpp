@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/conversions.h"
+#include "base/date_serial.h"
 #include "base/errors.h"
 
 namespace telvora {
@@ -35,12 +36,10 @@ std::string Variant::toString() const {
                               return std::string(buf);
                           },
                           [](const std::string& s) { return s; },
-                          [](const DateValue& d) {
-                              char buf[32];
-                              std::snprintf(buf, sizeof buf, "%.15g", d.serial);
-                              return std::string(buf);
-                          },
+                          [](const DateValue& d) { return d.text.empty() ? usDateText(d.serial) : d.text; },
                           [](const Object&) -> std::string { mismatch(); },
+                          [](const Array&) -> std::string { mismatch(); },
+                          [](const Opaque&) -> std::string { mismatch(); },
                       },
                       value_);
 }
@@ -60,6 +59,8 @@ double Variant::toDouble() const {
                           },
                           [](const DateValue& d) { return d.serial; },
                           [](const Object&) -> double { mismatch(); },
+                          [](const Array&) -> double { mismatch(); },
+                          [](const Opaque&) -> double { mismatch(); },
                       },
                       value_);
 }
@@ -83,6 +84,23 @@ Variant::Object Variant::toObject() const {
     throw RuntimeError::objectNotSet();
 }
 
-bool Variant::operator==(const Variant& other) const { return value_ == other.value_; }
+Variant Variant::array(std::vector<Variant> elements) {
+    Variant v;
+    v.value_ = std::make_shared<const std::vector<Variant>>(std::move(elements));
+    return v;
+}
+
+const std::vector<Variant>& Variant::elements() const {
+    if (const auto* a = std::get_if<Array>(&value_); a && *a) return **a;
+    mismatch();
+}
+
+bool Variant::operator==(const Variant& other) const {
+    // Arrays are equal element by element, whoever holds them.
+    const auto* a = std::get_if<Array>(&value_);
+    const auto* b = std::get_if<Array>(&other.value_);
+    if (a && b) return **a == **b;
+    return value_ == other.value_;
+}
 
 }  // namespace telvora

@@ -22,15 +22,30 @@ struct Null {
 };
 
 // A date-time as the automation world keeps it: days since 30 December 1899, fraction = time.
+// `text` is the date as the platform writes it in the user's locale (what a macro's CStr gives
+// there); a date made without one reads under English (United States) rules.
 struct DateValue {
     double serial = 0.0;
-    bool operator==(const DateValue&) const = default;
+    std::string text;
+    bool operator==(const DateValue& other) const noexcept { return serial == other.serial; }
+};
+
+// A value of a kind the add-in does not read (a record, a multi-dimensional array, an interface
+// that is no automation object): it can be held and passed over, and any use of it as a value
+// raises type mismatch (13), as it would in a macro.
+struct Opaque {
+    std::uint16_t kind = 0;  // what the platform calls its type (a VARTYPE on Windows)
+    bool operator==(const Opaque&) const = default;
 };
 
 class Variant {
 public:
     using Object = std::shared_ptr<AutomationObject>;
-    using Value = std::variant<Empty, Null, bool, std::int16_t, std::int32_t, double, std::string, DateValue, Object>;
+    // A one-dimensional array (a SAFEARRAY on Windows), its elements in order from its lower bound.
+    // Arrays are values: a copy shares the elements, which nothing changes.
+    using Array = std::shared_ptr<const std::vector<Variant>>;
+    using Value =
+        std::variant<Empty, Null, bool, std::int16_t, std::int32_t, double, std::string, DateValue, Object, Array, Opaque>;
 
     Variant() = default;
     Variant(bool v) : value_(v) {}
@@ -42,6 +57,9 @@ public:
     Variant(DateValue v) : value_(v) {}
     Variant(Null v) : value_(v) {}
     Variant(Object v) : value_(std::move(v)) {}
+    Variant(Opaque v) : value_(v) {}
+    // An array of these elements.
+    static Variant array(std::vector<Variant> elements);
 
     const Value& value() const noexcept { return value_; }
     bool isEmpty() const noexcept { return std::holds_alternative<Empty>(value_); }
@@ -57,6 +75,8 @@ public:
     double toDouble() const;
     bool toBool() const;
     Object toObject() const;
+    // The elements of an array; raises 13 for any other value.
+    const std::vector<Variant>& elements() const;
 
     bool operator==(const Variant& other) const;
 

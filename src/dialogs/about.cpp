@@ -45,7 +45,7 @@ void frmAbout::lblHomePage_Click() { (void)addin_.platform().shellOpen(product::
 
 bool GetKeyValue(Addin& addin, const std::string& keyName, const std::string& valueName, std::string& keyVal) {
     std::optional<RegistryValue> value;
-    if (!succeeded([&] { value = addin.platform().machineRegistryValue(keyName, valueName); }) || !value) {
+    if (!succeeded(addin.diagnostics(), [&] { value = addin.platform().machineRegistryValue(keyName, valueName); }) || !value) {
         keyVal.clear();
         return false;
     }
@@ -63,10 +63,10 @@ void StartSysInfo(Addin& addin) {
     std::string path;
     bool started = false;
     if (GetKeyValue(addin, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", path)) {
-        started = succeeded([&] { addin.platform().startProgram(commandLineOf(path)); });
+        started = succeeded(addin.diagnostics(), [&] { addin.platform().startProgram(commandLineOf(path)); });
     } else if (GetKeyValue(addin, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", path)) {
         const std::string program = path + "\\MSINFO32.EXE";
-        started = succeeded([&] {
+        started = succeeded(addin.diagnostics(), [&] {
             if (addin.platform().fileExists(program)) addin.platform().startProgram(commandLineOf(program));
             else throw RuntimeError::standard(err::FileNotFound);
         });

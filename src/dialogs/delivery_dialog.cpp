@@ -2,6 +2,7 @@
 #include "dialogs/delivery_dialog.h"
 
 #include "app/reports.h"
+#include "backends/availability.h"
 #include "base/conversions.h"
 #include "base/text.h"
 #include "core/settings.h"
@@ -12,6 +13,8 @@ namespace telvora {
 frmDeliveryNote::frmDeliveryNote(Addin& addin)
     : Form("frmDeliveryNote", "Delivery Notification", {0, 0, 230, 139}), addin_(addin) {
     optNoNote.setValue(1);
+    // Offered only where the fax service still delivers it (before Windows Vista).
+    optPopUpMsg.setEnabled(PopUpReceiptsDelivered(addin));
     txtEmailAddress.setEnabled(false);
     txtEmailAddress.setBackColor(kButtonFace);
     cmdOK.setDefault(true);

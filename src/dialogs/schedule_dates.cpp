@@ -140,7 +140,7 @@ std::optional<LocalTime> TimeTest(Addin& addin, std::string_view time) {
     const LocalTime now = addin.platform().now();
     std::optional<LocalTime> read;
     // A conversion that fails is a time that does not pass.
-    ignoreErrors([&] { read = dates.parse(dates.format(now, DateTimePattern::ShortDate) + " " + std::string(time)); });
+    ignoreErrors(addin.diagnostics(), [&] { read = dates.parse(dates.format(now, DateTimePattern::ShortDate) + " " + std::string(time)); });
     return read;
 }
 
@@ -148,7 +148,7 @@ std::optional<LocalTime> DateTest(Addin& addin, std::string_view date) {
     DateTimeTexts& dates = addin.dateTimes();
     const LocalTime now = addin.platform().now();
     std::optional<LocalTime> read;
-    ignoreErrors([&] {
+    ignoreErrors(addin.diagnostics(), [&] {
         read = ReadScheduleDate(dates, now, std::string(date) + " " + dates.format(now, DateTimePattern::ShortTime));
     });
     return read;

@@ -59,7 +59,8 @@ std::string DefaultDeliveryKind(Addin& addin) {
     const Settings& s = addin.settings();
     std::string kind = delivery::None;
     if (s.ynoSave()) {
-        if (s.popupMsg()) kind = delivery::PopUp;
+        // A pop-up receipt saved on an older system is none where it cannot be delivered.
+        if (s.popupMsg() && PopUpReceiptsDelivered(addin)) kind = delivery::PopUp;
         if (s.email()) kind = delivery::Email;
     }
     return kind;
@@ -69,7 +70,7 @@ std::string DefaultDeliveryCaption(Addin& addin) {
     const Settings& s = addin.settings();
     std::string caption = delivery::DontNotify;
     if (s.ynoSave()) {
-        if (s.popupMsg()) caption = "PopUp Message";
+        if (s.popupMsg() && PopUpReceiptsDelivered(addin)) caption = "PopUp Message";
         if (s.email()) caption = "Email: " + s.emailAddress();
     }
     return caption;
@@ -118,7 +119,7 @@ void ChangeDeliveryNote(Addin& addin, SendOptionLabels& dialog) {
             frmDeliveryNote form(addin);
             form.load();
             Control& label = dialog.deliveryLabel();
-            if (label.tag() == delivery::PopUp) {
+            if (label.tag() == delivery::PopUp && form.optPopUpMsg.enabled()) {
                 form.optPopUpMsg.setValue(1);
             } else if (label.tag() == delivery::Email) {
                 form.optEmail.setValue(1);

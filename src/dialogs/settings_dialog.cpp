@@ -47,7 +47,7 @@ void frmSettings::run(FormHost& host) {
 
 std::optional<std::pair<std::string, std::string>> frmSettings::storedCopyPrinter() const {
     std::optional<std::pair<std::string, std::string>> stored;
-    ignoreErrors([&] {
+    ignoreErrors(addin_.diagnostics(), [&] {
         stored.emplace(addin_.settings().defaultPrinter(), addin_.settings().get(keys::DefaultCopies, "1"));
     });
     return stored;

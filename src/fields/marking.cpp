@@ -72,38 +72,38 @@ void MarkField(Addin& addin, const std::string& styleName) {
     word.selection()->setStyle(word.activeDocument()->styles()->item(styleName));
 }
 
-std::string FindFieldText(const std::shared_ptr<word::Range>& range, const std::string& styleName) noexcept {
+std::string FindFieldText(Addin& addin, const std::shared_ptr<word::Range>& range, const std::string& styleName) {
     std::string text;
     if (!range) return text;  // no range marks nothing
-    ignoreErrors([&] {
+    ignoreErrors(addin.diagnostics(), [&] {
         auto find = range->find();
         findStyle(*find, styleName);
-        if (find->Execute()) text = range->text();
+        if (find->Execute(true)) text = range->text();
     });
     return text;
 }
 
 std::string ReadField(Addin& addin, FaxField field) {
-    return FindFieldText(addin.word().activeDocument()->content(), FieldStyleName(field));
+    return FindFieldText(addin, addin.word().activeDocument()->content(), FieldStyleName(field));
 }
 
-bool FieldStyleExists(Addin& addin, const std::string& styleName) noexcept {
-    return succeeded([&] { addin.word().activeDocument()->styles()->item(styleName); });
+bool FieldStyleExists(Addin& addin, const std::string& styleName) {
+    return succeeded(addin.diagnostics(), [&] { addin.word().activeDocument()->styles()->item(styleName); });
 }
 
-void CreateFieldStyle(Addin& addin, const std::string& styleName) noexcept {
-    ignoreErrors([&] { addin.word().activeDocument()->styles()->add(styleName, word::wdCharacterStyle); });
+void CreateFieldStyle(Addin& addin, const std::string& styleName) {
+    ignoreErrors(addin.diagnostics(), [&] { addin.word().activeDocument()->styles()->add(styleName, word::wdCharacterStyle); });
 }
 
-void DeleteFieldStyle(Addin& addin, const std::string& styleName) noexcept {
-    ignoreErrors([&] { addin.word().activeDocument()->styles()->item(styleName)->Delete(); });
+void DeleteFieldStyle(Addin& addin, const std::string& styleName) {
+    ignoreErrors(addin.diagnostics(), [&] { addin.word().activeDocument()->styles()->item(styleName)->Delete(); });
 }
 
 void ClearFieldMark(Addin& addin, const std::string& styleName) {
     const auto range = addin.word().activeDocument()->content();
     const auto find = range->find();
     findStyle(*find, styleName);
-    if (!find->Execute()) return;  // the style marks nothing: it stays, to be applied again
+    if (!find->Execute(true)) return;  // the style marks nothing: it stays, to be applied again
 
     const auto font = range->font();
     std::array<word::FontValue, word::kFontAttributeCount> look;

@@ -25,13 +25,13 @@ void MarkFieldCommand(Addin& addin, FaxField field);
 void MarkField(Addin& addin, const std::string& styleName);
 // The text of the first run inside the range that carries the style; "" when there is none, and
 // for an empty range or one whose document is gone. Never raises.
-std::string FindFieldText(const std::shared_ptr<word::Range>& range, const std::string& styleName) noexcept;
+std::string FindFieldText(Addin& addin, const std::shared_ptr<word::Range>& range, const std::string& styleName);
 // The marked text of a field in the active document's main text (91 when no document is open).
 std::string ReadField(Addin& addin, FaxField field);
-[[nodiscard]] bool FieldStyleExists(Addin& addin, const std::string& styleName) noexcept;
-void CreateFieldStyle(Addin& addin, const std::string& styleName) noexcept;
+[[nodiscard]] bool FieldStyleExists(Addin& addin, const std::string& styleName);
+void CreateFieldStyle(Addin& addin, const std::string& styleName);
 // Removes the style from the document while the marked text keeps its look.
 void ClearFieldMark(Addin& addin, const std::string& styleName);
-void DeleteFieldStyle(Addin& addin, const std::string& styleName) noexcept;
+void DeleteFieldStyle(Addin& addin, const std::string& styleName);
 
 }  // namespace telvora

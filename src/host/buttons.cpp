@@ -24,38 +24,39 @@ namespace {
 using R = Buttons::ResultKind;
 
 constexpr std::array<Buttons::Method, 22> kMethods{{
-    {"getAppName", 0, R::Text, [](Buttons& b, std::span<std::string>) { return b.getAppName(); }},
-    {"getSectionName", 0, R::Text, [](Buttons& b, std::span<std::string>) { return b.getSectionName(); }},
-    {"cmdSettings", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdSettings(); return Variant(); }},
-    {"cmdHelp", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdHelp(); return Variant(); }},
-    {"cmdHelpAbout", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdHelpAbout(); return Variant(); }},
-    {"ToolsPrinter", 0, R::None, [](Buttons& b, std::span<std::string>) { b.ToolsPrinter(); return Variant(); }},
-    {"ToolsFaxMerge", 0, R::None, [](Buttons& b, std::span<std::string>) { b.ToolsFaxMerge(); return Variant(); }},
-    {"WinFaxDOMerge", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxDOMerge(a[0]); return Variant(); }},
-    {"MergeFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.MergeFax(); return Variant(); }},
-    {"CheckValidity", 0, R::Boolean, [](Buttons& b, std::span<std::string>) { return Variant(b.CheckValidity()); }},
-    {"SendAllFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.SendAllFax(); return Variant(); }},
-    {"SendFax", 2, R::None, [](Buttons& b, std::span<std::string> a) { b.SendFax(a[0], a[1]); return Variant(); }},
-    {"RequiredFieldCheck", 1, R::Boolean,
+    {"getAppName", 0, R::Text, {}, [](Buttons& b, std::span<std::string>) { return b.getAppName(); }},
+    {"getSectionName", 0, R::Text, {}, [](Buttons& b, std::span<std::string>) { return b.getSectionName(); }},
+    {"cmdSettings", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdSettings(); return Variant(); }},
+    {"cmdHelp", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdHelp(); return Variant(); }},
+    {"cmdHelpAbout", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdHelpAbout(); return Variant(); }},
+    {"ToolsPrinter", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.ToolsPrinter(); return Variant(); }},
+    {"ToolsFaxMerge", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.ToolsFaxMerge(); return Variant(); }},
+    {"WinFaxDOMerge", 1, R::None, {"strSendCaption"}, [](Buttons& b, std::span<std::string> a) { b.WinFaxDOMerge(a[0]); return Variant(); }},
+    {"MergeFax", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.MergeFax(); return Variant(); }},
+    {"CheckValidity", 0, R::Boolean, {}, [](Buttons& b, std::span<std::string>) { return Variant(b.CheckValidity()); }},
+    {"SendAllFax", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.SendAllFax(); return Variant(); }},
+    {"SendFax", 2, R::None, {"strSendCaption", "strDeliveryNote"}, [](Buttons& b, std::span<std::string> a) { b.SendFax(a[0], a[1]); return Variant(); }},
+    {"RequiredFieldCheck", 1, R::Boolean, {"strField"},
      [](Buttons& b, std::span<std::string> a) { return Variant(b.RequiredFieldCheck(a[0])); }},
-    {"IsDataLinked", 0, R::Boolean, [](Buttons& b, std::span<std::string>) { return Variant(b.IsDataLinked()); }},
-    {"LoadData", 0, R::None, [](Buttons& b, std::span<std::string>) { b.LoadData(); return Variant(); }},
-    {"cmdFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFax(); return Variant(); }},
-    {"cmdFaxCompany", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxCompany(); return Variant(); }},
-    {"cmdFaxName", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxName(); return Variant(); }},
-    {"cmdFaxSubject", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxSubject(); return Variant(); }},
-    {"cmdFaxnumber", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdFaxnumber(); return Variant(); }},
-    {"cmdQuickFax", 0, R::None, [](Buttons& b, std::span<std::string>) { b.cmdQuickFax(); return Variant(); }},
-    {"WinFaxSendFax", 1, R::None, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
+    {"IsDataLinked", 0, R::Boolean, {}, [](Buttons& b, std::span<std::string>) { return Variant(b.IsDataLinked()); }},
+    {"LoadData", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.LoadData(); return Variant(); }},
+    {"cmdFax", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFax(); return Variant(); }},
+    {"cmdFaxCompany", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFaxCompany(); return Variant(); }},
+    {"cmdFaxName", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFaxName(); return Variant(); }},
+    {"cmdFaxSubject", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFaxSubject(); return Variant(); }},
+    {"cmdFaxnumber", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFaxnumber(); return Variant(); }},
+    {"cmdQuickFax", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdQuickFax(); return Variant(); }},
+    {"WinFaxSendFax", 1, R::None, {"strSendCaption"}, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
 }};
 
 // The merge steps called on their own see the field choice as a merge run first loads it: nothing
 // chosen yet. The dialog lives for the one call, as it lives for one run.
 struct FieldChoice {
-    explicit FieldChoice(Addin& addin) : dialog(addin) { dialog.load(); }
-    ~FieldChoice() { ignoreErrors([&] { (void)dialog.unload(); }); }
+    explicit FieldChoice(Addin& addin) : log(addin.diagnostics()), dialog(addin) { dialog.load(); }
+    ~FieldChoice() { ignoreErrors(log, [&] { (void)dialog.unload(); }); }
     FieldChoice(const FieldChoice&) = delete;
     FieldChoice& operator=(const FieldChoice&) = delete;
+    Diagnostics& log;
     frmGetFields dialog;
 };
 
@@ -80,14 +81,27 @@ public:
     Variant call(const std::string& member, const Args& args, const NamedArgs& named) override {
         const int index = Buttons::findMethod(member);
         if (index < 0) throw RuntimeError::standard(err::MemberNotFound);
-        if (!named.empty()) throw RuntimeError::standard(err::NamedArgumentNotFound);
         const auto& method = Buttons::methods()[static_cast<std::size_t>(index)];
-        if (args.size() < method.argCount) throw RuntimeError(449, "Argument not optional");
-        if (args.size() > method.argCount)
-            throw RuntimeError(450, "Wrong number of arguments or invalid property assignment");
+        // Positional arguments first, then each named one in the place its name gives it.
+        std::vector<const Variant*> given(method.argCount, nullptr);
+        if (args.size() > method.argCount) throw RuntimeError::standard(err::WrongArgumentCount);
+        for (std::size_t i = 0; i < args.size(); ++i) given[i] = &args[i];
+        for (const auto& n : named) {
+            std::size_t place = 0;
+            while (place < method.argCount && !equalsIgnoringCase(method.params[place], n.name)) ++place;
+            if (place == method.argCount) throw RuntimeError::standard(err::NamedArgumentNotFound);
+            if (given[place]) throw RuntimeError::standard(err::WrongArgumentCount);
+            given[place] = &n.value;
+        }
         std::vector<std::string> texts;
-        for (const auto& a : args) texts.push_back(a.toString());
+        for (const Variant* a : given) {
+            if (!a) throw RuntimeError::standard(err::ArgumentNotOptional);
+            texts.push_back(a->toString());
+        }
         return buttons_.invoke(static_cast<std::size_t>(index), texts);
+    }
+    void perform(const std::string& member, const Args& args, const NamedArgs& named) override {
+        (void)call(member, args, named);
     }
 
 private:

@@ -2,6 +2,7 @@
 // the late-bound interface know them. Buttons keeps no state; every call works on the add-in state.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -48,6 +49,8 @@ public:
         const char* name;
         std::size_t argCount;
         ResultKind result;
+        // The arguments' names, by which a macro may pass them (`strSendCaption:=x`).
+        std::array<const char*, 2> params;
         Variant (*invoke)(Buttons&, std::span<std::string> args);
     };
     static std::span<const Method> methods();

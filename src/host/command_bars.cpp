@@ -14,9 +14,9 @@ constexpr const char* kHelpEntry = "Telvora Help";
 constexpr const char* kToolsEntry = "Telvora";
 
 template <class Step>
-void runStep(ToolbarErrors errors, Step&& step) {
+void runStep(Addin& addin, ToolbarErrors errors, Step&& step) {
     if (errors == ToolbarErrors::Ignore) {
-        ignoreErrors(std::forward<Step>(step));
+        ignoreErrors(addin.diagnostics(), std::forward<Step>(step));
     } else {
         std::forward<Step>(step)();
     }
@@ -24,37 +24,37 @@ void runStep(ToolbarErrors errors, Step&& step) {
 
 }  // namespace
 
-bool RemoveMenuButton(word::Application& word, const std::string& barName, const std::string& tag) noexcept {
-    return succeeded([&] { word.commandBars()->item(barName)->findControl(tag)->Delete(); });
+bool RemoveMenuButton(Addin& addin, word::Application& word, const std::string& barName, const std::string& tag) {
+    return succeeded(addin.diagnostics(), [&] { word.commandBars()->item(barName)->findControl(tag)->Delete(); });
 }
 
-bool RemoveMenuPopup(word::Application& word, const std::string& barName, const std::string& tag) noexcept {
+bool RemoveMenuPopup(Addin& addin, word::Application& word, const std::string& barName, const std::string& tag) {
     std::shared_ptr<word::CommandBarControl> popup;
-    if (!succeeded([&] { popup = word.commandBars()->item(barName)->findControl(tag); })) return false;
+    if (!succeeded(addin.diagnostics(), [&] { popup = word.commandBars()->item(barName)->findControl(tag); })) return false;
     bool isPopup = false;
-    if (!succeeded([&] { isPopup = popup->isPopup(); }) || !isPopup) return false;
+    if (!succeeded(addin.diagnostics(), [&] { isPopup = popup->isPopup(); }) || !isPopup) return false;
     // What the pop-up holds goes first, from the last entry back, so no entry is skipped as the
     // ones after it move up.
-    ignoreErrors([&] {
+    ignoreErrors(addin.diagnostics(), [&] {
         const auto controls = popup->controls();
-        for (std::int32_t i = controls->count(); i >= 1; --i) ignoreErrors([&] { controls->item(i)->Delete(); });
+        for (std::int32_t i = controls->count(); i >= 1; --i) ignoreErrors(addin.diagnostics(), [&] { controls->item(i)->Delete(); });
     });
-    return succeeded([&] { popup->Delete(); });
+    return succeeded(addin.diagnostics(), [&] { popup->Delete(); });
 }
 
 void PrepareCommandBars(Addin& addin, word::Application& word, ToolbarErrors errors,
                         const std::function<void()>& markInitialised) {
     // Both entries are looked for even when the first was not there.
-    const bool aboutRemoved = RemoveMenuButton(word, kHelpMenu, kAboutEntry);
-    const bool helpRemoved = RemoveMenuButton(word, kHelpMenu, kHelpEntry);
-    const bool toolsRemoved = RemoveMenuPopup(word, kToolsMenu, kToolsEntry);
+    const bool aboutRemoved = RemoveMenuButton(addin, word, kHelpMenu, kAboutEntry);
+    const bool helpRemoved = RemoveMenuButton(addin, word, kHelpMenu, kHelpEntry);
+    const bool toolsRemoved = RemoveMenuPopup(addin, word, kToolsMenu, kToolsEntry);
 
-    if (toolsRemoved) runStep(errors, [&] { word.commandBars()->item(kToolsMenu)->Reset(); });
-    if (aboutRemoved || helpRemoved) runStep(errors, [&] { word.commandBars()->item(kHelpMenu)->Reset(); });
+    if (toolsRemoved) runStep(addin, errors, [&] { word.commandBars()->item(kToolsMenu)->Reset(); });
+    if (aboutRemoved || helpRemoved) runStep(addin, errors, [&] { word.commandBars()->item(kHelpMenu)->Reset(); });
 
     markInitialised();
 
-    runStep(errors, [&] {
+    runStep(addin, errors, [&] {
         const auto toolbar = word.commandBars()->item(kToolbarName);
         toolbar->setVisible(true);
         if (!addin.settings().showToolbar()) toolbar->setVisible(false);

@@ -16,10 +16,10 @@ inline constexpr const char* kToolbarName = "Telvora";
 
 // In the named bar, the control with the tag (its pop-ups searched too) is deleted. Answers
 // whether one was; Word's errors are ignored (a missing bar or control is nothing to remove).
-bool RemoveMenuButton(word::Application& word, const std::string& barName, const std::string& tag) noexcept;
+bool RemoveMenuButton(Addin& addin, word::Application& word, const std::string& barName, const std::string& tag);
 // In the named bar, the pop-up menu with the tag goes with everything in it. Answers whether it
 // went; a control with the tag that is no pop-up stays. Word's errors are ignored.
-bool RemoveMenuPopup(word::Application& word, const std::string& barName, const std::string& tag) noexcept;
+bool RemoveMenuPopup(Addin& addin, word::Application& word, const std::string& barName, const std::string& tag);
 
 // What happens to an error of Word's while the menus are reset and the toolbar is shown or hidden.
 enum class ToolbarErrors {

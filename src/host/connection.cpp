@@ -14,10 +14,13 @@ constexpr std::uint32_t kNtPlatform = 2;
 
 // An old release kept only whether a shared fax server was used; it becomes the fax software type
 // the first time the add-in starts without one.
-void migrateFaxType(const Settings& settings) {
-    if (settings.faxTypeIfSet()) return;
-    const auto server = settings.blnServer();
-    if (!server) return;
+void migrateFaxType(Addin& addin) {
+    const Settings& settings = addin.settings();
+    // Any stored text counts as set, even one that is no number: reading it as a number here
+    // would stop every start, and with it the way to the settings that repair it.
+    if (!settings.get(keys::FaxType).empty()) return;
+    std::optional<bool> server;
+    if (!succeeded(addin.diagnostics(), [&] { server = settings.blnServer(); }) || !server) return;
     settings.save(keys::FaxType, *server ? "3" : "1");
     settings.remove(keys::BlnServer);
 }
@@ -27,7 +30,7 @@ void migrateFaxType(const Settings& settings) {
 bool IsSupportedSystem(Addin& addin) {
     if (IsWindows2000(addin) || IsWindowsXP(addin) || IsWindowsServer2003(addin)) return true;
     std::optional<OsVersion> version;
-    ignoreErrors([&] { version = addin.platform().osVersion(); });
+    ignoreErrors(addin.diagnostics(), [&] { version = addin.platform().osVersion(); });
     return version && version->platformId == kNtPlatform && version->major >= 6;
 }
 
@@ -51,7 +54,7 @@ void AddinConnection::OnDisconnection() {
 }
 
 void AddinConnection::release() noexcept {
-    if (word_) ignoreErrors([&] { word_->onWindowActivate({}); });
+    if (word_) ignoreErrors(addin_.diagnostics(), [&] { word_->onWindowActivate({}); });
     template_.reset();
     if (word_ && addin_.hasWord() && &addin_.word() == word_.get()) addin_.setWord(nullptr);
     word_.reset();
@@ -71,7 +74,7 @@ void AddinConnection::startUp(word::Window& window) {
         PrepareCommandBars(addin_, *word_, ToolbarErrors::Raise, markInitialised);
         return;
     }
-    migrateFaxType(addin_.settings());
+    migrateFaxType(addin_);
     // Word in use as an e-mail editor: the add-in waits for a document window.
     if (window.envelopeVisible()) return;
     // Asks for a fax printer when none that is installed is stored; the start goes on either way,
@@ -88,12 +91,13 @@ void AddinConnection::startUp(word::Window& window) {
 }
 
 void AddinConnection::loadTemplate(const std::string& path) {
-    // Word lists a global template by its name; one not listed yet is added from its file.
-    const std::string name = std::string(kTemplateFileName).substr(0, std::string(kTemplateFileName).size() - 4);
+    // Word lists a global template by its name, which is its file name with the extension; one not
+    // listed yet is added from its file.
+    const std::string name = kTemplateFileName;
     std::shared_ptr<word::AddIn> entry;
-    if (!succeeded([&] { entry = word_->addIns()->item(name); })) ignoreErrors([&] { entry = word_->addIns()->add(path); });
+    if (!succeeded(addin_.diagnostics(), [&] { entry = word_->addIns()->item(name); })) ignoreErrors(addin_.diagnostics(), [&] { entry = word_->addIns()->add(path); });
     template_ = entry;
-    if (entry) ignoreErrors([&] {
+    if (entry) ignoreErrors(addin_.diagnostics(), [&] {
             if (!entry->installed()) entry->setInstalled(true);
         });
 }

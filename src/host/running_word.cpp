@@ -9,7 +9,7 @@ namespace telvora {
 RunningWordForCommand::RunningWordForCommand(Addin& addin) noexcept : addin_(addin) {
     if (addin_.hasWord()) return;
     // Any failure to reach it is the same to the user as no Word running.
-    ignoreErrors([&] {
+    ignoreErrors(addin.diagnostics(), [&] {
         addin_.setWord(word_automation::wordApplication(addin_.automation().running(kWordProgId), nullptr));
         borrowed_ = true;
     });

@@ -163,13 +163,14 @@ void frmErrorLog::cmdPrint_Click() {
             // The printed copy is the only one wanted: the file goes whether the print worked or not.
             struct Remove {
                 Platform& platform;
+                Diagnostics& log;
                 const std::string& path;
                 ~Remove() {
-                    ignoreErrors([&] {
+                    ignoreErrors(log, [&] {
                         if (platform.fileExists(path)) platform.deleteFile(path);
                     });
                 }
-            } remove{platform, path};
+            } remove{platform, addin_.diagnostics(), path};
             platform.writeFile(path, fileText(""));
             addin_.word().printFile(path);
         },
@@ -179,7 +180,7 @@ void frmErrorLog::cmdPrint_Click() {
 void frmErrorLog::cmdSaveAs_Click() {
     trapAndReport(
         [&] {
-            const std::string path = ShowFileDialog(addin_, addin_.word().path(), kSaveErrorLogTitle,
+            const std::string path = ShowFileDialog(addin_, addin_.platform().documentsFolder(), kSaveErrorLogTitle,
                                                     BuildFilter({"Text File", "*.txt"}), "txt", false);
             if (path.empty()) return;
             addin_.platform().writeFile(path, fileText(ErrorLogHeading() + "\r\n" + ErrorLogRule() + "\r\n"));

@@ -37,22 +37,23 @@ std::string grouped(std::int32_t number) {
 // included. A status bar Word refuses to show never stops a merge.
 class Progress {
 public:
-    explicit Progress(word::Application& word) : word_(word) {}
+    Progress(word::Application& word, Diagnostics& log) : word_(word), log_(log) {}
     ~Progress() { clear(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
     void show(const std::string& text) {
         shown_ = true;
-        ignoreErrors([&] { word_.setStatusBar(text); });
+        ignoreErrors(log_, [&] { word_.setStatusBar(text); });
     }
     void clear() {
-        if (shown_) ignoreErrors([&] { word_.setStatusBar(""); });
+        if (shown_) ignoreErrors(log_, [&] { word_.setStatusBar(""); });
         shown_ = false;
     }
 
 private:
     word::Application& word_;
+    Diagnostics& log_;
     bool shown_ = false;
 };
 
@@ -62,13 +63,13 @@ std::string ofTotal(std::int32_t total) { return total > 0 ? " of " + grouped(to
 // also when it ends in an error, so no merged copy is left open.
 class MergedDocument {
 public:
-    explicit MergedDocument(word::MailMerge& merge, word::Application& word) {
+    MergedDocument(word::MailMerge& merge, word::Application& word, Diagnostics& log) : log_(log) {
         merge.setDestination(word::wdSendToNewDocument);
         merge.Execute();
         document_ = word.activeDocument();
     }
     ~MergedDocument() {
-        if (document_) ignoreErrors([&] { document_->Close(word::wdDoNotSaveChanges); });
+        if (document_) ignoreErrors(log_, [&] { document_->Close(word::wdDoNotSaveChanges); });
     }
     MergedDocument(const MergedDocument&) = delete;
     MergedDocument& operator=(const MergedDocument&) = delete;
@@ -80,6 +81,7 @@ public:
     }
 
 private:
+    Diagnostics& log_;
     std::shared_ptr<word::Document> document_;
 };
 
@@ -107,11 +109,9 @@ void clearRecipient(FaxJob& job) {
 
 std::int32_t recipientsOf(const Addin& addin) { return addin.mergeRecordCount - addin.mergeErrorCount; }
 
-void moveToNext(word::MailMergeDataSource& source) {
-    ignoreErrors([&] { source.setActiveRecord(word::wdNextRecord); });
+void moveToNext(Addin& addin, word::MailMergeDataSource& source) {
+    ignoreErrors(addin.diagnostics(), [&] { source.setActiveRecord(word::wdNextRecord); });
 }
-
-Variant i16(int v) { return Variant(static_cast<std::int16_t>(v)); }
 
 // One record through WinFax; False when the user stopped waiting for a silent WinFax.
 bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::string& schedule,
@@ -119,35 +119,35 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::strin
                             const std::string& mainDocument, WinFaxPatience patience) {
     word::Application& word = addin.word();
     const FaxJob& job = addin.faxJob;
-    const std::shared_ptr<AutomationObject> sdk = addin.automation().create(progid::WinFax);
-    (void)sdk->call("SetClientID", {Variant("Client Name")});
-    if (dialog.cboName.listIndex() > 0) (void)sdk->call("SetTo", {Variant(StripReturns(job.recipientName))});
-    (void)sdk->call("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
-    if (dialog.cboCompany.listIndex() > 0) (void)sdk->call("SetCompany", {Variant(StripReturns(job.recipientCompany))});
-    (void)sdk->call("SetSubject", {Variant(job.subject)});
-    SetWinFaxSchedule(addin, *sdk, schedule);
-    (void)sdk->call("AddRecipient");
-    (void)sdk->call("SetPrintFromApp", {i16(1)});
-    (void)sdk->call("ShowSendScreen", {i16(0)});
-    (void)sdk->call("Send", {i16(1)});
-    if (!waitForWinFax(addin, [&] { return sdk->call("IsReadyToPrint").toDouble() != 0.0; }, patience)) return false;
+    WinFaxSdk sdk(addin, progid::WinFax);
+    sdk.request("SetClientID", {Variant("Client Name")});
+    if (dialog.cboName.listIndex() > 0) sdk.request("SetTo", {Variant(StripReturns(job.recipientName))});
+    sdk.request("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
+    if (dialog.cboCompany.listIndex() > 0) sdk.request("SetCompany", {Variant(StripReturns(job.recipientCompany))});
+    sdk.request("SetSubject", {Variant(job.subject)});
+    SetWinFaxSchedule(addin, sdk, schedule);
+    sdk.request("AddRecipient");
+    sdk.request("SetPrintFromApp", {WinFaxSdk::flag(1)});
+    sdk.request("ShowSendScreen", {WinFaxSdk::flag(0)});
+    sdk.request("Send", {WinFaxSdk::flag(1)});
+    if (!waitForWinFax(addin, [&] { return sdk.readyToPrint(); }, patience)) return false;
 
     word.documents()->activate(mainDocument);
     restrictTo(source, source.activeRecord());
     {
-        MergedDocument merged(merge, word);
+        MergedDocument merged(merge, word, addin.diagnostics());
         PrintForWinFax(addin, merged.document());
         merged.close();
     }
     word.documents()->activate(mainDocument);
-    moveToNext(source);
-    return waitForWinFax(addin, [&] { return sdk->call("IsEntryIDReady", {i16(0)}).toDouble() == 1.0; }, patience);
+    moveToNext(addin, source);
+    return waitForWinFax(addin, [&] { return sdk.entryFiled(); }, patience);
 }
 
 void runMerge(Addin& addin, WinFaxPatience patience) {
     addin.mergeRecordCount = 0;
     addin.faxJob.subject.clear();
-    if (!succeeded([&] { (void)addin.word().activeDocument()->name(); })) {
+    if (!succeeded(addin.diagnostics(), [&] { (void)addin.word().activeDocument()->name(); })) {
         ShowMessage(addin, kNoDocumentMessage, MsgIcon::Exclamation);
         return;
     }
@@ -181,18 +181,24 @@ void runMerge(Addin& addin, WinFaxPatience patience) {
     if (dialog.txtSubject.text().empty()) dialog.txtSubject.setText(kDefaultSubject);
     dialog.showModal(addin.ui());
 
+    // Shown again, the dialog answers anew: closed from its frame it is no "Fax" of an earlier
+    // showing, and nothing is sent.
+    const auto showAgain = [&] {
+        dialog.setTag("");
+        dialog.showModal(addin.ui());
+    };
     bool finished = false;
     while (dialog.tag() == confirm::Fax && !finished) {
         // The subject as the user last accepted it: a correction made on a later showing counts.
         addin.faxJob.subject = dialog.txtSubject.text();
         if (!CheckValidity(addin, dialog)) {
-            dialog.showModal(addin.ui());
+            showAgain();
             continue;
         }
         finished = true;
         if (addin.ui().messageBox(MergeConfirmation(recipientsOf(addin)), MsgButtons::OKCancel,
                                   MsgIcon::Exclamation, kAppTitle) != MsgResult::OK) {
-            dialog.showModal(addin.ui());
+            showAgain();
             finished = false;
             addin.mergeRecordCount = 0;
             continue;
@@ -232,14 +238,14 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog) {
     trapAndReport(
         [&] {
             word::Application& word = addin.word();
-            Progress progress(word);
+            Progress progress(word, addin.diagnostics());
             const auto source = word.activeDocument()->mailMerge()->dataSource();
             std::int32_t total = 0;
-            ignoreErrors([&] {
+            ignoreErrors(addin.diagnostics(), [&] {
                 source->setActiveRecord(word::wdLastRecord);
                 total = source->activeRecord();
             });
-            bool moved = succeeded([&] { source->setActiveRecord(word::wdFirstRecord); });
+            bool moved = succeeded(addin.diagnostics(), [&] { source->setActiveRecord(word::wdFirstRecord); });
             std::int32_t current = source->activeRecord();
             std::int32_t previous = 0;
             log.load();
@@ -259,7 +265,7 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog) {
                 }
                 // Restricting the merge and reading fields leave the active record where it was.
                 previous = current;
-                moved = succeeded([&] { source->setActiveRecord(word::wdNextRecord); });
+                moved = succeeded(addin.diagnostics(), [&] { source->setActiveRecord(word::wdNextRecord); });
                 if (moved) current = source->activeRecord();
             }
             progress.clear();
@@ -273,7 +279,7 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog) {
             if (!valid) addin.mergeRecordCount = 0;
         },
         [&](const RuntimeError& e) { ReportError(addin, e); });
-    ignoreErrors([&] { (void)log.unload(); });
+    ignoreErrors(addin.diagnostics(), [&] { (void)log.unload(); });
     return valid;
 }
 
@@ -281,10 +287,10 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
     trapAndReport(
         [&] {
             word::Application& word = addin.word();
-            Progress progress(word);
+            Progress progress(word, addin.diagnostics());
             const auto merge = word.activeDocument()->mailMerge();
             const auto source = merge->dataSource();
-            ignoreErrors([&] { source->setActiveRecord(word::wdFirstRecord); });
+            ignoreErrors(addin.diagnostics(), [&] { source->setActiveRecord(word::wdFirstRecord); });
             std::int32_t current = source->activeRecord();
             FaxJob& job = addin.faxJob;
             clearRecipient(job);
@@ -300,13 +306,13 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
                 // and the user agreed to fax the others: nothing is merged for it.
                 if (IsAcceptableFaxNumber(job.faxNumber)) {
                     progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
-                    MergedDocument merged(*merge, word);
+                    MergedDocument merged(*merge, word, addin.diagnostics());
                     SendFax(addin, schedule, delivery);
                     merged.close();
                     // A submission the shared fax server refused ends the run.
                     if (addin.mergeRecordCount == 0) break;
                 }
-                moveToNext(*source);
+                moveToNext(addin, *source);
                 current = source->activeRecord();
             }
         },
@@ -317,7 +323,7 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedu
     trapAndReport(
         [&] {
             word::Application& word = addin.word();
-            Progress progress(word);
+            Progress progress(word, addin.diagnostics());
             const auto main = word.activeDocument();
             main->fields()->Update();
             const std::string mainDocument = main->name();
@@ -335,7 +341,7 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedu
                 readRecord(*source, dialog, job);
                 // The same records as on every other road: the user was told how many would go.
                 if (!IsAcceptableFaxNumber(job.faxNumber)) {
-                    moveToNext(*source);
+                    moveToNext(addin, *source);
                     continue;
                 }
                 progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));

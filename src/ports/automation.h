@@ -25,6 +25,9 @@ public:
     virtual Variant get(const std::string& member, const Args& args = {}) = 0;
     virtual void put(const std::string& member, const Variant& value) = 0;
     virtual Variant call(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) = 0;
+    // A call whose answer nobody reads: the answer is let go as it comes, unconverted, so an answer
+    // of any type is no error (a macro calling a function as a statement).
+    virtual void perform(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) = 0;
 };
 
 // A member's identifier as the object publishes it (a DISPID on Windows). The identifiers of an
@@ -53,6 +56,8 @@ public:
                                            const std::vector<std::string>& argumentNames = {}) = 0;
     // What AutomationObject::call does (a read is a call), by identifier.
     virtual Variant invoke(MemberId member, const Args& args = {}, const std::vector<NamedValue>& named = {}) = 0;
+    // What AutomationObject::perform does, by identifier.
+    virtual void perform(MemberId member, const Args& args = {}, const std::vector<NamedValue>& named = {}) = 0;
     // A property assignment by identifier. An object is assigned as a value, as a macro assigns
     // one to a property without Set.
     virtual void assign(MemberId member, const Variant& value) = 0;

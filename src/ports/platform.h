@@ -61,6 +61,9 @@ public:
     virtual std::vector<std::string> printers() = 0;
     // The temporary folder, with a trailing separator as the system reports it.
     virtual std::string tempFolder() = 0;
+    // The user's Documents folder, where an ordinary user may write, without a trailing separator;
+    // "" when the system cannot tell.
+    virtual std::string documentsFolder() = 0;
     // An environment variable's value; "" when it is not set.
     virtual std::string environment(const std::string& name) = 0;
 

@@ -103,9 +103,11 @@ public:
     virtual void setText(const std::string& text) = 0;
     // Raises when the document has no style of that name.
     virtual void setStyle(const std::string& styleName) = 0;
-    // With every optional argument omitted. Answers whether something was found; when it was, the
-    // range this find belongs to is narrowed to the found text.
-    virtual bool Execute() = 0;
+    // Answers whether something was found; when it was, the range this find belongs to is narrowed
+    // to the found text. `format` is Word's Format argument: True makes the formatting set on the
+    // find (its style) part of the search, as Word's searches by style must say; False leaves the
+    // formatting out. Every other argument is omitted.
+    virtual bool Execute(bool format) = 0;
 };
 
 class Range {

@@ -17,7 +17,7 @@ namespace telvora {
 namespace {
 
 bool documentIsOpen(Addin& addin) {
-    return succeeded([&] { (void)addin.word().activeDocument()->name(); });
+    return succeeded(addin.diagnostics(), [&] { (void)addin.word().activeDocument()->name(); });
 }
 
 // The checks both commands make before they read the number. Answers whether faxing may go on;
@@ -122,22 +122,22 @@ void QuickFaxCommand(Addin& addin) {
     if (checkFaxSetup(addin) != Readiness::Ready) return;
 
     FaxJob& job = addin.faxJob;
-    ignoreErrors([&] { job.faxNumber = addin.word().selection()->range()->text(); });
-    if (job.faxNumber.empty()) ignoreErrors([&] { job.faxNumber = ReadField(addin, FaxField::Number); });
+    ignoreErrors(addin.diagnostics(), [&] { job.faxNumber = addin.word().selection()->range()->text(); });
+    if (job.faxNumber.empty()) ignoreErrors(addin.diagnostics(), [&] { job.faxNumber = ReadField(addin, FaxField::Number); });
     if (job.faxNumber.empty()) {
         ShowMessage(addin, kNoNumberSelectedMessage, MsgIcon::Exclamation);
         return;
     }
 
     frmQuickFaxConfirm dialog(addin);
-    ignoreErrors([&] { dialog.load(); });
+    ignoreErrors(addin.diagnostics(), [&] { dialog.load(); });
     dialog.txtNumber.setText(StripReturns(job.faxNumber));
     dialog.txtSubject.setText(StripReturns(job.subject));
     if (dialog.txtSubject.text().empty()) dialog.txtSubject.setText(kDefaultSubject);
     bool fax = false;
-    ignoreErrors([&] { fax = confirmed(addin, dialog); });
-    if (fax) ignoreErrors([&] { send(addin, dialog, dialog.txtNumber, dialog.txtSubject); });
-    ignoreErrors([&] { (void)dialog.unload(); });
+    ignoreErrors(addin.diagnostics(), [&] { fax = confirmed(addin, dialog); });
+    if (fax) ignoreErrors(addin.diagnostics(), [&] { send(addin, dialog, dialog.txtNumber, dialog.txtSubject); });
+    ignoreErrors(addin.diagnostics(), [&] { (void)dialog.unload(); });
 }
 
 }  // namespace telvora

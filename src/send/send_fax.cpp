@@ -16,9 +16,10 @@ namespace {
 // faxed document is left lying in the temporary folder.
 class TemporaryFaxFile {
 public:
-    TemporaryFaxFile(Platform& platform, std::string path) : platform_(platform), path_(std::move(path)) {}
+    TemporaryFaxFile(Addin& addin, std::string path)
+        : platform_(addin.platform()), log_(addin.diagnostics()), path_(std::move(path)) {}
     ~TemporaryFaxFile() {
-        if (!removed_) ignoreErrors([&] { platform_.deleteFile(path_); });
+        if (!removed_) ignoreErrors(log_, [&] { platform_.deleteFile(path_); });
     }
     TemporaryFaxFile(const TemporaryFaxFile&) = delete;
     TemporaryFaxFile& operator=(const TemporaryFaxFile&) = delete;
@@ -31,6 +32,7 @@ public:
 
 private:
     Platform& platform_;
+    Diagnostics& log_;
     std::string path_;
     bool removed_ = false;
 };
@@ -57,11 +59,11 @@ void sendThroughFaxService(Addin& addin, const std::string& schedule, const std:
     const Settings& settings = addin.settings();
     FaxJob& job = addin.faxJob;
 
-    ActivePrinterSwitch printer(word);
+    ActivePrinterSwitch printer(word, addin.diagnostics());
     printer.switchTo(settings.printer());
     const std::int16_t faxType = settings.faxTypeValue();
     const bool winFax = faxType == static_cast<std::int16_t>(FaxType::WinFax);
-    TemporaryFaxFile file(platform, GetTempFolder(addin) + (winFax ? kWinFaxFileName : kFaxImageFileName));
+    TemporaryFaxFile file(addin, GetTempFolder(addin) + (winFax ? kWinFaxFileName : kFaxImageFileName));
     if (!winFax) printToFaxFile(word, file.path());
 
     const bool extended = CanCreateExtendedFaxServer(addin);
@@ -82,7 +84,9 @@ void sendThroughFaxService(Addin& addin, const std::string& schedule, const std:
     adapter.set("blnStopFax", Variant(false));
     setFaxSchedule(adapter, schedule);
     if (extended) setFaxDeliveryNote(adapter, delivery);
+    job.jobIds.clear();
     sendFaxJob(addin, adapter);
+    job.jobIds = adapter.jobIds;
 
     if (job.printCopy && !adapter.flag("blnStopFax")) {
         printer.switchTo(job.copyPrinter);
@@ -99,7 +103,7 @@ void sendThroughFaxService(Addin& addin, const std::string& schedule, const std:
 
 std::string GetTempFolder(Addin& addin) {
     std::string folder;
-    if (!succeeded([&] { folder = addin.platform().tempFolder(); })) return "";
+    if (!succeeded(addin.diagnostics(), [&] { folder = addin.platform().tempFolder(); })) return "";
     return folder.substr(0, folder.find('\0'));
 }
 

@@ -6,96 +6,111 @@
 #include <memory>
 #include <utility>
 
+#include "base/date_serial.h"
 #include "base/text.h"
+#include "documented/members.h"
 #include "sim/sim_automation.h"
+#include "sim/sim_date_time.h"
 #include "sim/sim_platform.h"
 
 namespace telvora::sim {
 namespace {
 
-constexpr std::int32_t kArgumentNotOptional = 449;
-constexpr std::int32_t kWrongArgumentCount = 450;
-
-// The members of one object class: its properties with their values when created, and its methods.
-class Members {
-public:
-    Members(std::initializer_list<std::pair<const char*, Variant>> properties,
-            std::initializer_list<const char*> methods) {
-        for (const auto& [name, value] : properties) values_[lowerAscii(name)] = value;
-        for (const char* name : methods) methods_.push_back(lowerAscii(name));
-    }
-    bool knows(const std::string& member) const {
-        const std::string key = lowerAscii(member);
-        return values_.count(key) != 0 || std::find(methods_.begin(), methods_.end(), key) != methods_.end();
-    }
-    bool isProperty(const std::string& member) const { return values_.count(lowerAscii(member)) != 0; }
-    const Variant& value(const std::string& member) const { return values_.at(lowerAscii(member)); }
-    void set(const std::string& member, const Variant& v) { values_.at(lowerAscii(member)) = v; }
-
-private:
-    std::map<std::string, Variant> values_;
-    std::vector<std::string> methods_;
-};
-
-// What every simulated fax object shares: member names found without regard to case, a member it
-// does not have failing with 438 before it is recorded (late binding never reaches the object),
-// every use recorded before it can fail (the software has seen it), and properties that keep what
-// is assigned to them.
+// What every simulated fax object shares, all of it by the documented table of its class: member
+// names found without regard to case, a member the class does not have failing with 438 before it
+// is recorded (late binding never reaches the object); every use recorded before it can fail (the
+// software has seen it); arguments and assigned values coerced to their documented types, or
+// refused with 13 as a type-library server refuses them (the caller sees its type mismatch); and
+// every answer checked against the documented type, so the stand-in is never kinder than the real
+// software. Stored properties keep what is assigned to them.
 class FaxObject : public AutomationObject {
 public:
-    FaxObject(FaxSoftware& fax, std::string className, Members members)
-        : fax_(fax), class_(std::move(className)), instance_(fax.nextInstance()), members_(std::move(members)) {}
+    // `stored`: the properties the object keeps, with their values when created.
+    FaxObject(FaxSoftware& fax, std::string className, std::initializer_list<std::pair<const char*, Variant>> stored)
+        : fax_(fax), class_(std::move(className)), instance_(fax.nextInstance()) {
+        for (const auto& [name, value] : stored) values_[lowerAscii(name)] = value;
+    }
 
     Variant get(const std::string& member, const Args& args) override { return use(FaxCallKind::Get, member, args, {}); }
     Variant call(const std::string& member, const Args& args, const NamedArgs& named) override {
         return use(FaxCallKind::Call, member, args, named);
     }
+    void perform(const std::string& member, const Args& args, const NamedArgs& named) override {
+        (void)use(FaxCallKind::Call, member, args, named);
+    }
     void put(const std::string& member, const Variant& value) override {
-        if (!members_.isProperty(member)) throw RuntimeError::standard(err::MemberNotFound, class_);
+        const documented::Member& m = documentedMember(member);
         fax_.calls.push_back({class_, instance_, FaxCallKind::Put, member, {value}, {}});
-        if (value.is<Variant::Object>()) throw RuntimeError::standard(err::TypeMismatch, class_);
-        members_.set(member, value);
+        if (m.kind != documented::Kind::Property) throw RuntimeError::standard(err::WrongArgumentCount, class_);
+        const auto coerced = documented::coerce(m.type, value, [this](std::string_view text) { return readDate(text); });
+        if (!coerced) throw RuntimeError::standard(err::TypeMismatch, class_);
+        values_[lowerAscii(member)] = *coerced;
     }
 
     void recordCreation() { fax_.calls.push_back({class_, instance_, FaxCallKind::Create, "", {}, {}}); }
 
 protected:
-    // A method's work; properties are read by the base.
-    virtual Variant invoke(const std::string& lowerMember, const Args& args, const NamedArgs& named) = 0;
+    // A method's work, or the reading of a property the object works out; `args` hold the
+    // documented arguments in order, coerced to their types (Empty for an optional one not given).
+    virtual Variant invoke(const std::string& lowerMember, const Args& args) = 0;
 
-    const Variant& property(const std::string& member) const { return members_.value(member); }
-    std::string text(const std::string& member) const { return members_.value(member).toString(); }
+    const Variant& property(const std::string& member) const { return values_.at(lowerAscii(member)); }
+    std::string text(const std::string& member) const { return property(member).toString(); }
     RuntimeError error(std::int32_t hresult) const { return faxError(hresult, class_); }
-
-    // Positional argument `i`, or the named argument of that name; 449 when it was not given.
-    const Variant& argument(const Args& args, const NamedArgs& named, std::size_t i, const char* name) const {
-        for (const auto& n : named) {
-            if (equalsIgnoringCase(n.name, name)) return n.value;
-        }
-        if (i < args.size()) return args[i];
-        throw RuntimeError(kArgumentNotOptional, "Argument not optional", class_);
-    }
-    void atMost(const Args& args, const NamedArgs& named, std::size_t count) const {
-        if (args.size() + named.size() > count)
-            throw RuntimeError(kWrongArgumentCount, "Wrong number of arguments or invalid property assignment", class_);
-    }
 
     FaxSoftware& fax_;
     const std::string class_;
 
 private:
-    Variant use(FaxCallKind kind, const std::string& member, const Args& args, const NamedArgs& named) {
-        if (!members_.knows(member)) throw RuntimeError::standard(err::MemberNotFound, class_);
-        fax_.calls.push_back({class_, instance_, kind, member, args, named});
-        if (members_.isProperty(member)) {
-            atMost(args, named, 0);
-            return members_.value(member);
+    const documented::Member& documentedMember(const std::string& member) const {
+        const documented::Member* m = documented::find(class_, member);
+        if (!m) throw RuntimeError::standard(err::MemberNotFound, class_);
+        return *m;
+    }
+
+    std::optional<double> readDate(std::string_view text) const {
+        const auto moment = SimDateTime(fax_.platform()).parse(text);
+        if (!moment) return std::nullopt;
+        return toSerial(*moment);
+    }
+
+    // The documented arguments in order: positional ones first, named ones in their places.
+    Args arguments(const documented::Member& m, const Args& args, const NamedArgs& named) const {
+        if (args.size() > m.arguments.size()) throw RuntimeError::standard(err::WrongArgumentCount, class_);
+        std::vector<std::optional<Variant>> given(m.arguments.size());
+        for (std::size_t i = 0; i < args.size(); ++i) given[i] = args[i];
+        for (const auto& n : named) {
+            std::size_t i = 0;
+            while (i < m.arguments.size() && !equalsIgnoringCase(m.arguments[i].name, n.name)) ++i;
+            if (i == m.arguments.size()) throw RuntimeError::standard(err::NamedArgumentNotFound, class_);
+            given[i] = n.value;
         }
-        return invoke(lowerAscii(member), args, named);
+        Args out;
+        for (std::size_t i = 0; i < given.size(); ++i) {
+            if (!given[i]) {
+                if (!m.arguments[i].optional) throw RuntimeError::standard(err::ArgumentNotOptional, class_);
+                out.emplace_back();
+                continue;
+            }
+            const auto coerced =
+                documented::coerce(m.arguments[i].type, *given[i], [this](std::string_view t) { return readDate(t); });
+            if (!coerced) throw RuntimeError::standard(err::TypeMismatch, class_);
+            out.push_back(*coerced);
+        }
+        return out;
+    }
+
+    Variant use(FaxCallKind kind, const std::string& member, const Args& args, const NamedArgs& named) {
+        const documented::Member& m = documentedMember(member);
+        fax_.calls.push_back({class_, instance_, kind, member, args, named});
+        const Args documentedArgs = arguments(m, args, named);
+        const auto stored = values_.find(lowerAscii(member));
+        Variant answer = stored != values_.end() ? stored->second : invoke(lowerAscii(member), documentedArgs);
+        return documented::checkedAnswer(m, std::move(answer), fax_.violations);
     }
 
     const int instance_;
-    Members members_;
+    std::map<std::string, Variant> values_;
 };
 
 template <class T, class... A>
@@ -109,10 +124,10 @@ std::shared_ptr<T> make(A&&... a) {
 class CountedCollection final : public FaxObject {
 public:
     CountedCollection(FaxSoftware& fax, std::string className, int count)
-        : FaxObject(fax, std::move(className), Members({{"Count", Variant(std::int32_t{count})}}, {})) {}
+        : FaxObject(fax, std::move(className), {{"Count", Variant(std::int32_t{count})}}) {}
 
 protected:
-    Variant invoke(const std::string&, const Args&, const NamedArgs&) override { return {}; }
+    Variant invoke(const std::string&, const Args&) override { return {}; }
 };
 
 // The copy of a body file a job keeps; 0x80070002 when the file is not on the machine.
@@ -130,13 +145,22 @@ std::string readBody(FaxSoftware& fax, const std::string& path, const std::strin
 class LegacyFaxDocument final : public FaxObject {
 public:
     LegacyFaxDocument(FaxSoftware& fax, std::string server, std::string file)
-        : FaxObject(fax, "FaxServer.FaxDocument", documentMembers()), server_(std::move(server)),
-          file_(std::move(file)) {}
+        : FaxObject(fax, "FaxServer.FaxDoc",
+                    {{"FaxNumber", ""},        {"RecipientAddress", ""},  {"RecipientCity", ""},
+                     {"RecipientCompany", ""}, {"RecipientCountry", ""},  {"RecipientDepartment", ""},
+                     {"RecipientHomePhone", ""}, {"RecipientName", ""},   {"RecipientOffice", ""},
+                     {"RecipientOfficePhone", ""}, {"RecipientState", ""}, {"RecipientTitle", ""},
+                     {"RecipientZip", ""},     {"SenderAddress", ""},     {"SenderCompany", ""},
+                     {"SenderDepartment", ""}, {"SenderFax", ""},         {"SenderHomePhone", ""},
+                     {"SenderName", ""},       {"SenderOffice", ""},      {"SenderOfficePhone", ""},
+                     {"SenderTitle", ""},      {"ServerCoverpage", false}, {"SendCoverpage", false},
+                     {"CoverpageName", ""},    {"CoverpageSubject", ""},  {"CoverpageNote", ""},
+                     {"DiscountSend", false}}),
+          server_(std::move(server)), file_(std::move(file)) {}
 
 protected:
-    Variant invoke(const std::string& member, const Args& args, const NamedArgs& named) override {
-        if (member != "send") return {};
-        atMost(args, named, 0);
+    Variant invoke(const std::string&, const Args&) override {
+        // "Send": the number of the queued job.
         if (fax_.submissionRefused) throw error(*fax_.submissionRefused);
         SubmittedFax job;
         job.software = fax_progid::FaxServer;
@@ -153,43 +177,23 @@ protected:
     }
 
 private:
-    static Members documentMembers() {
-        return Members({{"FaxNumber", ""},        {"RecipientAddress", ""},  {"RecipientCity", ""},
-                        {"RecipientCompany", ""}, {"RecipientCountry", ""},  {"RecipientDepartment", ""},
-                        {"RecipientHomePhone", ""}, {"RecipientName", ""},   {"RecipientOffice", ""},
-                        {"RecipientOfficePhone", ""}, {"RecipientState", ""}, {"RecipientTitle", ""},
-                        {"RecipientZip", ""},     {"SenderAddress", ""},     {"SenderCompany", ""},
-                        {"SenderDepartment", ""}, {"SenderFax", ""},         {"SenderHomePhone", ""},
-                        {"SenderName", ""},       {"SenderOffice", ""},      {"SenderOfficePhone", ""},
-                        {"SenderTitle", ""},      {"ServerCoverpage", false}, {"SendCoverpage", false},
-                        {"CoverpageName", ""},    {"CoverpageSubject", ""},  {"CoverpageNote", ""},
-                        {"DiscountSend", false}},
-                       {"Send"});
-    }
-
     std::string server_;
     std::string file_;
 };
 
 class LegacyFaxServer final : public FaxObject {
 public:
-    explicit LegacyFaxServer(FaxSoftware& fax)
-        : FaxObject(fax, fax_progid::FaxServer, Members({}, {"Connect", "GetPorts", "CreateDocument"})) {}
+    explicit LegacyFaxServer(FaxSoftware& fax) : FaxObject(fax, fax_progid::FaxServer, {}) {}
 
 protected:
-    Variant invoke(const std::string& member, const Args& args, const NamedArgs& named) override {
+    Variant invoke(const std::string& member, const Args& args) override {
         if (member == "connect") {
-            atMost(args, named, 1);
-            server_ = fax_.connect(argument(args, named, 0, "ServerName").toString(), class_);
+            server_ = fax_.connect(args[0].toString(), class_);
             return {};
         }
         if (!server_) throw error(fax_error::NotConnected);
-        if (member == "getports") {
-            atMost(args, named, 0);
-            return Variant(make<CountedCollection>(fax_, "FaxServer.FaxPorts", devices()));
-        }
-        atMost(args, named, 1);
-        std::string file = argument(args, named, 0, "FileName").toString();
+        if (member == "getports") return Variant(make<CountedCollection>(fax_, "FaxServer.FaxPorts", devices()));
+        std::string file = args[0].toString();
         (void)readBody(fax_, file, class_);
         return Variant(make<LegacyFaxDocument>(fax_, *server_, std::move(file)));
     }
@@ -206,20 +210,17 @@ private:
 
 class ExtendedFaxServer final : public FaxObject {
 public:
-    explicit ExtendedFaxServer(FaxSoftware& fax)
-        : FaxObject(fax, fax_progid::ExtendedServer, Members({}, {"Connect", "GetDevices"})) {}
+    explicit ExtendedFaxServer(FaxSoftware& fax) : FaxObject(fax, fax_progid::ExtendedServer, {}) {}
 
     // The computer a submission through this object goes to; nothing before "Connect".
     const std::optional<std::string>& server() const noexcept { return server_; }
 
 protected:
-    Variant invoke(const std::string& member, const Args& args, const NamedArgs& named) override {
+    Variant invoke(const std::string& member, const Args& args) override {
         if (member == "connect") {
-            atMost(args, named, 1);
-            server_ = fax_.connect(argument(args, named, 0, "bstrServerName").toString(), class_);
+            server_ = fax_.connect(args[0].toString(), class_);
             return {};
         }
-        atMost(args, named, 0);
         if (!server_) throw error(fax_error::NotConnected);
         const bool local = equalsIgnoringCase(*server_, fax_.platform().environment("computername"));
         return Variant(make<CountedCollection>(fax_, "FAXCOMEX.FaxDevices", local ? fax_.localFaxDevices : 1));
@@ -229,10 +230,18 @@ private:
     std::optional<std::string> server_;
 };
 
+// A recipient added to a fax document; the add-in reads nothing of it.
+class RecipientObject final : public FaxObject {
+public:
+    explicit RecipientObject(FaxSoftware& fax) : FaxObject(fax, "FAXCOMEX.FaxRecipient", {}) {}
+
+protected:
+    Variant invoke(const std::string&, const Args&) override { return {}; }
+};
+
 class ExtendedFaxRecipients final : public FaxObject {
 public:
-    explicit ExtendedFaxRecipients(FaxSoftware& fax)
-        : FaxObject(fax, "FAXCOMEX.FaxRecipients", Members({}, {"Add", "Count"})) {}
+    explicit ExtendedFaxRecipients(FaxSoftware& fax) : FaxObject(fax, "FAXCOMEX.FaxRecipients", {}) {}
 
     struct Recipient {
         std::string number;
@@ -241,18 +250,15 @@ public:
     const std::vector<Recipient>& list() const noexcept { return list_; }
 
 protected:
-    Variant invoke(const std::string& member, const Args& args, const NamedArgs& named) override {
-        if (member == "count") {
-            atMost(args, named, 0);
-            return Variant(static_cast<std::int32_t>(list_.size()));
-        }
-        atMost(args, named, 2);
+    Variant invoke(const std::string& member, const Args& args) override {
+        if (member == "count") return Variant(static_cast<std::int32_t>(list_.size()));
         Recipient r;
-        r.number = argument(args, named, 0, "bstrFaxNumber").toString();
-        if (args.size() + named.size() > 1) r.name = argument(args, named, 1, "bstrRecipientName").toString();
+        r.number = args[0].toString();
+        r.name = args[1].toString();
         if (r.number.empty()) throw error(fax_error::InvalidParameter);
         list_.push_back(r);
-        return {};
+        // The recipient added.
+        return Variant(make<RecipientObject>(fax_));
     }
 
 private:
@@ -263,36 +269,35 @@ class ExtendedFaxDocument final : public FaxObject {
 public:
     explicit ExtendedFaxDocument(FaxSoftware& fax)
         : FaxObject(fax, fax_progid::ExtendedDocument,
-                    Members({{"Body", ""},
-                             {"Priority", std::int32_t{1}},
-                             {"ReceiptType", std::int32_t{0}},
-                             {"ReceiptAddress", ""},
-                             {"CoverPageType", std::int32_t{0}},
-                             {"ScheduleType", std::int32_t{0}},
-                             {"ScheduleTime", ""},
-                             {"Subject", ""}},
-                            {"Recipients", "ConnectedSubmit"})) {}
+                    {{"Body", ""},
+                     {"Priority", std::int32_t{1}},
+                     {"ReceiptType", std::int32_t{0}},
+                     {"ReceiptAddress", ""},
+                     {"CoverPageType", std::int32_t{0}},
+                     {"ScheduleType", std::int32_t{0}},
+                     {"ScheduleTime", DateValue{}},
+                     {"Subject", ""}}) {}
 
 protected:
-    Variant invoke(const std::string& member, const Args& args, const NamedArgs& named) override {
+    Variant invoke(const std::string& member, const Args& args) override {
         if (member == "recipients") {
-            atMost(args, named, 0);
             if (!recipients_) recipients_ = make<ExtendedFaxRecipients>(fax_);
             return Variant(Variant::Object(recipients_));
         }
-        atMost(args, named, 1);
-        const auto target = std::dynamic_pointer_cast<ExtendedFaxServer>(
-            argument(args, named, 0, "pFaxServer").toObject());
+        const auto target = std::dynamic_pointer_cast<ExtendedFaxServer>(args[0].toObject());
         if (!target || !target->server()) throw error(fax_error::NotConnected);
         const std::string body = readBody(fax_, text("Body"), class_);
         if (!recipients_ || recipients_->list().empty()) throw error(fax_error::InvalidParameter);
         const std::int32_t receiptType = property("ReceiptType").toInt32();
         if (receiptType != 0 && fax_.receiptsRefused) throw error(fax_error::UnsupportedType);
+        // Message-box receipts went with the messenger service: from Windows Vista on the service
+        // refuses them.
+        if (receiptType == 4 && !fax_.popUpReceiptsServed()) throw error(fax_error::InvalidParameter);
         if (receiptType == 1 && trimBlanks(text("ReceiptAddress")).empty()) throw error(fax_error::InvalidParameter);
         if (fax_.submissionRefused) throw error(*fax_.submissionRefused);
 
         const std::int32_t scheduleType = property("ScheduleType").toInt32();
-        std::string ids;
+        std::vector<Variant> ids;
         for (const auto& r : recipients_->list()) {
             SubmittedFax job;
             job.software = fax_progid::ExtendedDocument;
@@ -306,10 +311,10 @@ protected:
             job.bodyFile = text("Body");
             job.body = body;
             fax_.accept(std::move(job));
-            ids += (ids.empty() ? "" : ",") + fax_.jobs.back().jobId;
+            ids.emplace_back(fax_.jobs.back().jobId);
         }
         // The identifiers of the jobs, one per recipient.
-        return Variant(ids);
+        return Variant::array(std::move(ids));
     }
 
 private:
@@ -321,17 +326,13 @@ private:
 class WinFaxSend final : public FaxObject {
 public:
     WinFaxSend(FaxSoftware& fax, std::string progId)
-        : FaxObject(fax, std::move(progId),
-                    Members({}, {"SetClientID", "SetOffPeak", "SetDate", "SetTime", "SetNumber", "SetSubject",
-                                 "SetCompany", "SetTo", "AddAttachmentFile", "AddRecipient", "SetPrintFromApp",
-                                 "ShowSendScreen", "Send", "IsReadyToPrint", "IsEntryIDReady"})) {}
+        : FaxObject(fax, std::move(progId), {}) {}
 
 protected:
-    Variant invoke(const std::string& member, const Args& args, const NamedArgs& named) override {
+    Variant invoke(const std::string& member, const Args& args) override {
         // The SDK answers 0 for success, as a 16-bit number.
         const Variant ok(std::int16_t{0});
         if (member == "addrecipient" || member == "isreadytoprint") {
-            atMost(args, named, 0);
             if (member == "addrecipient") {
                 recipients_.push_back(pending_);
                 return ok;
@@ -343,8 +344,7 @@ protected:
             }
             return ready;
         }
-        atMost(args, named, 1);
-        const Variant& value = argument(args, named, 0, "value");
+        const Variant& value = args[0];
         if (member == "isentryidready") {
             if (printFromApp_ && !fax_.winFaxPrinter.empty() && !documentArrived()) return Variant(std::int16_t{0});
             return poll(filedPollsLeft_);
@@ -399,14 +399,15 @@ private:
         return Variant(std::int16_t{0});
     }
 
-    // 0 until the job was sent and the polls the machine asks for have passed, then 1.
+    // 0 until the job was sent and the polls the machine asks for have passed, then the answer
+    // the machine gives for ready.
     Variant poll(int& left) {
         if (!sent_) return Variant(std::int16_t{0});
         if (left > 0) {
             --left;
             return Variant(std::int16_t{0});
         }
-        return Variant(std::int16_t{1});
+        return Variant(fax_.winFaxReadyAnswer);
     }
 
     bool documentArrived() const {
@@ -466,6 +467,11 @@ FaxSoftware::FaxSoftware(SimPlatform& platform, SimAutomation& automation) : pla
             return make<WinFaxSend>(*this, progId);
         });
     }
+}
+
+bool FaxSoftware::popUpReceiptsServed() const {
+    const auto version = platform_.osVersion();
+    return version && version->major < 6;
 }
 
 void FaxSoftware::awaitPrint(const std::vector<std::size_t>& jobIndices) {

@@ -105,6 +105,8 @@ public:
     // "IsEntryIDReady" likewise.
     int winFaxPollsBeforeReady = 0;
     int winFaxPollsBeforeFiled = 0;
+    // What the two polls answer once WinFax is ready: any number but 0 means ready.
+    std::int16_t winFaxReadyAnswer = 1;
     // The WinFax printer's device name. A job WinFax takes as a print from the application waits,
     // once WinFax answered that it is ready, for a document printed to this printer, and is not
     // filed ("IsEntryIDReady") before it arrived; a print made before WinFax was ready is not
@@ -121,6 +123,13 @@ public:
     // What the senders did and what the software accepted, in order.
     std::vector<FaxCall> calls;
     std::vector<SubmittedFax> jobs;
+    // Answers the objects gave of a type their documentation does not allow (each was also raised
+    // as a logic error): a fault of this stand-in, which a test must never meet.
+    std::vector<std::string> violations;
+
+    // Whether the fax service still delivers message-box receipts: only before Windows Vista, which
+    // removed the messenger service they travel by.
+    bool popUpReceiptsServed() const;
 
     // Used by the simulated objects.
     SimPlatform& platform() const noexcept { return platform_; }

@@ -17,6 +17,7 @@ namespace {
 fs::path withStandardFolders(fs::path root) {
     fs::create_directories(root / "Temp");
     fs::create_directories(root / "Telvora");
+    fs::create_directories(root / "Users" / "User" / "Documents");
     return root;
 }
 

@@ -31,6 +31,7 @@ public:
     std::optional<OsVersion> osVersion() override { return version; }
     std::vector<std::string> printers() override { return installedPrinters; }
     std::string tempFolder() override;
+    std::string documentsFolder() override { return documents; }
     std::string environment(const std::string& name) override;
     bool fileExists(const std::string& path) override;
     void deleteFile(const std::string& path) override;
@@ -67,6 +68,8 @@ public:
     LocalTime clock{};
     // What the temporary-path query answers; empty: the query fails.
     std::string temporaryFolder = "C:\\Temp\\";
+    // The user's Documents folder.
+    std::string documents = "C:\\Users\\User\\Documents";
     // Answers the next file dialogs, in order; an empty entry is a cancelled dialog.
     std::vector<std::optional<std::string>> fileDialogAnswers;
     // The add-in's version: the build's own.

@@ -13,26 +13,44 @@ namespace telvora::win32 {
 DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, std::string source)
     : dispatch_(std::move(dispatch)), source_(std::move(source)) {}
 
-Variant DispatchObject::get(const std::string& member, const Args& args) {
-    return invokeByName(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, {});
+namespace {
+
+constexpr WORD kCallOrRead = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+std::vector<std::string> namesOf(const NamedArgs& named) {
+    std::vector<std::string> names;
+    for (const auto& n : named) names.push_back(n.name);
+    return names;
 }
+
+}  // namespace
+
+Variant DispatchObject::get(const std::string& member, const Args& args) { return call(member, args, {}); }
 
 void DispatchObject::put(const std::string& member, const Variant& value) {
     // An object is assigned by reference (a macro's Set); a server that knows no such assignment
     // gets the plain one.
     if (value.is<Variant::Object>()) {
         try {
-            (void)invokeByName(member, DISPATCH_PROPERTYPUTREF, {value}, {});
+            invokeByName(member, DISPATCH_PROPERTYPUTREF, {value}, {}, nullptr);
             return;
         } catch (const RuntimeError& e) {
             if (e.number() != err::MemberNotFound) throw;
         }
     }
-    (void)invokeByName(member, DISPATCH_PROPERTYPUT, {value}, {});
+    invokeByName(member, DISPATCH_PROPERTYPUT, {value}, {}, nullptr);
 }
 
 Variant DispatchObject::call(const std::string& member, const Args& args, const NamedArgs& named) {
-    return invokeByName(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, named);
+    const auto ids = identify(member, namesOf(named));
+    std::vector<NamedValue> values;
+    for (std::size_t i = 0; i < named.size(); ++i) values.push_back({ids[i + 1], named[i].value});
+    return answerOf(ids.front(), args, values);
+}
+
+void DispatchObject::perform(const std::string& member, const Args& args, const NamedArgs& named) {
+    UniqueVariant ignored;
+    invokeByName(member, kCallOrRead, args, named, ignored.get());
 }
 
 std::vector<MemberId> DispatchObject::identify(const std::string& member,
@@ -57,23 +75,34 @@ std::vector<MemberId> DispatchObject::identify(const std::string& member,
 }
 
 Variant DispatchObject::invoke(MemberId member, const Args& args, const std::vector<NamedValue>& named) {
-    return invokeById(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, named);
+    return answerOf(member, args, named);
+}
+
+void DispatchObject::perform(MemberId member, const Args& args, const std::vector<NamedValue>& named) {
+    UniqueVariant ignored;
+    invokeById(member, kCallOrRead, args, named, ignored.get());
 }
 
 void DispatchObject::assign(MemberId member, const Variant& value) {
-    (void)invokeById(member, DISPATCH_PROPERTYPUT, {value}, {});
+    invokeById(member, DISPATCH_PROPERTYPUT, {value}, {}, nullptr);
 }
 
-Variant DispatchObject::invokeByName(const std::string& member, WORD flags, const Args& args, const NamedArgs& named) {
-    std::vector<std::string> names;
-    for (const auto& n : named) names.push_back(n.name);
-    const auto ids = identify(member, names);
+Variant DispatchObject::answerOf(DISPID id, const Args& args, const std::vector<NamedValue>& named) {
+    UniqueVariant result;
+    invokeById(id, kCallOrRead, args, named, result.get());
+    return fromVariant(*result.get(), source_);
+}
+
+void DispatchObject::invokeByName(const std::string& member, WORD flags, const Args& args, const NamedArgs& named,
+                                  VARIANT* result) {
+    const auto ids = identify(member, namesOf(named));
     std::vector<NamedValue> values;
     for (std::size_t i = 0; i < named.size(); ++i) values.push_back({ids[i + 1], named[i].value});
-    return invokeById(ids.front(), flags, args, values);
+    invokeById(ids.front(), flags, args, values, result);
 }
 
-Variant DispatchObject::invokeById(DISPID id, WORD flags, const Args& args, const std::vector<NamedValue>& named) {
+void DispatchObject::invokeById(DISPID id, WORD flags, const Args& args, const std::vector<NamedValue>& named,
+                                VARIANT* result) {
     if (!dispatch_) throw RuntimeError::objectNotSet(source_);
     const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
 
@@ -99,13 +128,11 @@ Variant DispatchObject::invokeById(DISPID id, WORD flags, const Args& args, cons
         params.cNamedArgs = static_cast<UINT>(namedIds.size());
     }
 
-    UniqueVariant result;
     ExcepInfo info;
     UINT argError = 0;
-    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                         isPut ? nullptr : result.get(), info.get(), &argError);
+    const HRESULT hr =
+        dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result, info.get(), &argError);
     if (FAILED(hr)) throw errorFromInvoke(hr, info, source_);
-    return fromVariant(*result.get(), source_);
 }
 
 std::shared_ptr<AutomationObject> Win32Automation::create(const std::string& progId) {

@@ -23,10 +23,12 @@ public:
     Variant get(const std::string& member, const Args& args = {}) override;
     void put(const std::string& member, const Variant& value) override;
     Variant call(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) override;
+    void perform(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) override;
 
     std::vector<MemberId> identify(const std::string& member,
                                    const std::vector<std::string>& argumentNames = {}) override;
     Variant invoke(MemberId member, const Args& args = {}, const std::vector<NamedValue>& named = {}) override;
+    void perform(MemberId member, const Args& args = {}, const std::vector<NamedValue>& named = {}) override;
     void assign(MemberId member, const Variant& value) override;
 
     // A reference of the caller's own to the object, for handing it to another call.
@@ -36,8 +38,11 @@ public:
     IDispatch* get() const noexcept { return dispatch_.get(); }
 
 private:
-    Variant invokeByName(const std::string& member, WORD flags, const Args& args, const NamedArgs& named);
-    Variant invokeById(DISPID id, WORD flags, const Args& args, const std::vector<NamedValue>& named);
+    // `result` receives the answer as it came (null: the answer is not wanted).
+    void invokeByName(const std::string& member, WORD flags, const Args& args, const NamedArgs& named,
+                      VARIANT* result);
+    void invokeById(DISPID id, WORD flags, const Args& args, const std::vector<NamedValue>& named, VARIANT* result);
+    Variant answerOf(DISPID id, const Args& args, const std::vector<NamedValue>& named);
 
     ComPtr<IDispatch> dispatch_;
     std::string source_;

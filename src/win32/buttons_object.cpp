@@ -20,7 +20,9 @@ DispatchTable makeTable() {
     std::vector<DispatchMember> members;
     const auto methods = Buttons::methods();
     for (std::size_t i = 0; i < methods.size(); ++i) {
-        std::vector<DispatchParam> params(methods[i].argCount, DispatchParam{DispatchType::String, true});
+        std::vector<DispatchParam> params;
+        for (std::size_t k = 0; k < methods[i].argCount; ++k)
+            params.push_back({DispatchType::String, true, methods[i].params[k]});
         members.push_back({methods[i].name, static_cast<DISPID>(i + 1), MemberKind::Method, std::move(params),
                            resultType(methods[i].result)});
     }

@@ -15,6 +15,29 @@ Bstr textOrNothing(const std::string& text) noexcept {
     }
 }
 
+// The macro runtime's own number for a failure of late binding itself, as a macro's Err shows it;
+// 0 for an HRESULT that has none.
+std::int32_t lateBindingError(HRESULT hr) noexcept {
+    switch (hr) {
+    case DISP_E_MEMBERNOTFOUND:
+    case DISP_E_UNKNOWNNAME: return err::MemberNotFound;
+    case DISP_E_TYPEMISMATCH: return err::TypeMismatch;
+    case DISP_E_PARAMNOTFOUND: return err::NamedArgumentNotFound;
+    case DISP_E_BADPARAMCOUNT: return err::WrongArgumentCount;
+    case DISP_E_PARAMNOTOPTIONAL: return err::ArgumentNotOptional;
+    case DISP_E_NONAMEDARGS: return err::NamedArgumentsNotSupported;
+    case DISP_E_OVERFLOW: return err::Overflow;
+    case DISP_E_BADVARTYPE: return err::UnsupportedAutomationType;
+    case DISP_E_BADINDEX: return err::SubscriptOutOfRange;
+    case DISP_E_ARRAYISLOCKED: return err::ArrayLocked;
+    case DISP_E_DIVBYZERO: return err::DivisionByZero;
+    case DISP_E_NOTACOLLECTION: return err::NotACollection;
+    case E_NOINTERFACE: return err::NoAutomationInterface;
+    case E_OUTOFMEMORY: return err::OutOfMemory;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
 std::string systemMessage(DWORD code) {
@@ -48,8 +71,7 @@ RuntimeError errorFromHresult(HRESULT hr, const std::string& source) {
 }
 
 RuntimeError errorFromInvoke(HRESULT hr, ExcepInfo& info, const std::string& source) {
-    if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME)
-        return RuntimeError::standard(err::MemberNotFound, source);
+    if (const std::int32_t number = lateBindingError(hr)) return RuntimeError::standard(number, source);
     if (hr != DISP_E_EXCEPTION) return errorFromHresult(hr, source);
     info.fillIn();
     // A server may give its error as an SCODE or as a plain number of its own.

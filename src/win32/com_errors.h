@@ -30,8 +30,10 @@ HRESULT hresultOfErrorNumber(std::int32_t number) noexcept;
 RuntimeError errorFromHresult(HRESULT hr, const std::string& source = kAppTitle);
 
 // The run-time error a failed IDispatch::GetIDsOfNames or Invoke stands for: for DISP_E_EXCEPTION
-// the number, source and description the server put in `info`; 438 for a member the object does
-// not have; otherwise the HRESULT. `source` names the object where the server names none.
+// the number, source and description the server put in `info`; for a failure of late binding
+// itself the macro runtime's own number (438 no such member, 13 type mismatch, 448 named argument
+// not found, 450 wrong number of arguments, 6 overflow, ...); otherwise the HRESULT. `source`
+// names the object where the server names none.
 RuntimeError errorFromInvoke(HRESULT hr, ExcepInfo& info, const std::string& source);
 
 // Hands a run-time error to the caller of IDispatch::Invoke as a macro runtime's own server does:

@@ -20,6 +20,53 @@ Variant integer(T n) {
 
 Variant shortInteger(std::int16_t n) { return Variant(n); }
 
+// The element types a VARIANT can hold, which a one-dimensional SAFEARRAY of them carries too.
+bool variantElement(VARTYPE element) noexcept {
+    switch (element) {
+    case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
+    case VT_I8: case VT_UI8: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BSTR: case VT_DISPATCH:
+    case VT_UNKNOWN: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_DECIMAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A one-dimensional array as the elements it holds, from its lower bound up; anything else (more
+// dimensions, records, an element type no VARIANT holds) is an opaque value.
+Variant fromSafeArray(SAFEARRAY* array, VARTYPE type, const std::string& source) {
+    if (!array) return Variant(Opaque{type});
+    VARTYPE element = VT_EMPTY;
+    if (::SafeArrayGetDim(array) != 1 || FAILED(::SafeArrayGetVartype(array, &element)) || !variantElement(element))
+        return Variant(Opaque{type});
+    LONG lower = 0;
+    LONG upper = -1;
+    if (FAILED(::SafeArrayGetLBound(array, 1, &lower)) || FAILED(::SafeArrayGetUBound(array, 1, &upper)))
+        return Variant(Opaque{type});
+    std::vector<Variant> elements;
+    for (LONG i = lower; i <= upper; ++i) {
+        UniqueVariant item;
+        // An element is copied into a VARIANT of its own type (a VARIANT element as it stands), so
+        // strings and objects it holds are owned by the copy.
+        void* slot = element == VT_VARIANT ? static_cast<void*>(item.get()) : static_cast<void*>(&item->llVal);
+        if (element == VT_DECIMAL) slot = &item->decVal;
+        if (FAILED(::SafeArrayGetElement(array, &i, slot))) return Variant(Opaque{type});
+        if (element != VT_VARIANT) V_VT(item.get()) = element;
+        elements.push_back(fromVariant(*item.get(), source));
+    }
+    return Variant::array(std::move(elements));
+}
+
+// The text a macro's CStr gives for a Date in the user's locale: the system's own conversion.
+std::string dateText(DATE serial) {
+    UniqueVariant date;
+    V_VT(date.get()) = VT_DATE;
+    V_DATE(date.get()) = serial;
+    UniqueVariant text;
+    if (FAILED(::VariantChangeTypeEx(text.get(), date.get(), LOCALE_USER_DEFAULT, 0, VT_BSTR))) return {};
+    return narrow(bstrText(V_BSTR(text.get())));
+}
+
 }  // namespace
 
 Variant fromVariant(const VARIANT& v, const std::string& source) {
@@ -30,6 +77,7 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
     }
     const bool byRef = (type & VT_BYREF) != 0;
     if (byRef && !V_BYREF(&v)) return Variant();
+    if (type & VT_ARRAY) return fromSafeArray(byRef ? *V_ARRAYREF(&v) : V_ARRAY(&v), type, source);
     switch (type & ~VT_BYREF) {
     case VT_EMPTY:
     case VT_ERROR:  // an omitted optional argument
@@ -56,7 +104,10 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
             throw RuntimeError::standard(err::Overflow);
         return Variant(d);
     }
-    case VT_DATE: return Variant(DateValue{byRef ? *V_DATEREF(&v) : V_DATE(&v)});
+    case VT_DATE: {
+        const DATE serial = byRef ? *V_DATEREF(&v) : V_DATE(&v);
+        return Variant(DateValue{serial, dateText(serial)});
+    }
     case VT_BSTR: {
         return Variant(narrow(bstrText(byRef ? *V_BSTRREF(&v) : V_BSTR(&v))));
     }
@@ -69,10 +120,11 @@ Variant fromVariant(const VARIANT& v, const std::string& source) {
         IUnknown* u = byRef ? *V_UNKNOWNREF(&v) : V_UNKNOWN(&v);
         if (!u) return Variant(Variant::Object());
         auto d = ComPtr<IUnknown>::addRef(u).try_query<IDispatch>();
-        if (!d) throw RuntimeError::standard(err::TypeMismatch, source);
+        // An interface that is no automation object is nothing a macro could call either.
+        if (!d) return Variant(Opaque{type});
         return Variant(Variant::Object(std::make_shared<DispatchObject>(std::move(d), source)));
     }
-    default: throw RuntimeError::standard(err::TypeMismatch, source);
+    default: return Variant(Opaque{type});
     }
 }
 
@@ -110,6 +162,20 @@ UniqueVariant toVariant(const Variant& value) {
         }
         V_DISPATCH(v) = d.detach();
         V_VT(v) = VT_DISPATCH;
+    } else if (value.is<Variant::Array>()) {
+        const auto& elements = value.elements();
+        SAFEARRAYBOUND bound{static_cast<ULONG>(elements.size()), 0};
+        unique_safearray array(::SafeArrayCreate(VT_VARIANT, 1, &bound));
+        if (!array) throw std::bad_alloc();
+        for (LONG i = 0; i < static_cast<LONG>(elements.size()); ++i) {
+            UniqueVariant element = toVariant(elements[static_cast<std::size_t>(i)]);
+            if (FAILED(::SafeArrayPutElement(array.get(), &i, element.get()))) throw std::bad_alloc();
+        }
+        V_ARRAY(v) = array.release();
+        V_VT(v) = VT_ARRAY | VT_VARIANT;
+    } else {
+        // An opaque value carries nothing that could be handed on.
+        throw RuntimeError::standard(err::TypeMismatch);
     }
     return out;
 }

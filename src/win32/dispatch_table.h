@@ -25,6 +25,9 @@ enum class MemberKind { Method, PropertyGet, PropertyPut };
 struct DispatchParam {
     DispatchType type;
     bool byRef = false;  // a String the member changes goes back to the caller's variable
+    // The name the type library gives it, by which a macro may pass it (`strField:=x`); a
+    // parameter without one is passed by position only.
+    std::string name = {};
 };
 
 struct DispatchMember {
@@ -49,6 +52,9 @@ public:
     // The DISPID of a member, its name compared without regard to letter case as macros call it;
     // DISPID_UNKNOWN when there is none.
     DISPID idOf(std::string_view name) const noexcept;
+    // The identifier of a named parameter of the member (its position, counted from 0), the name
+    // compared without regard to letter case; DISPID_UNKNOWN when the member has no such parameter.
+    DISPID paramIdOf(DISPID member, std::string_view name) const noexcept;
     // The member a call with these DISPATCH_ flags addresses; null when there is none. A method read
     // like a property (a macro leaving out the parentheses) is a call of the method.
     const DispatchMember* find(DISPID id, WORD flags) const noexcept;

@@ -67,6 +67,7 @@ using KernelHandleTraits = NullIsNoneTraits<HANDLE, &::CloseHandle>;
 using RegKeyTraits = NullIsNoneTraits<HKEY, &::RegCloseKey>;
 using ModuleTraits = NullIsNoneTraits<HMODULE, &::FreeLibrary>;
 using BstrTraits = NullIsNoneTraits<BSTR, &::SysFreeString>;
+using SafeArrayTraits = NullIsNoneTraits<SAFEARRAY*, &::SafeArrayDestroy>;
 // Memory the system allocated for the caller with LocalAlloc (FormatMessage's buffer).
 template <class T>
 using LocalMemoryTraits = NullIsNoneTraits<T*, &::LocalFree>;
@@ -79,6 +80,8 @@ template <class T>
 using unique_local = unique_any<LocalMemoryTraits<T>>;
 // A BSTR freed with SysFreeString.
 using Bstr = unique_any<BstrTraits>;
+// A SAFEARRAY destroyed with its elements.
+using unique_safearray = unique_any<SafeArrayTraits>;
 
 // A new BSTR holding `text` (which may contain NULs). Raises std::bad_alloc when it cannot be
 // allocated.

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "win32/automation.h"
+#include "win32/diagnostics_log.h"
 #include "win32/registry_settings_store.h"
 #include "win32/win32_date_time.h"
 #include "win32/win32_platform.h"
@@ -22,7 +23,8 @@ struct AddinHost {
     Win32Ui ui;
     Win32Platform platform;
     Win32DateTime dateTimes;
-    Addin addin{Ports{settings, automation, ui, platform, &dateTimes}};
+    DiagnosticsLog diagnostics;
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics}};
 };
 
 struct State {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "base/date_serial.h"
 #include "win32/com_errors.h"
 #include "win32/handles.h"
 #include "win32/text.h"
@@ -14,10 +15,6 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr double kSecondsPerDay = 86400.0;
-// 1 January 100 and 31 December 9999: the range of the system's date-time.
-constexpr double kFirstSerial = -657434.0;
-constexpr double kLastSerial = 2958465.0;
 
 // The Format pattern of each way of writing. Hours, minutes and seconds are joined by an escaped
 // ":" so the locale's own time separator (which the system does not always read back) is not put
@@ -46,21 +43,6 @@ bool twelveHour(DateTimePattern pattern) noexcept {
 }
 
 }  // namespace
-
-double toSerial(LocalTime moment) noexcept {
-    const local_days day = floor<days>(moment);
-    const double wholeDays = static_cast<double>((day - kZeroDay).count());
-    const double fraction = static_cast<double>((moment - day).count()) / kSecondsPerDay;
-    return wholeDays >= 0 ? wholeDays + fraction : wholeDays - fraction;
-}
-
-std::optional<LocalTime> fromSerial(double serial) noexcept {
-    if (!std::isfinite(serial) || serial < kFirstSerial || serial >= kLastSerial + 1.0) return std::nullopt;
-    const double wholeDays = std::trunc(serial);
-    // Rounded to the second: a time of day kept in a double is never exact.
-    const auto secondsOfDay = std::llround(std::fabs(serial - wholeDays) * kSecondsPerDay);
-    return LocalTime(kZeroDay.time_since_epoch() + days(static_cast<long long>(wholeDays)) + seconds(secondsOfDay));
-}
 
 std::string Win32DateTime::format(LocalTime moment, DateTimePattern pattern) {
     std::wstring picture = patternOf(pattern);

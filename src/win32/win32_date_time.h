@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "base/date_serial.h"
 #include "ports/date_time.h"
 
 namespace telvora::win32 {
@@ -22,11 +23,5 @@ public:
 private:
     LCID locale_;
 };
-
-// The automation world's date-time: days since 30 December 1899, the fraction the time of day
-// (before that day, the whole days count back while the fraction still counts forward).
-double toSerial(LocalTime moment) noexcept;
-// Nothing for a value outside the years 100-9999, as the system's conversions refuse it.
-std::optional<LocalTime> fromSerial(double serial) noexcept;
 
 }  // namespace telvora::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <winspool.h>
 
 #include <algorithm>
@@ -143,6 +144,13 @@ std::string Win32Platform::tempFolder() {
         if (n < buffer.size()) return narrow(std::wstring_view(buffer.data(), n));
         buffer.resize(n + 1);  // too small: n is the size needed, terminator included
     }
+}
+
+std::string Win32Platform::documentsFolder() {
+    // The shell's own answer, which follows a Documents folder the user moved.
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return narrow(path);
 }
 
 std::string Win32Platform::environment(const std::string& name) {

@@ -14,6 +14,7 @@ public:
     std::optional<OsVersion> osVersion() override;
     std::vector<std::string> printers() override;
     std::string tempFolder() override;
+    std::string documentsFolder() override;
     std::string environment(const std::string& name) override;
     bool fileExists(const std::string& path) override;
     void deleteFile(const std::string& path) override;

@@ -46,8 +46,7 @@ void Bound::put(const char* member, const Variant& value) const {
     identified_->assign(idsOf(member, {}).front(), value);
 }
 
-Variant Bound::call(const char* member, const Args& args, const NamedArgs& named) const {
-    if (!identified_) return object_->call(member, args, named);
+std::pair<MemberId, std::vector<NamedValue>> Bound::identified(const char* member, const NamedArgs& named) const {
     std::vector<std::string> names;
     names.reserve(named.size());
     for (const auto& n : named) names.push_back(n.name);
@@ -55,7 +54,19 @@ Variant Bound::call(const char* member, const Args& args, const NamedArgs& named
     std::vector<NamedValue> values;
     values.reserve(named.size());
     for (std::size_t i = 0; i < named.size(); ++i) values.push_back({ids[i + 1], named[i].value});
-    return identified_->invoke(ids.front(), args, values);
+    return {ids.front(), std::move(values)};
+}
+
+Variant Bound::call(const char* member, const Args& args, const NamedArgs& named) const {
+    if (!identified_) return object_->call(member, args, named);
+    const auto [id, values] = identified(member, named);
+    return identified_->invoke(id, args, values);
+}
+
+void Bound::perform(const char* member, const Args& args, const NamedArgs& named) const {
+    if (!identified_) return object_->perform(member, args, named);
+    const auto [id, values] = identified(member, named);
+    identified_->perform(id, args, values);
 }
 
 Bound Bound::object(const char* member, std::string_view interfaceName, const Args& args, const NamedArgs& named) const {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/variant.h"
@@ -38,6 +39,8 @@ public:
     Variant get(const char* member, const Args& args = {}) const;
     void put(const char* member, const Variant& value) const;
     Variant call(const char* member, const Args& args = {}, const NamedArgs& named = {}) const;
+    // A call whose answer is not read (Word's Delete, Update, PrintOut ...): let go unconverted.
+    void perform(const char* member, const Args& args = {}, const NamedArgs& named = {}) const;
     // An object-valued member, seen as `interfaceName`. Where Word answers Nothing, this raises 91
     // (a macro's next call on Nothing would), so no caller ever holds an empty object.
     Bound object(const char* member, std::string_view interfaceName, const Args& args = {},
@@ -54,6 +57,8 @@ public:
 
 private:
     const std::vector<MemberId>& idsOf(const char* member, const std::vector<std::string>& argumentNames) const;
+    // The member's identifier and its named arguments by identifier.
+    std::pair<MemberId, std::vector<NamedValue>> identified(const char* member, const NamedArgs& named) const;
 
     std::shared_ptr<AutomationObject> object_;
     IdentifiedMembers* identified_;  // the same object's calls by identifier; null when it has none

@@ -58,7 +58,7 @@ public:
     std::string name() override { return bound_.text("NameLocal"); }
     std::int32_t type() override { return bound_.number("Type"); }
     std::shared_ptr<word::Font> font() override { return wrap<FontImpl>(bound_.object("Font", "Font")); }
-    void Delete() override { (void)bound_.call("Delete"); }
+    void Delete() override { bound_.perform("Delete"); }
     const Bound& bound() const noexcept { return bound_; }
 };
 
@@ -76,13 +76,13 @@ public:
 class FindImpl final : public word::Find, Wrapper {
 public:
     explicit FindImpl(Bound b) : Wrapper(std::move(b)) {}
-    void ClearFormatting() override { (void)bound_.call("ClearFormatting"); }
-    void ClearAllFuzzyOptions() override { (void)bound_.call("ClearAllFuzzyOptions"); }
+    void ClearFormatting() override { bound_.perform("ClearFormatting"); }
+    void ClearAllFuzzyOptions() override { bound_.perform("ClearAllFuzzyOptions"); }
     void setForward(bool forward) override { bound_.put("Forward", Variant(forward)); }
     void setWrap(std::int32_t wrap) override { bound_.put("Wrap", Variant(wrap)); }
     void setText(const std::string& text) override { bound_.put("Text", Variant(text)); }
     void setStyle(const std::string& styleName) override { bound_.put("Style", Variant(styleName)); }
-    bool Execute() override { return bound_.call("Execute").toBool(); }
+    bool Execute(bool format) override { return bound_.call("Execute", {}, {{"Format", Variant(format)}}).toBool(); }
 };
 
 class RangeImpl final : public word::Range, Wrapper {
@@ -124,7 +124,7 @@ public:
     std::shared_ptr<word::Field> item(std::int32_t index) override {
         return wrap<FieldImpl>(bound_.object("Item", "Field", {Variant(index)}));
     }
-    void Update() override { (void)bound_.call("Update"); }
+    void Update() override { bound_.perform("Update"); }
 };
 
 class DataSourceImpl final : public word::MailMergeDataSource, Wrapper {
@@ -159,7 +159,7 @@ public:
         return wrap<DataSourceImpl>(bound_.object("DataSource", "MailMergeDataSource"));
     }
     void setDestination(std::int32_t destination) override { bound_.put("Destination", Variant(destination)); }
-    void Execute() override { (void)bound_.call("Execute"); }
+    void Execute() override { bound_.perform("Execute"); }
 };
 
 class WindowImpl final : public word::Window, Wrapper {
@@ -178,8 +178,8 @@ public:
     std::shared_ptr<word::MailMerge> mailMerge() override {
         return wrap<MailMergeImpl>(bound_.object("MailMerge", "MailMerge"));
     }
-    void Close(std::int32_t saveChanges) override { (void)bound_.call("Close", {Variant(saveChanges)}); }
-    void PrintOut() override { (void)bound_.call("PrintOut", {}, {{"Background", Variant(false)}}); }
+    void Close(std::int32_t saveChanges) override { bound_.perform("Close", {Variant(saveChanges)}); }
+    void PrintOut() override { bound_.perform("PrintOut", {}, {{"Background", Variant(false)}}); }
 };
 
 class DocumentsImpl final : public word::Documents, Wrapper {
@@ -187,7 +187,7 @@ public:
     explicit DocumentsImpl(Bound b) : Wrapper(std::move(b)) {}
     std::int32_t count() override { return bound_.number("Count"); }
     void activate(const std::string& name) override {
-        (void)bound_.object("Item", "Document", {Variant(name)}).call("Activate");
+        bound_.object("Item", "Document", {Variant(name)}).perform("Activate");
     }
 };
 
@@ -199,7 +199,7 @@ public:
     std::string tag() override { return bound_.text("Tag"); }
     bool isPopup() override { return bound_.number("Type") == msoControlPopup; }
     std::shared_ptr<word::CommandBarControls> controls() override;
-    void Delete() override { (void)bound_.call("Delete"); }
+    void Delete() override { bound_.perform("Delete"); }
 };
 
 class CommandBarControlsImpl final : public word::CommandBarControls, Wrapper {
@@ -223,7 +223,7 @@ public:
         return wrap<CommandBarControlImpl>(
             bound_.object("FindControl", "CommandBarControl", {}, {{"Tag", Variant(tag)}, {"Recursive", Variant(true)}}));
     }
-    void Reset() override { (void)bound_.call("Reset"); }
+    void Reset() override { bound_.perform("Reset"); }
     bool visible() override { return bound_.boolean("Visible"); }
     void setVisible(bool visible) override { bound_.put("Visible", Variant(visible)); }
 };
@@ -291,11 +291,11 @@ public:
     void setActivePrinter(const std::string& deviceName) override {
         bound_.put("ActivePrinter", Variant(deviceName));
     }
-    void PrintOut(const word::PrintOutArgs& args) override { (void)bound_.call("PrintOut", {}, args); }
+    void PrintOut(const word::PrintOutArgs& args) override { bound_.perform("PrintOut", {}, args); }
     // In the foreground, so the file can go once the call returns: the whole file, its content,
     // one copy of all pages, on paper.
     void printFile(const std::string& path) override {
-        (void)bound_.call("PrintOut", {},
+        bound_.perform("PrintOut", {},
                           {{"FileName", Variant(path)},
                            {"Background", Variant(false)},
                            {"Range", Variant(std::int32_t{0})},

@@ -76,6 +76,15 @@ TEST_F(WinFaxSendTest, WinFaxIsToldTheFaxThenGetsTheDocumentPrintedAndTheCopiesF
     EXPECT_EQ(letter->fieldUpdates, 1) << "the fax shows the fields as they are now";
 }
 
+TEST_F(WinFaxSendTest, AnyAnswerButZeroMeansWinFaxIsReady) {
+    fax.winFaxReadyAnswer = -1;
+    WinFaxSendFax(addin, "Now");
+    EXPECT_TRUE(user.messages().empty()) << "no wait for an answer of exactly 1";
+    ASSERT_EQ(fax.jobs.size(), 1u);
+    EXPECT_EQ(fax.jobs[0].printedDocument, "Letter.doc");
+    EXPECT_EQ(winFaxCalls().back(), "call IsEntryIDReady(I2:0)");
+}
+
 TEST_F(WinFaxSendTest, NowSetsNoTimeAndTheDiscountPeriodOnlyTheOffPeakRate) {
     WinFaxSendFax(addin, "Now");
     EXPECT_EQ(scheduleCalls(), Lines{});

@@ -22,6 +22,22 @@ TEST(Variant, TextOfEachKindIsWhatAMacroWouldPrint) {
     EXPECT_EQ(Variant("0299 876").toString(), "0299 876");
 }
 
+TEST(Variant, ADateReadsAsTheSystemWritesItAndAnArrayIsNoText) {
+    // Without the platform's own text, English (United States) rules as a macro's CStr.
+    EXPECT_EQ(Variant(DateValue{39807.604166666664, {}}).toString(), "12/25/2008 2:30:00 PM");
+    EXPECT_EQ(Variant(DateValue{39807.0, {}}).toString(), "12/25/2008");
+    EXPECT_EQ(Variant(DateValue{0.75, {}}).toString(), "6:00:00 PM");
+    EXPECT_EQ(Variant(DateValue{0.0, {}}).toString(), "12:00:00 AM");
+    EXPECT_EQ(Variant(DateValue{39807.5, "25.12.2008 12:00:00"}).toString(), "25.12.2008 12:00:00");
+    EXPECT_EQ(Variant(DateValue{39807.5, {}}).toDouble(), 39807.5) << "never its serial as text";
+    const Variant ids = Variant::array({Variant("1"), Variant("2")});
+    EXPECT_EQ(ids.elements().size(), 2u);
+    EXPECT_EQ(ids, Variant::array({Variant("1"), Variant("2")}));
+    EXPECT_EQ(errorOf([&] { (void)ids.toString(); }), err::TypeMismatch);
+    EXPECT_EQ(errorOf([] { (void)Variant(Opaque{36}).toDouble(); }), err::TypeMismatch);
+    EXPECT_EQ(errorOf([] { (void)Variant("x").elements(); }), err::TypeMismatch);
+}
+
 TEST(Variant, NumbersFromTextFollowTheAddinsNumberGrammar) {
     EXPECT_EQ(Variant("1,234.5").toDouble(), 1234.5);
     EXPECT_EQ(Variant(" 42 ").toInt16(), 42);

@@ -81,16 +81,20 @@ TEST_F(ConfirmTest, TheSavedDeliveryDefaultCountsOnlyWhenSavingWasTickedAndEmail
         const char* email;
         const char* kind;
         const char* caption;
+        OsVersion system = sim::windows::XP;
     } cases[] = {
         {nullptr, "True", "True", "None", "Don't Notify"},
         {"False", "True", "True", "None", "Don't Notify"},
         {"True", "True", "False", "PopUp", "PopUp Message"},
+        // Where no pop-up receipt is delivered, the saved one is none, and the dialog says so.
+        {"True", "True", "False", "None", "Don't Notify", sim::windows::W10},
         {"True", "True", "True", "Email", "Email: anna@okafor.example"},
         {"1", "False", "True", "Email", "Email: anna@okafor.example"},
         {"True", "False", "False", "None", "Don't Notify"},
     };
     save(keys::EmailAddress, "anna@okafor.example");
     for (const auto& c : cases) {
+        machine.runWindows(c.system);
         if (c.ynoSave) save(keys::YnoSave, c.ynoSave);
         else store.DeleteSetting(kAppName, kSectionName, keys::YnoSave);
         save(keys::PopupMsg, c.popup);

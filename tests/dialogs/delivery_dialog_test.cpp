@@ -40,6 +40,8 @@ private:
 class DeliveryTest : public testing::SimAddinTest {
 protected:
     DeliveryTest() {
+        // A system whose fax service still delivers pop-up receipts.
+        machine.runWindows(sim::windows::XP);
         fax.extendedFaxInstalled = true;
         fax.reachableServers = {"SBS01"};
         save(keys::FaxType, "3");
@@ -132,6 +134,20 @@ TEST_F(DeliveryTest, PopUpSavesTheAddressStillInTheField) {
                                                           "DontNotify=False"}));
     EXPECT_EQ(shown(), std::make_pair(std::string("PopUp"), std::string("Pop up Message")));
     EXPECT_EQ(ReadDeliveryNote(confirm), "PopUp");
+}
+
+TEST_F(DeliveryTest, FromWindowsVistaOnAPopUpReceiptIsNotOfferedAndASavedOneIsNone) {
+    machine.runWindows(sim::windows::W10);
+    save(keys::YnoSave, "True");
+    save(keys::PopupMsg, "True");
+    frmSendConfirm again{recorded};
+    again.load();
+    EXPECT_EQ(again.lblDelNote.caption(), "Don't Notify") << "what the confirmation says is what will happen";
+    EXPECT_EQ(ReadDeliveryNote(again), "");
+    frmDeliveryNote form(recorded);
+    EXPECT_FALSE(form.optPopUpMsg.enabled());
+    EXPECT_TRUE(form.optNoNote.enabled());
+    EXPECT_TRUE(form.optEmail.enabled());
 }
 
 TEST_F(DeliveryTest, WithoutTheTickTheSavedDefaultStays) {

@@ -228,15 +228,15 @@ TEST_F(MarkingTest, ReadingFindsTheFirstRunInTheMainTextOnly) {
     EXPECT_EQ(ReadField(addin, FaxField::Number), "") << "headers are not searched";
     EXPECT_EQ(ReadField(addin, FaxField::Company), "") << "text boxes are not searched";
     EXPECT_EQ(ReadField(addin, FaxField::Subject), "");
-    EXPECT_EQ(FindFieldText(wp->activeDocument()->content(), "NoSuchStyle"), "");
+    EXPECT_EQ(FindFieldText(addin, wp->activeDocument()->content(), "NoSuchStyle"), "");
 }
 
 TEST_F(MarkingTest, ReadingAnEmptyOrDeadRangeAnswersNothing) {
-    EXPECT_EQ(FindFieldText(nullptr, "tlvFaxNumber"), "");
+    EXPECT_EQ(FindFieldText(addin, nullptr, "tlvFaxNumber"), "");
     auto doc = wp->open(DocumentBuilder("Letter.doc").styled("tlvFaxNumber", "555").build());
     auto range = doc->content();
     doc->Close(word::wdDoNotSaveChanges);
-    EXPECT_EQ(FindFieldText(range, "tlvFaxNumber"), "");
+    EXPECT_EQ(FindFieldText(addin, range, "tlvFaxNumber"), "");
 }
 
 TEST_F(MarkingTest, ReadingWithNoDocumentOpenIsTheNoDocumentError) {

@@ -187,6 +187,16 @@ TEST_F(ButtonsTest, TheCommandObjectIsCalledByNameAsTheMacrosCallIt) {
     EXPECT_EQ(testing::errorOf([&] { object->put("getAppName", Variant("x")); }), err::MemberNotFound);
     EXPECT_EQ(testing::errorOf([&] { object->call("getAppName", {}, {{"x", Variant(1)}}); }),
               err::NamedArgumentNotFound);
+    // By the names the type library gives the arguments, as a macro may pass them.
+    EXPECT_EQ(object->call("RequiredFieldCheck", {}, {{"STRFIELD", Variant(" x ")}}), Variant(true));
+    EXPECT_EQ(object->call("RequiredFieldCheck", {}, {{"strField", Variant("  ")}}), Variant(false));
+    EXPECT_EQ(testing::errorOf([&] { object->call("RequiredFieldCheck", {Variant("x")}, {{"strField", Variant("y")}}); }),
+              err::WrongArgumentCount)
+        << "given twice";
+    // An array or an object where text is wanted is a type mismatch, as in a macro.
+    EXPECT_EQ(testing::errorOf([&] { object->call("RequiredFieldCheck", {Variant::array({Variant("x")})}); }),
+              err::TypeMismatch);
+    EXPECT_EQ(testing::errorOf([&] { object->call("RequiredFieldCheck", {Variant(object)}); }), err::TypeMismatch);
 }
 
 // The send road as the template's macros take it, on the running Word reached over its object

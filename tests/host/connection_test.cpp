@@ -287,15 +287,33 @@ TEST_F(StartupTest, AfterTheTemplateIsLoadedWordsErrorsDoNotStopTheStart) {
 }
 
 TEST_F(StartupTest, AFailureBeforeTheTemplateIsReportedAndTheNextWindowTriesAgain) {
-    // An old setting no release could have written.
-    store.SaveSetting(kAppName, kSectionName, "BlnServer", "perhaps");
+    // A settings store that cannot be read at all.
+    store.failWith(err::PathFileAccess);
     connection.OnConnection(word);
     show("Letter.doc");
-    EXPECT_EQ(prompts(), (std::vector<std::string>{"Error number: 13 Type mismatch"}));
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"Error number: 75 Path/File access error"}));
     EXPECT_FALSE(connection.initialised());
     EXPECT_TRUE(word->addInList().empty());
     show("Memo.doc");
     EXPECT_EQ(user.messages().size(), 2u);
+}
+
+TEST_F(StartupTest, AStoredFaxSoftwareThatIsNoNumberNeverKeepsTheAddinAndItsToolbarFromStarting) {
+    // Texts no release could have written: the start goes on, so the settings can repair them.
+    for (const char* faxType : {"abc", "99999"}) {
+        store.SaveSetting(kAppName, kSectionName, "FaxType", faxType);
+        store.SaveSetting(kAppName, kSectionName, "BlnServer", "perhaps");
+        AddinConnection fresh{addin};
+        fresh.OnConnection(word);
+        show(std::string("Letter ") + faxType + ".doc");
+        EXPECT_TRUE(fresh.initialised()) << faxType;
+        EXPECT_TRUE(word->commandBarVisible(kToolbarName)) << faxType;
+        // The setup dialog the printer check opens says what it could not read, and lets the user
+        // choose again; nothing stops the start.
+        for (const auto& m : user.messages()) EXPECT_TRUE(m.prompt.starts_with("Form Load")) << faxType << m.prompt;
+        EXPECT_EQ(store.stored(kAppName, kSectionName, "FaxType"), faxType) << "left for the settings to repair";
+        fresh.OnDisconnection();
+    }
 }
 
 TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateListed) {

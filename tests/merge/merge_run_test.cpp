@@ -212,6 +212,18 @@ TEST_F(MergeRunTest, GoingBackKeepsTheChoicesCountsAfreshAndTakesTheCorrectedSub
     for (const auto& job : fax.jobs) EXPECT_EQ(job.subject, "Autumn prices");
 }
 
+TEST_F(MergeRunTest, ClosingTheFieldChoiceShownAgainFromItsFrameSendsNothing) {
+    // Back from the confirmation, an earlier "Fax" must not count for the dialog the user closed.
+    openMergeLetter();
+    user.onForm("frmGetFields", chooseFields());
+    user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
+    user.answer(MsgResult::Cancel);
+    user.onForm("frmGetFields", {sim::closeWindow()});
+    MergeFax(addin);
+    EXPECT_TRUE(fax.jobs.empty());
+    expectMainDocumentUnchanged();
+}
+
 TEST_F(MergeRunTest, AllRecordsInvalidConfirmsNoRecipientAndSendsNothing) {
     openMergeLetter("Name,Company,Fax\nAnn,A,\nBo,B,( ) -\n");
     user.onForm("frmGetFields", chooseFields());

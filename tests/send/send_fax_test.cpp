@@ -64,12 +64,13 @@ TEST_F(SendFaxTest, TheDocumentGoesToTheSharedFaxServerAndTheFilingCopiesToTheCo
     EXPECT_EQ(sent.number, "0029876") << "the dial-out prefix before the cleaned number";
     EXPECT_EQ(sent.recipient, "AnnOkafor");
     EXPECT_EQ(sent.subject, "Quote 42");
-    EXPECT_EQ(sent.schedule, "06-Dec-2026 03:30:07 PM");
+    EXPECT_EQ(sent.schedule, "12/6/2026 3:30:07 PM") << "the moment the dialog wrote, handed over as a Date";
     EXPECT_EQ(sent.receipt, sim::ReceiptKind::Email);
     EXPECT_EQ(sent.receiptAddress, "ann@okafor.example");
     EXPECT_EQ(sent.bodyFile, kFaxFile);
     EXPECT_EQ(sent.body, printedLetter()) << "the fax printer's output of this document is what was sent";
     EXPECT_EQ(addin.faxJob.serverName, "FAXSRV") << "the next FaxSBS object starts with it";
+    EXPECT_EQ(addin.faxJob.jobIds, Lines{sent.jobId}) << "the service's job identifiers stay with the job";
 
     EXPECT_EQ(printLines(), (Lines{kTiffPrint, "Filing Copier: Copies:=I2:3, PrintToFile:=BOOL:False, Range:=I4:0, "
                                                "Background:=BOOL:False"}))
@@ -83,13 +84,14 @@ TEST_F(SendFaxTest, WindowsWithoutTheExtendedFaxServiceSendsAtOnceOrInTheDiscoun
         const char* schedule;
         const char* sentAt;
     } cases[] = {
-        {sim::windows::W10, "07-Dec-2026 09:00 AM", "07-Dec-2026 09:00 AM"},
+        {sim::windows::W10, "07-Dec-2026 09:00 AM", "12/7/2026 9:00:00 AM"},
+        {sim::windows::XP, "Now", "Now"},
         // Windows 2000's fax service takes no send time and no receipt: the fax goes at once.
         {sim::windows::W2000, "07-Dec-2026 09:00 AM", "Now"},
         {sim::windows::W2000, "Discount", "Discount"},
     };
     for (const auto& c : cases) {
-        const bool extended = c.windows.major > 5;
+        const bool extended = c.windows.major > 5 || c.windows.minor > 0;
         machine.runWindows(c.windows);
         fax.extendedFaxInstalled = extended;
         fax.faxServiceInstalled = !extended;
@@ -99,7 +101,8 @@ TEST_F(SendFaxTest, WindowsWithoutTheExtendedFaxServiceSendsAtOnceOrInTheDiscoun
         EXPECT_EQ(sent.software, extended ? "FAXCOMEX.FaxDocument" : "FaxServer.FaxServer") << c.schedule;
         EXPECT_EQ(sent.server, "SIMPC");
         EXPECT_EQ(sent.schedule, c.sentAt);
-        EXPECT_EQ(sent.receipt, extended ? sim::ReceiptKind::PopUp : sim::ReceiptKind::None);
+        // Pop-up receipts only where the extended service still delivers them (Windows XP).
+        EXPECT_EQ(sent.receipt, c.windows.major == 5 && extended ? sim::ReceiptKind::PopUp : sim::ReceiptKind::None);
     }
     EXPECT_EQ(fax.jobs.size(), std::size(cases));
     EXPECT_TRUE(user.messages().empty());

@@ -111,6 +111,7 @@ TEST_F(FaxSoftwareTest, TheOldFaxServiceRefusesAMissingFileAndAFailingServiceQue
 }
 
 TEST_F(FaxSoftwareTest, TheExtendedFaxServiceKeepsScheduleAndReceiptOfEachFax) {
+    machine.runWindows(windows::XP);  // still delivers pop-up receipts
     fax.extendedFaxInstalled = true;
     fax.reachableServers = {"SBS01"};
     auto server = connectedExtendedServer("sbs01");
@@ -129,8 +130,11 @@ TEST_F(FaxSoftwareTest, TheExtendedFaxServiceKeepsScheduleAndReceiptOfEachFax) {
         doc->put("ScheduleType", Variant(c.scheduleType));
         doc->put("ReceiptType", Variant(c.receiptType));
         doc->put("ReceiptAddress", Variant("ann@example.com"));
-        EXPECT_FALSE(doc->call("ConnectedSubmit", {Variant(server)}).toString().empty()) << "the job identifiers";
+        // A text put into the Date property is read as the service reads it (here in English (US)).
+        const Variant ids = doc->call("ConnectedSubmit", {Variant(server)});
         const SubmittedFax& job = fax.jobs.back();
+        ASSERT_EQ(ids.elements().size(), 1u) << "one job identifier per recipient";
+        EXPECT_EQ(ids.elements()[0], Variant(job.jobId));
         EXPECT_EQ(job.software, "FAXCOMEX.FaxDocument");
         EXPECT_EQ(job.server, "sbs01");
         EXPECT_EQ(job.number, "0123 4567");
@@ -142,6 +146,14 @@ TEST_F(FaxSoftwareTest, TheExtendedFaxServiceKeepsScheduleAndReceiptOfEachFax) {
         EXPECT_EQ(job.body, kImage);
     }
     EXPECT_EQ(fax.jobs.size(), 3u);
+
+    // From Windows Vista on the service delivers no pop-up receipt and refuses to be asked for one.
+    machine.runWindows(windows::W10);
+    auto doc = extendedDocument();
+    doc->put("ReceiptType", Variant(std::int32_t{4}));
+    EXPECT_EQ(errorOf([&] { doc->call("ConnectedSubmit", {Variant(server)}); }), fax_error::InvalidParameter);
+    // A value the Date property cannot take is refused as a type-library server refuses it.
+    EXPECT_EQ(errorOf([&] { doc->put("ScheduleTime", Variant("next Tuesday")); }), err::TypeMismatch);
 }
 
 TEST_F(FaxSoftwareTest, AnUnreachableServerRefusesTheConnection) {

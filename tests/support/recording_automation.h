@@ -26,6 +26,9 @@ public:
     Variant get(const std::string& member, const Args& args = {}) override;
     void put(const std::string& member, const Variant& value) override;
     Variant call(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) override;
+    void perform(const std::string& member, const Args& args = {}, const NamedArgs& named = {}) override {
+        (void)call(member, args, named);
+    }
 
     // Every read and call in order: through late binding a read is a call the object cannot tell apart.
     const std::vector<RecordedCall>& calls() const noexcept { return calls_; }

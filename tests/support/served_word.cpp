@@ -4,8 +4,12 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "documented/members.h"
 #include "support/recording_automation.h"
 
 namespace telvora::testing {
@@ -18,6 +22,8 @@ struct ServedWord::State : std::enable_shared_from_this<ServedWord::State> {
     std::vector<std::string> calls;
     std::vector<std::string> lookups;
     std::vector<std::pair<std::string, RuntimeError>> failures;
+    // Answers of a type Word's documentation does not give (each raised as a logic error too).
+    std::vector<std::string> violations;
     AutomationEvents::Handler subscriber;
 
     void failIfAsked(const std::string& member) const {
@@ -33,6 +39,18 @@ constexpr const char* kWord = "Microsoft Word";
 
 [[noreturn]] void wordError(std::int32_t number, const std::string& description) {
     throw RuntimeError(number, description, kWord);
+}
+
+// The documented member an interface's member stands for: Word's own classes, the Office command
+// bars, and a control seen as the pop-up it may be. A member the table does not list is one the
+// add-in must not call: that is a violation too.
+const documented::Member& documentedMember(State& state, const std::string& face, const std::string& member) {
+    for (const std::string& cls : {"Word." + face, "Office." + face, std::string("Office.CommandBarPopup")}) {
+        if (cls == "Office.CommandBarPopup" && face != "CommandBarControl") continue;
+        if (const auto* m = documented::find(cls, member)) return *m;
+    }
+    state.violations.push_back("Word's " + face + "." + member + " is not among the documented members the add-in calls");
+    throw std::logic_error(state.violations.back());
 }
 
 // The arguments of one call by parameter position: positional ones first, named ones at the
@@ -104,6 +122,12 @@ public:
         for (std::size_t i = 0; i < named.size(); ++i) values.push_back({ids[i + 1], named[i].value});
         return invoke(ids.front(), args, values);
     }
+    void perform(const std::string& member, const Args& args, const NamedArgs& named) override {
+        (void)call(member, args, named);
+    }
+    void perform(MemberId id, const Args& args, const std::vector<NamedValue>& named) override {
+        (void)invoke(id, args, named);
+    }
 
     std::vector<MemberId> identify(const std::string& member, const std::vector<std::string>& argumentNames) override {
         std::string line = face_.name + "." + member;
@@ -156,7 +180,8 @@ public:
             if (n.id < 0 || index >= m.parameters.size()) throw RuntimeError::standard(err::NamedArgumentNotFound, kWord);
             values[index] = n.value;
         }
-        return m.get(*this, Arguments(std::move(values)));
+        const documented::Member& documented = documentedMember(*state_, face_.name, m.name);
+        return documented::checkedAnswer(documented, m.get(*this, Arguments(std::move(values))), state_->violations);
     }
 
     void assign(MemberId id, const Variant& value) override {
@@ -164,7 +189,10 @@ public:
         state_->calls.push_back(face_.name + "." + m.name + " = " + describeValue(value));
         state_->failIfAsked(face_.name + "." + m.name);
         if (!m.put) wordError(450, "Wrong number of arguments or invalid property assignment");
-        m.put(*this, value);
+        // Word takes what its type library lets DispInvoke convert, and refuses the rest.
+        const auto coerced = documented::coerce(documentedMember(*state_, face_.name, m.name).type, value);
+        if (!coerced) wordError(err::TypeMismatch, "Type mismatch");
+        m.put(*this, *coerced);
     }
 
 private:
@@ -414,7 +442,15 @@ const Interface& findInterface() {
          {"Wrap", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setWrap(v.toInt32()); })},
          {"Text", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setText(v.toString()); })},
          {"Style", {}, {}, setter<F>([](F& f, const ServedObject&, const Variant& v) { f.setStyle(v.toString()); })},
-         {"Execute", {}, value<F>([](F& f) { return f.Execute(); })}}};
+         {"Execute",
+          {"FindText", "MatchCase", "MatchWholeWord", "MatchWildcards", "MatchSoundsLike", "MatchAllWordForms", "Forward",
+           "Wrap", "Format", "ReplaceWith", "Replace", "MatchKashida", "MatchDiacritics", "MatchAlefHamza",
+           "MatchControl"},
+          method<F>([](F& f, const ServedObject&, const Arguments& a) {
+              if (a.has(0) || a.has(9) || a.has(10))
+                  wordError(err::InvalidProcedureCall, "The test host searches with the find's own text only.");
+              return Variant(f.Execute(a.has(8) && a.at(8).toBool()));
+          })}}};
     return face;
 }
 
@@ -433,6 +469,8 @@ const Interface& fontInterface() {
                  {},
                  method<F>([a](F& font, const ServedObject&, const Arguments&) {
                      const auto value = font.get(a);
+                     // Word documents this one as a Boolean, the other switches as Longs.
+                     if (a == FontAttribute::DisableCharacterSpaceGrid) return Variant(std::get<std::int32_t>(value) != 0);
                      if (const auto* n = std::get_if<std::int32_t>(&value)) return Variant(*n);
                      if (const auto* p = std::get_if<float>(&value)) return Variant(static_cast<double>(*p));
                      return Variant(std::get<std::string>(value));
@@ -683,7 +721,10 @@ ServedWord::ServedWord(std::shared_ptr<sim::WordProcessor> word, std::shared_ptr
 
 ServedWord::~ServedWord() {
     if (state_->subscriber) state_->word->onWindowActivate({});
+    for (const auto& v : state_->violations) ADD_FAILURE() << "the served Word broke Word's documentation: " << v;
 }
+
+const std::vector<std::string>& ServedWord::violations() const noexcept { return state_->violations; }
 
 sim::WordProcessor& ServedWord::word() const noexcept { return *state_->word; }
 

@@ -42,6 +42,10 @@ public:
     // Every identifier lookup, in order: "Range.Text", "Application.PrintOut(Background, Copies)".
     const std::vector<std::string>& lookups() const noexcept;
     void clearRecords();
+    // Answers it gave of a type Word's documentation does not give, and members it was asked for
+    // that the add-in is not documented to call. The test that met one fails when the served Word
+    // goes.
+    const std::vector<std::string>& violations() const noexcept;
 
     // From now on the member ("Interface.Member", letter case ignored) fails with `error` after the
     // call is recorded, as a server that saw the call and refused it.

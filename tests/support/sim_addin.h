@@ -51,7 +51,10 @@ class SimAddinTest : public ::testing::Test {
 protected:
     SimAddinTest() { serveCommandObject(automation, addin); }
 
-    void TearDown() override { EXPECT_EQ(user.finish(), "") << "the scripted user was not followed"; }
+    void TearDown() override {
+        EXPECT_EQ(user.finish(), "") << "the scripted user was not followed";
+        for (const auto& v : fax.violations) ADD_FAILURE() << "the simulated fax software broke its documentation: " << v;
+    }
 
     // The one message the command showed; fails the test when there was not exactly one.
     sim::MessageRecord onlyMessage() const {

@@ -58,7 +58,7 @@ TEST_F(WordOverAutomationTest, DocumentStylesFindAndSelectionAreTheMembersAMacro
     find->setWrap(word::wdFindStop);
     find->setText("");
     find->setStyle("tlvFaxNumber");
-    EXPECT_TRUE(find->Execute());
+    EXPECT_TRUE(find->Execute(true));
     EXPECT_EQ(range->text(), "555 1234");
     EXPECT_EQ(range->start(), 4);
     EXPECT_EQ(range->end(), 12);
@@ -69,7 +69,7 @@ TEST_F(WordOverAutomationTest, DocumentStylesFindAndSelectionAreTheMembersAMacro
                                "Application.Selection", "Selection.Style = DISPATCH:object", "Document.Content",
                                "Range.Find", "Find.ClearFormatting", "Find.ClearAllFuzzyOptions",
                                "Find.Forward = BOOL:True", "Find.Wrap = I4:0", "Find.Text = BSTR:",
-                               "Find.Style = BSTR:tlvFaxNumber", "Find.Execute", "Range.Text", "Range.Start",
+                               "Find.Style = BSTR:tlvFaxNumber", "Find.Execute(Format:=BOOL:True)", "Range.Text", "Range.Start",
                                "Range.End", "Document.Styles", "Styles.Item(BSTR:tlvFaxNumber)", "Style.Delete"}));
 }
 
@@ -132,7 +132,7 @@ TEST_F(WordOverAutomationTest, CommandBarsAndAddInsAreReachedThroughTheirCollect
     EXPECT_FALSE(bar->visible());
     const auto entry = word->addIns()->add("C:\\Telvora\\Telvora.dot");
     entry->setInstalled(false);
-    EXPECT_FALSE(word->addIns()->item("Telvora")->installed());
+    EXPECT_FALSE(word->addIns()->item("Telvora.dot")->installed());
     EXPECT_EQ(takeCalls(),
               (std::vector<std::string>{
                   "Application.CommandBars", "CommandBars.Item(BSTR:Tools)",
@@ -141,7 +141,7 @@ TEST_F(WordOverAutomationTest, CommandBarsAndAddInsAreReachedThroughTheirCollect
                   "CommandBarControls.Item(I4:1)", "CommandBarControl.Delete", "CommandBar.Reset",
                   "CommandBar.Visible = BOOL:False", "CommandBar.Visible", "Application.AddIns",
                   "AddIns.Add(BSTR:C:\\Telvora\\Telvora.dot, BOOL:True)", "AddIn.Installed = BOOL:False",
-                  "Application.AddIns", "AddIns.Item(BSTR:Telvora)", "AddIn.Installed"}));
+                  "Application.AddIns", "AddIns.Item(BSTR:Telvora.dot)", "AddIn.Installed"}));
 }
 
 TEST_F(WordOverAutomationTest, MailMergeRecordsAndFieldsAreReadThroughTheDataSource) {

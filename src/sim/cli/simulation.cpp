@@ -109,7 +109,7 @@ public:
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
         outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
         addin_ = std::make_unique<Addin>(
-            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes});
+            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_});
     }
 
     ~Run() {

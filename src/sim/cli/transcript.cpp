@@ -91,9 +91,9 @@ std::string describeStep(const UserStep& step) {
     return "?";
 }
 
-void Transcript::add(TranscriptEntry entry) {
-    endProgress();
-    if (live_) {
+void Transcript::add(TranscriptEntry entry, bool shownLive) {
+    if (shownLive) endProgress();
+    if (live_ && shownLive) {
         for (std::size_t i = 0; i < entry.lines.size(); ++i) *live_ << (i ? "      " : "") << entry.lines[i] << '\n';
         live_->flush();
     }
@@ -178,6 +178,15 @@ void Transcript::error(const RuntimeError& e) {
     add({"error",
          {"run-time error " + std::to_string(e.number()) + " (" + e.source() + "): " + oneLine(e.description())},
          {{"number", e.number()}, {"source", e.source()}, {"description", e.description()}}});
+}
+
+void Transcript::ignored(const RuntimeError& error, const std::source_location& where) noexcept {
+    try {
+        const std::string line = ignoredErrorLine(error, where);
+        add({"ignored", {"(" + oneLine(line) + ")"}, {{"ignored", line}}}, false);
+    } catch (...) {
+        // Out of memory while noting an error already dealt with: the note is what is lost.
+    }
 }
 
 void Transcript::problem(const std::string& text) { add({"problem", {"PROBLEM: " + oneLine(text)}, {{"problem", text}}}); }

@@ -18,12 +18,15 @@
 namespace telvora::sim::cli {
 
 struct TranscriptEntry {
-    std::string kind;  // scenario, step, dialog, action, message, print, fax, error, problem, result
+    // scenario, step, dialog, action, message, print, fax, error, problem, result, ignored
+    std::string kind;
     std::vector<std::string> lines;  // as a person reads it: the first line, then indented details
     nlohmann::json detail;           // the same for a program
 };
 
-class Transcript final : public UserObserver {
+// Also the add-in's diagnostics: an error it deliberately ignores is kept in the transcript (not
+// written to the terminal, where it would only distract the user watching).
+class Transcript final : public UserObserver, public Diagnostics {
 public:
     // `live`: where each entry is written as it happens (the terminal); none for a quiet run.
     // `progressBars`: the terminal redraws a bar in place (a pipe or a file would keep every frame).
@@ -41,6 +44,7 @@ public:
     void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
     void error(const RuntimeError& e);
     void problem(const std::string& text);
+    void ignored(const RuntimeError& error, const std::source_location& where) noexcept override;
     void result(bool passed, const std::vector<std::string>& differences);
 
     // A progress bar for long work (a merge over many records): redrawn in place on the terminal,
@@ -54,7 +58,7 @@ public:
     nlohmann::json json() const;
 
 private:
-    void add(TranscriptEntry entry);
+    void add(TranscriptEntry entry, bool shownLive = true);
 
     std::ostream* live_;
     std::vector<TranscriptEntry> entries_;

@@ -136,12 +136,11 @@ private:
 class AddInsImpl final : public word::AddIns {
 public:
     explicit AddInsImpl(std::shared_ptr<Session> session) : session_(std::move(session)) {}
-    // Matches the add-in's file name with or without its extension ("Telvora.dot", "Telvora").
+    // An add-in is found by its Name, which for a template is its file name with the extension
+    // ("Telvora.dot"); the name without it finds nothing, as in Word.
     std::shared_ptr<word::AddIn> item(const std::string& name) override {
         for (const auto& a : session_->addIns) {
-            const auto dot = a->name.find_last_of('.');
-            const std::string stem = dot == std::string::npos ? a->name : a->name.substr(0, dot);
-            if (equalsIgnoringCase(a->name, name) || equalsIgnoringCase(stem, name)) return std::make_shared<AddInImpl>(a);
+            if (equalsIgnoringCase(a->name, name)) return std::make_shared<AddInImpl>(a);
         }
         throw RuntimeError::standard(err::CollectionMemberMissing, "Microsoft Word");
     }

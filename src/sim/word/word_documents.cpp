@@ -113,7 +113,7 @@ public:
         if (!style) throw RuntimeError::standard(err::CollectionMemberMissing, "Microsoft Word");
         styleId_ = style->id;
     }
-    bool Execute() override {
+    bool Execute(bool format) override {
         auto& model = *range_->model;
         checkOpen(model);
         if (wrap_ != word::wdFindStop)
@@ -125,11 +125,14 @@ public:
         Span within = range_->span;
         if (within.start == within.end || lastFound_ == within)
             within = forward_ ? Span{within.end, model.length(range_->story)} : Span{0, within.start};
+        // The style set on the find is part of the search only when Format says so, as in Word; an
+        // empty search text without formatting finds nothing.
+        const std::uint32_t style = format ? liveStyle() : 0;
         std::optional<Span> found;
         if (!needle_.empty())
-            found = model.findText(range_->story, within, needle_, liveStyle(), forward_);
-        else if (liveStyle() != 0)
-            found = model.findStyleRun(range_->story, within, liveStyle(), forward_);
+            found = model.findText(range_->story, within, needle_, style, forward_);
+        else if (style != 0)
+            found = model.findStyleRun(range_->story, within, style, forward_);
         if (!found) return false;
         range_->span = *found;
         lastFound_ = *found;

@@ -214,7 +214,9 @@ TEST(WordAddIns, AnAddInIsFoundByFileNameAndAddedOnceByPathOfAFileThatIsThere) {
     auto added = wp.addIns()->add("C:\\Program Files\\Telvora\\Telvora.dot");
     added->setInstalled(true);
     wp.addIns()->add("C:\\Program Files\\Telvora\\Telvora.dot");
-    EXPECT_TRUE(wp.addIns()->item("Telvora")->installed());
+    EXPECT_TRUE(wp.addIns()->item("Telvora.dot")->installed());
+    // Its name is its file name with the extension; without it Word finds nothing.
+    EXPECT_EQ(errorOf([&] { wp.addIns()->item("Telvora"); }), err::CollectionMemberMissing);
     EXPECT_EQ(wp.addInList().size(), 2u);
     EXPECT_EQ(errorOf([&] { wp.addIns()->add("C:\\Program Files\\Telvora\\Missing.dot"); }), 5174);
     EXPECT_EQ(wp.addInList().size(), 2u);

@@ -28,7 +28,7 @@ protected:
         find->setWrap(word::wdFindStop);
         find->setText("");
         find->setStyle(style);
-        if (!find->Execute()) return std::nullopt;
+        if (!find->Execute(true)) return std::nullopt;
         return range.text();
     }
 
@@ -48,6 +48,17 @@ TEST_F(WordDocuments, FindByStyleNarrowsTheRangeToTheFirstRunInDocumentOrder) {
     EXPECT_EQ(range->end(), 11);
 }
 
+TEST_F(WordDocuments, AStyleIsSearchedForOnlyWhenTheSearchIncludesFormatting) {
+    auto doc = open(DocumentBuilder("Letter.doc").text("To ").styled("tlvFaxNumber", "555 1234").text("\r"));
+    auto range = doc->content();
+    auto find = range->find();
+    find->setText("");
+    find->setStyle("tlvFaxNumber");
+    EXPECT_FALSE(find->Execute(false));
+    EXPECT_TRUE(find->Execute(true));
+    EXPECT_EQ(range->text(), "555 1234");
+}
+
 TEST_F(WordDocuments, ExecutingTheSameFindAgainMovesOnToTheNextRunAndThenStops) {
     auto doc = open(DocumentBuilder("Letter.doc")
                         .styled("tlvFaxNumber", "111")
@@ -56,9 +67,9 @@ TEST_F(WordDocuments, ExecutingTheSameFindAgainMovesOnToTheNextRunAndThenStops) 
                         .text("\r"));
     auto range = doc->content();
     ASSERT_EQ(findStyled(*range, "tlvFaxNumber"), "111");
-    ASSERT_TRUE(range->find()->Execute());
+    ASSERT_TRUE(range->find()->Execute(true));
     EXPECT_EQ(range->text(), "222");
-    EXPECT_FALSE(range->find()->Execute());
+    EXPECT_FALSE(range->find()->Execute(true));
     EXPECT_EQ(range->text(), "222");
 }
 
@@ -87,7 +98,7 @@ TEST_F(WordDocuments, FindByStyleFailsForAStyleTheDocumentDoesNotHave) {
     find->ClearFormatting();
     find->setText("");
     EXPECT_EQ(errorOf([&] { find->setStyle("tlvFaxNumber"); }), err::CollectionMemberMissing);
-    EXPECT_FALSE(find->Execute());
+    EXPECT_FALSE(find->Execute(true));
     EXPECT_EQ(range->text(), "Plain text\r");
 }
 
@@ -138,14 +149,14 @@ TEST_F(WordDocuments, FindByAParagraphStyleFindsEachRunOfParagraphsInThatStyle) 
                         .paragraphStyle("tlvSubject").text("D"));
     auto range = doc->content();
     EXPECT_EQ(findStyled(*range, "tlvSubject"), "A\rB\r");
-    ASSERT_TRUE(range->find()->Execute());
+    ASSERT_TRUE(range->find()->Execute(true));
     EXPECT_EQ(range->text(), "D\r");
-    EXPECT_FALSE(range->find()->Execute());
+    EXPECT_FALSE(range->find()->Execute(true));
 
     auto plain = doc->content();
     plain->find()->setText("b");
     plain->find()->setStyle("tlvSubject");
-    ASSERT_TRUE(plain->find()->Execute());
+    ASSERT_TRUE(plain->find()->Execute(true));
     EXPECT_EQ(plain->start(), 8);
     doc->styles()->item("tlvSubject")->Delete();
     EXPECT_EQ(wp.document("Letter.doc")->paragraphStyleNameAt(StoryKind::Main, 6), "Normal");
@@ -157,12 +168,12 @@ TEST_F(WordDocuments, FindTextIgnoresLetterCaseAndHonoursTheStyle) {
     auto find = range->find();
     find->setText("FAX");
     find->setStyle("tlvSubject");
-    ASSERT_TRUE(find->Execute());
+    ASSERT_TRUE(find->Execute(true));
     EXPECT_EQ(range->start(), 8);
 
     auto plain = doc->content();
     plain->find()->setText("fax^p");
-    ASSERT_TRUE(plain->find()->Execute());
+    ASSERT_TRUE(plain->find()->Execute(true));
     EXPECT_EQ(plain->text(), "Fax\r");
 }
 
@@ -210,7 +221,7 @@ TEST_F(WordDocuments, ChangingAStylesFontChangesEveryTextCarryingItAndNoOther) {
     ASSERT_EQ(findStyled(*range, "tlvFaxNumber"), "555");
     EXPECT_EQ(range->font()->get(FontAttribute::Bold), word::FontValue(std::int32_t{-1}));
     EXPECT_EQ(range->font()->get(FontAttribute::Size), word::FontValue(14.0f));
-    ASSERT_TRUE(range->find()->Execute());
+    ASSERT_TRUE(range->find()->Execute(true));
     EXPECT_EQ(range->text(), "999");
     EXPECT_EQ(range->font()->get(FontAttribute::Bold), word::FontValue(std::int32_t{0})) << "direct formatting wins";
     EXPECT_EQ(range->font()->get(FontAttribute::Size), word::FontValue(14.0f));

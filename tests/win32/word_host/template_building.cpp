@@ -61,6 +61,12 @@ public:
         if (!named.empty()) throw RuntimeError::standard(err::NamedArgumentNotFound, kWord);
         return invoke(identify(member, {}).front(), args, {});
     }
+    void perform(const std::string& member, const Args& args, const NamedArgs& named) override {
+        (void)call(member, args, named);
+    }
+    void perform(MemberId id, const Args& args, const std::vector<NamedValue>& named) override {
+        (void)invoke(id, args, named);
+    }
 
 private:
     const Member* own(MemberId id) const noexcept {
