@@ -1,6 +1,8 @@
 // The by-name IDispatch shared by the automation classes.
 #include "win32/dispatch_table.h"
 
+#include <algorithm>
+
 #include "base/errors.h"
 #include "base/text.h"
 #include "win32/com_errors.h"
@@ -32,8 +34,9 @@ HRESULT placeArguments(const DispatchMember& member, const DISPPARAMS& p, std::v
         }
         if (slot == member.params.size()) {
             if (argError) *argError = j;
-            return member.kind == MemberKind::PropertyPut || member.params.empty() ? DISP_E_NONAMEDARGS
-                                                                                  : DISP_E_PARAMNOTFOUND;
+            const bool named = std::any_of(member.params.begin(), member.params.end(),
+                                           [](const DispatchParam& p) { return !p.name.empty(); });
+            return member.kind == MemberKind::PropertyPut || !named ? DISP_E_NONAMEDARGS : DISP_E_PARAMNOTFOUND;
         }
         if (slots[slot]) return DISP_E_BADPARAMCOUNT;  // given twice, so another is missing
         slots[slot] = &p.rgvarg[j];

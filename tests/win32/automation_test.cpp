@@ -91,7 +91,7 @@ TEST_F(AutomationBinding, AValueIsAssignedAndAnObjectIsAssignedByReference) {
 TEST_F(AutomationBinding, ValuesNullAndObjectsTravelBothWays) {
     for (const Variant& v : {Variant(), Variant(Null{}), Variant(true), Variant(false), Variant(std::int16_t{-3}),
                              Variant(std::int32_t{70000}), Variant(2.5), Variant("Zoë – 日本"),
-                             Variant(DateValue{39448.5})}) {
+                             Variant(DateValue{39448.5, {}})}) {
         EXPECT_EQ(v, server->call("Echo", {v}));
     }
     // An object the server returns is itself driven by name.
@@ -138,6 +138,62 @@ TEST_F(AutomationBinding, TheRunningObjectOfAClassIsFoundByItsProgrammaticIdenti
     EXPECT_EQ(Variant("found"), server->get("Subject")) << "the running object is the registered one";
     ASSERT_EQ(S_OK, ::RevokeActiveObject(cookie, nullptr));
     EXPECT_EQ(err::CannotCreateObject, testing::errorOf([&] { (void)binding.automation().running(kRecorder); }));
+}
+
+TEST_F(AutomationBinding, ArraysDatesAndValuesNoMacroReadsArriveAsThePlatformGivesThem) {
+    // An array comes back as its elements.
+    const Variant list = Variant::array({Variant("a"), Variant(std::int32_t{2})});
+    EXPECT_EQ(list, server->call("Echo", {list}));
+    // A Date reads as the system writes it in the user's locale, as a macro's CStr does.
+    const Variant date = server->call("Echo", {Variant(DateValue{39807.604166666664, {}})});
+    UniqueVariant original;
+    V_VT(original.get()) = VT_DATE;
+    V_DATE(original.get()) = 39807.604166666664;
+    UniqueVariant text;
+    ASSERT_EQ(S_OK, ::VariantChangeTypeEx(text.get(), original.get(), LOCALE_USER_DEFAULT, 0, VT_BSTR));
+    EXPECT_EQ(narrow(bstrText(V_BSTR(text.get()))), date.toString());
+    // A two-dimensional array is held, not refused; only using it as a value is a mismatch.
+    const Variant matrix = server->call("Matrix");
+    EXPECT_TRUE(matrix.is<Opaque>());
+    EXPECT_EQ(err::TypeMismatch, testing::errorOf([&] { (void)matrix.toString(); }));
+    server->perform("Matrix");  // an answer nobody reads is let go as it comes
+}
+
+TEST(AutomationDocumented, TheExtendedFaxServiceAnswersAnArrayOfJobIdentifiers) {
+    test::Apartment apartment;
+    test::RecorderRegistration registration{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
+    Win32Automation automation;
+    const auto server = automation.create("FAXCOMEX.FaxServer");
+    const auto document = automation.create("FAXCOMEX.FaxDocument");
+    const Variant ids = document->call("ConnectedSubmit", {Variant(server)});
+    ASSERT_EQ(1u, ids.elements().size()) << "one job identifier per recipient";
+    EXPECT_FALSE(ids.elements()[0].toString().empty());
+    document->perform("ConnectedSubmit", {Variant(server)});
+
+    // Its typed members coerce what they are given, or refuse it as a macro's Err shows it.
+    document->put("Priority", Variant("1"));
+    EXPECT_EQ(Variant(std::int32_t{1}), document->get("Priority"));
+    EXPECT_EQ(err::TypeMismatch, testing::errorOf([&] { document->put("Priority", Variant("high")); }));
+    EXPECT_EQ(err::MemberNotFound, testing::errorOf([&] { (void)document->get("Colour"); }));
+    const auto recipients = document->get("Recipients").toObject();
+    EXPECT_EQ(err::NamedArgumentNotFound,
+              testing::errorOf([&] { recipients->perform("Add", {}, {{"Colour", Variant("red")}}); }));
+    EXPECT_EQ(err::ArgumentNotOptional, testing::errorOf([&] { recipients->perform("Add"); }));
+    EXPECT_EQ(err::WrongArgumentCount,
+              testing::errorOf([&] { recipients->perform("Add", {Variant("1"), Variant("2"), Variant("3")}); }));
+}
+
+TEST_F(AutomationBinding, AFailureOfLateBindingItselfIsTheNumberAMacroSees) {
+    const struct {
+        const wchar_t* hresult;
+        std::int32_t number;
+    } failures[] = {{L"80020005", err::TypeMismatch}, {L"8002000A", err::Overflow},
+                    {L"8002000E", err::WrongArgumentCount}, {L"80020004", err::NamedArgumentNotFound},
+                    {L"80020003", err::MemberNotFound}};
+    for (const auto& f : failures) {
+        test::ScopedEnvironment fail(L"TELVORA_RECORDER_FAIL", std::wstring(L"Connect|") + f.hresult);
+        EXPECT_EQ(f.number, testing::errorOf([&] { server->perform("Connect"); })) << narrow(f.hresult);
+    }
 }
 
 TEST_F(AutomationBinding, APlainFailureIsTheHresultAsASignedNumber) {

@@ -13,6 +13,7 @@
 #include "win32/dispatch_args.h"
 #include "win32/handles.h"
 #include "win32/module.h"
+#include "win32/text.h"
 
 namespace telvora::win32 {
 namespace {
@@ -129,6 +130,54 @@ TEST_F(ButtonsDispatch, ANullTextIsInvalidUseOfNullAsTheMacrosErrShowsIt) {
         EXPECT_EQ(static_cast<SCODE>(0x800A005E), info.scode);  // Err.Number 94
         EXPECT_EQ(L"Invalid use of Null", bstrText(description.get()));
         EXPECT_EQ(VT_EMPTY, V_VT(result.get()));
+    }
+}
+
+TEST_F(ButtonsDispatch, ArgumentsArePassedByTheNamesTheTypeLibraryGivesThem) {
+    // VBA's b.SendFax strDeliveryNote:=n, strSendCaption:=s looks the names up with the method.
+    std::wstring method = L"SendFax", note = L"STRDELIVERYNOTE", caption = L"strSendCaption", other = L"strField";
+    LPOLESTR names[] = {method.data(), note.data(), caption.data()};
+    DISPID ids[3] = {};
+    ASSERT_EQ(S_OK, buttons->GetIDsOfNames(IID_NULL, names, 3, LOCALE_USER_DEFAULT, ids));
+    EXPECT_EQ(12, ids[0]);
+    EXPECT_EQ(1, ids[1]);
+    EXPECT_EQ(0, ids[2]);
+    LPOLESTR wrong[] = {method.data(), other.data()};
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, buttons->GetIDsOfNames(IID_NULL, wrong, 2, LOCALE_USER_DEFAULT, ids));
+
+    // RequiredFieldCheck strField:=" x ": named arguments come first in rgvarg, with their DISPIDs.
+    for (const wchar_t* text : {L" x ", L"  "}) {
+        UniqueVariant field = toVariant(Variant(narrow(text)));
+        DISPID named = 0;
+        DISPPARAMS params{field.get(), &named, 1, 1};
+        UniqueVariant result;
+        EXCEPINFO info{};
+        UINT argError = 0;
+        ASSERT_EQ(S_OK, buttons->Invoke(idOf(L"RequiredFieldCheck"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                        &params, result.put(), &info, &argError));
+        EXPECT_EQ(std::wstring(text) == L" x " ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(result.get()));
+    }
+    // The same argument by position and by name is one too many.
+    UniqueVariant a = toVariant(Variant("a")), b = toVariant(Variant("b"));
+    VARIANT both[] = {*a.get(), *b.get()};
+    DISPID named = 0;
+    DISPPARAMS twice{both, &named, 2, 1};
+    UniqueVariant result;
+    EXCEPINFO info{};
+    UINT argError = 0;
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, buttons->Invoke(idOf(L"RequiredFieldCheck"), IID_NULL, LOCALE_USER_DEFAULT,
+                                                    DISPATCH_METHOD, &twice, result.put(), &info, &argError));
+}
+
+TEST_F(ButtonsDispatch, AnArrayOrAnObjectWhereTextIsWantedIsATypeMismatch) {
+    UniqueVariant array = toVariant(Variant::array({Variant("x")}));
+    VARIANT object;
+    V_VT(&object) = VT_DISPATCH;
+    V_DISPATCH(&object) = buttons.get();
+    for (const VARIANT& arg : {*array.get(), object}) {
+        UniqueVariant result;
+        EXCEPINFO info{};
+        EXPECT_EQ(DISP_E_TYPEMISMATCH, call(L"RequiredFieldCheck", {arg}, result, info)) << V_VT(&arg);
     }
 }
 

@@ -72,9 +72,15 @@ int runProgram(const std::wstring& commandLine, DWORD timeoutMs) {
 
 namespace {
 
-constexpr const wchar_t* kRecorderClsid = L"{72403557-E113-451C-87D4-B8DF8FAC2242}";
+// One class of the recording server per programmatic identifier: the CLSIDs differ in their last
+// byte, and the server learns which class it plays from the identifier registered for the CLSID.
+std::wstring recorderClsid(std::size_t index) {
+    wchar_t text[64];
+    std::swprintf(text, 64, L"{72403557-E113-451C-87D4-B8DF8FAC22%02X}", static_cast<unsigned>(0x42 + index));
+    return text;
+}
 
-std::wstring recorderClassKey() { return std::wstring(L"Software\\Classes\\CLSID\\") + kRecorderClsid; }
+std::wstring classKey(const std::wstring& clsid) { return L"Software\\Classes\\CLSID\\" + clsid; }
 
 void setMachineDefault(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     unique_hkey k;
@@ -88,15 +94,20 @@ void setMachineDefault(const std::wstring& key, const wchar_t* name, const std::
 
 RecorderRegistration::RecorderRegistration(std::vector<std::wstring> progIds)
     : progIds_(std::move(progIds)), log_(scratchFile(L"recorder") + L".log"), logSetting_(L"TELVORA_RECORDER_LOG", log_) {
-    setMachineDefault(recorderClassKey() + L"\\InprocServer32", nullptr, programFolder() + L"\\telvora_recorder.dll");
-    setMachineDefault(recorderClassKey() + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-    for (const auto& progId : progIds_)
-        setMachineDefault(L"Software\\Classes\\" + progId + L"\\CLSID", nullptr, kRecorderClsid);
+    for (std::size_t i = 0; i < progIds_.size(); ++i) {
+        const std::wstring clsid = recorderClsid(i);
+        setMachineDefault(classKey(clsid) + L"\\InprocServer32", nullptr, programFolder() + L"\\telvora_recorder.dll");
+        setMachineDefault(classKey(clsid) + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        setMachineDefault(classKey(clsid) + L"\\ProgID", nullptr, progIds_[i]);
+        setMachineDefault(L"Software\\Classes\\" + progIds_[i] + L"\\CLSID", nullptr, clsid);
+    }
 }
 
 RecorderRegistration::~RecorderRegistration() {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, recorderClassKey().c_str());
-    for (const auto& progId : progIds_) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId).c_str());
+    for (std::size_t i = 0; i < progIds_.size(); ++i) {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey(recorderClsid(i)).c_str());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progIds_[i]).c_str());
+    }
     clearLog();
 }
 

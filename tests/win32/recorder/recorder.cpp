@@ -1,6 +1,13 @@
-// A recording automation server for the automation binding's tests: it answers any member name,
-// writes every call (flags, positional arguments in call order, named arguments by name) to a log
-// file, keeps property puts so they read back, and fails where the test's environment tells it to.
+// A recording automation server for the automation binding's tests: it writes every call (flags,
+// positional arguments in call order, named arguments by name) to a log file, keeps property puts
+// so they read back, and fails where the test's environment tells it to.
+//
+// Registered under the programmatic identifier of a documented class (a fax service's object,
+// WinFax's), it is that class as its maker documents it: only its documented members, their
+// arguments and assigned values coerced to the documented types in the caller's locale or refused
+// with DISP_E_TYPEMISMATCH, and answers of the documented types (ConnectedSubmit an array of job
+// identifiers, the legacy Send a Long, objects of the documented classes). Under any other
+// identifier it answers any member name.
 //
 // Environment, read at each call (the server is in-process, so it sees the test's variables):
 //   TELVORA_RECORDER_LOG      file the calls are appended to, one line each
@@ -9,17 +16,21 @@
 //   TELVORA_RECORDER_FAIL     member|HRESULT hex: a plain failure without exception information
 //   TELVORA_RECORDER_OBJECTS  member,member,...: members that answer a new recording object, as Child
 //                             always does (a document's recipients, a server's new document)
+// Besides, Echo answers its first argument and Matrix a two-dimensional array.
 #include <windows.h>
 #include <oaidl.h>
 #include <oleauto.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <cwctype>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "documented/members.h"
 
 namespace {
 
@@ -37,6 +48,40 @@ std::wstring env(const wchar_t* name) {
 std::wstring lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
     return s;
+}
+
+std::string narrowed(const std::wstring& s) {
+    std::string out;
+    for (wchar_t c : s) out += static_cast<char>(c < 0x80 ? c : '?');
+    return out;
+}
+
+std::wstring widened(std::string_view s) { return std::wstring(s.begin(), s.end()); }
+
+namespace doc = telvora::documented;
+
+// The VARIANT type a documented type travels as.
+VARTYPE vartypeOf(doc::Type type) {
+    switch (type) {
+    case doc::Type::Boolean: return VT_BOOL;
+    case doc::Type::Integer: return VT_I2;
+    case doc::Type::Long: return VT_I4;
+    case doc::Type::Single: return VT_R4;
+    case doc::Type::Date: return VT_DATE;
+    case doc::Type::String: return VT_BSTR;
+    case doc::Type::Object: return VT_DISPATCH;
+    default: return VT_EMPTY;  // Void, Variant and arrays are not converted
+    }
+}
+
+// What DispInvoke does with an argument or assigned value of a typed member: the value converted
+// in the caller's locale, or DISP_E_TYPEMISMATCH.
+HRESULT coerced(const VARIANT& value, doc::Type type, LCID locale, VARIANT* out) {
+    VariantInit(out);
+    const VARTYPE target = vartypeOf(type);
+    if (target == VT_EMPTY) return VariantCopyInd(out, const_cast<VARIANT*>(&value));
+    const HRESULT hr = VariantChangeTypeEx(out, const_cast<VARIANT*>(&value), locale, 0, target);
+    return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 
 std::vector<std::wstring> split(const std::wstring& s, wchar_t sep) {
@@ -85,7 +130,11 @@ void appendLog(const std::wstring& line) {
 
 class Recorder final : public IDispatch {
 public:
-    Recorder() { ++g_objects; }
+    // `className`: the documented class it plays, or "" to answer any member.
+    explicit Recorder(std::string className = {}) : class_(std::move(className)) {
+        if (doc::membersOf(class_).empty()) class_.clear();
+        ++g_objects;
+    }
     ~Recorder() {
         for (auto& [name, value] : properties_) VariantClear(&value);
         --g_objects;
@@ -114,6 +163,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (!class_.empty()) return documentedIds(names, count, ids);
         const std::wstring unknown = lower(env(L"TELVORA_RECORDER_UNKNOWN"));
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i) {
@@ -131,8 +181,8 @@ public:
         return hr;
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT* result,
-                                     EXCEPINFO* info, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPARAMS* p, VARIANT* result,
+                                     EXCEPINFO* info, UINT* argError) override {
         const std::wstring member = nameOf(id);
         std::wstring line = L"flags=" + std::to_wstring(flags) + L" member=" + member + L" positional=[";
         const UINT named = p->cNamedArgs;
@@ -143,7 +193,8 @@ public:
         line += L"] named=[";
         for (UINT i = 0; i < named; ++i) {
             if (i) line += L",";
-            line += (p->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT ? std::wstring(L"<put>") : nameOf(p->rgdispidNamedArgs[i])) +
+            line += (p->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT ? std::wstring(L"<put>")
+                                                                    : argumentName(member, p->rgdispidNamedArgs[i])) +
                     L"=" + describe(p->rgvarg[i]);
         }
         line += L"]";
@@ -161,6 +212,7 @@ public:
         if (fail.size() == 2 && lower(fail[0]) == lower(member))
             return static_cast<HRESULT>(std::wcstoul(fail[1].c_str(), nullptr, 16));
 
+        if (!class_.empty()) return documentedInvoke(member, locale, flags, *p, result, argError);
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
             VARIANT& slot = properties_[lower(member)];
             VariantClear(&slot);
@@ -174,12 +226,131 @@ public:
             return S_OK;
         }
         if (lower(member) == L"echo" && p->cArgs > named) return VariantCopyInd(result, &p->rgvarg[p->cArgs - 1]);
+        // A value of a kind no macro reads: a two-dimensional array.
+        if (lower(member) == L"matrix") {
+            SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
+            V_ARRAY(result) = SafeArrayCreate(VT_I4, 2, bounds);
+            if (!V_ARRAY(result)) return E_OUTOFMEMORY;
+            V_VT(result) = VT_ARRAY | VT_I4;
+            return S_OK;
+        }
         if (const auto it = properties_.find(lower(member)); it != properties_.end())
             return VariantCopy(result, &it->second);
         return S_OK;
     }
 
 private:
+    // The members of the documented class only; named arguments by their documented names, each
+    // numbered by its place.
+    HRESULT documentedIds(LPOLESTR* names, UINT count, DISPID* ids) {
+        const doc::Member* m = doc::find(class_, narrowed(names[0]));
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        if (!m) return DISP_E_UNKNOWNNAME;
+        std::size_t k = 0;
+        while (k < names_.size() && lower(names_[k]) != lower(widened(m->name))) ++k;
+        if (k == names_.size()) names_.push_back(widened(m->name));
+        ids[0] = static_cast<DISPID>(k + 100);
+        HRESULT hr = S_OK;
+        for (UINT i = 1; i < count; ++i) {
+            for (std::size_t a = 0; a < m->arguments.size(); ++a) {
+                if (lower(widened(m->arguments[a].name)) == lower(names[i])) ids[i] = static_cast<DISPID>(a);
+            }
+            if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+        }
+        return hr;
+    }
+
+    HRESULT documentedInvoke(const std::wstring& name, LCID locale, WORD flags, DISPPARAMS& p, VARIANT* result,
+                             UINT* argError) {
+        const doc::Member* m = doc::find(class_, narrowed(name));
+        if (!m) return DISP_E_MEMBERNOTFOUND;
+        const std::wstring key = lower(name);
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            if (m->kind != doc::Kind::Property || p.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+            VARIANT value;
+            if (const HRESULT hr = coerced(p.rgvarg[0], m->type, locale, &value); FAILED(hr)) {
+                if (argError) *argError = 0;
+                return hr;
+            }
+            VARIANT& slot = properties_[key];
+            VariantClear(&slot);
+            slot = value;
+            return S_OK;
+        }
+        // The arguments: positional ones from the first, named ones in their places, each of its type.
+        if (p.cArgs > m->arguments.size()) return DISP_E_BADPARAMCOUNT;
+        std::vector<bool> given(m->arguments.size(), false);
+        for (UINT i = 0; i < p.cArgs; ++i) {
+            const UINT slot = i < p.cNamedArgs ? static_cast<UINT>(p.rgdispidNamedArgs[i]) : p.cArgs - 1 - i;
+            if (slot >= m->arguments.size() || given[slot]) return DISP_E_PARAMNOTFOUND;
+            given[slot] = true;
+            VARIANT value;
+            const HRESULT hr = coerced(p.rgvarg[i], m->arguments[slot].type, locale, &value);
+            VariantClear(&value);
+            if (FAILED(hr)) {
+                if (argError) *argError = i;
+                return hr;
+            }
+        }
+        for (std::size_t a = 0; a < m->arguments.size(); ++a) {
+            if (!given[a] && !m->arguments[a].optional) return DISP_E_PARAMNOTOPTIONAL;
+        }
+        if (!result) return S_OK;
+        VariantInit(result);
+        if (const auto it = properties_.find(key); it != properties_.end()) return VariantCopy(result, &it->second);
+        return answer(*m, result);
+    }
+
+    // An answer of the documented type.
+    HRESULT answer(const doc::Member& m, VARIANT* result) {
+        switch (m.type) {
+        case doc::Type::Object:
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = new Recorder(std::string(m.answers));
+            return S_OK;
+        case doc::Type::StringArray: {
+            // One job identifier per recipient, as the extended fax service names its jobs.
+            SAFEARRAYBOUND bound{1, 0};
+            SAFEARRAY* ids = SafeArrayCreate(VT_BSTR, 1, &bound);
+            if (!ids) return E_OUTOFMEMORY;
+            LONG first = 0;
+            BSTR id = SysAllocString(L"20a3d7e1c5b40001");
+            const HRESULT hr = SafeArrayPutElement(ids, &first, id);
+            SysFreeString(id);
+            if (FAILED(hr)) {
+                SafeArrayDestroy(ids);
+                return hr;
+            }
+            V_VT(result) = VT_ARRAY | VT_BSTR;
+            V_ARRAY(result) = ids;
+            return S_OK;
+        }
+        case doc::Type::Long:
+            // A count of one fax device, or the number of the job queued.
+            V_VT(result) = VT_I4;
+            V_I4(result) = 1;
+            return S_OK;
+        case doc::Type::Integer:
+            // WinFax's status: 0 for a request taken; its two polls: ready.
+            V_VT(result) = VT_I2;
+            V_I2(result) = m.name.starts_with("Is") ? 1 : 0;
+            return S_OK;
+        case doc::Type::Boolean:
+            V_VT(result) = VT_BOOL;
+            V_BOOL(result) = VARIANT_FALSE;
+            return S_OK;
+        case doc::Type::String:
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = SysAllocString(L"");
+            return S_OK;
+        case doc::Type::Date:
+            V_VT(result) = VT_DATE;
+            V_DATE(result) = 0;
+            return S_OK;
+        default: return S_OK;  // nothing
+        }
+    }
+
     static bool answersObject(const std::wstring& member) {
         if (lower(member) == L"child") return true;
         for (const auto& name : split(env(L"TELVORA_RECORDER_OBJECTS"), L',')) {
@@ -188,18 +359,32 @@ private:
         return false;
     }
 
+    // A named argument's name: a documented class numbers its arguments by their places.
+    std::wstring argumentName(const std::wstring& member, DISPID id) const {
+        if (class_.empty()) return nameOf(id);
+        const doc::Member* m = doc::find(class_, narrowed(member));
+        if (!m || id < 0 || static_cast<std::size_t>(id) >= m->arguments.size()) return L"#" + std::to_wstring(id);
+        return widened(m->arguments[static_cast<std::size_t>(id)].name);
+    }
+
     std::wstring nameOf(DISPID id) const {
         const auto k = static_cast<std::size_t>(id - 100);
         return id >= 100 && k < names_.size() ? names_[k] : L"#" + std::to_wstring(id);
     }
 
     std::atomic<ULONG> refs_{1};
+    std::string class_;
     std::vector<std::wstring> names_;
     std::map<std::wstring, VARIANT> properties_;
 };
 
+// The factory of the class registered under one CLSID: the class is the programmatic identifier
+// that CLSID was registered with.
 class Factory final : public IClassFactory {
 public:
+    explicit Factory(std::string className) : class_(std::move(className)) { ++g_objects; }
+    ~Factory() { --g_objects; }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (riid == IID_IUnknown || riid == IID_IClassFactory) {
             *out = static_cast<IClassFactory*>(this);
@@ -209,18 +394,16 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        ++g_objects;
-        return 2;
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {
-        --g_objects;
-        return 1;
+        const ULONG left = --refs_;
+        if (!left) delete this;
+        return left;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        auto* r = new Recorder();
+        auto* r = new Recorder(class_);
         const HRESULT hr = r->QueryInterface(riid, out);
         r->Release();
         return hr;
@@ -230,15 +413,27 @@ public:
         else --g_objects;
         return S_OK;
     }
-};
 
-Factory g_factory;
+private:
+    std::atomic<ULONG> refs_{1};
+    std::string class_;
+};
 
 }  // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
-    if (!IsEqualCLSID(clsid, kClsidRecorder)) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(riid, out);
+    // Every recorder class shares the first eight bytes of the CLSID; the rest tells them apart.
+    if (memcmp(&clsid, &kClsidRecorder, 8) != 0) return CLASS_E_CLASSNOTAVAILABLE;
+    std::string className;
+    LPOLESTR progId = nullptr;
+    if (SUCCEEDED(ProgIDFromCLSID(clsid, &progId)) && progId) {
+        className = narrowed(progId);
+        CoTaskMemFree(progId);
+    }
+    auto* factory = new Factory(className);
+    const HRESULT hr = factory->QueryInterface(riid, out);
+    factory->Release();
+    return hr;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_objects == 0 ? S_OK : S_FALSE; }
