@@ -2,7 +2,8 @@
 // tests of each build tree: a silent install (also over an earlier one) puts the files in the
 // user's own programs folder and registers both DLLs exactly as each would register itself, each in
 // its own registry view; a Word of this test's bitness loads its own DLL from there, finds the
-// template and faxes a marked letter; the silent uninstall leaves nothing but the user's settings;
+// template and faxes a marked letter; either build unregistered by its own regsvr32 leaves the
+// other whole; the silent uninstall leaves nothing but the user's settings;
 // Windows before 7 is refused without a change, and a running Word is named: the user is told to
 // restart it, and an uninstall waits until it is closed.
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\\0x61645694\\Settings";
+constexpr const wchar_t* kPagewireServerKey = L"Software\\Classes\\CLSID\\{283238B9-EC67-4AD5-9590-94A72EBE8AF0}\\InprocServer32";
 constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telvora";
 
 std::wstring setupProgram() { return test::environmentText(L"TELVORA_SETUP"); }
@@ -111,8 +113,16 @@ void expectRegistered(const RegistrationTable& table) {
     }
 }
 
+// Every key a registration owns and then every key it shares with the other build, in table order.
+std::vector<std::wstring> keysOf(const RegistrationTable& table) {
+    std::vector<std::wstring> keys;
+    for (const auto& [root, key] : table.ownedKeys) keys.push_back(key);
+    for (const auto& shared : table.sharedKeys) keys.push_back(shared.key);
+    return keys;
+}
+
 void expectUnregistered(const RegistrationTable& table) {
-    for (const auto& [root, key] : table.ownedKeys) EXPECT_FALSE(keyExists(key)) << narrow(key);
+    for (const auto& key : keysOf(table)) EXPECT_FALSE(keyExists(key)) << narrow(key);
 }
 
 // The machine type a DLL was built for (IMAGE_FILE_MACHINE_...).
@@ -135,14 +145,14 @@ constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 class MachineCopyOfClasses {
 public:
     explicit MachineCopyOfClasses(const std::wstring& dll) {
-        const RegistrationTable stored = storedRegistration(dll, kThirtyTwoBit);
-        const RegistrationTable seen = registrationTable(dll);
-        for (std::size_t i = 0; i < seen.ownedKeys.size(); ++i) {
-            const std::wstring& key = seen.ownedKeys[i].second;
+        const std::vector<std::wstring> stored = keysOf(storedRegistration(dll, kThirtyTwoBit));
+        const std::vector<std::wstring> seen = keysOf(registrationTable(dll));
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            const std::wstring& key = seen[i];
             if (!key.starts_with(L"Software\\Classes\\")) continue;
             unique_hkey from, to;
-            if (::RegOpenKeyExW(HKEY_CURRENT_USER, stored.ownedKeys[i].second.c_str(), 0, KEY_READ | KEY_WOW64_64KEY,
-                                from.put()) != ERROR_SUCCESS)
+            if (::RegOpenKeyExW(HKEY_CURRENT_USER, stored[i].c_str(), 0, KEY_READ | KEY_WOW64_64KEY, from.put()) !=
+                ERROR_SUCCESS)
                 continue;
             if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.put(),
                                   nullptr) != ERROR_SUCCESS)
@@ -220,8 +230,7 @@ TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordFaxesWi
     expectRegistered(thirtyTwoBitRegistration(dll32()));
     // Each Word finds the build of its own bitness: a class as programs of each bitness see it.
     for (const auto& [view, dll] : {std::pair{KEY_WOW64_64KEY, dll64()}, std::pair{KEY_WOW64_32KEY, dll32()}}) {
-        const auto server = readValue(L"Software\\Classes\\CLSID\\{283238B9-EC67-4AD5-9590-94A72EBE8AF0}\\InprocServer32",
-                                      L"", view);
+        const auto server = readValue(kPagewireServerKey, L"", view);
         const std::variant<std::wstring, DWORD> expected{dll};
         EXPECT_TRUE(server && *server == expected) << narrow(dll);
     }
@@ -267,6 +276,25 @@ TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordFaxesWi
     EXPECT_TRUE(keyExists(L"Software\\Microsoft\\Office\\Word\\Addins")) << "Word's own add-in list stays";
     EXPECT_EQ(std::wstring(L"OFFICEFAX"), std::get<std::wstring>(readValue(kSettingsKey, L"ServerName").value()))
         << "the user's settings are the user's data";
+}
+
+// An administrator may take one build away with its own regsvr32: the other Word keeps its add-in,
+// since the identifiers and Word's entry, which both builds share, stay while the other is there.
+TEST_F(SetupProgram, EachBuildsOwnUnregistrationLeavesTheOtherBuildWhole) {
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetSystemWindowsDirectoryW(windows, MAX_PATH));
+    // A 32-bit program reaches the 64-bit system folder as "sysnative".
+    const std::wstring tools64 = std::wstring(windows) + (kThirtyTwoBit ? L"\\sysnative" : L"\\system32");
+    const std::wstring tools32 = std::wstring(windows) + L"\\syswow64";
+    for (const bool thirtyTwoBit : {true, false}) {
+        ASSERT_EQ(0, install());
+        const std::wstring dll = thirtyTwoBit ? dll32() : dll64();
+        const std::wstring regsvr32 = (thirtyTwoBit ? tools32 : tools64) + L"\\regsvr32.exe";
+        ASSERT_EQ(0, run(L"\"" + regsvr32 + L"\" /u /s \"" + dll + L"\"")) << narrow(regsvr32);
+        EXPECT_FALSE(readValue(kPagewireServerKey, L"", thirtyTwoBit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY))
+            << "its own Word still finds " << narrow(dll);
+        expectRegistered(thirtyTwoBit ? sixtyFourBitRegistration(dll64()) : thirtyTwoBitRegistration(dll32()));
+    }
 }
 
 TEST_F(SetupProgram, RefusesWindowsBefore7AndChangesNothing) {
