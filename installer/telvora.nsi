@@ -4,8 +4,6 @@
 ;
 ; Defined on makensis's command line (installer/CMakeLists.txt does it):
 ;   VERSION      the product version, 1.0.0
-;   TARGET       x86-unicode for the setup program users get (it runs on every Windows);
-;                amd64-unicode for the copy the tests run under a 64-bit-only Wine
 ;   DLL64 DLL32  the 64-bit and the 32-bit Telvora.dll
 ;   HELP TEMPLATE README   Telvora.chm, Telvora.dot, the readme
 ;   OUTFILE      the setup program to write
@@ -15,7 +13,8 @@
 ; load the 64-bit DLL, nor a 64-bit one the 32-bit DLL, to let it register itself.
 
 Unicode true
-Target ${TARGET}
+; A 32-bit program: it runs on every Windows, and registers each DLL in its own registry view.
+Target x86-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestSupportedOS all

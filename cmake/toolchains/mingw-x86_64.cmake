@@ -9,5 +9,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TELVORA_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Cross-built test programs run under Wine; there is no 32-bit Wine, so only this target runs.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+# Cross-built test programs run under Wine as 64-bit programs.
+set(TELVORA_WINE_BITS 64)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../wine-run.sh)

@@ -36,6 +36,9 @@ constexpr std::array<ComClass, 5> kClasses{{
 
 // The type library's platform key: each build registers the library for its own architecture.
 constexpr const wchar_t* kTypeLibPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+// Where the other build's classes are: a 64-bit Windows keeps the 32-bit programs' classes apart
+// (elsewhere both name the one view there is).
+constexpr REGSAM kOtherBuildsView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 // Automation's own marshaller, which carries any dispatch interface between apartments.
 constexpr const wchar_t* kDispatchProxyStub = L"{00020420-0000-0000-C000-000000000046}";
 
@@ -78,9 +81,9 @@ HRESULT writeEntry(const RegistryEntry& e) noexcept {
     return fromWin32(rc);
 }
 
-bool hasSubkeys(HKEY root, const std::wstring& path) noexcept {
+bool hasSubkeys(HKEY root, const std::wstring& path, REGSAM view) noexcept {
     unique_hkey key;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return false;
     DWORD subkeys = 0;
     return ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
                               nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
@@ -109,7 +112,8 @@ RegistrationTable registrationTable(const std::wstring& dllPath) {
         const std::wstring clsidKey = classes + L"CLSID\\" + clsid;
         const std::wstring progIdKey = classes + c.progId;
         t.ownedKeys.emplace_back(HKEY_CURRENT_USER, clsidKey);
-        t.ownedKeys.emplace_back(HKEY_CURRENT_USER, progIdKey);
+        // The identifier leads the other build's Word to its class too, while that is registered.
+        t.sharedKeys.push_back({HKEY_CURRENT_USER, progIdKey, clsidKey, kOtherBuildsView});
         t.entries.push_back({HKEY_CURRENT_USER, clsidKey, L"", std::wstring(c.description)});
         t.entries.push_back({HKEY_CURRENT_USER, clsidKey + L"\\InprocServer32", L"", dllPath});
         t.entries.push_back({HKEY_CURRENT_USER, clsidKey + L"\\InprocServer32", L"ThreadingModel", std::wstring(L"Apartment")});
@@ -138,7 +142,7 @@ RegistrationTable registrationTable(const std::wstring& dllPath) {
     t.entries.push_back({HKEY_CURRENT_USER, platformKey, L"", dllPath});
     // Word loads the add-in at start-up from its per-user add-in list.
     const std::wstring addinKey = std::wstring(L"Software\\Microsoft\\Office\\Word\\Addins\\") + kProgIdPagewire;
-    t.ownedKeys.emplace_back(HKEY_CURRENT_USER, addinKey);
+    t.sharedKeys.push_back({HKEY_CURRENT_USER, addinKey, classes + L"CLSID\\" + guidText(kClsidPagewire), kOtherBuildsView});
     t.entries.push_back({HKEY_CURRENT_USER, addinKey, L"FriendlyName", widen(kAppTitle)});
     t.entries.push_back({HKEY_CURRENT_USER, addinKey, L"Description",
                          std::wstring(L"Fax quickly and easily using Fax provided with Windows XP and Windows 2000")});
@@ -165,7 +169,7 @@ HRESULT unregisterTable(const RegistrationTable& table) noexcept {
             first = fromWin32(rc);
     }
     for (const auto& shared : table.sharedKeys) {
-        if (hasSubkeys(shared.root, shared.inUse)) continue;
+        if (hasSubkeys(shared.root, shared.inUse, shared.view)) continue;
         const LONG rc = ::SHDeleteKeyW(shared.root, shared.key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND && SUCCEEDED(first))
             first = fromWin32(rc);

@@ -36,13 +36,16 @@ struct RegistryEntry {
     std::variant<std::wstring, DWORD> value;
 };
 
-// A key the 32-bit and the 64-bit DLL both write into (the type library's, which Windows keeps in
-// one place for both): removed with everything below it only once `inUse` has no subkey left,
-// so removing one build leaves the other's registration whole.
+// A key the 32-bit and the 64-bit DLL both write into, which a 64-bit Windows keeps in one place
+// for programs of both bitnesses (the type library's, the programmatic identifiers, Word's add-in
+// entry): removed with everything below it only once `inUse`, as programs of the bitness `view`
+// names see it (KEY_WOW64_32KEY, KEY_WOW64_64KEY; 0 for this build's own), has no subkey left, so
+// removing one build leaves the other's registration whole.
 struct SharedKey {
     HKEY root;
     std::wstring key;
     std::wstring inUse;
+    REGSAM view = 0;
 };
 
 // What registration writes, and the keys it owns (removed, with everything below them, when

@@ -4,27 +4,49 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace telvora::win32::test {
 namespace {
 
 // Wine keeps its GDI handle table where Windows does, in the process environment block, with a
-// 24-byte entry per handle whose type byte (offset 12) is zero while the entry is free.
-long countWineGdiObjects() {
+// 24-byte entry per handle in either bitness whose type byte (offset 12) is zero while the entry is
+// free. A 32-bit process on 64-bit Wine has it in its 64-bit environment block, found through the
+// 64-bit thread block whose address the 32-bit one keeps in its GdiBatchCount field.
+const unsigned char* wineGdiHandleTable() {
+    const unsigned char* table = nullptr;
 #if defined(_WIN64)
-    // The thread environment block holds the process environment block's address at 0x60.
     const unsigned char* peb = nullptr;
     asm("movq %%gs:0x60, %0" : "=r"(peb));
-    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
+    std::memcpy(&table, peb + 0xF8, sizeof table);
+#else
+    const unsigned char* teb = nullptr;
+    asm("movl %%fs:0x18, %0" : "=r"(teb));
+    std::uint32_t teb64 = 0;
+    std::memcpy(&teb64, teb + 0xF70, sizeof teb64);
+    if (teb64 != 0) {
+        std::uint64_t peb64 = 0;
+        std::uint64_t table64 = 0;
+        std::memcpy(&peb64, reinterpret_cast<const unsigned char*>(teb64) + 0x60, sizeof peb64);
+        std::memcpy(&table64, reinterpret_cast<const unsigned char*>(static_cast<std::uintptr_t>(peb64)) + 0xF8,
+                    sizeof table64);
+        return reinterpret_cast<const unsigned char*>(static_cast<std::uintptr_t>(table64));
+    }
+    const unsigned char* peb = nullptr;
+    asm("movl %%fs:0x30, %0" : "=r"(peb));
+    std::memcpy(&table, peb + 0x94, sizeof table);
+#endif
+    return table;
+}
+
+long countWineGdiObjects() {
+    const unsigned char* table = wineGdiHandleTable();
     if (!table) return -1;
     long n = 0;
     for (std::size_t i = 0; i < 0x10000; ++i) {
         if (table[24 * i + 12] != 0) ++n;
     }
     return n;
-#else
-    return -1;
-#endif
 }
 
 // USER handles are 16-bit indexes underneath (the high word only tells generations apart), so

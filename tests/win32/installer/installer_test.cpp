@@ -1,12 +1,16 @@
-// The setup program as a user and an administrator meet it: a silent install (also over an earlier
-// one) puts the files in the user's own programs folder and registers both DLLs exactly as each
-// would register itself, Word loads the add-in from there, the silent uninstall leaves
-// nothing but the user's settings, Windows before 7 is refused without a change, and a running Word
-// is named: the user is told to restart it, and an uninstall waits until it is closed.
+// The setup program users get (a 32-bit program) as a user and an administrator meet it, run by the
+// tests of each build tree: a silent install (also over an earlier one) puts the files in the
+// user's own programs folder and registers both DLLs exactly as each would register itself, each in
+// its own registry view; a Word of this test's bitness loads its own DLL from there, finds the
+// template and faxes a marked letter; either build unregistered by its own regsvr32 leaves the
+// other whole; the silent uninstall leaves nothing but the user's settings;
+// Windows before 7 is refused without a change, and a running Word is named: the user is told to
+// restart it, and an uninstall waits until it is closed.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +22,7 @@
 #include "win32/registry.h"
 #include "win32/server.h"
 #include "win32/text.h"
+#include "word_host/fax_sending.h"
 #include "word_host/machine_setup.h"
 #include "word_host/message_boxes.h"
 #include "word_host/word_host.h"
@@ -28,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\\0x61645694\\Settings";
+constexpr const wchar_t* kPagewireServerKey = L"Software\\Classes\\CLSID\\{283238B9-EC67-4AD5-9590-94A72EBE8AF0}\\InprocServer32";
 constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telvora";
 
 std::wstring setupProgram() { return test::environmentText(L"TELVORA_SETUP"); }
@@ -51,12 +57,18 @@ bool uninstall() {
     return !fs::exists(installFolder());
 }
 
-std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& key, const std::wstring& name) {
+// Keys are named as they lie in the registry (the 32-bit view's classes under Wow6432Node) and read
+// so in either bitness; `view` reads them as programs of one bitness see them instead.
+std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& key, const std::wstring& name,
+                                                           REGSAM view = KEY_WOW64_64KEY) {
+    unique_hkey k;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | view, k.put()) != ERROR_SUCCESS)
+        return std::nullopt;
     wchar_t text[2048] = {};
     DWORD size = sizeof text;
     DWORD type = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.empty() ? nullptr : name.c_str(), RRF_RT_ANY, &type, text,
-                       &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(k.get(), nullptr, name.empty() ? nullptr : name.c_str(), RRF_RT_ANY, &type, text, &size) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     if (type == REG_DWORD) {
         DWORD number = 0;
@@ -68,24 +80,31 @@ std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& k
 
 bool keyExists(const std::wstring& key) {
     unique_hkey k;
-    return ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+    return ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, k.put()) == ERROR_SUCCESS;
 }
 
-// What the 32-bit DLL registers on a 64-bit Windows: its classes and interfaces where Windows keeps
-// 32-bit programs' ones, its type library under "win32".
-RegistrationTable thirtyTwoBitRegistration(const std::wstring& dll) {
+// What a DLL of the given bitness registers on a 64-bit Windows, each key named where it lies: the
+// 32-bit DLL's classes and interfaces where Windows keeps 32-bit programs' ones, the type library
+// under the DLL's platform ("win32" or "win64") whichever bitness this test program has.
+RegistrationTable storedRegistration(const std::wstring& dll, bool thirtyTwoBit) {
     RegistrationTable t = registrationTable(dll);
-    const auto move = [](std::wstring& key) {
+    const auto move = [thirtyTwoBit](std::wstring& key) {
         for (const std::wstring part : {L"CLSID\\", L"Interface\\"}) {
             const std::wstring from = L"Software\\Classes\\" + part;
-            if (key.starts_with(from)) key = L"Software\\Classes\\Wow6432Node\\" + part + key.substr(from.size());
+            if (thirtyTwoBit && key.starts_with(from))
+                key = L"Software\\Classes\\Wow6432Node\\" + part + key.substr(from.size());
         }
-        if (const auto at = key.find(L"\\0\\win64"); at != std::wstring::npos) key.replace(at, 8, L"\\0\\win32");
+        for (const std::wstring platform : {L"\\0\\win64", L"\\0\\win32"}) {
+            if (const auto at = key.find(platform); at != std::wstring::npos)
+                key.replace(at, platform.size(), thirtyTwoBit ? L"\\0\\win32" : L"\\0\\win64");
+        }
     };
     for (auto& e : t.entries) move(e.key);
     for (auto& [root, key] : t.ownedKeys) move(key);
     return t;
 }
+RegistrationTable sixtyFourBitRegistration(const std::wstring& dll) { return storedRegistration(dll, false); }
+RegistrationTable thirtyTwoBitRegistration(const std::wstring& dll) { return storedRegistration(dll, true); }
 
 void expectRegistered(const RegistrationTable& table) {
     for (const auto& e : table.entries) {
@@ -94,8 +113,16 @@ void expectRegistered(const RegistrationTable& table) {
     }
 }
 
+// Every key a registration owns and then every key it shares with the other build, in table order.
+std::vector<std::wstring> keysOf(const RegistrationTable& table) {
+    std::vector<std::wstring> keys;
+    for (const auto& [root, key] : table.ownedKeys) keys.push_back(key);
+    for (const auto& shared : table.sharedKeys) keys.push_back(shared.key);
+    return keys;
+}
+
 void expectUnregistered(const RegistrationTable& table) {
-    for (const auto& [root, key] : table.ownedKeys) EXPECT_FALSE(keyExists(key)) << narrow(key);
+    for (const auto& key : keysOf(table)) EXPECT_FALSE(keyExists(key)) << narrow(key);
 }
 
 // The machine type a DLL was built for (IMAGE_FILE_MACHINE_...).
@@ -109,15 +136,24 @@ WORD machineOf(const fs::path& file) {
     return in ? header.Machine : 0;
 }
 
+// The DLL a Word of this test's bitness loads, and where its registration lies.
+constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
+
 // Wine's COM finds classes only in the machine's hive: the per-user registration the setup program
-// wrote is copied there while the host loads the add-in.
+// wrote for this bitness is copied there, into this process's own view, while the host loads the
+// add-in.
 class MachineCopyOfClasses {
 public:
-    explicit MachineCopyOfClasses(const RegistrationTable& table) {
-        for (const auto& [root, key] : table.ownedKeys) {
+    explicit MachineCopyOfClasses(const std::wstring& dll) {
+        const std::vector<std::wstring> stored = keysOf(storedRegistration(dll, kThirtyTwoBit));
+        const std::vector<std::wstring> seen = keysOf(registrationTable(dll));
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            const std::wstring& key = seen[i];
             if (!key.starts_with(L"Software\\Classes\\")) continue;
             unique_hkey from, to;
-            if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, from.put()) != ERROR_SUCCESS) continue;
+            if (::RegOpenKeyExW(HKEY_CURRENT_USER, stored[i].c_str(), 0, KEY_READ | KEY_WOW64_64KEY, from.put()) !=
+                ERROR_SUCCESS)
+                continue;
             if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, to.put(),
                                   nullptr) != ERROR_SUCCESS)
                 continue;
@@ -177,50 +213,88 @@ protected:
 
     std::wstring dll64() const { return (installFolder() / L"Telvora64.dll").wstring(); }
     std::wstring dll32() const { return (installFolder() / L"Telvora32.dll").wstring(); }
+    std::wstring ownDll() const { return kThirtyTwoBit ? dll32() : dll64(); }
 
     test::Apartment apartment;
 };
 
-TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordLoadsTheAddinFromThere) {
+TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordFaxesWithTheAddinFromThere) {
     ASSERT_EQ(0, install());
     ASSERT_EQ(0, install()) << "a second install over the first";
     for (const auto* file : {L"Telvora64.dll", L"Telvora32.dll", L"Telvora.dot", L"Telvora.chm", L"Readme.txt",
                              L"Uninstall.exe"})
         EXPECT_TRUE(fs::exists(installFolder() / file)) << narrow(file);
-    // Each Word finds the build of its own bitness.
     EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, machineOf(dll64()));
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, machineOf(dll32()));
-    expectRegistered(registrationTable(dll64()));
+    expectRegistered(sixtyFourBitRegistration(dll64()));
     expectRegistered(thirtyTwoBitRegistration(dll32()));
+    // Each Word finds the build of its own bitness: a class as programs of each bitness see it.
+    for (const auto& [view, dll] : {std::pair{KEY_WOW64_64KEY, dll64()}, std::pair{KEY_WOW64_32KEY, dll32()}}) {
+        const auto server = readValue(kPagewireServerKey, L"", view);
+        const std::variant<std::wstring, DWORD> expected{dll};
+        EXPECT_TRUE(server && *server == expected) << narrow(dll);
+    }
     EXPECT_TRUE(readValue(kUninstallKey, L"UninstallString").has_value());
 
     {
-        // Word starts, loads the add-in from the installed folder, and its first window finds the
-        // installed template there.
-        MachineCopyOfClasses classes(registrationTable(dll64()));
+        // Word starts and loads the add-in's DLL of its own bitness from the installed folder; its
+        // first window finds the installed template there, and the marked letter goes to the fax
+        // server the user's settings name.
+        MachineCopyOfClasses classes(ownDll());
         host::MessageBoxWatcher user;
         host::InstalledPrinter printer{L"Telvora Fax"};
         host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
-        auto word = std::make_shared<sim::WordProcessor>();
+        host::StoredSetting faxType{"FaxType", "3"};
+        test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
+        test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
+        auto word = host::wordOnThisMachine();
         word->addCommandBar("Telvora", {sim::button("FaxNumber")}, false);
         host::WordHost host(word);
         EXPECT_EQ((std::vector<std::wstring>{L"Telvora.Pagewire"}), host.loadAddins());
-        word->open(sim::DocumentBuilder("Letter.doc").text("Fax 555 1234").build());
+        EXPECT_NE(nullptr, ::GetModuleHandleW(ownDll().c_str())) << "the add-in was not loaded from " << narrow(ownDll());
+        word->open(host::markedLetter());
         ASSERT_EQ(1u, host.addIns().entries().size());
         EXPECT_EQ(narrow((installFolder() / L"Telvora.dot").wstring()), host.addIns().entries()[0].path);
-        EXPECT_TRUE(user.texts().empty());
+
+        const host::FaxDialogRun sent = host::faxFromTheDialog();
+        EXPECT_EQ(sent.failure, "");
+        EXPECT_EQ(sent.shown, (std::vector<std::string>{"Ann Okafor", "", "(02) 9876 5432", "Quote 42", "0"}));
+        const auto calls = faxService.calls();
+        EXPECT_NE(calls.end(), std::find(calls.begin(), calls.end(), "member=Connect positional=[BSTR:OFFICEFAX] named=[]"));
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+        EXPECT_TRUE(user.texts().empty()) << user.texts().front();
         host.unloadAddins();
     }
     ::CoFreeUnusedLibrariesEx(0, 0);
 
     ASSERT_TRUE(uninstall());
-    expectUnregistered(registrationTable(dll64()));
+    expectUnregistered(sixtyFourBitRegistration(dll64()));
     expectUnregistered(thirtyTwoBitRegistration(dll32()));
     EXPECT_FALSE(keyExists(L"Software\\Classes\\TypeLib\\{47AFF9E0-E666-4B9D-935E-9AA71692A77C}"));
     EXPECT_FALSE(keyExists(kUninstallKey));
     EXPECT_TRUE(keyExists(L"Software\\Microsoft\\Office\\Word\\Addins")) << "Word's own add-in list stays";
     EXPECT_EQ(std::wstring(L"OFFICEFAX"), std::get<std::wstring>(readValue(kSettingsKey, L"ServerName").value()))
         << "the user's settings are the user's data";
+}
+
+// An administrator may take one build away with its own regsvr32: the other Word keeps its add-in,
+// since the identifiers and Word's entry, which both builds share, stay while the other is there.
+TEST_F(SetupProgram, EachBuildsOwnUnregistrationLeavesTheOtherBuildWhole) {
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetSystemWindowsDirectoryW(windows, MAX_PATH));
+    // A 32-bit program reaches the 64-bit system folder as "sysnative".
+    const std::wstring tools64 = std::wstring(windows) + (kThirtyTwoBit ? L"\\sysnative" : L"\\system32");
+    const std::wstring tools32 = std::wstring(windows) + L"\\syswow64";
+    for (const bool thirtyTwoBit : {true, false}) {
+        ASSERT_EQ(0, install());
+        const std::wstring dll = thirtyTwoBit ? dll32() : dll64();
+        const std::wstring regsvr32 = (thirtyTwoBit ? tools32 : tools64) + L"\\regsvr32.exe";
+        ASSERT_EQ(0, run(L"\"" + regsvr32 + L"\" /u /s \"" + dll + L"\"")) << narrow(regsvr32);
+        EXPECT_FALSE(readValue(kPagewireServerKey, L"", thirtyTwoBit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY))
+            << "its own Word still finds " << narrow(dll);
+        expectRegistered(thirtyTwoBit ? sixtyFourBitRegistration(dll64()) : thirtyTwoBitRegistration(dll32()));
+    }
 }
 
 TEST_F(SetupProgram, RefusesWindowsBefore7AndChangesNothing) {
@@ -237,7 +311,7 @@ TEST_F(SetupProgram, RefusesWindowsBefore7AndChangesNothing) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
     EXPECT_EQ(2, code);
     EXPECT_FALSE(fs::exists(installFolder()));
-    expectUnregistered(registrationTable(dll64()));
+    expectUnregistered(sixtyFourBitRegistration(dll64()));
     EXPECT_FALSE(keyExists(kUninstallKey));
 }
 
@@ -258,7 +332,7 @@ TEST_F(SetupProgram, WithWordRunningItSaysToRestartWordAndWillNotRemoveTelvoraUn
     // in place, the uninstaller answers with its own exit code.)
     EXPECT_EQ(2, run(L"\"" + (installFolder() / L"Uninstall.exe").wstring() + L"\" /S _?=" + installFolder().wstring()));
     EXPECT_TRUE(fs::exists(installFolder() / L"Telvora64.dll"));
-    expectRegistered(registrationTable(dll64()));
+    expectRegistered(sixtyFourBitRegistration(dll64()));
 }
 
 }  // namespace

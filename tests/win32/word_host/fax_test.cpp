@@ -7,11 +7,9 @@
 
 #include <filesystem>
 
-#include "sim/word/document_builder.h"
 #include "support.h"
-#include "user_script.h"
-#include "win32/automation.h"
 #include "win32/text.h"
+#include "word_host/fax_sending.h"
 #include "word_host/machine_setup.h"
 #include "word_host/message_boxes.h"
 #include "word_host/word_host.h"
@@ -20,52 +18,10 @@ namespace telvora::win32 {
 namespace {
 
 using Lines = std::vector<std::string>;
-using test::act;
-using test::until;
-
-HWND dialogCaptioned(const wchar_t* caption) {
-    HWND dialog = ::FindWindowW(L"#32770", caption);
-    return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
-}
-
-// The texts of a dialog's edit boxes, in the order of its controls.
-Lines editTexts(HWND dialog) {
-    Lines texts;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t cls[16] = {};
-        ::GetClassNameW(child, cls, 16);
-        if (std::wstring(cls) == L"Edit") texts.push_back(narrow(test::windowTextOf(child)));
-    }
-    return texts;
-}
-
-HWND childWithText(HWND dialog, const std::wstring& text) {
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (test::windowTextOf(child) == text) return child;
-    }
-    return nullptr;
-}
-
-std::shared_ptr<sim::WordProcessor> wordOnThisMachine() {
-    // Word prints to files on the machine's own drive, where the add-in's temporary folder is.
-    auto word = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{sim::MachinePaths("C:\\")});
-    word->installPrinter("Office Laser");
-    word->installPrinter("Telvora Fax");
-    return word;
-}
 
 class WordHostFaxTest : public ::testing::Test {
 protected:
-    WordHostFaxTest() {
-        word->open(sim::DocumentBuilder("Letter.doc")
-                       .styled("tlvRecipientName", "Ann Okafor")
-                       .text("\r")
-                       .styled("tlvFaxNumber", "(02) 9876 5432")
-                       .text("\r")
-                       .styled("tlvSubject", "Quote 42")
-                       .text("\rPlease find our quote below.")
-                       .build());
-    }
+    WordHostFaxTest() { word->open(host::markedLetter()); }
     test::Apartment apartment;
     host::MessageBoxWatcher messages;
     host::CompanionTemplate templateFile;
@@ -75,7 +31,7 @@ protected:
     host::StoredSetting server{"ServerName", "SBS01"};
     test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
     test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
-    std::shared_ptr<sim::WordProcessor> word = wordOnThisMachine();
+    std::shared_ptr<sim::WordProcessor> word = host::wordOnThisMachine();
     host::WordHost host{word};
 };
 
@@ -85,24 +41,12 @@ TEST_F(WordHostFaxTest, TheFaxMacroSendsTheMarkedLetterThroughTheConfirmationDia
     word->activateWindow("Letter.doc");
     ASSERT_TRUE(messages.texts().empty()) << messages.texts().front();
 
-    Lines shown;
-    HWND dialog = nullptr;
-    test::UserScript user(
-        {until([&] { return (dialog = dialogCaptioned(L"Fax")) != nullptr; }, "the Fax dialog"),
-         act([&] {
-             shown = editTexts(dialog);
-             ::PostMessageW(childWithText(dialog, L"&Fax"), BM_CLICK, 0, 0);
-         })},
-        [] {
-            if (HWND left = dialogCaptioned(L"Fax")) ::PostMessageW(left, WM_CLOSE, 0, 0);
-        });
-    Win32Automation automation;
-    (void)automation.create("Telvora.Buttons")->call("cmdFax");
-    EXPECT_EQ(user.failure(), "");
+    const host::FaxDialogRun sent = host::faxFromTheDialog();
+    EXPECT_EQ(sent.failure, "");
     EXPECT_TRUE(messages.texts().empty()) << messages.texts().front();
 
     // Name, company, number, subject, and no copies to file.
-    EXPECT_EQ(shown, (Lines{"Ann Okafor", "", "(02) 9876 5432", "Quote 42", "0"}));
+    EXPECT_EQ(sent.shown, (Lines{"Ann Okafor", "", "(02) 9876 5432", "Quote 42", "0"}));
     ASSERT_FALSE(word->prints().empty());
     const sim::PrintRecord& print = word->prints()[0];
     EXPECT_EQ(print.printer, "Telvora Fax");
