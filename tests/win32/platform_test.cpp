@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <list>
 
 #include "base/errors.h"
@@ -10,6 +13,7 @@
 #include "support/platform_contract.h"
 #include "win32/handles.h"
 #include "win32/text.h"
+#include "win32/diagnostics_log.h"
 #include "win32/win32_platform.h"
 
 namespace telvora::win32 {
@@ -153,6 +157,38 @@ TEST(DialogFilter, IsPairsOfDescriptionAndPatternEndedByASecondNul) {
     EXPECT_EQ(L"Text File\0*.txt\0\0"s, dialogFilter({{"Text File", "*.txt"}}));
     EXPECT_EQ(L"All Files\0*.*\0\0"s, dialogFilter({}));
     EXPECT_EQ(L"Log\0*.log\0Any\0*.*\0\0"s, dialogFilter({{"Log", "*.log"}, {"Any", ""}}));
+}
+
+}  // namespace
+}  // namespace telvora::win32
+
+namespace telvora::win32 {
+namespace {
+
+std::string fileText(const std::wstring& path) {
+    std::ifstream in{std::filesystem::path(path), std::ios::binary};
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(DiagnosticsLog, EachIgnoredErrorIsALineOfTheLogWhichStaysSmall) {
+    const std::wstring folder = test::scratchFile(L"diagnostics");
+    {
+        DiagnosticsLog log(folder, 300);
+        ignoreErrors(log, [] { throw RuntimeError(5941, "The requested member of the collection does not exist.",
+                                                  "Microsoft Word"); });
+        const std::string text = fileText(log.path());
+        EXPECT_NE(text.find("ignored error 5941 (Microsoft Word: The requested member of the collection does not "
+                            "exist.) in win32/platform_test.cpp:"),
+                  std::string::npos)
+            << text;
+        EXPECT_TRUE(text.ends_with("\r\n"));
+        // Past its limit the log is moved aside and begun anew, never grown without end.
+        for (int i = 0; i < 5; ++i) ignoreErrors(log, [] { throw RuntimeError::standard(err::Overflow); });
+        EXPECT_LE(fileText(log.path()).size(), 300u);
+        EXPECT_FALSE(fileText(log.path() + L".old").empty());
+    }
+    EXPECT_EQ(L"\\Telvora", DiagnosticsLog::defaultFolder().substr(DiagnosticsLog::defaultFolder().size() - 8));
+    std::filesystem::remove_all(std::filesystem::path(folder));
 }
 
 }  // namespace
