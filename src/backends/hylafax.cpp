@@ -307,7 +307,10 @@ std::string submitToHylafax(Network& network, const HylafaxServer& server, const
     }
     session.require(std::string("JPARM VRES ") + (fine ? "196" : "98"), "refused the fax image's resolution");
     session.require("JPARM DOCUMENT " + file, "did not take the fax image");
-    session.require("JSUBM", "did not queue the fax");
+    // The server judges the number only now, when its scheduler takes the job.
+    const Reply queued = session.command("JSUBM");
+    if (!queued.positive())
+        session.fail(queued, queued.text.find("DIALSTRING") != std::string::npos ? "refused the number" : "did not queue the fax");
     return jobId;
 }
 

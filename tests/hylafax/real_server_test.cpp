@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "backends/hylafax.h"
+#include "base/errors.h"
 #include "sim/host_tools.h"
 #include "sim/posix_network.h"
 #include "support/hylafax_queue.h"
@@ -39,6 +40,15 @@ TEST(RealHylafaxServer, AFaxIsQueuedWithItsNumberPagesSendTimeAndReceipt) {
         const HylafaxJobStatus status = queryHylafaxJob(network, server, jobId);
         EXPECT_EQ(status.state, later ? "PENDING" : "READY");
         EXPECT_EQ(status.status, "");
+    }
+    HylafaxFax noNumber = faxes[1];
+    noNumber.number = "";
+    try {
+        submitToHylafax(network, server, noNumber);
+        ADD_FAILURE() << "a fax without a number was queued";
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(e.description().find("The fax server 127.0.0.1:" + std::to_string(spool->port) + " refused the number: 504 "),
+                  std::string::npos) << e.description();
     }
 }
 
