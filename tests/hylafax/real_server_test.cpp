@@ -32,6 +32,8 @@ TEST(RealHylafaxServer, AFaxIsQueuedWithItsNumberPagesSendTimeAndReceipt) {
         telvora::testing::expectQueuedAsSent(*spool, jobId, fax);
         const std::string document = spool->queued(jobId)["tiff"].substr(spool->queued(jobId)["tiff"].rfind(':') + 1);
         EXPECT_NE(runTool("faxinfo " + spool->path + "/" + document).find("Pages: 2"), std::string::npos);
+        // The server's own check: the image goes out as it is, without reformatting.
+        EXPECT_EQ(runTool("/usr/lib/hylafax/bin/tiffcheck -r 196 -w 1728 " + spool->path + "/" + document), "OK\n");
         // Without a modem the scheduler keeps a job for now ready and one for tomorrow pending.
         const std::string listing = runTool("faxstat -s -h 127.0.0.1:" + std::to_string(spool->port));
         std::printf("%s\n", listing.c_str());
