@@ -107,15 +107,16 @@ FaxPage linesAndPhoto() {
     return page;
 }
 
-std::vector<FaxPage> letter(const fs::path& docx) {
-    const DocumentModel document =
-        docx::readDocx(docx, docx.filename().string(), docx.string(), [](const std::string& path, std::optional<char>) {
-            return MergeSource{path, ',', {}, {}};
-        });
+std::vector<FaxPage> faxPages(const DocumentModel& document) {
     const DocumentLayout layout(document);
     std::vector<int> pages(static_cast<std::size_t>(layout.pageCount()));
     for (std::size_t i = 0; i < pages.size(); ++i) pages[i] = static_cast<int>(i);
     return renderFaxPages(layout, pages);
+}
+
+std::vector<FaxPage> letter(const fs::path& docx) {
+    return faxPages(docx::readDocx(docx, docx.filename().string(), docx.string(),
+                                   [](const std::string& path, std::optional<char>) { return MergeSource{path, ',', {}, {}}; }));
 }
 
 std::vector<FaxPage> longLetter(int pages) {
@@ -123,10 +124,7 @@ std::vector<FaxPage> longLetter(int pages) {
     for (int line = 1; line <= pages * 47; ++line)
         builder.text("Line " + std::to_string(line) + ": the quotation for Acme Ltd, item " + std::to_string(line * 7) +
                      ", delivered within " + std::to_string(line % 30 + 1) + " days.\r");
-    const DocumentLayout layout(builder.build());
-    std::vector<int> all(static_cast<std::size_t>(layout.pageCount()));
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
-    return renderFaxPages(layout, all);
+    return faxPages(builder.build());
 }
 
 // Sends the pages as the fax printer writes them and checks they arrive as they left.
