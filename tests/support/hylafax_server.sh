@@ -40,6 +40,8 @@ start) ;;
   ;;
 esac
 
+# A port left by an earlier run must not send the tests to a server that is gone.
+rm -f "$spool/port"
 if [ ! -x /usr/sbin/hfaxd ] || [ ! -x /usr/sbin/faxq ]; then
   echo "SKIPPED: HylaFAX (hylafax-server) is not installed; the tests against a real fax server do not run." \
        "tools/install-deps installs it."
