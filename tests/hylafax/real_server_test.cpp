@@ -20,6 +20,7 @@ TEST(RealHylafaxServer, AFaxIsQueuedWithItsNumberPagesSendTimeAndReceipt) {
     if (!spool) GTEST_SKIP() << "SKIPPED: no HylaFAX server was started (see the output of hylafax_server_start)";
     sim::PosixNetwork network;
     const HylafaxServer server{"127.0.0.1", spool->port, "clerk", ""};
+    // A two-page letter as the simulated fax printer prints it (the Windows test sends it too).
     const std::string image = telvora::testing::fileText(TELVORA_TEST_DATA "/two-page-fax.tif");
     const auto tomorrow = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()) + 24h;
     const HylafaxFax faxes[] = {
