@@ -1,6 +1,8 @@
-// The state that lives as long as the add-in is loaded: the fax job, the merge counters, the
-// notification flag, and the ports. One per process on Windows, one per test here; every command
-// reaches it by reference.
+// The state that lives as long as the add-in is loaded: the ports, the settings, the shared fax
+// server the next shared-fax object starts from, the notification flag, and what the command
+// surface's separate calls share. One per process on Windows, one per test here; every command
+// reaches it by reference. A fax itself travels as a value (FaxJob) from the confirmation to the
+// sending step.
 #pragma once
 
 #include <cstdint>
@@ -19,19 +21,36 @@
 
 namespace telvora {
 
-// The fax being sent, written by the commands and confirmation dialogs, read by the submission.
+// The filing copies a confirmation chose: none, or `copies` on `printer` (a device name).
+struct FilingCopies {
+    bool print = false;
+    std::string printer;  // a device name or "Don't Print"
+    std::int16_t copies = 0;
+};
+
+// One fax as the user confirmed it.
 struct FaxJob {
     std::string faxNumber;
     std::string recipientName;
     std::string recipientCompany;
     std::string subject;
-    bool printCopy = false;
-    std::string copyPrinter;  // a device name or "Don't Print"
-    std::int16_t copies = 0;
-    std::string serverName;
-    // What the fax software called the jobs of the last submission (one per recipient), for
-    // following them later; empty while nothing was submitted or the software names no jobs.
-    std::vector<std::string> jobIds;
+    FilingCopies filing;
+};
+
+// What a merge's record check counted: the records read and those listed in the error log.
+struct MergeCounts {
+    std::int32_t records = 0;
+    std::int32_t errors = 0;
+    std::int32_t recipients() const noexcept { return records - errors; }
+};
+
+// What the command surface's separate calls share, as the companion template's macros call them
+// one after another: the fax the last confirmation made (SendFax and WinFaxSendFax submit it) and
+// the counts of the last merge check (SendAllFax and WinFaxDOMerge go by them; a shared fax a
+// macro's FaxSBS object could not submit clears the records).
+struct CommandSession {
+    FaxJob job;
+    MergeCounts merge;
 };
 
 struct Ports {
@@ -85,10 +104,13 @@ public:
     const std::string& helpFile() const noexcept { return helpFile_; }
     void setHelpFile(std::string path) { helpFile_ = std::move(path); }
 
-    FaxJob faxJob;
-    std::int32_t mergeRecordCount = 0;
-    std::int32_t mergeErrorCount = 0;
+    // The shared fax server the sending step last read from the settings: a new FaxSBS object
+    // starts with it as its ServerName.
+    std::string sharedFaxServer;
+    // The user agreed to fax without delivery notification after the server refused it; every fax
+    // goes without a receipt until the next confirmation dialog is loaded.
     bool notificationDisabled = false;
+    CommandSession session;
 
 private:
     Ports ports_;

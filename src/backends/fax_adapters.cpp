@@ -35,14 +35,25 @@ void raisingAsSend(Body&& body) {
     }
 }
 
-// The document properties Fax.Send copies, in the order the fax service is given them.
-constexpr const char* kFaxServiceDocumentProperties[] = {
-    "FaxNumber",        "RecipientAddress", "RecipientCity",      "RecipientCompany",  "RecipientCountry",
-    "RecipientDepartment", "RecipientHomePhone", "RecipientName", "RecipientOffice",   "RecipientOfficePhone",
-    "RecipientState",   "RecipientTitle",   "RecipientZip",       "SenderAddress",     "SenderCompany",
-    "SenderDepartment", "SenderFax",        "SenderHomePhone",    "SenderName",        "SenderOffice",
-    "SenderOfficePhone", "SenderTitle",     "ServerCoverpage",    "SendCoverpage",     "CoverpageName",
-    "CoverpageSubject", "CoverpageNote",    "DiscountSend",
+using D = FaxDetails;
+
+// The document properties Fax.Send copies, in the order the fax service is given them; its fax
+// document names them as the class does.
+const FaxProperty kFaxServiceDocumentProperties[] = {
+    {"FaxNumber", &D::faxNumber},           {"RecipientAddress", &D::recipientAddress},
+    {"RecipientCity", &D::recipientCity},   {"RecipientCompany", &D::recipientCompany},
+    {"RecipientCountry", &D::recipientCountry}, {"RecipientDepartment", &D::recipientDepartment},
+    {"RecipientHomePhone", &D::recipientHomePhone}, {"RecipientName", &D::recipientName},
+    {"RecipientOffice", &D::recipientOffice}, {"RecipientOfficePhone", &D::recipientOfficePhone},
+    {"RecipientState", &D::recipientState}, {"RecipientTitle", &D::recipientTitle},
+    {"RecipientZip", &D::recipientZip},     {"SenderAddress", &D::senderAddress},
+    {"SenderCompany", &D::senderCompany},   {"SenderDepartment", &D::senderDepartment},
+    {"SenderFax", &D::senderFax},           {"SenderHomePhone", &D::senderHomePhone},
+    {"SenderName", &D::senderName},         {"SenderOffice", &D::senderOffice},
+    {"SenderOfficePhone", &D::senderOfficePhone}, {"SenderTitle", &D::senderTitle},
+    {"ServerCoverpage", &D::serverCoverpage}, {"SendCoverpage", &D::sendCoverpage},
+    {"CoverpageName", &D::coverpageName},   {"CoverpageSubject", &D::coverpageSubject},
+    {"CoverpageNote", &D::coverpageNote},   {"DiscountSend", &D::discountSend},
 };
 
 // The extended fax service's own enumerations, 32-bit as the service declares them.
@@ -67,43 +78,45 @@ std::string errorNumberHex(std::int32_t number) {
     return text;
 }
 
-void sendThroughFaxService(Addin& addin, FaxAdapterJob& job) {
+SendOutcome submitToFaxService(Addin& addin, const FaxDetails& job) {
+    SendOutcome outcome;
     raisingAsSend([&] {
         const Object server = addin.automation().create(progid::FaxServer);
         // The old fax service serves the local computer only, whatever FaxServerName says.
         server->perform("Connect", {}, {{"ServerName", Variant(addin.platform().environment("computername"))}});
         server->perform("GetPorts");
-        const Object document = server->call("CreateDocument", {Variant(job.text("SendFileName"))}).toObject();
-        for (const char* name : kFaxServiceDocumentProperties) document->put(name, job.value(job.indexOf(name)));
+        const Object document = server->call("CreateDocument", {Variant(job.sendFileName)}).toObject();
+        for (const FaxProperty& p : kFaxServiceDocumentProperties) document->put(std::string(p.name), p.read(job));
         // The number of the job the fax service queued.
-        const Variant id = document->call("Send");
-        job.jobIds = {id.toString()};
+        outcome = SendOutcome::sentAs({document->call("Send").toString()});
     });
+    return outcome;
 }
 
-void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
+SendOutcome submitToExtendedFax(Addin& addin, FaxDetails& job) {
     Automation& automation = addin.automation();
     Object document;
     Object server;
+    std::vector<std::string> jobIds;
     const std::function<void()> statements[] = {
         [&] { document = automation.create(progid::ExtendedFaxDocument); },
         [&] { server = automation.create(progid::ExtendedFaxServer); },
-        [&] { server->perform("Connect", {Variant(job.text("FaxServerName"))}); },
-        [&] { document->put("Body", Variant(job.text("SendFileName"))); },
+        [&] { server->perform("Connect", {Variant(job.faxServerName)}); },
+        [&] { document->put("Body", Variant(job.sendFileName)); },
         [&] { document->put("Priority", i32(extended::PriorityNormal)); },
         [&] {
             document->get("Recipients").toObject()->perform(
-                "Add", {Variant(job.text("FaxNumber")), Variant(job.text("RecipientName"))});
+                "Add", {Variant(job.faxNumber), Variant(job.recipientName)});
         },
         // An e-mail receipt wins over a pop-up one, which only systems before Windows Vista deliver.
         [&] {
-            const std::int32_t receipt = job.flag("Email")                                      ? extended::ReceiptMail
-                                         : job.flag("PopUpMsg") && PopUpReceiptsDelivered(addin) ? extended::ReceiptMessageBox
-                                                                                                 : extended::ReceiptNone;
+            const std::int32_t receipt = job.email                                      ? extended::ReceiptMail
+                                         : job.popUpMsg && PopUpReceiptsDelivered(addin) ? extended::ReceiptMessageBox
+                                                                                         : extended::ReceiptNone;
             document->put("ReceiptType", i32(receipt));
         },
         [&] {
-            if (job.flag("Email")) document->put("ReceiptAddress", Variant(job.text("EmailAddress")));
+            if (job.email) document->put("ReceiptAddress", Variant(job.emailAddress));
         },
         // The user already agreed to fax without notification: the server would refuse it again.
         [&] {
@@ -112,12 +125,12 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
         [&] { document->put("CoverPageType", i32(extended::NoCoverPage)); },
         // The discount period wins over a send time.
         [&] {
-            if (job.flag("DiscountSend")) {
+            if (job.discountSend) {
                 document->put("ScheduleType", i32(extended::SendInDiscountPeriod));
-            } else if (job.flag("SpecTime")) {
+            } else if (job.specTime) {
                 // A Date, read here with the conversion that wrote the text: the fax service would
                 // read a text in its own way (month names and "PM" of the user's language).
-                const auto moment = addin.dateTimes().parse(job.text("SpecificTime"));
+                const auto moment = addin.dateTimes().parse(job.specificTime);
                 if (!moment) throw RuntimeError::standard(err::TypeMismatch);
                 document->put("ScheduleTime", Variant(DateValue{toSerial(*moment), {}}));
                 document->put("ScheduleType", i32(extended::SendAtTime));
@@ -125,18 +138,18 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
                 document->put("ScheduleType", i32(extended::SendNow));
             }
         },
-        [&] { document->put("Subject", Variant(job.text("CoverpageSubject"))); },
+        [&] { document->put("Subject", Variant(job.coverpageSubject)); },
         // The identifiers of the jobs, one per recipient.
         [&] {
-            const Variant ids = document->call("ConnectedSubmit", {Variant(server)});
-            job.jobIds.clear();
-            for (const Variant& id : ids.elements()) job.jobIds.push_back(id.toString());
+            const Variant answer = document->call("ConnectedSubmit", {Variant(server)});
+            for (const Variant& id : answer.elements()) jobIds.push_back(id.toString());
         },
     };
 
-    const auto stopFax = [&] {
-        addin.mergeRecordCount = 0;
-        job.set("blnStopFax", Variant(true));
+    // Not submitted: the caller is told so, and a merge run ends after this record.
+    const auto notSent = [&](SendOutcome::Result result, std::string why) {
+        job.blnStopFax = true;
+        return SendOutcome{result, {}, std::move(why), true};
     };
     const auto tell = [&](const std::string& text) {
         (void)addin.ui().messageBox(text, MsgButtons::OK, MsgIcon::Exclamation, kAppTitle);
@@ -161,24 +174,26 @@ void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job) {
                     withoutReceipt = true;
                     continue;
                 }
-            } else if (equalsIgnoringCase(code, "8007000D") || equalsIgnoringCase(code, "80070483")) {
-                tell(kIncorrectFaxDriverMessage);
-            } else {
-                tell("Error number: " + code + ", " + e.description());
+                return notSent(SendOutcome::Result::Stopped, "the fax server does not send delivery notifications");
             }
-            stopFax();
-            return;
+            const std::string why = equalsIgnoringCase(code, "8007000D") || equalsIgnoringCase(code, "80070483")
+                                        ? std::string(kIncorrectFaxDriverMessage)
+                                        : "Error number: " + code + ", " + e.description();
+            tell(why);
+            return notSent(SendOutcome::Result::Failed, why);
         }
     }
+    job.blnStopFax = false;
+    return SendOutcome::sentAs(std::move(jobIds));
 }
 
-void sendThroughWinFax(Addin& addin, const FaxAdapterJob& job, WinFaxPatience patience) {
+SendOutcome submitToWinFax(Addin& addin, const FaxDetails& job, WinFaxPatience patience) {
     raisingAsSend([&] {
         WinFaxSdk sdk(addin, progid::WinFaxAttachment);
-        sdk.request("SetCompany", {Variant(job.text("RecipientCompany"))});
-        sdk.request("SetTo", {Variant(job.text("RecipientName"))});
-        sdk.request("AddAttachmentFile", {Variant(job.text("SendFileName"))});
-        sdk.request("SetNumber", {Variant(job.text("FaxNumber"))});
+        sdk.request("SetCompany", {Variant(job.recipientCompany)});
+        sdk.request("SetTo", {Variant(job.recipientName)});
+        sdk.request("AddAttachmentFile", {Variant(job.sendFileName)});
+        sdk.request("SetNumber", {Variant(job.faxNumber)});
         sdk.request("SetSubject", {Variant("Today's fax")});
         sdk.request("AddRecipient");
         sdk.request("Send", {WinFaxSdk::flag(0)});
@@ -186,31 +201,34 @@ void sendThroughWinFax(Addin& addin, const FaxAdapterJob& job, WinFaxPatience pa
         // Returning quietly would tell the macro the fax went out.
         if (!taken) throw RuntimeError(18, "User interrupt occurred", std::string(winFaxClass().progId));
     });
+    // WinFax names no job it took.
+    return SendOutcome::sentAs({});
 }
 
-void sendFaxJob(Addin& addin, FaxAdapterJob& job, WinFaxPatience patience) {
-    switch (job.adapterClass().kind) {
-    case FaxAdapterKind::Fax: sendThroughFaxService(addin, job); return;
-    case FaxAdapterKind::FaxSbs: sendThroughExtendedFax(addin, job); return;
-    case FaxAdapterKind::WinFax: sendThroughWinFax(addin, job, patience); return;
+SendOutcome submitFax(Addin& addin, FaxAdapterKind kind, FaxDetails& job, WinFaxPatience patience) {
+    switch (kind) {
+    case FaxAdapterKind::Fax: return submitToFaxService(addin, job);
+    case FaxAdapterKind::FaxSbs: return submitToExtendedFax(addin, job);
+    case FaxAdapterKind::WinFax: return submitToWinFax(addin, job, patience);
+    }
+    throw RuntimeError::standard(err::InvalidProcedureCall);
+}
+
+void setFaxSchedule(FaxAdapterKind kind, FaxDetails& job, const std::string& schedule) {
+    if (schedule == "Discount") job.discountSend = true;
+    if (kind == FaxAdapterKind::FaxSbs && schedule != "Now") {
+        job.specTime = true;
+        job.specificTime = schedule;
     }
 }
 
-void setFaxSchedule(FaxAdapterJob& job, const std::string& schedule) {
-    if (schedule == "Discount") job.set("DiscountSend", Variant(true));
-    if (job.adapterClass().kind == FaxAdapterKind::FaxSbs && schedule != "Now") {
-        job.set("SpecTime", Variant(true));
-        job.set("SpecificTime", Variant(schedule));
-    }
-}
-
-void setFaxDeliveryNote(FaxAdapterJob& job, const std::string& delivery) {
-    job.set("PopUpMsg", Variant(false));
-    job.set("Email", Variant(false));
-    if (delivery == "PopUp") job.set("PopUpMsg", Variant(true));
+void setFaxDeliveryNote(FaxDetails& job, const std::string& delivery) {
+    job.popUpMsg = false;
+    job.email = false;
+    if (delivery == "PopUp") job.popUpMsg = true;
     if (const auto colon = delivery.find(':'); colon != std::string::npos) {
-        job.set("Email", Variant(true));
-        job.set("EmailAddress", Variant(trimBlanks(std::string_view(delivery).substr(colon + 1))));
+        job.email = true;
+        job.emailAddress = trimBlanks(std::string_view(delivery).substr(colon + 1));
     }
 }
 

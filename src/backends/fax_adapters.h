@@ -1,5 +1,5 @@
-// The three fax adapters' Send: one fax job, described by the adapter object's properties, handed
-// to the fax software by member name. The document is already printed; the adapters only submit
+// The three fax adapters' Send: one fax, described by its details, handed to the fax software by
+// member name. The document is already printed; the adapters only submit
 // the file (or, for WinFax, attach it).
 #pragma once
 
@@ -8,7 +8,8 @@
 
 #include "app/addin.h"
 #include "backends/availability.h"
-#include "backends/fax_job.h"
+#include "backends/fax_details.h"
+#include "backends/send_outcome.h"
 #include "backends/winfax_wait.h"
 
 namespace telvora {
@@ -37,31 +38,33 @@ inline constexpr const char* kIncorrectFaxDriverMessage =
 // without leading zeros (a negative number as its 32-bit pattern, "8007065E").
 std::string errorNumberHex(std::int32_t number);
 
-// Fax.Send: submits the job to the local computer's Windows fax service ("FaxServer.FaxServer").
-// Raises what the fax service raised, errors 2103 and 2451 as "Invalid ReportName".
-void sendThroughFaxService(Addin& addin, FaxAdapterJob& job);
+// Fax.Send: submits the fax to the local computer's Windows fax service ("FaxServer.FaxServer").
+// Sent with the number of the job the service queued. Raises what the fax service raised, errors
+// 2103 and 2451 as "Invalid ReportName".
+SendOutcome submitToFaxService(Addin& addin, const FaxDetails& job);
 
-// FaxSBS.Send: submits the job through the extended fax service to `FaxServerName`. Never raises:
-// every failure is told to the user, sets `blnStopFax` and clears the merge's record count. A
-// server that refuses delivery notifications is asked about once; after the user's Yes, the fax
-// and every later one until the next confirmation dialog go without a receipt.
-void sendThroughExtendedFax(Addin& addin, FaxAdapterJob& job);
+// FaxSBS.Send: submits the fax through the extended fax service to `faxServerName`. Never raises:
+// every failure is told to the user and answered as failed (or stopped, when the user would not
+// fax without the delivery notification the server refuses), with `blnStopFax` set and the run of
+// a merge to end. A server that refuses delivery notifications is asked about once; after the
+// user's Yes, the fax and every later one until the next confirmation dialog go without a receipt.
+// Sent with the identifiers of the service's jobs, one per recipient.
+SendOutcome submitToExtendedFax(Addin& addin, FaxDetails& job);
 
 // WinFax.Send: hands the file to WinFax as an attachment and waits until WinFax took it. Raises
 // what WinFax raised (2103 and 2451 as "Invalid ReportName"), and 18 when the user stopped a wait
 // for a silent WinFax.
-void sendThroughWinFax(Addin& addin, const FaxAdapterJob& job, WinFaxPatience patience = {});
+SendOutcome submitToWinFax(Addin& addin, const FaxDetails& job, WinFaxPatience patience = {});
 
-// The Send of the job's own class.
-void sendFaxJob(Addin& addin, FaxAdapterJob& job, WinFaxPatience patience = {});
+// The Send of the given class.
+SendOutcome submitFax(Addin& addin, FaxAdapterKind kind, FaxDetails& job, WinFaxPatience patience = {});
 
-// What the sending step sets from the confirmation dialog's texts, after it set `DiscountSend`,
-// `SpecTime` (and `blnStopFax`) False:
-// a schedule of "Discount" sets `DiscountSend`; on a FaxSBS job any text but "Now" also sets
-// `SpecTime` and `SpecificTime` to that text.
-void setFaxSchedule(FaxAdapterJob& job, const std::string& schedule);
-// FaxSBS only: clears `PopUpMsg` and `Email`; "PopUp" sets `PopUpMsg`; a text with ":" sets
-// `Email` and `EmailAddress` to what follows the first ":", without blanks around it.
-void setFaxDeliveryNote(FaxAdapterJob& job, const std::string& delivery);
+// What the sending step sets from the confirmation dialog's texts, after it set `discountSend`,
+// `specTime` (and `blnStopFax`) False: a schedule of "Discount" sets `discountSend`; for FaxSBS any
+// text but "Now" also sets `specTime` and `specificTime` to that text.
+void setFaxSchedule(FaxAdapterKind kind, FaxDetails& job, const std::string& schedule);
+// FaxSBS only: clears `popUpMsg` and `email`; "PopUp" sets `popUpMsg`; a text with ":" sets
+// `email` and `emailAddress` to what follows the first ":", without blanks around it.
+void setFaxDeliveryNote(FaxDetails& job, const std::string& delivery);
 
 }  // namespace telvora

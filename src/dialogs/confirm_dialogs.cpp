@@ -20,8 +20,7 @@ void lockCopies(Control& copies) {
 
 void LoadConfirmation(Addin& addin, ConfirmationDialog& dialog, const std::string& copyPrinterQuestion) {
     dialog.form().setTag("");
-    addin.faxJob.printCopy = false;
-    addin.faxJob.copyPrinter.clear();
+    dialog.filing() = FilingCopies{};
     addin.notificationDisabled = false;
     dialog.scheduleKindLabel().setCaption(schedule::Now);
     dialog.scheduleKindLabel().setTag(schedule::Now);
@@ -88,18 +87,17 @@ void ConfirmDialog::Form_Unload(int&) {
 
 void ConfirmDialog::accept() {
     setTag(confirm::Fax);
-    FaxJob& job = addin_.faxJob;
-    job.printCopy = false;
-    job.copies = 0;
+    filing_.print = false;
+    filing_.copies = 0;
     if (trimBlanks(copyPrinterBox().text()) != kDontPrint) {
         if (!CheckCopies(addin_, *this)) {
             setTag(confirm::Invalid);
             return;
         }
-        job.printCopy = true;
-        job.copies = textToInt16(trimBlanks(copiesBox().text()));
+        filing_.print = true;
+        filing_.copies = textToInt16(trimBlanks(copiesBox().text()));
     }
-    job.copyPrinter = copyPrinterBox().text();
+    filing_.printer = copyPrinterBox().text();
     hide();
 }
 

@@ -1,8 +1,8 @@
 // The confirmation dialogs the fax commands show before anything is sent: "Fax" (frmSendConfirm)
 // for a marked recipient and "Quick Fax" (frmQuickFaxConfirm) for a number alone. The user corrects
 // the number and subject and chooses the filing copy, the schedule and the delivery notification;
-// the dialog records the decision in its tag (ConfirmResult) and in the add-in's fax job, and
-// hides for the command to read it back.
+// the dialog records the decision in its tag (ConfirmResult) and its filing copies, and hides for
+// the command to read them back.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,8 @@ public:
     virtual Form& form() = 0;
     virtual Control& deliveryHeading() = 0;  // lblDN
     virtual Control& deliveryHint() = 0;     // lblSBS
+    // The filing copies the user chose with Fax; none before.
+    virtual FilingCopies& filing() = 0;
 
 protected:
     ConfirmationDialog() = default;
@@ -57,6 +59,7 @@ void LoadConfirmation(Addin& addin, ConfirmationDialog& dialog, const std::strin
 class ConfirmDialog : public Form, public ConfirmationDialog {
 public:
     Form& form() override { return *this; }
+    FilingCopies& filing() override { return filing_; }
     Control& copyPrinterBox() override { return *shared_.cboCopyPrinter; }
     Control& copiesBox() override { return *shared_.txtCopies; }
     Control& scheduleKindLabel() override { return *shared_.lblSType; }
@@ -104,6 +107,7 @@ private:
     const char* copyPrinterQuestion_;
     std::uint32_t helpTopic_;
     SharedControls shared_{};
+    FilingCopies filing_;
 };
 
 class frmSendConfirm final : public ConfirmDialog {

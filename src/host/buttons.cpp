@@ -11,7 +11,7 @@
 #include "dialogs/settings_dialog.h"
 #include "fields/marking.h"
 #include "app/reports.h"
-#include "backends/winfax_send.h"
+#include "send/winfax_send.h"
 #include "host/running_word.h"
 #include "merge/field_selection.h"
 #include "merge/merge_run.h"
@@ -66,6 +66,15 @@ template <class Command>
 void onWord(Addin& addin, Command&& command) {
     const RunningWordForCommand word(addin);
     command();
+}
+
+// What every record's fax shares when a merge step is called on its own: the subject of the command
+// surface's fax, the filing copies of the freshly loaded field choice.
+FaxJob sharedByEveryRecord(const Addin& addin, frmGetFields& dialog) {
+    FaxJob each;
+    each.subject = addin.session.job.subject;
+    each.filing = dialog.filing();
+    return each;
 }
 
 void markField(Addin& addin, FaxField field) {
@@ -157,10 +166,13 @@ void Buttons::ToolsPrinter() {
     trapAndReport([&] { ChooseFaxPrinter(addin_); }, [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
 }
 void Buttons::ToolsFaxMerge() { MergeFax(); }
+// The merge steps called one by one work on the command surface's shared fax and counts, as the
+// template's macros leave them; the filing copies are those of the freshly loaded field choice.
 void Buttons::WinFaxDOMerge(std::string& schedule) {
     onWord(addin_, [&] {
         FieldChoice choice(addin_);
-        telvora::WinFaxDOMerge(addin_, choice.dialog, schedule);
+        const FaxJob each = sharedByEveryRecord(addin_, choice.dialog);
+        telvora::WinFaxDOMerge(addin_, choice.dialog, each, schedule, addin_.session.merge);
     });
 }
 void Buttons::MergeFax() {
@@ -170,18 +182,19 @@ bool Buttons::CheckValidity() {
     bool valid = false;
     onWord(addin_, [&] {
         FieldChoice choice(addin_);
-        valid = telvora::CheckValidity(addin_, choice.dialog);
+        valid = telvora::CheckValidity(addin_, choice.dialog, addin_.session.job.subject, addin_.session.merge);
     });
     return valid;
 }
 void Buttons::SendAllFax() {
     onWord(addin_, [&] {
         FieldChoice choice(addin_);
-        telvora::SendAllFax(addin_, choice.dialog);
+        const FaxJob each = sharedByEveryRecord(addin_, choice.dialog);
+        telvora::SendAllFax(addin_, choice.dialog, each, addin_.session.merge);
     });
 }
 void Buttons::SendFax(std::string& schedule, std::string& delivery) {
-    onWord(addin_, [&] { telvora::SendFax(addin_, schedule, delivery); });
+    onWord(addin_, [&] { (void)telvora::SendFax(addin_, addin_.session.job, schedule, delivery); });
 }
 
 bool Buttons::RequiredFieldCheck(std::string& text) {
@@ -212,7 +225,7 @@ void Buttons::cmdQuickFax() {
     onWord(addin_, [&] { QuickFaxCommand(addin_); });
 }
 void Buttons::WinFaxSendFax(std::string& schedule) {
-    onWord(addin_, [&] { telvora::WinFaxSendFax(addin_, schedule); });
+    onWord(addin_, [&] { (void)telvora::WinFaxSendFax(addin_, addin_.session.job, schedule); });
 }
 
 }  // namespace telvora

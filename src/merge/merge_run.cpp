@@ -7,7 +7,7 @@
 #include "app/reports.h"
 #include "backends/availability.h"
 #include "backends/printing.h"
-#include "backends/winfax_send.h"
+#include "send/winfax_send.h"
 #include "base/errors.h"
 #include "core/settings.h"
 #include "core/validation.h"
@@ -107,18 +107,15 @@ void clearRecipient(FaxJob& job) {
     job.recipientCompany.clear();
 }
 
-std::int32_t recipientsOf(const Addin& addin) { return addin.mergeRecordCount - addin.mergeErrorCount; }
-
 void moveToNext(Addin& addin, word::MailMergeDataSource& source) {
     ignoreErrors(addin.diagnostics(), [&] { source.setActiveRecord(word::wdNextRecord); });
 }
 
 // One record through WinFax; False when the user stopped waiting for a silent WinFax.
-bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::string& schedule,
+bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const FaxJob& job, const std::string& schedule,
                             word::MailMerge& merge, word::MailMergeDataSource& source,
                             const std::string& mainDocument, WinFaxPatience patience) {
     word::Application& word = addin.word();
-    const FaxJob& job = addin.faxJob;
     WinFaxSdk sdk(addin, progid::WinFax);
     sdk.request("SetClientID", {Variant("Client Name")});
     if (dialog.cboName.listIndex() > 0) sdk.request("SetTo", {Variant(StripReturns(job.recipientName))});
@@ -136,7 +133,7 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::strin
     restrictTo(source, source.activeRecord());
     {
         MergedDocument merged(merge, word, addin.diagnostics());
-        PrintForWinFax(addin, merged.document());
+        PrintForWinFax(addin, merged.document(), job.filing);
         merged.close();
     }
     word.documents()->activate(mainDocument);
@@ -145,8 +142,9 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::strin
 }
 
 void runMerge(Addin& addin, WinFaxPatience patience) {
-    addin.mergeRecordCount = 0;
-    addin.faxJob.subject.clear();
+    // What every record's fax shares: the subject and the filing copies the user confirmed.
+    FaxJob each;
+    MergeCounts counts;
     if (!succeeded(addin.diagnostics(), [&] { (void)addin.word().activeDocument()->name(); })) {
         ShowMessage(addin, kNoDocumentMessage, MsgIcon::Exclamation);
         return;
@@ -190,23 +188,28 @@ void runMerge(Addin& addin, WinFaxPatience patience) {
     bool finished = false;
     while (dialog.tag() == confirm::Fax && !finished) {
         // The subject as the user last accepted it: a correction made on a later showing counts.
-        addin.faxJob.subject = dialog.txtSubject.text();
-        if (!CheckValidity(addin, dialog)) {
+        each.subject = dialog.txtSubject.text();
+        each.filing = dialog.filing();
+        const bool valid = CheckValidity(addin, dialog, each.subject, counts);
+        // The template's macros may go on with these, as with a run of their own.
+        addin.session.job = each;
+        addin.session.merge = counts;
+        if (!valid) {
             showAgain();
             continue;
         }
         finished = true;
-        if (addin.ui().messageBox(MergeConfirmation(recipientsOf(addin)), MsgButtons::OKCancel,
+        if (addin.ui().messageBox(MergeConfirmation(counts.recipients()), MsgButtons::OKCancel,
                                   MsgIcon::Exclamation, kAppTitle) != MsgResult::OK) {
             showAgain();
             finished = false;
-            addin.mergeRecordCount = 0;
+            counts.records = 0;
             continue;
         }
         if (addin.settings().faxTypeValue() == static_cast<std::int16_t>(FaxType::WinFax)) {
-            WinFaxDOMerge(addin, dialog, ReadSchedule(dialog), patience);
+            WinFaxDOMerge(addin, dialog, each, ReadSchedule(dialog), counts, patience);
         } else {
-            SendAllFax(addin, dialog);
+            SendAllFax(addin, dialog, each, counts);
         }
     }
     dialog.hide();
@@ -229,10 +232,9 @@ void MergeFax(Addin& addin, WinFaxPatience patience) {
                   });
 }
 
-bool CheckValidity(Addin& addin, frmGetFields& dialog) {
+bool CheckValidity(Addin& addin, frmGetFields& dialog, const std::string& subject, MergeCounts& counts) {
     // Every check counts from nothing, so records are never counted twice after an error.
-    addin.mergeErrorCount = 0;
-    addin.mergeRecordCount = 0;
+    counts = MergeCounts{};
     bool valid = false;
     frmErrorLog log(addin);
     trapAndReport(
@@ -252,8 +254,8 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog) {
             FaxJob record;
             while (moved && current > previous) {
                 clearRecipient(record);
-                ++addin.mergeRecordCount;
-                progress.show("Checking record " + grouped(addin.mergeRecordCount) + ofTotal(total));
+                ++counts.records;
+                progress.show("Checking record " + grouped(counts.records) + ofTotal(total));
                 restrictTo(*source, current);
                 readRecord(*source, dialog, record);
                 if (record.faxNumber.empty()) {
@@ -261,7 +263,7 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog) {
                         ErrorLogEntry(kNoNumberReason, record.recipientName, record.recipientCompany, kNoNumberSubject, ""));
                 } else if (!IsAcceptableFaxNumber(record.faxNumber)) {
                     log.lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, record.recipientName,
-                                                     record.recipientCompany, addin.faxJob.subject, record.faxNumber));
+                                                     record.recipientCompany, subject, record.faxNumber));
                 }
                 // Restricting the merge and reading fields leave the active record where it was.
                 previous = current;
@@ -274,16 +276,16 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog) {
                 return;
             }
             log.showModal(addin.ui());
-            addin.mergeErrorCount = log.lstLog.listCount();
+            counts.errors = log.lstLog.listCount();
             valid = log.tag() == errorlog::Fax;
-            if (!valid) addin.mergeRecordCount = 0;
+            if (!valid) counts.records = 0;
         },
         [&](const RuntimeError& e) { ReportError(addin, e); });
     ignoreErrors(addin.diagnostics(), [&] { (void)log.unload(); });
     return valid;
 }
 
-void SendAllFax(Addin& addin, frmGetFields& dialog) {
+void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const MergeCounts& counts) {
     trapAndReport(
         [&] {
             word::Application& word = addin.word();
@@ -292,12 +294,12 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
             const auto source = merge->dataSource();
             ignoreErrors(addin.diagnostics(), [&] { source->setActiveRecord(word::wdFirstRecord); });
             std::int32_t current = source->activeRecord();
-            FaxJob& job = addin.faxJob;
+            FaxJob job = each;
             clearRecipient(job);
             const std::string schedule = ReadSchedule(dialog);
             const std::string delivery = ReadDeliveryNote(dialog);
-            const std::int32_t records = addin.mergeRecordCount;
-            const std::int32_t recipients = recipientsOf(addin);
+            const std::int32_t records = counts.records;
+            const std::int32_t recipients = counts.recipients();
             std::int32_t faxed = 0;
             for (std::int32_t k = 0; k < records; ++k) {
                 restrictTo(*source, current);
@@ -307,10 +309,10 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
                 if (IsAcceptableFaxNumber(job.faxNumber)) {
                     progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
                     MergedDocument merged(*merge, word, addin.diagnostics());
-                    SendFax(addin, schedule, delivery);
+                    const SendOutcome outcome = SendFax(addin, job, schedule, delivery);
                     merged.close();
                     // A submission the shared fax server refused ends the run.
-                    if (addin.mergeRecordCount == 0) break;
+                    if (!outcome.sent() && outcome.endsRun) break;
                 }
                 moveToNext(addin, *source);
                 current = source->activeRecord();
@@ -319,7 +321,8 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
         [&](const RuntimeError& e) { ReportError(addin, e); });
 }
 
-void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedule, WinFaxPatience patience) {
+void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const FaxJob& each, const std::string& schedule,
+                   const MergeCounts& counts, WinFaxPatience patience) {
     trapAndReport(
         [&] {
             word::Application& word = addin.word();
@@ -332,8 +335,8 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedu
             source->setActiveRecord(word::wdLastRecord);
             const std::int32_t last = source->activeRecord();
             source->setActiveRecord(word::wdFirstRecord);
-            FaxJob& job = addin.faxJob;
-            const std::int32_t recipients = recipientsOf(addin);
+            FaxJob job = each;
+            const std::int32_t recipients = counts.recipients();
             std::int32_t faxed = 0;
             for (std::int32_t k = 1; k <= last; ++k) {
                 word.documents()->activate(mainDocument);
@@ -345,7 +348,7 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedu
                     continue;
                 }
                 progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
-                if (!faxRecordThroughWinFax(addin, dialog, schedule, *merge, *source, mainDocument, patience)) break;
+                if (!faxRecordThroughWinFax(addin, dialog, job, schedule, *merge, *source, mainDocument, patience)) break;
             }
         },
         [&](const RuntimeError& e) {

@@ -28,20 +28,23 @@ std::string MergeConfirmation(std::int32_t recipients);
 // The whole run. Reports its own errors, titled "TelvoraMergeFax".
 void MergeFax(Addin& addin, WinFaxPatience patience = {});
 
-// Reads every record with the fields chosen in the dialog, counting them in `mergeRecordCount`
-// (from 0), and lists those without a number or with one the fax software cannot dial. Shows the
-// list when there is one; answers True when there is none or the user chose to fax the valid
-// records anyway, False when the user went back (or an error was reported).
-bool CheckValidity(Addin& addin, frmGetFields& dialog);
+// Reads every record with the fields chosen in the dialog, counting them (from 0) in `counts`, and
+// lists those without a number or with one the fax software cannot dial (with `subject`). Shows
+// the list when there is one; answers True when there is none or the user chose to fax the valid
+// records anyway, False when the user went back (or an error was reported), the records then
+// counted as none.
+bool CheckValidity(Addin& addin, frmGetFields& dialog, const std::string& subject, MergeCounts& counts);
 
 // Faxes every record with a dialable number through the Windows fax service or the shared fax,
-// one new merged document each, with the dialog's schedule and delivery notification. A failed
-// submission of the shared fax server stops the run after that record. Reports its own errors.
-void SendAllFax(Addin& addin, frmGetFields& dialog);
+// one new merged document each, with `each`'s subject and filing copies and the dialog's schedule
+// and delivery notification, going through the records `counts` holds. A failed submission of the
+// shared fax server stops the run after that record. Reports its own errors.
+void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const MergeCounts& counts);
 
 // Faxes every record with a dialable number through WinFax with the schedule text ("Now",
 // "Discount" or a date-time): WinFax is told the recipient and waits while the merged record is
 // printed to its printer. Reports its own errors ("Error Number: ") and stops the run at the first.
-void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedule, WinFaxPatience patience = {});
+void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const FaxJob& each, const std::string& schedule,
+                   const MergeCounts& counts, WinFaxPatience patience = {});
 
 }  // namespace telvora

@@ -3,7 +3,7 @@
 
 #include "app/reports.h"
 #include "backends/availability.h"
-#include "backends/winfax_send.h"
+#include "send/winfax_send.h"
 #include "base/errors.h"
 #include "core/settings.h"
 #include "core/validation.h"
@@ -35,11 +35,6 @@ Readiness checkFaxSetup(Addin& addin) {
             ChooseFaxPrinter(addin);
         return Readiness::Stopped;
     }
-    FaxJob& job = addin.faxJob;
-    job.faxNumber.clear();
-    job.recipientName.clear();
-    job.recipientCompany.clear();
-    job.subject.clear();
     return CheckFaxService(addin) ? Readiness::Ready : Readiness::NoFaxService;
 }
 
@@ -51,20 +46,23 @@ bool confirmed(Addin& addin, ConfirmDialog& dialog) {
     return dialog.form().tag() == confirm::Fax;
 }
 
-// Takes the number and subject back from the dialog and hands the fax to the sending step of the
-// configured software; a number the fax software cannot dial is shown to the user instead.
-void send(Addin& addin, ConfirmDialog& dialog, const Control& number, const Control& subject) {
-    FaxJob& job = addin.faxJob;
+// Takes the number, subject and filing copies back from the dialog and hands the fax to the
+// sending step of the configured software; a number the fax software cannot dial is shown to the
+// user instead. The confirmed fax is also the command surface's current one, which the template's
+// macros may submit again.
+void send(Addin& addin, ConfirmDialog& dialog, FaxJob job, const Control& number, const Control& subject) {
     job.faxNumber = number.text();
     job.subject = subject.text();
+    job.filing = dialog.filing();
+    addin.session.job = job;
     if (!IsAcceptableFaxNumber(job.faxNumber)) {
         ShowInvalidFaxNumber(addin, job.faxNumber);
         return;
     }
     if (addin.settings().faxTypeValue() == static_cast<std::int16_t>(FaxType::WinFax)) {
-        WinFaxSendFax(addin, ReadSchedule(dialog));
+        (void)WinFaxSendFax(addin, job, ReadSchedule(dialog));
     } else {
-        SendFax(addin, ReadSchedule(dialog), ReadDeliveryNote(dialog));
+        (void)SendFax(addin, job, ReadSchedule(dialog), ReadDeliveryNote(dialog));
     }
 }
 
@@ -74,7 +72,7 @@ void faxToMarkedRecipient(Addin& addin) {
     case Readiness::Stopped: return;
     case Readiness::NoFaxService: ShowMessage(addin, kNoFaxServerMessage, MsgIcon::Exclamation); return;
     }
-    FaxJob& job = addin.faxJob;
+    FaxJob job;
     job.faxNumber = ReadField(addin, FaxField::Number);
     job.recipientName = ReadField(addin, FaxField::Name);
     job.recipientCompany = ReadField(addin, FaxField::Company);
@@ -91,7 +89,7 @@ void faxToMarkedRecipient(Addin& addin) {
     dialog.txtNumber.setText(StripReturns(job.faxNumber));
     dialog.txtSubject.setText(StripReturns(job.subject));
     if (dialog.txtSubject.text().empty()) dialog.txtSubject.setText(kDefaultSubject);
-    if (confirmed(addin, dialog)) send(addin, dialog, dialog.txtNumber, dialog.txtSubject);
+    if (confirmed(addin, dialog)) send(addin, dialog, job, dialog.txtNumber, dialog.txtSubject);
     (void)dialog.unload();
 }
 
@@ -121,7 +119,8 @@ void QuickFaxCommand(Addin& addin) {
     }
     if (checkFaxSetup(addin) != Readiness::Ready) return;
 
-    FaxJob& job = addin.faxJob;
+    // A quick fax goes to a number alone: no recipient's name or company, whatever is marked.
+    FaxJob job;
     ignoreErrors(addin.diagnostics(), [&] { job.faxNumber = addin.word().selection()->range()->text(); });
     if (job.faxNumber.empty()) ignoreErrors(addin.diagnostics(), [&] { job.faxNumber = ReadField(addin, FaxField::Number); });
     if (job.faxNumber.empty()) {
@@ -136,7 +135,7 @@ void QuickFaxCommand(Addin& addin) {
     if (dialog.txtSubject.text().empty()) dialog.txtSubject.setText(kDefaultSubject);
     bool fax = false;
     ignoreErrors(addin.diagnostics(), [&] { fax = confirmed(addin, dialog); });
-    if (fax) ignoreErrors(addin.diagnostics(), [&] { send(addin, dialog, dialog.txtNumber, dialog.txtSubject); });
+    if (fax) ignoreErrors(addin.diagnostics(), [&] { send(addin, dialog, job, dialog.txtNumber, dialog.txtSubject); });
     ignoreErrors(addin.diagnostics(), [&] { (void)dialog.unload(); });
 }
 

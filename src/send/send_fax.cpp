@@ -53,11 +53,10 @@ void resetPrint(word::Application& word) {
     word.PrintOut({{"PrintToFile", Variant(false)}, {"Pages", Variant("0")}, {"Range", Variant(std::int32_t{4})}});
 }
 
-void sendThroughFaxService(Addin& addin, const std::string& schedule, const std::string& delivery) {
+SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery) {
     word::Application& word = addin.word();
     Platform& platform = addin.platform();
     const Settings& settings = addin.settings();
-    FaxJob& job = addin.faxJob;
 
     ActivePrinterSwitch printer(word, addin.diagnostics());
     printer.switchTo(settings.printer());
@@ -67,36 +66,33 @@ void sendThroughFaxService(Addin& addin, const std::string& schedule, const std:
     if (!winFax) printToFaxFile(word, file.path());
 
     const bool extended = CanCreateExtendedFaxServer(addin);
-    FaxAdapterJob adapter = extended ? newFaxSbsJob(addin) : FaxAdapterJob(faxClass());
+    const FaxAdapterKind kind = extended ? FaxAdapterKind::FaxSbs : FaxAdapterKind::Fax;
+    FaxDetails details = extended ? newFaxSbsDetails(addin) : FaxDetails{};
     if (faxType == static_cast<std::int16_t>(FaxType::SharedFax)) {
-        job.serverName = settings.serverName();
-        adapter.set("FaxServerName", Variant(job.serverName));
+        addin.sharedFaxServer = settings.serverName();
+        details.faxServerName = addin.sharedFaxServer;
     } else {
-        adapter.set("FaxServerName", Variant(platform.environment("computername")));
+        details.faxServerName = platform.environment("computername");
     }
-    adapter.set("RecipientCompany", Variant(StripReturns(job.recipientCompany)));
-    adapter.set("RecipientName", Variant(StripReturns(job.recipientName)));
-    adapter.set("FaxNumber", Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber)));
-    adapter.set("CoverpageSubject", Variant(StripReturns(job.subject)));
-    adapter.set("SendFileName", Variant(file.path()));
-    adapter.set("DiscountSend", Variant(false));
-    adapter.set("SpecTime", Variant(false));
-    adapter.set("blnStopFax", Variant(false));
-    setFaxSchedule(adapter, schedule);
-    if (extended) setFaxDeliveryNote(adapter, delivery);
-    job.jobIds.clear();
-    sendFaxJob(addin, adapter);
-    job.jobIds = adapter.jobIds;
+    details.recipientCompany = StripReturns(job.recipientCompany);
+    details.recipientName = StripReturns(job.recipientName);
+    details.faxNumber = GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber);
+    details.coverpageSubject = StripReturns(job.subject);
+    details.sendFileName = file.path();
+    setFaxSchedule(kind, details, schedule);
+    if (extended) setFaxDeliveryNote(details, delivery);
+    const SendOutcome outcome = submitFax(addin, kind, details);
 
-    if (job.printCopy && !adapter.flag("blnStopFax")) {
-        printer.switchTo(job.copyPrinter);
-        PrintFilingCopies(word, job.copies);
+    if (job.filing.print && outcome.sent()) {
+        printer.switchTo(job.filing.printer);
+        PrintFilingCopies(word, job.filing.copies);
     }
     printer.restore();
     if (!settings.resetPrinter()) resetPrint(word);
     // The fax printer may still hold the file while Word finishes the print.
     platform.yield();
     file.remove();
+    return outcome;
 }
 
 }  // namespace
@@ -107,9 +103,15 @@ std::string GetTempFolder(Addin& addin) {
     return folder.substr(0, folder.find('\0'));
 }
 
-void SendFax(Addin& addin, const std::string& schedule, const std::string& delivery) {
-    trapAndReport([&] { sendThroughFaxService(addin, schedule, delivery); },
-                  [&](const RuntimeError& e) { ReportError(addin, e); });
+SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery) {
+    SendOutcome outcome;
+    trapAndReport([&] { outcome = printAndSubmit(addin, job, schedule, delivery); },
+                  [&](const RuntimeError& e) {
+                      ReportError(addin, e);
+                      outcome = SendOutcome::failed("Error number: " + std::to_string(e.number()) + " " + e.description(),
+                                                    false);
+                  });
+    return outcome;
 }
 
 }  // namespace telvora

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/addin.h"
+#include "backends/send_outcome.h"
 
 namespace telvora {
 
@@ -19,10 +20,10 @@ inline constexpr const char* kWinFaxFileName = "Pagewire.doc";
 // cannot tell (the file then lies in the current folder).
 std::string GetTempFolder(Addin& addin);
 
-// Sends the active document to the add-in's fax job with the schedule text ("Now", "Discount" or a
-// date-time) and the delivery text ("", "PopUp" or "Email: " and an address). Reports any error
-// itself and never raises; on every path the user's active printer is put back and the temporary
-// file deleted before the report.
-void SendFax(Addin& addin, const std::string& schedule, const std::string& delivery);
+// Sends the active document to `job` with the schedule text ("Now", "Discount" or a date-time) and
+// the delivery text ("", "PopUp" or "Email: " and an address). Reports any error itself and never
+// raises: a failure is answered as failed; on every path the user's active printer is put back and
+// the temporary file deleted before the report.
+SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery);
 
 }  // namespace telvora

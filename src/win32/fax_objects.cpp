@@ -21,15 +21,14 @@ FaxJobClass makeClass(const FaxAdapterClass& adapter) {
     std::vector<DispatchMember> members;
     DISPID id = 0;
     for (const auto& p : adapter.properties)
-        addProperty(members, p.name, ++id,
-                    p.type == FaxPropertyType::Boolean ? DispatchType::Boolean : DispatchType::String);
+        addProperty(members, p.name, ++id, p.isFlag() ? DispatchType::Boolean : DispatchType::String);
     members.push_back({"Send", id + 1, MemberKind::Method, {}, DispatchType::None});
     return FaxJobClass{adapter, std::string(adapter.progId), DispatchTable(std::move(members), interfaceOf(adapter.kind))};
 }
 
-FaxAdapterJob newJob(const FaxAdapterClass& adapter) {
-    if (adapter.kind == FaxAdapterKind::FaxSbs) return newFaxSbsJob(module::addin());
-    return FaxAdapterJob(adapter);
+FaxDetails newDetails(const FaxAdapterClass& adapter) {
+    if (adapter.kind == FaxAdapterKind::FaxSbs) return newFaxSbsDetails(module::addin());
+    return FaxDetails{};
 }
 
 }  // namespace
@@ -50,16 +49,19 @@ const FaxJobClass& winFaxClass() {
 }
 
 FaxJobObject::FaxJobObject(const FaxJobClass& faxClass)
-    : ByNameDispatch(faxClass.table), class_(faxClass), job_(newJob(faxClass.adapter)) {}
+    : ByNameDispatch(faxClass.table), class_(faxClass), details_(newDetails(faxClass.adapter)) {}
 
 Variant FaxJobObject::invokeMember(const DispatchMember& member, std::span<Variant> args) {
+    const FaxAdapterClass& adapter = class_.adapter;
     const auto index = static_cast<std::size_t>(member.id - 1);
     switch (member.kind) {
-    case MemberKind::PropertyGet: return job_.value(index);
-    case MemberKind::PropertyPut: job_.assign(index, args[0]); return Variant();
+    case MemberKind::PropertyGet: return adapter.properties.at(index).read(details_);
+    case MemberKind::PropertyPut: adapter.properties.at(index).write(details_, args[0]); return Variant();
     case MemberKind::Method: break;
     }
-    sendFaxJob(module::addin(), job_);
+    Addin& addin = module::addin();
+    const SendOutcome outcome = submitFax(addin, adapter.kind, details_);
+    if (adapter.kind == FaxAdapterKind::FaxSbs && !outcome.sent()) addin.session.merge.records = 0;
     return Variant();
 }
 

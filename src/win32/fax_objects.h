@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "backends/fax_job.h"
+#include "backends/fax_details.h"
 #include "win32/dispatch_table.h"
 
 namespace telvora::win32 {
@@ -22,8 +22,10 @@ const FaxJobClass& faxSbsClass();
 const FaxJobClass& winFaxClass();
 
 // An object of one of the classes. Its properties start empty or False (FaxSBS's ServerName as the
-// shared server name the add-in last read) and keep what a macro assigns; Send submits them
-// through the add-in's fax software adapters and reports a failure in the caller's Err.
+// shared server name the add-in last read) and keep what a macro assigns, each the detail of the
+// fax it stands for; Send submits them through the add-in's fax software adapters and reports a
+// failure in the caller's Err (FaxSBS: in blnStopFax, and a fax it could not submit clears the
+// record count of a merge the macros run).
 class FaxJobObject final : public ByNameDispatch {
 public:
     explicit FaxJobObject(const FaxJobClass& faxClass);
@@ -33,7 +35,7 @@ protected:
 
 private:
     const FaxJobClass& class_;
-    FaxAdapterJob job_;
+    FaxDetails details_;
 };
 
 }  // namespace telvora::win32

@@ -54,7 +54,8 @@ double checkSeconds(Bench& b, const std::shared_ptr<word::Application>& word) {
     frmGetFields dialog(b.addin);
     chooseFields(b.addin, dialog);
     const auto start = Clock::now();
-    const bool valid = CheckValidity(b.addin, dialog);
+    MergeCounts counts;
+    const bool valid = CheckValidity(b.addin, dialog, "", counts);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     (void)dialog.unload();
     if (!valid) std::printf("the check failed: %s\n", b.user.finish().c_str());
@@ -122,7 +123,8 @@ int main() {
         frmGetFields dialog(b.addin);
         chooseFields(b.addin, dialog);
         served.clearRecords();
-        (void)CheckValidity(b.addin, dialog);
+        MergeCounts counts;
+        (void)CheckValidity(b.addin, dialog, "", counts);
         (void)dialog.unload();
         std::size_t perRecord = 0;
         for (const auto& call : served.calls()) {

@@ -107,13 +107,12 @@ TEST_F(ConfirmTest, TheSavedDeliveryDefaultCountsOnlyWhenSavingWasTickedAndEmail
 TEST_F(ConfirmTest, OpeningStartsAfreshWithTheSavedCopyPrinter) {
     save(keys::DefaultPrinter, kLaser);
     save(keys::DefaultCopies, "3");
-    addin.faxJob.printCopy = true;
-    addin.faxJob.copyPrinter = "Fax";
     addin.notificationDisabled = true;
     frmQuickFaxConfirm form(addin);
+    form.filing() = FilingCopies{true, "Fax", 2};
     form.load();
-    EXPECT_FALSE(addin.faxJob.printCopy);
-    EXPECT_EQ(addin.faxJob.copyPrinter, "");
+    EXPECT_FALSE(form.filing().print);
+    EXPECT_EQ(form.filing().printer, "");
     EXPECT_FALSE(addin.notificationDisabled) << "a refused receipt is asked about again for each fax";
     EXPECT_EQ(form.tag(), "");
     EXPECT_EQ(ReadSchedule(form), "Now");
@@ -166,15 +165,15 @@ TEST_F(ConfirmTest, YesOpensTheCopyPrinterSettingsAndShowsWhatWasSetThere) {
 
 // --- Fax and Cancel -----------------------------------------------------------------------------
 
-TEST_F(ConfirmTest, FaxHandsTheCopyPrinterAndCopiesToTheFaxJob) {
+TEST_F(ConfirmTest, FaxKeepsTheCopyPrinterAndCopiesForTheFax) {
     save(keys::DefaultPrinter, kLaser);
     frmSendConfirm form(addin);
     user.onForm("frmSendConfirm", {typeInto("txtCopies", " 3 "), click("cmdFaxOnly")});
     form.showModal(user);
     EXPECT_EQ(form.tag(), "Fax");
-    EXPECT_TRUE(addin.faxJob.printCopy);
-    EXPECT_EQ(addin.faxJob.copyPrinter, kLaser);
-    EXPECT_EQ(addin.faxJob.copies, 3);
+    EXPECT_TRUE(form.filing().print);
+    EXPECT_EQ(form.filing().printer, kLaser);
+    EXPECT_EQ(form.filing().copies, 3);
 }
 
 TEST_F(ConfirmTest, RefusedCopiesLeaveInvalidWithTheDialogOpenUntilTheyAreRight) {
@@ -186,12 +185,12 @@ TEST_F(ConfirmTest, RefusedCopiesLeaveInvalidWithTheDialogOpenUntilTheyAreRight)
     ASSERT_EQ(user.messages().size(), 1u);
     EXPECT_EQ(user.messages()[0].prompt, "The number must be between 1 and 32767.");
     EXPECT_EQ(form.tag(), "Fax");
-    EXPECT_EQ(addin.faxJob.copies, 2);
+    EXPECT_EQ(form.filing().copies, 2);
 
     form.txtCopies.setText("many");
     form.cmdFaxOnly_Click();
     EXPECT_EQ(form.tag(), "Invalid");
-    EXPECT_FALSE(addin.faxJob.printCopy);
+    EXPECT_FALSE(form.filing().print);
 }
 
 TEST_F(ConfirmTest, DontPrintNeverChecksTheCopies) {
@@ -202,9 +201,9 @@ TEST_F(ConfirmTest, DontPrintNeverChecksTheCopies) {
     form.cmdFaxOnly_Click();
     EXPECT_TRUE(user.messages().empty());
     EXPECT_EQ(form.tag(), "Fax");
-    EXPECT_FALSE(addin.faxJob.printCopy);
-    EXPECT_EQ(addin.faxJob.copyPrinter, "Don't Print");
-    EXPECT_EQ(addin.faxJob.copies, 0);
+    EXPECT_FALSE(form.filing().print);
+    EXPECT_EQ(form.filing().printer, "Don't Print");
+    EXPECT_EQ(form.filing().copies, 0);
 }
 
 TEST_F(ConfirmTest, CancelAndClosingTheWindowSendNothing) {

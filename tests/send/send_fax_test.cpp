@@ -30,17 +30,13 @@ public:
 protected:
     SendFaxTest() {
         openLetter();
-        FaxJob& job = addin.faxJob;
         job.faxNumber = "(02) 98 76";
         job.recipientName = "Ann\rOkafor";
         job.recipientCompany = "Okafor & Sons\r";
         job.subject = "Quote 42";
     }
-    void fileCopies(std::int16_t copies) {
-        addin.faxJob.printCopy = true;
-        addin.faxJob.copyPrinter = kCopyPrinter;
-        addin.faxJob.copies = copies;
-    }
+    void fileCopies(std::int16_t copies) { job.filing = FilingCopies{true, kCopyPrinter, copies}; }
+    FaxJob job;
     // The user's printer is back and no faxed document is left behind.
     void expectMachineAsBefore() {
         EXPECT_EQ(word->activePrinter(), kUsersPrinter);
@@ -54,7 +50,7 @@ TEST_F(SendFaxTest, TheDocumentGoesToTheSharedFaxServerAndTheFilingCopiesToTheCo
     save(keys::DialOutLine, "0");
     fax.reachableServers = {"FAXSRV"};
     fileCopies(3);
-    SendFax(addin, "06-Dec-2026 03:30:07 PM", "Email:  ann@okafor.example ");
+    const SendOutcome outcome = SendFax(addin, job, "06-Dec-2026 03:30:07 PM", "Email:  ann@okafor.example ");
 
     EXPECT_TRUE(user.messages().empty());
     ASSERT_EQ(fax.jobs.size(), 1u);
@@ -69,8 +65,9 @@ TEST_F(SendFaxTest, TheDocumentGoesToTheSharedFaxServerAndTheFilingCopiesToTheCo
     EXPECT_EQ(sent.receiptAddress, "ann@okafor.example");
     EXPECT_EQ(sent.bodyFile, kFaxFile);
     EXPECT_EQ(sent.body, printedLetter()) << "the fax printer's output of this document is what was sent";
-    EXPECT_EQ(addin.faxJob.serverName, "FAXSRV") << "the next FaxSBS object starts with it";
-    EXPECT_EQ(addin.faxJob.jobIds, Lines{sent.jobId}) << "the service's job identifiers stay with the job";
+    EXPECT_EQ(addin.sharedFaxServer, "FAXSRV") << "the next FaxSBS object starts with it";
+    EXPECT_TRUE(outcome.sent());
+    EXPECT_EQ(outcome.jobIds, Lines{sent.jobId}) << "the service's job identifiers come back with the outcome";
 
     EXPECT_EQ(printLines(), (Lines{kTiffPrint, "Filing Copier: Copies:=I2:3, PrintToFile:=BOOL:False, Range:=I4:0, "
                                                "Background:=BOOL:False"}))
@@ -95,7 +92,7 @@ TEST_F(SendFaxTest, WindowsWithoutTheExtendedFaxServiceSendsAtOnceOrInTheDiscoun
         machine.runWindows(c.windows);
         fax.extendedFaxInstalled = extended;
         fax.faxServiceInstalled = !extended;
-        SendFax(addin, c.schedule, "PopUp");
+        (void)SendFax(addin, job, c.schedule, "PopUp");
         ASSERT_FALSE(fax.jobs.empty()) << c.schedule;
         const sim::SubmittedFax& sent = fax.jobs.back();
         EXPECT_EQ(sent.software, extended ? "FAXCOMEX.FaxDocument" : "FaxServer.FaxServer") << c.schedule;
@@ -113,7 +110,7 @@ TEST_F(SendFaxTest, AFaxTheServiceRefusesGetsNoCopiesButTheResetPrintStillFollow
     save(keys::ResetPrinter, "False");
     fax.submissionRefused = sim::fax_error::InvalidData;
     fileCopies(2);
-    SendFax(addin, "Now", "");
+    (void)SendFax(addin, job, "Now", "");
 
     EXPECT_EQ(onlyMessage().prompt,
               "You have chosen an incorrect fax printer driver. Please select the correct Fax Printer from the Telvora "
@@ -141,7 +138,7 @@ class SendFaxFailureTest : public SendFaxTest, public ::testing::WithParamInterf
 TEST_P(SendFaxFailureTest, IsReportedWithTheUsersPrinterBackAndNoFaxedDocumentLeft) {
     GetParam().arrange(*this);
     fileCopies(1);
-    SendFax(addin, "Now", "");
+    (void)SendFax(addin, job, "Now", "");
     EXPECT_EQ(onlyMessage().prompt, GetParam().report);
     EXPECT_EQ(onlyMessage().icon, MsgIcon::Exclamation);
     EXPECT_EQ(fax.jobs.size(), GetParam().faxesSent);
@@ -173,9 +170,9 @@ TEST_F(SendFaxTest, TheTemporaryFileLiesInTheWholeTemporaryFolderOrInTheCurrentO
     const std::string deep = "C:\\Documents and Settings\\" + std::string(130, 'a') + "\\Local Settings\\Temp\\";
     std::filesystem::create_directories(platform.realPath(deep));
     platform.temporaryFolder = deep;
-    SendFax(addin, "Now", "");
+    (void)SendFax(addin, job, "Now", "");
     platform.temporaryFolder.clear();
-    SendFax(addin, "Now", "");
+    (void)SendFax(addin, job, "Now", "");
 
     ASSERT_EQ(fax.jobs.size(), 2u);
     EXPECT_EQ(fax.jobs[0].bodyFile, deep + "Pagewire.tif");

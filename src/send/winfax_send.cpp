@@ -1,5 +1,5 @@
 // The WinFax sending step.
-#include "backends/winfax_send.h"
+#include "send/winfax_send.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,9 +13,8 @@
 namespace telvora {
 namespace {
 
-void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatience patience) {
+SendOutcome throughWinFaxSdk(Addin& addin, const FaxJob& job, const std::string& schedule, WinFaxPatience patience) {
     word::Application& word = addin.word();
-    const FaxJob& job = addin.faxJob;
     {
         const auto document = word.activeDocument();
         document->fields()->Update();
@@ -39,10 +38,11 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
     sdk.request("Send", {WinFaxSdk::flag(1)});
 
     // Stopped by the user: nothing was printed, so WinFax gets no document to send.
-    if (!waitForWinFax(addin, [&] { return sdk.readyToPrint(); }, patience)) return;
+    if (!waitForWinFax(addin, [&] { return sdk.readyToPrint(); }, patience))
+        return SendOutcome::stopped("WinFax did not answer and the user stopped waiting", true);
 
     activateDocument();
-    PrintForWinFax(addin, *word.activeDocument());
+    PrintForWinFax(addin, *word.activeDocument(), job.filing);
     activateDocument();
 
     // WinFax files the job some time after the print; between two asks it is asked once more
@@ -56,6 +56,8 @@ void sendThroughWinFaxSdk(Addin& addin, const std::string& schedule, WinFaxPatie
             return sdk.entryFiled();
         },
         patience);
+    // WinFax names no job it took.
+    return SendOutcome::sentAs({});
 }
 
 }  // namespace
@@ -72,29 +74,31 @@ void SetWinFaxSchedule(Addin& addin, WinFaxSdk& sdk, const std::string& schedule
     }
 }
 
-void PrintForWinFax(Addin& addin, word::Document& document) {
+void PrintForWinFax(Addin& addin, word::Document& document, const FilingCopies& filing) {
     word::Application& word = addin.word();
-    const FaxJob& job = addin.faxJob;
     {
         ActivePrinterSwitch printer(word, addin.diagnostics());
         printer.switchTo(addin.settings().printer());
         document.PrintOut();
         printer.restore();
     }
-    if (job.printCopy) {
+    if (filing.print) {
         ActivePrinterSwitch printer(word, addin.diagnostics());
-        printer.switchTo(job.copyPrinter);
-        PrintFilingCopies(word, job.copies);
+        printer.switchTo(filing.printer);
+        PrintFilingCopies(word, filing.copies);
         printer.restore();
     }
 }
 
-void WinFaxSendFax(Addin& addin, const std::string& schedule, WinFaxPatience patience) {
-    trapAndReport([&] { sendThroughWinFaxSdk(addin, schedule, patience); },
+SendOutcome WinFaxSendFax(Addin& addin, const FaxJob& job, const std::string& schedule, WinFaxPatience patience) {
+    SendOutcome outcome;
+    trapAndReport([&] { outcome = throughWinFaxSdk(addin, job, schedule, patience); },
                   [&](const RuntimeError& e) {
-                      ShowMessage(addin, "Error Number: " + std::to_string(e.number()) + "\r\n" + e.description(),
-                                  MsgIcon::Exclamation);
+                      const std::string why = "Error Number: " + std::to_string(e.number()) + "\r\n" + e.description();
+                      ShowMessage(addin, why, MsgIcon::Exclamation);
+                      outcome = SendOutcome::failed(why, true);
                   });
+    return outcome;
 }
 
 }  // namespace telvora

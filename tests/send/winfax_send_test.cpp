@@ -1,7 +1,7 @@
 // Faxing through WinFax: what WinFax is told and in which order, the document printed to it while
 // it waits and the filing copies after, the user's printer back on every path, and what the user
 // sees when WinFax cannot be reached or given the fax.
-#include "backends/winfax_send.h"
+#include "send/winfax_send.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,6 @@ protected:
         save(keys::FaxType, "2");
         save(keys::Printer, testing::kWinFaxPrinter);
         letter = openLetter();
-        FaxJob& job = addin.faxJob;
         job.faxNumber = "(09) 123-4567";
         job.recipientName = "Ann\rOkafor";
         job.recipientCompany = "Okafor & Sons";
@@ -46,17 +45,16 @@ protected:
     }
 
     std::shared_ptr<sim::DocumentModel> letter;
+    FaxJob job;
 };
 
 TEST_F(WinFaxSendTest, WinFaxIsToldTheFaxThenGetsTheDocumentPrintedAndTheCopiesFollow) {
     save(keys::DialOutLine, "9");
-    addin.faxJob.printCopy = true;
-    addin.faxJob.copyPrinter = testing::kCopyPrinter;
-    addin.faxJob.copies = 2;
+    job.filing = FilingCopies{true, testing::kCopyPrinter, 2};
     fax.winFaxPollsBeforeReady = 1;
     fax.winFaxPollsBeforeFiled = 1;
     // 25 December 2008, 14:30, as the confirmation dialog writes it.
-    WinFaxSendFax(addin, "25-Dec-2008 02:30 PM");
+    (void)WinFaxSendFax(addin, job, "25-Dec-2008 02:30 PM");
 
     EXPECT_TRUE(user.messages().empty());
     EXPECT_EQ(winFaxCalls(), (Lines{"created", "call SetClientID(BSTR:Client Name)", "call SetDate(BSTR:12/25/08)",
@@ -78,7 +76,7 @@ TEST_F(WinFaxSendTest, WinFaxIsToldTheFaxThenGetsTheDocumentPrintedAndTheCopiesF
 
 TEST_F(WinFaxSendTest, AnyAnswerButZeroMeansWinFaxIsReady) {
     fax.winFaxReadyAnswer = -1;
-    WinFaxSendFax(addin, "Now");
+    (void)WinFaxSendFax(addin, job, "Now");
     EXPECT_TRUE(user.messages().empty()) << "no wait for an answer of exactly 1";
     ASSERT_EQ(fax.jobs.size(), 1u);
     EXPECT_EQ(fax.jobs[0].printedDocument, "Letter.doc");
@@ -86,10 +84,10 @@ TEST_F(WinFaxSendTest, AnyAnswerButZeroMeansWinFaxIsReady) {
 }
 
 TEST_F(WinFaxSendTest, NowSetsNoTimeAndTheDiscountPeriodOnlyTheOffPeakRate) {
-    WinFaxSendFax(addin, "Now");
+    (void)WinFaxSendFax(addin, job, "Now");
     EXPECT_EQ(scheduleCalls(), Lines{});
     fax.calls.clear();
-    WinFaxSendFax(addin, "Discount");
+    (void)WinFaxSendFax(addin, job, "Discount");
     EXPECT_EQ(scheduleCalls(), Lines{"call SetOffPeak(I2:1)"});
     ASSERT_EQ(fax.jobs.size(), 2u);
     EXPECT_EQ(fax.jobs[0].schedule, "Now");
@@ -112,14 +110,12 @@ TEST_F(WinFaxSendTest, WhatGoesWrongIsShownWithItsNumberAndTheUsersPrinterIsBack
         {"the copy printer fails", "Now", testing::kCopyPrinter, "Error Number: 4198\r\nThe printer is not responding.",
          1},
     };
-    addin.faxJob.printCopy = true;
-    addin.faxJob.copyPrinter = testing::kCopyPrinter;
-    addin.faxJob.copies = 1;
+    job.filing = FilingCopies{true, testing::kCopyPrinter, 1};
     for (const auto& c : cases) {
         if (c.failingPrinter) failingPrinter = c.failingPrinter;
         const std::size_t printsBefore = word->prints().size();
         const std::size_t messagesBefore = user.messages().size();
-        WinFaxSendFax(addin, c.schedule);
+        (void)WinFaxSendFax(addin, job, c.schedule);
         ASSERT_EQ(user.messages().size(), messagesBefore + 1) << c.what;
         const sim::MessageRecord& shown = user.messages().back();
         EXPECT_EQ(shown.prompt, c.shown) << c.what;
@@ -133,7 +129,7 @@ TEST_F(WinFaxSendTest, WhatGoesWrongIsShownWithItsNumberAndTheUsersPrinterIsBack
 TEST_F(WinFaxSendTest, AUserWhoStopsTheWaitForASilentWinFaxGetsNothingPrinted) {
     fax.winFaxPollsBeforeReady = 1000000;
     user.answer(MsgResult::Cancel);
-    WinFaxSendFax(addin, "Now");
+    (void)WinFaxSendFax(addin, job, "Now");
     ASSERT_EQ(user.messages().size(), 1u) << "stopping is the user's choice: no error follows";
     EXPECT_EQ(user.messages()[0].buttons, MsgButtons::RetryCancel);
     EXPECT_TRUE(word->prints().empty());
