@@ -100,10 +100,6 @@ Scenario faxScenario(const Options& o) {
     return s;
 }
 
-void writeText(const fs::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
-
 // Runs the scenarios, each into a folder of its own below `out` (or `out` itself for one command
 // run alone), and says where the outputs are.
 int runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
@@ -115,8 +111,8 @@ int runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
         const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
         Transcript transcript(o.json ? nullptr : &out, setup.interactive);
         const RunOutcome outcome = runScenario(scenario, folder, transcript);
-        writeText(folder / "transcript.txt", transcript.text());
-        writeText(folder / "transcript.json", transcript.json().dump(2) + "\n");
+        output::writeWhole(folder / "transcript.txt", transcript.text());
+        output::writeWhole(folder / "transcript.json", transcript.json().dump(2) + "\n");
         all.push_back({{"scenario", scenario.name}, {"folder", folder.string()}, {"passed", outcome.passed},
                        {"differences", outcome.differences}, {"transcript", transcript.json()}});
         if (!outcome.passed) failed.push_back(scenario.name);
@@ -200,7 +196,14 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
                 if (output::safeName(scenarios[i].name) == output::safeName(scenarios[j].name))
                     throw InputError(scenarios[i].file.string() + ": its name \"" + scenarios[i].name +
                                      "\" is the name of " + scenarios[j].file.string() + " too; each needs a folder of its own");
-        for (const auto& scenario : scenarios) checkOutputFolder(ownFolders ? o.out / output::safeName(scenario.name) : o.out);
+        for (const auto& scenario : scenarios) {
+            const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
+            // The folder named by --out is the user's choice, link or not; a link inside it that
+            // stands for a scenario's folder would lead the run's outputs somewhere else.
+            if (ownFolders && fs::is_symlink(folder))
+                throw InputError(folder.string() + ": is a symbolic link, not a folder telvora-sim made; choose another --out");
+            checkOutputFolder(folder);
+        }
         const int code = runAll(scenarios, o, ownFolders, setup, out);
         if (!o.json) {
             const fs::path outputs = fs::absolute(o.out).lexically_normal();
@@ -215,6 +218,9 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
     } catch (const fs::filesystem_error& e) {
         // The output folder cannot be made or written (a file in its place, no permission).
         err << "telvora-sim: " << e.what() << "\n";
+        return kExitBadInput;
+    } catch (const RuntimeError& e) {
+        err << "telvora-sim: " << e.description() << "\n";
         return kExitBadInput;
     }
 }

@@ -98,7 +98,11 @@ UnscriptedUser acceptingUser(const std::map<std::string, std::vector<UserStep>>&
 
 // What a run leaves in its folder, so the next run knows the folder's outputs are its own to replace.
 constexpr const char* kRunMark = ".telvora-sim";
-constexpr const char* kRunOwn[] = {"machine", "outbox", "printers", "settings.db", "settings.db-wal", "settings.db-shm"};
+// Everything a run writes in its folder (SQLite keeps a journal or a write-ahead log beside the
+// settings file). A run replaces them; nothing else in the folder is touched.
+constexpr const char* kRunOwn[] = {"machine",         "outbox",          "printers",
+                                   "settings.db",     "settings.db-wal", "settings.db-shm",
+                                   "settings.db-journal", "transcript.txt", "transcript.json"};
 
 class Run {
 public:
@@ -144,7 +148,8 @@ private:
     void prepareFolder() {
         checkOutputFolder(folder_);
         fs::create_directories(folder_);
-        std::ofstream(folder_ / kRunMark) << "Written by telvora-sim, which replaces its outputs here on each run.\n";
+        output::writeWhole(folder_ / kRunMark, "Written by telvora-sim, which replaces its outputs here on each run.\n");
+        // A symbolic link among them is removed, never followed: what it points to is not the run's.
         for (const char* own : kRunOwn) fs::remove_all(folder_ / own);
         fs::create_directories(folder_ / "machine");
     }
@@ -508,11 +513,15 @@ private:
 }  // namespace
 
 void checkOutputFolder(const std::filesystem::path& folder) {
-    if (!fs::exists(folder)) return;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(folder, ec))) return;
     if (!fs::is_directory(folder)) throw InputError(folder.string() + ": is a file, not a folder for the outputs");
-    if (fs::exists(folder / kRunMark)) return;
-    for (const char* own : {"machine", "outbox", "printers", "settings.db", "transcript.txt", "transcript.json"}) {
-        if (fs::exists(fs::symlink_status(folder / own)))
+    // Only a mark that is a file of the folder's own counts: a link could make any folder look marked.
+    if (fs::is_regular_file(fs::symlink_status(folder / kRunMark, ec))) return;
+    std::vector<const char*> names{kRunMark};
+    names.insert(names.end(), std::begin(kRunOwn), std::end(kRunOwn));
+    for (const char* own : names) {
+        if (fs::exists(fs::symlink_status(folder / own, ec)))
             throw InputError(folder.string() + ": holds \"" + own +
                              "\", which telvora-sim did not write and a run would replace; choose another --out");
     }

@@ -15,11 +15,15 @@ namespace telvora::sim::output {
 std::string safeName(std::string_view name);
 
 // Writes `bytes` to `file` under a name of its own first and then puts it in place, so a
-// reader never meets half a file. Raises 75 naming the file when it cannot be written.
+// reader never meets half a file; a symbolic link standing at `file` is replaced, never written
+// through. Raises 75 naming the file when it cannot be written.
 void writeWhole(const std::filesystem::path& file, const std::string& bytes);
 
 // The first path of the form folder/stem-0001.extension, folder/stem-0002.extension, ... that is
-// not there yet, so what an earlier run left is never overwritten.
-std::filesystem::path nextFree(const std::filesystem::path& folder, const std::string& stem, const std::string& extension);
+// not there yet, so what an earlier run left is never overwritten. The search starts at number
+// `next`, which is left at the number after the one answered: a writer that keeps it finds its
+// next free name at once, however many it wrote before.
+std::filesystem::path nextFree(const std::filesystem::path& folder, const std::string& stem, const std::string& extension,
+                               int& next);
 
 }  // namespace telvora::sim::output

@@ -252,10 +252,36 @@ TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
     EXPECT_EQ(readBytes(outFolder / "printers" / "mine" / "notes.txt"), "keep me");
     EXPECT_FALSE(fs::exists(outFolder / "outbox"));
 
-    // A folder a run wrote is the run's to replace.
+    // Nor one that holds only a file SQLite would keep beside the settings, nor one whose mark is a
+    // link (a link can make any folder look like a run's).
+    const fs::path elsewhere = scratch.path() / "elsewhere.txt";
+    std::ofstream(elsewhere) << "not the simulator's";
+    for (const char* planted : {"settings.db-wal", ".telvora-sim"}) {
+        fs::remove_all(outFolder);
+        fs::create_directories(outFolder);
+        if (planted[0] == '.') fs::create_symlink(elsewhere, outFolder / planted);
+        else std::ofstream(outFolder / planted) << "keep me";
+        EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitBadInput) << planted;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(outFolder / planted))) << planted;
+        EXPECT_FALSE(fs::exists(outFolder / "outbox")) << planted;
+    }
+
+    // A folder a run wrote is the run's to replace; a link planted among its outputs is replaced,
+    // never written through.
     fs::remove_all(outFolder);
     ASSERT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+    fs::remove(outFolder / "transcript.txt");
+    fs::create_symlink(elsewhere, outFolder / "transcript.txt");
     EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+    EXPECT_EQ(readBytes(elsewhere), "not the simulator's");
+    EXPECT_FALSE(fs::is_symlink(outFolder / "transcript.txt"));
+
+    // A scenario's own folder inside --out that is a link leads nowhere either.
+    const auto file = write("scenario.yaml", kFaxLetter);
+    fs::create_directories(scratch.path() / "linked");
+    fs::create_directory_symlink(scratch.path() / "linked", outFolder / "letter");
+    EXPECT_EQ(run({"run", file.string()}), kExitBadInput);
+    EXPECT_TRUE(fs::is_empty(scratch.path() / "linked"));
 }
 
 TEST_F(Simulator, TheFaxCommandRefusesWhatItCannotRun) {
