@@ -154,6 +154,20 @@ TEST_F(Simulator, PathsThatLeadOutOfTheScenarioOrTheMachineAreRefused) {
                   .find("scenario.yaml:1:20: a document's name is a file name"),
               std::string::npos)
         << err.str();
+    // Names Windows refuses, and files where the machine has a folder, before anything is written.
+    const std::pair<const char*, const char*> unplaceable[] = {
+        {"documents: [{file: letter.docx, path: 'C:\\'}]", "1:39: document path: \"C:\\\" names a folder, not a file"},
+        {"documents: [{file: letter.docx, path: 'C:\\CON'}]", "1:39: document path: Path/File access error: \"C:\\CON\""},
+        {"documents: [{name: 'nul.docx', text: Hi}]", "1:20: a document's name is a file name Windows allows"},
+        {"documents: [{file: letter.docx, path: 'c:\\temp\\.'}]", "names a folder, not a file"},
+        {"documents: [{file: letter.docx, path: 'C:\\Temp'}]", "1:39: C:\\Temp is a folder of the machine"},
+        {"machine: {files: {'C:\\Docs': letter.docx}}\ndocuments: [{file: letter.docx, path: 'C:\\Docs\\a.docx'}]",
+         "1:19: C:\\Docs is a folder of the machine"},
+        {"machine: {tempFolder: 'C:\\Temp\\Out.'}\ndocuments: [{file: letter.docx}]", "1:23: machine.tempFolder"}};
+    for (const auto& [yaml, expected] : unplaceable) {
+        const std::string message = refused(std::string(yaml) + "\nsteps: [{call: cmdFax}]\n");
+        EXPECT_NE(message.find(expected), std::string::npos) << yaml << "\n" << message;
+    }
 }
 
 TEST_F(Simulator, WhatDiffersFromTheExpectationsOrTheScriptFailsTheRunNamingTheStep) {
