@@ -140,7 +140,11 @@ public:
         for (std::size_t i = 0; i < scenario_.steps.size(); ++i) perform(scenario_.steps[i], i + 1);
         checkExpectations();
         outcome_.passed = outcome_.differences.empty();
-        transcript_.result(outcome_.passed, outcome_.differences);
+        if (scenario_.judgedBySending) {
+            outcome_.verdict = verdict();
+            outcome_.passed = outcome_.passed && !delivered_.empty();
+        }
+        transcript_.result(outcome_.passed, outcome_.differences, outcome_.verdict);
         return std::move(outcome_);
     }
 
@@ -353,6 +357,27 @@ private:
                 delivered_.push_back({&*job - jobs.data(), pages});
             }
         }
+    }
+
+    // The faxes that went out, or why none did: what the user was last told (its first
+    // paragraph, as the message box showed it), else what went wrong.
+    std::string verdict() const {
+        const auto& jobs = machine_->fax.jobs;
+        std::string sent;
+        for (const auto& [index, pages] : delivered_) {
+            const SubmittedFax& job = jobs[static_cast<std::size_t>(index)];
+            sent += (sent.empty() ? "faxed: " : "; ") + std::string("job ") + job.jobId + ", " + std::to_string(pages) +
+                    (pages == 1 ? " page" : " pages") + ", to " + job.number;
+        }
+        if (!sent.empty()) return sent;
+        std::string reason = "the user was told nothing";
+        if (!user_.messages().empty()) {
+            reason = user_.messages().back().prompt;
+            reason = std::regex_replace(reason.substr(0, reason.find("\r\n\r\n")), std::regex("\\s*\r?\n\\s*"), " ");
+        } else if (!outcome_.differences.empty()) {
+            reason = outcome_.differences.front();
+        }
+        return "no fax was sent: " + reason;
     }
 
     // --- expectations

@@ -20,6 +20,9 @@ struct RunOutcome {
     // The outbox folder of each fax job, in order, and the previews of their pages.
     std::vector<std::filesystem::path> faxFolders;
     std::vector<std::filesystem::path> previews;
+    // For a run judged by sending: "faxed: job 1, 3 pages, to 0893351234", or "no fax was sent: "
+    // and what the user was told.
+    std::string verdict;
 };
 
 // Runs `scenario` with everything it writes inside `folder`: "machine" (drive C: of the simulated

@@ -182,8 +182,10 @@ void Transcript::error(const RuntimeError& e) {
 
 void Transcript::problem(const std::string& text) { add({"problem", {"PROBLEM: " + oneLine(text)}, {{"problem", text}}}); }
 
-void Transcript::result(bool passed, const std::vector<std::string>& differences) {
-    TranscriptEntry e{"result", {passed ? "PASSED" : "FAILED"}, {{"passed", passed}, {"differences", differences}}};
+void Transcript::result(bool passed, const std::vector<std::string>& differences, const std::string& verdict) {
+    TranscriptEntry e{"result", {verdict.empty() ? (passed ? "PASSED" : "FAILED") : oneLine(verdict)},
+                      {{"passed", passed}, {"differences", differences}}};
+    if (!verdict.empty()) e.detail["verdict"] = verdict;
     for (const auto& d : differences) e.lines.push_back(oneLine(d));
     add(std::move(e));
 }

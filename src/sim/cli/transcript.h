@@ -41,7 +41,8 @@ public:
     void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
     void error(const RuntimeError& e);
     void problem(const std::string& text);
-    void result(bool passed, const std::vector<std::string>& differences);
+    // PASSED or FAILED with what differed; `verdict`, when given, is said in their place.
+    void result(bool passed, const std::vector<std::string>& differences, const std::string& verdict = "");
 
     // A progress bar for long work (a merge over many records): redrawn in place on the terminal,
     // never kept in the transcript. `done` of `total`, with `what` beside it; the bar ends at total.

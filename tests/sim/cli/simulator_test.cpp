@@ -238,6 +238,8 @@ TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped
     EXPECT_EQ(described["subject"], "Revised quote");
     EXPECT_EQ(described["recipient"], "Ann Okafor");
     EXPECT_NE(out.str().find("user types \"9335 9999\" into txtNumber (frmSendConfirm)"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("faxed: job 1, 1 page, to 93359999\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("fax images: "), std::string::npos) << out.str();
     for (const char* own : {"outbox", "printers", "machine", "settings.db", "transcript.txt"})
         EXPECT_TRUE(fs::exists(outFolder / own)) << own;
 
@@ -296,6 +298,22 @@ TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
     fs::create_directory_symlink(scratch.path() / "linked", outFolder / "letter");
     EXPECT_EQ(run({"run", file.string()}), kExitBadInput);
     EXPECT_TRUE(fs::is_empty(scratch.path() / "linked"));
+}
+
+TEST_F(Simulator, TheFaxCommandSaysWhyNoFaxWentOutAndFails) {
+    const std::pair<DocumentModel, const char*> letters[] = {
+        {DocumentBuilder("plain.docx").text("Dear Ann,\rPlease find our quote below.\r").build(),
+         "no fax was sent: The fax cannot be sent as you have not marked all required information on the document. "
+         "You must mark the Fax Number and either the Recipient Company or the Recipient Name.\n"},
+        {DocumentBuilder("office.docx").styled("tlvRecipientName", "Ann").text("\r").styled("tlvFaxNumber", "call office").build(),
+         "no fax was sent: The fax number that you have chosen to fax to appears to be invalid: Fax Number: call office "}};
+    for (const auto& [letter, verdict] : letters) {
+        docx::writeDocx(letter, folder / letter.name, letter.name);
+        EXPECT_EQ(run({"fax", (folder / letter.name).string()}), kExitFailed) << letter.name;
+        EXPECT_NE(out.str().find(verdict), std::string::npos) << out.str();
+        for (const char* claim : {"PASSED", "ran as expected", "fax images:"})
+            EXPECT_EQ(out.str().find(claim), std::string::npos) << claim << " in\n" << out.str();
+    }
 }
 
 TEST_F(Simulator, TheFaxCommandRefusesWhatItCannotRun) {
