@@ -482,6 +482,7 @@ void FaxSoftware::accept(SubmittedFax job) {
     job.jobId = nextJobId();
     job.submitted = platform_.now();
     jobs.push_back(std::move(job));
+    if (onJobFiled) onJobFiled();
 }
 
 bool FaxSoftware::receiveApplicationPrint(const std::string& faxImage) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -121,6 +122,8 @@ public:
     // What the senders did and what the software accepted, in order.
     std::vector<FaxCall> calls;
     std::vector<SubmittedFax> jobs;
+    // Told as soon as a job is filed (the simulator delivers it to the outbox then).
+    std::function<void()> onJobFiled;
 
     // Used by the simulated objects.
     SimPlatform& platform() const noexcept { return platform_; }

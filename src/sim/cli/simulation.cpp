@@ -32,11 +32,21 @@ constexpr const char* kAbsent = "\x01(absent)";
 constexpr std::int32_t kPrinterFailure = 4198;
 
 // A print as the machine saw it: the record, the document's text at that moment and the bytes
-// of the output it left, to match it to the fax job it became.
+// of the output it left, to match it to the fax job it became. Text and bytes are let go once no
+// later fax job can be made of the print.
 struct SeenPrint {
     PrintRecord record;
     std::string text;
     std::string outputBytes;
+};
+
+// A fax job delivered to the outbox: which of the fax software's jobs, its pages, and the text of
+// the print it was made of, kept only where the expectations look at it.
+struct DeliveredFax {
+    std::size_t job = 0;
+    int pages = 0;
+    bool printSeen = false;
+    std::string text;
 };
 
 std::string readAll(const fs::path& file) {
@@ -185,7 +195,12 @@ private:
             fs::copy_file(hostFile, target, fs::copy_options::overwrite_existing);
         }
 
-        word_ = std::make_shared<WordProcessor>(WordProcessorOptions{machine.platform.paths()});
+        WordProcessorOptions options{machine.platform.paths()};
+        options.keepHistory = false;
+        word_ = std::make_shared<WordProcessor>(std::move(options));
+        // Each fax goes to the outbox as soon as the fax software filed it, so a merge of thousands
+        // of records shows its faxes as they leave and keeps none of them in memory.
+        fax.onJobFiled = [this] { deliver(); };
         std::vector<std::string> names;
         for (const auto& printer : m.printers) {
             names.push_back(printer.name);
@@ -217,6 +232,8 @@ private:
         if (print.output && fs::is_regular_file(*print.output)) seen.outputBytes = readAll(*print.output);
         prints_.push_back(std::move(seen));
         transcript_.print(print, copiesOf(print));
+        // WinFax's job is whole once the document printed to it.
+        deliver();
     }
 
     // Long work tells where it is in Word's status bar ("Checking record 120 of 4,000"): the
@@ -341,22 +358,52 @@ private:
         docx::saveDocx(*doc, machine_->platform.paths(), windowsPath);
     }
 
+    // Delivers what the fax software filed and nobody delivered yet. A job that cannot be
+    // delivered fails the run; it never reaches the add-in as a failure of the fax software.
     void deliver() {
-        const auto& jobs = machine_->fax.jobs;
-        for (const auto& folder : outbox_->deliverNew(jobs)) {
-            const auto job = std::find_if(jobs.begin(), jobs.end(),
-                                          [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
-            int pages = 0;
-            for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
-                ++pages;
-                outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
-            }
-            outcome_.faxFolders.push_back(folder);
-            if (job != jobs.end()) {
+        try {
+            auto& jobs = machine_->fax.jobs;
+            for (const auto& folder : outbox_->deliverNew(jobs)) {
+                const auto job = std::find_if(jobs.rbegin(), jobs.rend(),
+                                              [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
+                int pages = 0;
+                for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
+                    ++pages;
+                    outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
+                }
+                outcome_.faxFolders.push_back(folder);
+                if (job == jobs.rend()) continue;
                 transcript_.faxJob(*job, folder, pages);
-                delivered_.push_back({&*job - jobs.data(), pages});
+                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), pages);
+            }
+            // What the senders did is not looked at by a run; a long one keeps none of it.
+            machine_->fax.calls.clear();
+        } catch (...) {
+            const RuntimeError e = currentAsRuntimeError();
+            transcript_.problem(e.description());
+            differ("the outbox: " + e.description());
+        }
+    }
+
+    // Keeps what the expectations need of a delivered job and lets go of its image and of the
+    // prints before the one it was made of.
+    void delivered(SubmittedFax& job, std::size_t index, int pages) {
+        DeliveredFax fax{index, pages, false, {}};
+        const std::size_t number = delivered_.size();
+        const bool textExpected = scenario_.expect.faxJobs && number < scenario_.expect.faxJobs->size() &&
+                                  !(*scenario_.expect.faxJobs)[number].text.empty();
+        if (const auto print = printOf(job)) {
+            fax.printSeen = true;
+            if (textExpected) fax.text = prints_[*print].text;
+            // A shared server files one job a recipient from one print: that print stays.
+            for (; released_ < *print; ++released_) {
+                std::string().swap(prints_[released_].text);
+                std::string().swap(prints_[released_].outputBytes);
             }
         }
+        // Swapped, not assigned: an assignment would keep the memory it held.
+        std::string().swap(job.body);
+        delivered_.push_back(std::move(fax));
     }
 
     // The faxes that went out, or why none did: what the user was last told (its first
@@ -364,8 +411,8 @@ private:
     std::string verdict() const {
         const auto& jobs = machine_->fax.jobs;
         std::string sent;
-        for (const auto& [index, pages] : delivered_) {
-            const SubmittedFax& job = jobs[static_cast<std::size_t>(index)];
+        for (const auto& [index, pages, printSeen, text] : delivered_) {
+            const SubmittedFax& job = jobs[index];
             sent += (sent.empty() ? "faxed: " : "; ") + std::string("job ") + job.jobId + ", " + std::to_string(pages) +
                     (pages == 1 ? " page" : " pages") + ", to " + job.number;
         }
@@ -470,19 +517,21 @@ private:
         }
     }
 
-    // The print whose output became the job's fax image.
-    const SeenPrint* printOf(const SubmittedFax& job) const {
+    // The print whose output became the job's fax image, among those not let go yet.
+    std::optional<std::size_t> printOf(const SubmittedFax& job) const {
         // WinFax made its image of the document printed to its own printer; the other fax software
         // took the file the fax printer wrote.
         if (job.bodyPrintedByApplication) {
-            for (auto p = prints_.rbegin(); p != prints_.rend(); ++p)
-                if (p->record.printer == machine_->fax.winFaxPrinter && p->record.document == job.printedDocument) return &*p;
-            return nullptr;
+            for (std::size_t i = prints_.size(); i-- > released_;) {
+                const auto& p = prints_[i].record;
+                if (p.printer == machine_->fax.winFaxPrinter && p.document == job.printedDocument) return i;
+            }
+            return std::nullopt;
         }
-        if (job.body.empty()) return nullptr;
-        for (const auto& p : prints_)
-            if (p.outputBytes == job.body) return &p;
-        return nullptr;
+        if (job.body.empty()) return std::nullopt;
+        for (std::size_t i = released_; i < prints_.size(); ++i)
+            if (prints_[i].outputBytes == job.body) return i;
+        return std::nullopt;
     }
 
     void checkFaxJobs(const std::vector<ExpectedFaxJob>& expected) {
@@ -490,7 +539,7 @@ private:
         if (delivered_.size() != expected.size())
             differ("fax jobs: expected " + std::to_string(expected.size()) + ", delivered " + std::to_string(delivered_.size()));
         for (std::size_t i = 0; i < std::min(delivered_.size(), expected.size()); ++i) {
-            const SubmittedFax& job = jobs[static_cast<std::size_t>(delivered_[i].first)];
+            const SubmittedFax& job = jobs[delivered_[i].job];
             const auto& e = expected[i];
             const std::string what = "fax job " + std::to_string(i + 1);
             const std::map<std::string, std::string> actual = {
@@ -505,16 +554,15 @@ private:
                 if (it == actual.end()) differ(what + ": no field " + field);
                 else if (it->second != value) differ(what + " " + field + ": expected \"" + value + "\", got \"" + it->second + "\"");
             }
-            if (e.pages && *e.pages != delivered_[i].second)
-                differ(what + ": expected " + std::to_string(*e.pages) + " pages, got " + std::to_string(delivered_[i].second));
+            if (e.pages && *e.pages != delivered_[i].pages)
+                differ(what + ": expected " + std::to_string(*e.pages) + " pages, got " + std::to_string(delivered_[i].pages));
             if (!e.text.empty()) {
-                const SeenPrint* print = printOf(job);
-                if (!print) {
+                if (!delivered_[i].printSeen) {
                     differ(what + ": its fax image is no print the machine saw");
                     continue;
                 }
                 for (const auto& line : e.text)
-                    if (print->text.find(line) == std::string::npos)
+                    if (delivered_[i].text.find(line) == std::string::npos)
                         differ(what + ": the printed text does not hold \"" + line + "\"");
             }
         }
@@ -531,7 +579,8 @@ private:
     std::shared_ptr<WordProcessor> word_;
     std::unique_ptr<AddinConnection> connection_;
     std::vector<SeenPrint> prints_;
-    std::vector<std::pair<std::ptrdiff_t, int>> delivered_;  // job index, pages
+    std::size_t released_ = 0;  // the prints before this one keep no text or bytes
+    std::vector<DeliveredFax> delivered_;
     RunOutcome outcome_;
 };
 

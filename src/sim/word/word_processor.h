@@ -62,6 +62,9 @@ struct WordProcessorOptions {
     std::optional<MachinePaths> drive;
     // What the application reports as the folder it runs from.
     std::string programFolder = "C:\\Program Files\\Microsoft Office\\Office";
+    // Closed documents and the record of every print are kept for a test to look at afterwards;
+    // a long run (a merge of thousands of records) lets each go when it is done with.
+    bool keepHistory = true;
 };
 
 class WordProcessor final : public word::Application {
@@ -84,8 +87,8 @@ public:
 
     // Documents. Opening makes the document the active one, as the user opening it in Word does.
     std::shared_ptr<word::Document> open(DocumentModel document);
-    // The live document of that name, open or not, for looking at what was done to it; raises
-    // when no document of that name was ever opened.
+    // The live document of that name, open or (while the history is kept) closed, for looking at
+    // what was done to it; raises when there is no such document.
     std::shared_ptr<DocumentModel> document(const std::string& name) const;
     // Names of the open documents, in the order they were opened.
     std::vector<std::string> documentNames() const;

@@ -300,6 +300,27 @@ TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
     EXPECT_TRUE(fs::is_empty(scratch.path() / "linked"));
 }
 
+TEST_F(Simulator, AMergeDeliversEachRecordsFaxAsSoonAsItIsSubmitted) {
+    write("customers.csv", "Name,Fax\nAnn,02 1111 2222\nBo,02 3333 4444\n");
+    const auto file = write("merge.yaml", R"(name: merge
+machine: {files: {'C:\Data\customers.csv': customers.csv}}
+settings: {Printer: Fax, FaxType: 1, DefaultPrinter: "Don't Print"}
+documents: [{text: "Dear )" "\xC2\xAB" "Name" "\xC2\xBB" R"(", dataSource: 'C:\Data\customers.csv'}]
+steps:
+  - call: MergeFax
+    user:
+      answers: [OK]
+      dialogs: [{frmGetFields: [{choose: {cboName: Name}}, {choose: {cboNumber: Fax}}, {click: cmdFaxOnly}]}]
+expect:
+  faxJobs: [{number: "0211112222", text: Dear Ann}, {number: "0233334444", text: Dear Bo}]
+)");
+    ASSERT_EQ(run({"run", file.string()}), kExitPassed) << out.str();
+    const std::string text = out.str();
+    const auto secondPrint = text.find("print on", text.find("print on") + 1);
+    EXPECT_LT(text.find("fax job 1 "), secondPrint) << text;
+    EXPECT_LT(secondPrint, text.find("fax job 2 ")) << text;
+}
+
 TEST_F(Simulator, TheFaxCommandSaysWhyNoFaxWentOutAndFails) {
     const std::pair<DocumentModel, const char*> letters[] = {
         {DocumentBuilder("plain.docx").text("Dear Ann,\rPlease find our quote below.\r").build(),
