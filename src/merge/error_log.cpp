@@ -203,10 +203,9 @@ void frmErrorLog::cmdPrint_Click() {
             struct Remove {
                 Platform& platform;
                 const std::string& path;
+                // Deleting what is not there is no error; asking first could only leave it there.
                 ~Remove() {
-                    ignoreErrors([&] {
-                        if (platform.fileExists(path)) platform.deleteFile(path);
-                    });
+                    ignoreErrors([&] { platform.deleteFile(path); });
                 }
             } remove{platform, path};
             platform.writeFile(path, fileText(""));

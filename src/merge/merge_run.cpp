@@ -59,13 +59,23 @@ private:
 std::string ofTotal(std::int32_t total) { return total > 0 ? " of " + grouped(total) : std::string(); }
 
 // The document one record was merged into: closed without saving when the record is done, and
-// also when it ends in an error, so no merged copy is left open.
+// also when it ends in an error, so no merged copy is left open. Word makes the new document the
+// active one; when Word cannot name it at once, the active document is closed on the way out
+// unless it is the main document.
 class MergedDocument {
 public:
-    explicit MergedDocument(word::MailMerge& merge, word::Application& word) {
+    MergedDocument(word::MailMerge& merge, word::Application& word, const std::string& mainDocument) {
         merge.setDestination(word::wdSendToNewDocument);
         merge.Execute();
-        document_ = word.activeDocument();
+        try {
+            document_ = word.activeDocument();
+        } catch (const RuntimeError&) {
+            ignoreErrors([&] {
+                const auto active = word.activeDocument();
+                if (active->name() != mainDocument) active->Close(word::wdDoNotSaveChanges);
+            });
+            throw;
+        }
     }
     ~MergedDocument() {
         if (document_) ignoreErrors([&] { document_->Close(word::wdDoNotSaveChanges); });
@@ -107,8 +117,22 @@ void clearRecipient(FaxJob& job) {
 
 std::int32_t recipientsOf(const Addin& addin) { return addin.mergeRecordCount - addin.mergeErrorCount; }
 
-void moveToNext(word::MailMergeDataSource& source) {
-    ignoreErrors([&] { source.setActiveRecord(word::wdNextRecord); });
+// Moves the data source on from record `from` and answers the record now active. Past the last
+// record Word may refuse or stay where it is, and the run ends there anyway; with records left, a
+// move that fails or goes nowhere would have the same record faxed again in place of the next one
+// (and that one never), so it ends the run as an error the user is told of.
+std::int32_t moveOn(word::MailMergeDataSource& source, std::int32_t from, bool recordsLeft) {
+    if (!recordsLeft) {
+        ignoreErrors([&] { source.setActiveRecord(word::wdNextRecord); });
+        return source.activeRecord();
+    }
+    source.setActiveRecord(word::wdNextRecord);
+    const std::int32_t reached = source.activeRecord();
+    if (reached == from)
+        throw RuntimeError(err::InvalidProcedureCall,
+                           "The mail merge data source did not move on from record " + std::to_string(from) +
+                               "; the records after it were not faxed.");
+    return reached;
 }
 
 Variant i16(int v) { return Variant(static_cast<std::int16_t>(v)); }
@@ -116,7 +140,7 @@ Variant i16(int v) { return Variant(static_cast<std::int16_t>(v)); }
 // One record through WinFax; False when the user stopped waiting for a silent WinFax.
 bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::string& schedule,
                             word::MailMerge& merge, word::MailMergeDataSource& source,
-                            const std::string& mainDocument, WinFaxPatience patience) {
+                            const std::string& mainDocument, bool recordsLeft, WinFaxPatience patience) {
     word::Application& word = addin.word();
     const FaxJob& job = addin.faxJob;
     const std::shared_ptr<AutomationObject> sdk = addin.automation().create(progid::WinFax);
@@ -133,14 +157,15 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const std::strin
     if (!waitForWinFax(addin, [&] { return sdk->call("IsReadyToPrint").toDouble() != 0.0; }, patience)) return false;
 
     word.documents()->activate(mainDocument);
-    restrictTo(source, source.activeRecord());
+    const std::int32_t record = source.activeRecord();
+    restrictTo(source, record);
     {
-        MergedDocument merged(merge, word);
+        MergedDocument merged(merge, word, mainDocument);
         PrintForWinFax(addin, merged.document());
         merged.close();
     }
     word.documents()->activate(mainDocument);
-    moveToNext(source);
+    (void)moveOn(source, record, recordsLeft);
     return waitForWinFax(addin, [&] { return sdk->call("IsEntryIDReady", {i16(0)}).toDouble() == 1.0; }, patience);
 }
 
@@ -282,9 +307,12 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
         [&] {
             word::Application& word = addin.word();
             Progress progress(word);
-            const auto merge = word.activeDocument()->mailMerge();
+            const auto main = word.activeDocument();
+            const std::string mainDocument = main->name();
+            const auto merge = main->mailMerge();
             const auto source = merge->dataSource();
-            ignoreErrors([&] { source->setActiveRecord(word::wdFirstRecord); });
+            // Not reaching the first record would fax from wherever the record check left off.
+            source->setActiveRecord(word::wdFirstRecord);
             std::int32_t current = source->activeRecord();
             FaxJob& job = addin.faxJob;
             clearRecipient(job);
@@ -300,14 +328,13 @@ void SendAllFax(Addin& addin, frmGetFields& dialog) {
                 // and the user agreed to fax the others: nothing is merged for it.
                 if (IsAcceptableFaxNumber(job.faxNumber)) {
                     progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
-                    MergedDocument merged(*merge, word);
+                    MergedDocument merged(*merge, word, mainDocument);
                     SendFax(addin, schedule, delivery);
                     merged.close();
                     // A submission the shared fax server refused ends the run.
                     if (addin.mergeRecordCount == 0) break;
                 }
-                moveToNext(*source);
-                current = source->activeRecord();
+                current = moveOn(*source, current, k + 1 < records);
             }
         },
         [&](const RuntimeError& e) { ReportError(addin, e); });
@@ -335,11 +362,11 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const std::string& schedu
                 readRecord(*source, dialog, job);
                 // The same records as on every other road: the user was told how many would go.
                 if (!IsAcceptableFaxNumber(job.faxNumber)) {
-                    moveToNext(*source);
+                    (void)moveOn(*source, source->activeRecord(), k < last);
                     continue;
                 }
                 progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
-                if (!faxRecordThroughWinFax(addin, dialog, schedule, *merge, *source, mainDocument, patience)) break;
+                if (!faxRecordThroughWinFax(addin, dialog, schedule, *merge, *source, mainDocument, k < last, patience)) break;
             }
         },
         [&](const RuntimeError& e) {

@@ -36,7 +36,9 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog);
 
 // Faxes every record with a dialable number through the Windows fax service or the shared fax,
 // one new merged document each, with the dialog's schedule and delivery notification. A failed
-// submission of the shared fax server stops the run after that record. Reports its own errors.
+// submission of the shared fax server stops the run after that record, and so does a data source
+// that does not move on to the next record (reported: the same record would be faxed again).
+// Reports its own errors.
 void SendAllFax(Addin& addin, frmGetFields& dialog);
 
 // Faxes every record with a dialable number through WinFax with the schedule text ("Now",

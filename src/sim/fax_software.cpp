@@ -52,12 +52,12 @@ public:
     }
     void put(const std::string& member, const Variant& value) override {
         if (!members_.isProperty(member)) throw RuntimeError::standard(err::MemberNotFound, class_);
-        fax_.calls.push_back({class_, instance_, FaxCallKind::Put, member, {value}, {}});
+        fax_.record({class_, instance_, FaxCallKind::Put, member, {value}, {}});
         if (value.is<Variant::Object>()) throw RuntimeError::standard(err::TypeMismatch, class_);
         members_.set(member, value);
     }
 
-    void recordCreation() { fax_.calls.push_back({class_, instance_, FaxCallKind::Create, "", {}, {}}); }
+    void recordCreation() { fax_.record({class_, instance_, FaxCallKind::Create, "", {}, {}}); }
 
 protected:
     // A method's work; properties are read by the base.
@@ -86,7 +86,7 @@ protected:
 private:
     Variant use(FaxCallKind kind, const std::string& member, const Args& args, const NamedArgs& named) {
         if (!members_.knows(member)) throw RuntimeError::standard(err::MemberNotFound, class_);
-        fax_.calls.push_back({class_, instance_, kind, member, args, named});
+        fax_.record({class_, instance_, kind, member, args, named});
         if (members_.isProperty(member)) {
             atMost(args, named, 0);
             return members_.value(member);
@@ -476,6 +476,11 @@ void FaxSoftware::printed(const std::string& printer, const std::string& documen
     if (winFaxPrinter.empty() || !equalsIgnoringCase(printer, winFaxPrinter)) return;
     for (const std::size_t i : awaitingPrint_) jobs.at(i).printedDocument = document;
     awaitingPrint_.clear();
+}
+
+void FaxSoftware::record(FaxCall call) {
+    calls.push_back(std::move(call));
+    if (failingCall && failingCall->number == calls.size()) throw failingCall->error;
 }
 
 void FaxSoftware::accept(SubmittedFax job) {

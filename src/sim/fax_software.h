@@ -106,6 +106,13 @@ public:
     // "IsEntryIDReady" likewise.
     int winFaxPollsBeforeReady = 0;
     int winFaxPollsBeforeFiled = 0;
+    // The use recorded as calls[number - 1] (a creation, read, assignment or call) fails with
+    // `error` once recorded, as software that saw the call and refused it; each in turn can fail.
+    struct FailingCall {
+        std::size_t number;
+        RuntimeError error;
+    };
+    std::optional<FailingCall> failingCall;
     // The WinFax printer's device name. A job WinFax takes as a print from the application waits,
     // once WinFax answered that it is ready, for a document printed to this printer, and is not
     // filed ("IsEntryIDReady") before it arrived; a print made before WinFax was ready is not
@@ -127,6 +134,8 @@ public:
 
     // Used by the simulated objects.
     SimPlatform& platform() const noexcept { return platform_; }
+    // Records a use; raises the failing call's error when it is that one.
+    void record(FaxCall call);
     int nextInstance() noexcept { return ++instances_; }
     std::string nextJobId() { return std::to_string(++jobCount_); }
     // The jobs (by position in `jobs`) that wait for their document to be printed to WinFax.

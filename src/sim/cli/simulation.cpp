@@ -376,8 +376,9 @@ private:
                 transcript_.faxJob(*job, folder, pages);
                 delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), pages);
             }
-            // What the senders did is not looked at by a run; a long one keeps none of it.
+            // What the senders and the add-in called is not looked at by a run; a long one keeps none of it.
             machine_->fax.calls.clear();
+            machine_->platform.calls.clear();
         } catch (...) {
             const RuntimeError e = currentAsRuntimeError();
             transcript_.problem(e.description());
