@@ -117,15 +117,15 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
     Ran ran;
     for (const auto& scenario : scenarios) {
         const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
-        Transcript transcript(o.json ? nullptr : &out, setup.interactive);
+        // The transcript goes into its files as the run goes; it is kept in memory only for
+        // standard output, since a long run's transcript is large.
+        Transcript transcript(o.json ? nullptr : &out, setup.interactive, o.json);
         const RunOutcome outcome = runScenario(scenario, folder, transcript);
-        output::writeWhole(folder / "transcript.txt", transcript.text());
-        output::writeWhole(folder / "transcript.json", transcript.json().dump(2) + "\n");
-        all.push_back({{"scenario", scenario.name}, {"folder", folder.string()}, {"passed", outcome.passed},
-                       {"differences", outcome.differences}, {"transcript", transcript.json()}});
-        if (!outcome.verdict.empty()) {
-            all.back()["verdict"] = outcome.verdict;
-            verdicts.push_back(outcome.verdict);
+        if (!outcome.verdict.empty()) verdicts.push_back(outcome.verdict);
+        if (o.json) {
+            all.push_back({{"scenario", scenario.name}, {"folder", folder.string()}, {"passed", outcome.passed},
+                           {"differences", outcome.differences}, {"transcript", transcript.json()}});
+            if (!outcome.verdict.empty()) all.back()["verdict"] = outcome.verdict;
         }
         if (!outcome.passed) failed.push_back(scenario.name);
         ran.faxed = ran.faxed || !outcome.faxFolders.empty();

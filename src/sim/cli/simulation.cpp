@@ -2,6 +2,7 @@
 #include "sim/cli/simulation.h"
 
 #include <algorithm>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -32,8 +33,8 @@ constexpr const char* kAbsent = "\x01(absent)";
 constexpr std::int32_t kPrinterFailure = 4198;
 
 // A print as the machine saw it: the record, the document's text at that moment and the bytes
-// of the output it left, to match it to the fax job it became. Text and bytes are let go once no
-// later fax job can be made of the print.
+// of the output it left, to match it to the fax job it became; let go once no later fax job can
+// be made of it.
 struct SeenPrint {
     PrintRecord record;
     std::string text;
@@ -119,6 +120,7 @@ public:
     Run(const Scenario& scenario, const fs::path& folder, Transcript& transcript)
         : scenario_(scenario), folder_(folder), transcript_(transcript) {
         prepareFolder();
+        transcript_.writeInto(folder_);
         machine_ = std::make_unique<SimMachine>(folder_ / "machine");
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
         outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
@@ -230,7 +232,10 @@ private:
         SeenPrint seen{print, {}, {}};
         if (!print.document.empty()) seen.text = word_->document(print.document)->text(StoryKind::Main);
         if (print.output && fs::is_regular_file(*print.output)) seen.outputBytes = readAll(*print.output);
-        prints_.push_back(std::move(seen));
+        // The expectations look at the first prints; the fax jobs still to come at the latest.
+        if (scenario_.expect.prints && printCount_ < scenario_.expect.prints->size()) expectedPrints_.push_back(seen.record);
+        ++printCount_;
+        unmatched_.push_back(std::move(seen));
         transcript_.print(print, copiesOf(print));
         // WinFax's job is whole once the document printed to it.
         deliver();
@@ -395,12 +400,10 @@ private:
                                   !(*scenario_.expect.faxJobs)[number].text.empty();
         if (const auto print = printOf(job)) {
             fax.printSeen = true;
-            if (textExpected) fax.text = prints_[*print].text;
-            // A shared server files one job a recipient from one print: that print stays.
-            for (; released_ < *print; ++released_) {
-                std::string().swap(prints_[released_].text);
-                std::string().swap(prints_[released_].outputBytes);
-            }
+            if (textExpected) fax.text = unmatched_[*print].text;
+            // No later job is made of an earlier print; a shared server files one job a recipient
+            // from one print, so that one stays.
+            unmatched_.erase(unmatched_.begin(), unmatched_.begin() + static_cast<std::ptrdiff_t>(*print));
         }
         // Swapped, not assigned: an assignment would keep the memory it held.
         std::string().swap(job.body);
@@ -503,11 +506,11 @@ private:
     }
 
     void checkPrints(const std::vector<ExpectedPrint>& expected) {
-        if (prints_.size() != expected.size())
-            differ("prints: expected " + std::to_string(expected.size()) + ", made " + std::to_string(prints_.size()));
-        for (std::size_t i = 0; i < std::min(prints_.size(), expected.size()); ++i) {
+        if (printCount_ != expected.size())
+            differ("prints: expected " + std::to_string(expected.size()) + ", made " + std::to_string(printCount_));
+        for (std::size_t i = 0; i < std::min(expectedPrints_.size(), expected.size()); ++i) {
             const auto& e = expected[i];
-            const auto& p = prints_[i].record;
+            const auto& p = expectedPrints_[i];
             const std::string what = "print " + std::to_string(i + 1);
             compare(what + " printer", e.printer, p.printer);
             compare(what + " document", e.document, p.document);
@@ -518,20 +521,20 @@ private:
         }
     }
 
-    // The print whose output became the job's fax image, among those not let go yet.
+    // The print whose output became the job's fax image, among those no job was made of yet.
     std::optional<std::size_t> printOf(const SubmittedFax& job) const {
         // WinFax made its image of the document printed to its own printer; the other fax software
         // took the file the fax printer wrote.
         if (job.bodyPrintedByApplication) {
-            for (std::size_t i = prints_.size(); i-- > released_;) {
-                const auto& p = prints_[i].record;
+            for (std::size_t i = unmatched_.size(); i-- > 0;) {
+                const auto& p = unmatched_[i].record;
                 if (p.printer == machine_->fax.winFaxPrinter && p.document == job.printedDocument) return i;
             }
             return std::nullopt;
         }
         if (job.body.empty()) return std::nullopt;
-        for (std::size_t i = released_; i < prints_.size(); ++i)
-            if (prints_[i].outputBytes == job.body) return i;
+        for (std::size_t i = 0; i < unmatched_.size(); ++i)
+            if (unmatched_[i].outputBytes == job.body) return i;
         return std::nullopt;
     }
 
@@ -579,8 +582,9 @@ private:
     std::unique_ptr<Addin> addin_;
     std::shared_ptr<WordProcessor> word_;
     std::unique_ptr<AddinConnection> connection_;
-    std::vector<SeenPrint> prints_;
-    std::size_t released_ = 0;  // the prints before this one keep no text or bytes
+    std::size_t printCount_ = 0;
+    std::vector<PrintRecord> expectedPrints_;  // the first prints, as many as are expected
+    std::deque<SeenPrint> unmatched_;          // the prints no fax job was made of yet
     std::vector<DeliveredFax> delivered_;
     RunOutcome outcome_;
 };
@@ -619,7 +623,9 @@ std::string markedText(const DocumentModel& document, const std::string& style) 
 
 RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript) {
     Run run(scenario, folder, transcript);
-    return run.run();
+    RunOutcome outcome = run.run();
+    transcript.close();
+    return outcome;
 }
 
 }  // namespace telvora::sim::cli

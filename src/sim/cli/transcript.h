@@ -7,11 +7,13 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "sim/fax_software.h"
+#include "sim/output/output_files.h"
 #include "sim/scripted_user.h"
 #include "sim/word/word_processor.h"
 
@@ -27,8 +29,16 @@ class Transcript final : public UserObserver {
 public:
     // `live`: where each entry is written as it happens (the terminal); none for a quiet run.
     // `progressBars`: the terminal redraws a bar in place (a pipe or a file would keep every frame).
-    explicit Transcript(std::ostream* live = nullptr, bool progressBars = false)
-        : live_(live), progressBars_(progressBars) {}
+    // `keepEntries`: the entries stay in memory for `entries`, `text` and `json`; a transcript
+    // written into its files as it goes need not keep them.
+    explicit Transcript(std::ostream* live = nullptr, bool progressBars = false, bool keepEntries = true)
+        : live_(live), progressBars_(progressBars), keep_(keepEntries) {}
+    ~Transcript() override;
+
+    // From now on each entry is also written, as it happens, to transcript.txt and transcript.json
+    // in `folder`, which `close` puts in place whole (until then they lie under names of their own).
+    void writeInto(const std::filesystem::path& folder);
+    void close();
 
     void scenario(const std::string& name, const std::string& description);
     void step(const std::string& label);
@@ -60,7 +70,11 @@ private:
     std::ostream* live_;
     std::vector<TranscriptEntry> entries_;
     bool progressBars_;
+    bool keep_;
     bool progressShown_ = false;
+    std::unique_ptr<output::WholeFile> textFile_;
+    std::unique_ptr<output::WholeFile> jsonFile_;
+    bool firstInFile_ = true;
 };
 
 // A control's state as one line: "txtCopies (text box) = "1" [disabled]".

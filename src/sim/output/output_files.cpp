@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "base/errors.h"
 
@@ -27,30 +28,51 @@ std::string safeName(std::string_view name) {
     return out;
 }
 
-void writeWhole(const fs::path& file, const std::string& bytes) {
+WholeFile::WholeFile(fs::path file) : file_(std::move(file)) {
     std::random_device random;
-    const fs::path partial = file.parent_path() / (file.filename().string() + "." + std::to_string(random() % 1000000) + ".partial");
-    std::error_code ec;
-    // Made new (never opened through a link someone left under that name) and then renamed over
-    // the file, which replaces a link standing there instead of writing where it points.
-    const int out = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        ec = std::error_code(errno, std::generic_category());
-    } else {
-        for (std::size_t done = 0; done < bytes.size() && !ec;) {
-            const ::ssize_t n = ::write(out, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno != EINTR) ec = std::error_code(errno, std::generic_category());
-            if (n > 0) done += static_cast<std::size_t>(n);
-        }
-        if (::close(out) != 0 && !ec) ec = std::error_code(errno, std::generic_category());
-        if (!ec) fs::rename(partial, file, ec);
+    partial_ = file_.parent_path() / (file_.filename().string() + "." + std::to_string(random() % 1000000) + ".partial");
+    // Made new: never opened through a link someone left under that name.
+    descriptor_ = ::open(partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (descriptor_ < 0) fail(std::error_code(errno, std::generic_category()));
+}
+
+WholeFile::~WholeFile() {
+    if (descriptor_ < 0) return;
+    ::close(descriptor_);
+    std::error_code ignored;
+    fs::remove(partial_, ignored);
+}
+
+void WholeFile::write(std::string_view bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ::ssize_t n = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno != EINTR) fail(std::error_code(errno, std::generic_category()));
+        if (n > 0) done += static_cast<std::size_t>(n);
     }
+}
+
+void WholeFile::commit() {
+    const int descriptor = std::exchange(descriptor_, -1);
+    std::error_code ec;
+    if (::close(descriptor) != 0) ec = std::error_code(errno, std::generic_category());
+    // Renamed over whatever stands there, a link included, instead of writing where it points.
+    if (!ec) fs::rename(partial_, file_, ec);
     if (ec) {
         std::error_code ignored;
-        if (out >= 0) fs::remove(partial, ignored);
-        throw RuntimeError(err::PathFileAccess, "Path/File access error: \"" + file.string() + "\" cannot be written (" +
-                                                    ec.message() + ").");
+        fs::remove(partial_, ignored);
+        fail(ec);
     }
+}
+
+void WholeFile::fail(std::error_code ec) {
+    throw RuntimeError(err::PathFileAccess,
+                       "Path/File access error: \"" + file_.string() + "\" cannot be written (" + ec.message() + ").");
+}
+
+void writeWhole(const fs::path& file, const std::string& bytes) {
+    WholeFile whole(file);
+    whole.write(bytes);
+    whole.commit();
 }
 
 fs::path nextFree(const fs::path& folder, const std::string& stem, const std::string& extension, int& next) {

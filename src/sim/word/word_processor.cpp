@@ -185,6 +185,8 @@ void WordProcessor::printFile(const std::string& path) {
 std::string WordProcessor::path() { return session_->options.programFolder; }
 
 void WordProcessor::setStatusBar(const std::string& text) {
+    // Without the history only what it shows now is kept.
+    if (!session_->options.keepHistory) session_->statusBarTexts.clear();
     session_->statusBarTexts.push_back(text);
     if (session_->onStatusBar) session_->onStatusBar(text);
 }

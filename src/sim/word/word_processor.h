@@ -62,8 +62,8 @@ struct WordProcessorOptions {
     std::optional<MachinePaths> drive;
     // What the application reports as the folder it runs from.
     std::string programFolder = "C:\\Program Files\\Microsoft Office\\Office";
-    // Closed documents and the record of every print are kept for a test to look at afterwards;
-    // a long run (a merge of thousands of records) lets each go when it is done with.
+    // Closed documents, the record of every print and every status bar text are kept for a test
+    // to look at afterwards; a long run (a merge of thousands of records) lets each go when done.
     bool keepHistory = true;
 };
 
@@ -118,8 +118,8 @@ public:
     std::vector<std::string> controlTags(const std::string& barName) const;
     bool commandBarVisible(const std::string& barName) const;
 
-    // Every text put on the status bar, in order ("" where it was given back to Word), and what it
-    // shows now.
+    // Every text put on the status bar, in order ("" where it was given back to Word; the last one
+    // alone without the history), and what it shows now.
     const std::vector<std::string>& statusBarTexts() const;
     std::string statusBar() const;
 
