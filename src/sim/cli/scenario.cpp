@@ -343,9 +343,11 @@ private:
     void checkFilesHaveRoom() const {
         std::set<std::string> folders{comparable("C:\\Temp"), comparable("C:\\Telvora"),
                                       comparable(scenario_.machine.tempFolder)};
-        for (const auto& [path, where] : filesMade_)
-            for (std::string key = comparable(path); key.rfind('\\') != std::string::npos && key.rfind('\\') > 0;)
-                folders.insert(key.erase(key.rfind('\\')));
+        for (const auto& [path, where] : filesMade_) {
+            std::string folder = comparable(path);  // each folder it lies in, up to the root
+            for (auto cut = folder.rfind('\\'); cut != std::string::npos && cut > 0; cut = folder.rfind('\\'))
+                folders.insert(folder.erase(cut));
+        }
         for (const auto& [path, where] : filesMade_)
             if (folders.contains(comparable(path)))
                 reader_.fail(where, path + " is a folder of the machine; a file cannot be put there");
