@@ -128,6 +128,16 @@ public:
     // of that text (raising Click), and a text it does not list raises error 383.
     ComboStyle comboStyle() const noexcept { return comboStyle_; }
     void setComboStyle(ComboStyle v) { comboStyle_ = v; }
+    // List boxes: the columns an item is shown in, each starting at its distance from the list's
+    // left edge in dialog units, and how an item divides into their texts. The items themselves
+    // stay whole; a host shows each text in its own column, cut at the next one. Without columns
+    // an item is shown as one text.
+    struct Columns {
+        std::vector<int> starts;
+        std::function<std::vector<std::string>(const std::string& item)> texts;
+    };
+    const Columns& columns() const noexcept { return columns_; }
+    void setColumns(Columns v) { columns_ = std::move(v); }
 
     // Check box: 0 unchecked, 1 checked. Option button: 0 or 1. Changing it raises Click, and
     // checking an option button clears the others of its group.
@@ -195,6 +205,7 @@ private:
     std::uint32_t backColor_;
     Font font_;
     ComboStyle comboStyle_ = ComboStyle::DropDownCombo;
+    Columns columns_;
     std::string tag_;
     int value_ = 0;
     std::vector<std::string> items_;

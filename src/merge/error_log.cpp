@@ -91,10 +91,45 @@ std::string PadColumn(const std::string& text, int width) {
     return column + ' ';
 }
 
+// The widths ErrorLogEntry pads its five texts to.
+constexpr std::size_t kEntryWidths[] = {19, 33, 39, 24, 17};
+
 std::string ErrorLogEntry(const std::string& reason, const std::string& name, const std::string& company,
                           const std::string& subject, const std::string& faxNumber) {
-    return PadColumn(reason, 19) + PadColumn(name, 33) + PadColumn(company, 39) + PadColumn(subject, 24) +
-           PadColumn(faxNumber, 17);
+    const std::string* texts[] = {&reason, &name, &company, &subject, &faxNumber};
+    std::string line;
+    for (std::size_t i = 0; i < 5; ++i) line += PadColumn(*texts[i], static_cast<int>(kEntryWidths[i]));
+    return line;
+}
+
+std::vector<std::string> ErrorLogTexts(const std::string& line) {
+    // Each column is a text of n characters and then, when n falls short of the width, one tab
+    // for every started ten, and a blank. A text holding tabs or blanks of its own can make more
+    // than one reading fit a column; the first that fits the whole line is taken, and a position
+    // that led nowhere is not tried again.
+    const auto characters = splitCharacters(line);
+    const std::size_t size = characters.size();
+    std::vector<std::string> texts(5);
+    std::vector<std::vector<bool>> dead(5, std::vector<bool>(size + 1, false));
+    const auto read = [&](auto& self, std::size_t column, std::size_t at) -> bool {
+        if (column == 5) return at == size;
+        if (dead[column][at]) return false;
+        const std::size_t width = kEntryWidths[column];
+        for (std::size_t n = 0; n <= width && at + n < size; ++n) {
+            const std::size_t tabs = n < width ? (width - n + 9) / 10 : 0;
+            std::size_t end = at + n;
+            while (end < at + n + tabs && end < size && characters[end] == "\t") ++end;
+            if (end != at + n + tabs || end >= size || characters[end] != " ") continue;
+            if (!self(self, column + 1, end + 1)) continue;
+            texts[column].clear();
+            for (std::size_t k = at; k < at + n; ++k) texts[column] += characters[k];
+            return true;
+        }
+        dead[column][at] = true;
+        return false;
+    };
+    if (!read(read, 0, 0)) return {line};
+    return texts;
 }
 
 std::string ErrorLogHeading() {
@@ -108,8 +143,12 @@ void SortListDescending(std::vector<std::string>& lines, LogSlice slice) { excha
 void SortListAscending(std::vector<std::string>& lines, LogSlice slice) { exchangeSort(lines, slice, false); }
 
 frmErrorLog::frmErrorLog(Addin& addin) : Form("frmErrorLog", "Error Log", {0, 0, 480, 211}), addin_(addin) {
-    for (Control* heading : {&cmdError, &cmdName, &cmdCompany, &cmdSubject, &cmdFaxnumber})
+    Control::Columns columns{{}, ErrorLogTexts};
+    for (Control* heading : {&cmdError, &cmdName, &cmdCompany, &cmdSubject, &cmdFaxnumber}) {
         heading->setFont({"Arial", 8, true});
+        columns.starts.push_back(heading->geometry().x - lstLog.geometry().x);
+    }
+    lstLog.setColumns(std::move(columns));
     cmdCancel.setCancel(true);
     cmdError.onClick = [this] { cmdError_Click(); };
     cmdName.onClick = [this] { cmdName_Click(); };
@@ -165,10 +204,9 @@ void frmErrorLog::cmdPrint_Click() {
                 Platform& platform;
                 Diagnostics& log;
                 const std::string& path;
+                // Deleting what is not there is no error; asking first could only leave it there.
                 ~Remove() {
-                    ignoreErrors(log, [&] {
-                        if (platform.fileExists(path)) platform.deleteFile(path);
-                    });
+                    ignoreErrors(log, [&] { platform.deleteFile(path); });
                 }
             } remove{platform, addin_.diagnostics(), path};
             platform.writeFile(path, fileText(""));

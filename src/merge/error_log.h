@@ -1,6 +1,7 @@
 // The error log of a fax merge: one line per record that cannot be faxed, in tab-padded columns,
-// shown in "Error Log" (frmErrorLog), where the user sorts it by any column, prints it, saves it as
-// a text file, and then faxes the valid records anyway or goes back to the field choice.
+// shown in "Error Log" (frmErrorLog) in columns under their headings, where the user sorts it by any
+// column, prints it, saves it as a text file, and then faxes the valid records anyway or goes back
+// to the field choice.
 #pragma once
 
 #include <string>
@@ -23,6 +24,10 @@ std::string PadColumn(const std::string& text, int width);
 // A log line: reason, recipient name, company, subject and fax number in their columns.
 std::string ErrorLogEntry(const std::string& reason, const std::string& name, const std::string& company,
                           const std::string& subject, const std::string& faxNumber);
+
+// The five texts of a log line, as they were before padding (a text longer than its column, cut
+// to it): what the dialog shows in its columns. A line that is no log line is one text.
+std::vector<std::string> ErrorLogTexts(const std::string& line);
 
 // The saved file's first two lines: the column headings and a rule of hyphens.
 std::string ErrorLogHeading();
@@ -61,8 +66,8 @@ public:
     explicit frmErrorLog(Addin& addin);
 
     Control& Label1 = add(ControlKind::Label, "Label1", "Cannot Send fax to the following recipients:", {7, 7, 300, 8});
-    // Each heading stands over where its column usually starts: the entries are padded with tabs at
-    // ten characters' width, so a column starts at the same tab stop for most lengths of the one before.
+    // The list shows each line's texts in columns under these headings (whatever a text's width
+    // in the dialog's font); the lines themselves keep their tabs for the printed and saved log.
     Control& cmdError = add(ControlKind::Button, "cmdError", "ERROR REASON", {7, 20, 81, 12});
     Control& cmdName = add(ControlKind::Button, "cmdName", "RECIPIENT NAME", {88, 20, 121, 12});
     Control& cmdCompany = add(ControlKind::Button, "cmdCompany", "RECIPIENT COMPANY", {209, 20, 120, 12});

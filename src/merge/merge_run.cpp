@@ -60,13 +60,24 @@ private:
 std::string ofTotal(std::int32_t total) { return total > 0 ? " of " + grouped(total) : std::string(); }
 
 // The document one record was merged into: closed without saving when the record is done, and
-// also when it ends in an error, so no merged copy is left open.
+// also when it ends in an error, so no merged copy is left open. Word makes the new document the
+// active one; when Word cannot name it at once, the active document is closed on the way out
+// unless it is the main document.
 class MergedDocument {
 public:
-    MergedDocument(word::MailMerge& merge, word::Application& word, Diagnostics& log) : log_(log) {
+    MergedDocument(word::MailMerge& merge, word::Application& word, const std::string& mainDocument, Diagnostics& log)
+        : log_(log) {
         merge.setDestination(word::wdSendToNewDocument);
         merge.Execute();
-        document_ = word.activeDocument();
+        try {
+            document_ = word.activeDocument();
+        } catch (const RuntimeError&) {
+            ignoreErrors(log, [&] {
+                const auto active = word.activeDocument();
+                if (active->name() != mainDocument) active->Close(word::wdDoNotSaveChanges);
+            });
+            throw;
+        }
     }
     ~MergedDocument() {
         if (document_) ignoreErrors(log_, [&] { document_->Close(word::wdDoNotSaveChanges); });
@@ -107,14 +118,28 @@ void clearRecipient(FaxJob& job) {
     job.recipientCompany.clear();
 }
 
-void moveToNext(Addin& addin, word::MailMergeDataSource& source) {
-    ignoreErrors(addin.diagnostics(), [&] { source.setActiveRecord(word::wdNextRecord); });
+// Moves the data source on from record `from` and answers the record now active. Past the last
+// record Word may refuse or stay where it is, and the run ends there anyway; with records left, a
+// move that fails or goes nowhere would have the same record faxed again in place of the next one
+// (and that one never), so it ends the run as an error the user is told of.
+std::int32_t moveOn(Addin& addin, word::MailMergeDataSource& source, std::int32_t from, bool recordsLeft) {
+    if (!recordsLeft) {
+        ignoreErrors(addin.diagnostics(), [&] { source.setActiveRecord(word::wdNextRecord); });
+        return source.activeRecord();
+    }
+    source.setActiveRecord(word::wdNextRecord);
+    const std::int32_t reached = source.activeRecord();
+    if (reached == from)
+        throw RuntimeError(err::InvalidProcedureCall,
+                           "The mail merge data source did not move on from record " + std::to_string(from) +
+                               "; the records after it were not faxed.");
+    return reached;
 }
 
 // One record through WinFax; False when the user stopped waiting for a silent WinFax.
 bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const FaxJob& job, const std::string& schedule,
                             word::MailMerge& merge, word::MailMergeDataSource& source,
-                            const std::string& mainDocument, WinFaxPatience patience) {
+                            const std::string& mainDocument, bool recordsLeft, WinFaxPatience patience) {
     word::Application& word = addin.word();
     WinFaxSdk sdk(addin, progid::WinFax);
     sdk.request("SetClientID", {Variant("Client Name")});
@@ -130,14 +155,15 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const FaxJob& jo
     if (!waitForWinFax(addin, [&] { return sdk.readyToPrint(); }, patience)) return false;
 
     word.documents()->activate(mainDocument);
-    restrictTo(source, source.activeRecord());
+    const std::int32_t record = source.activeRecord();
+    restrictTo(source, record);
     {
-        MergedDocument merged(merge, word, addin.diagnostics());
+        MergedDocument merged(merge, word, mainDocument, addin.diagnostics());
         PrintForWinFax(addin, merged.document(), job.filing);
         merged.close();
     }
     word.documents()->activate(mainDocument);
-    moveToNext(addin, source);
+    (void)moveOn(addin, source, record, recordsLeft);
     return waitForWinFax(addin, [&] { return sdk.entryFiled(); }, patience);
 }
 
@@ -290,9 +316,12 @@ void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const Me
         [&] {
             word::Application& word = addin.word();
             Progress progress(word, addin.diagnostics());
-            const auto merge = word.activeDocument()->mailMerge();
+            const auto main = word.activeDocument();
+            const std::string mainDocument = main->name();
+            const auto merge = main->mailMerge();
             const auto source = merge->dataSource();
-            ignoreErrors(addin.diagnostics(), [&] { source->setActiveRecord(word::wdFirstRecord); });
+            // Not reaching the first record would fax from wherever the record check left off.
+            source->setActiveRecord(word::wdFirstRecord);
             std::int32_t current = source->activeRecord();
             FaxJob job = each;
             clearRecipient(job);
@@ -308,14 +337,13 @@ void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const Me
                 // and the user agreed to fax the others: nothing is merged for it.
                 if (IsAcceptableFaxNumber(job.faxNumber)) {
                     progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
-                    MergedDocument merged(*merge, word, addin.diagnostics());
+                    MergedDocument merged(*merge, word, mainDocument, addin.diagnostics());
                     const SendOutcome outcome = SendFax(addin, job, schedule, delivery);
                     merged.close();
                     // A submission the shared fax server refused ends the run.
                     if (!outcome.sent() && outcome.endsRun) break;
                 }
-                moveToNext(addin, *source);
-                current = source->activeRecord();
+                current = moveOn(addin, *source, current, k + 1 < records);
             }
         },
         [&](const RuntimeError& e) { ReportError(addin, e); });
@@ -344,11 +372,13 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const FaxJob& each, const
                 readRecord(*source, dialog, job);
                 // The same records as on every other road: the user was told how many would go.
                 if (!IsAcceptableFaxNumber(job.faxNumber)) {
-                    moveToNext(addin, *source);
+                    (void)moveOn(addin, *source, source->activeRecord(), k < last);
                     continue;
                 }
                 progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
-                if (!faxRecordThroughWinFax(addin, dialog, job, schedule, *merge, *source, mainDocument, patience)) break;
+                if (!faxRecordThroughWinFax(addin, dialog, job, schedule, *merge, *source, mainDocument, k < last,
+                                            patience))
+                    break;
             }
         },
         [&](const RuntimeError& e) {

@@ -38,7 +38,8 @@ bool CheckValidity(Addin& addin, frmGetFields& dialog, const std::string& subjec
 // Faxes every record with a dialable number through the Windows fax service or the shared fax,
 // one new merged document each, with `each`'s subject and filing copies and the dialog's schedule
 // and delivery notification, going through the records `counts` holds. A failed submission of the
-// shared fax server stops the run after that record. Reports its own errors.
+// shared fax server stops the run after that record, and so does a data source that does not move
+// on to the next record (reported: the same record would be faxed again). Reports its own errors.
 void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const MergeCounts& counts);
 
 // Faxes every record with a dialable number through WinFax with the schedule text ("Now",

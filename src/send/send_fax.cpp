@@ -25,8 +25,10 @@ public:
     TemporaryFaxFile& operator=(const TemporaryFaxFile&) = delete;
 
     const std::string& path() const noexcept { return path_; }
+    // Deleting a file that is not there is no error: whether it is there is not asked first, so
+    // a check that fails cannot leave the file behind.
     void remove() {
-        if (platform_.fileExists(path_)) platform_.deleteFile(path_);
+        platform_.deleteFile(path_);
         removed_ = true;
     }
 

@@ -40,14 +40,14 @@ public:
     }
     void put(const std::string& member, const Variant& value) override {
         const documented::Member& m = documentedMember(member);
-        fax_.calls.push_back({class_, instance_, FaxCallKind::Put, member, {value}, {}});
+        fax_.record({class_, instance_, FaxCallKind::Put, member, {value}, {}});
         if (m.kind != documented::Kind::Property) throw RuntimeError::standard(err::WrongArgumentCount, class_);
         const auto coerced = documented::coerce(m.type, value, [this](std::string_view text) { return readDate(text); });
         if (!coerced) throw RuntimeError::standard(err::TypeMismatch, class_);
         values_[lowerAscii(member)] = *coerced;
     }
 
-    void recordCreation() { fax_.calls.push_back({class_, instance_, FaxCallKind::Create, "", {}, {}}); }
+    void recordCreation() { fax_.record({class_, instance_, FaxCallKind::Create, "", {}, {}}); }
 
 protected:
     // A method's work, or the reading of a property the object works out; `args` hold the
@@ -102,7 +102,7 @@ private:
 
     Variant use(FaxCallKind kind, const std::string& member, const Args& args, const NamedArgs& named) {
         const documented::Member& m = documentedMember(member);
-        fax_.calls.push_back({class_, instance_, kind, member, args, named});
+        fax_.record({class_, instance_, kind, member, args, named});
         const Args documentedArgs = arguments(m, args, named);
         const auto stored = values_.find(lowerAscii(member));
         Variant answer = stored != values_.end() ? stored->second : invoke(lowerAscii(member), documentedArgs);
@@ -484,10 +484,16 @@ void FaxSoftware::printed(const std::string& printer, const std::string& documen
     awaitingPrint_.clear();
 }
 
+void FaxSoftware::record(FaxCall call) {
+    calls.push_back(std::move(call));
+    if (failingCall && failingCall->number == calls.size()) throw failingCall->error;
+}
+
 void FaxSoftware::accept(SubmittedFax job) {
     job.jobId = nextJobId();
     job.submitted = platform_.now();
     jobs.push_back(std::move(job));
+    if (onJobFiled) onJobFiled();
 }
 
 bool FaxSoftware::receiveApplicationPrint(const std::string& faxImage) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -107,6 +108,13 @@ public:
     int winFaxPollsBeforeFiled = 0;
     // What the two polls answer once WinFax is ready: any number but 0 means ready.
     std::int16_t winFaxReadyAnswer = 1;
+    // The use recorded as calls[number - 1] (a creation, read, assignment or call) fails with
+    // `error` once recorded, as software that saw the call and refused it; each in turn can fail.
+    struct FailingCall {
+        std::size_t number;
+        RuntimeError error;
+    };
+    std::optional<FailingCall> failingCall;
     // The WinFax printer's device name. A job WinFax takes as a print from the application waits,
     // once WinFax answered that it is ready, for a document printed to this printer, and is not
     // filed ("IsEntryIDReady") before it arrived; a print made before WinFax was ready is not
@@ -130,9 +138,13 @@ public:
     // Whether the fax service still delivers message-box receipts: only before Windows Vista, which
     // removed the messenger service they travel by.
     bool popUpReceiptsServed() const;
+    // Told as soon as a job is filed (the simulator delivers it to the outbox then).
+    std::function<void()> onJobFiled;
 
     // Used by the simulated objects.
     SimPlatform& platform() const noexcept { return platform_; }
+    // Records a use; raises the failing call's error when it is that one.
+    void record(FaxCall call);
     int nextInstance() noexcept { return ++instances_; }
     std::string nextJobId() { return std::to_string(++jobCount_); }
     // The jobs (by position in `jobs`) that wait for their document to be printed to WinFax.

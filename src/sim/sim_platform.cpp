@@ -57,13 +57,34 @@ SimPlatform::SimPlatform(fs::path root) : paths_(withStandardFolders(std::move(r
     variables["computername"] = "SIMPC";
 }
 
+bool SimPlatform::fails(std::string call) {
+    calls.push_back(std::move(call));
+    return failingCall && *failingCall == calls.size();
+}
+
+void SimPlatform::raiseIfFails(std::string call) {
+    if (fails(std::move(call))) throw RuntimeError::standard(err::PathFileAccess);
+}
+
+std::optional<OsVersion> SimPlatform::osVersion() {
+    if (fails("osVersion")) return std::nullopt;
+    return version;
+}
+
+std::vector<std::string> SimPlatform::printers() {
+    if (fails("printers")) return {};
+    return installedPrinters;
+}
+
 std::string SimPlatform::tempFolder() {
+    raiseIfFails("tempFolder");
     if (temporaryFolder.empty()) throw RuntimeError::standard(err::PathFileAccess);
     return temporaryFolder;
 }
 std::string SimPlatform::addinFolder() { return "C:\\Telvora"; }
 
 std::string SimPlatform::environment(const std::string& name) {
+    if (fails("environment " + name)) return "";
     // Environment variable names are not case-sensitive on Windows.
     for (const auto& [k, v] : variables) {
         if (equalsIgnoringCase(k, name)) return v;
@@ -71,18 +92,22 @@ std::string SimPlatform::environment(const std::string& name) {
     return "";
 }
 
-bool SimPlatform::fileExists(const std::string& path) {
+bool SimPlatform::exists(const std::string& path) const {
     std::error_code ec;
     return fs::is_regular_file(realPath(path), ec);
 }
 
+bool SimPlatform::fileExists(const std::string& path) { return !fails("fileExists " + path) && exists(path); }
+
 void SimPlatform::deleteFile(const std::string& path) {
+    raiseIfFails("deleteFile " + path);
     std::error_code ec;
     fs::remove(realPath(path), ec);
     if (ec) throw RuntimeError::standard(err::PathFileAccess);
 }
 
 std::string SimPlatform::readFile(const std::string& path) {
+    raiseIfFails("readFile " + path);
     std::ifstream in(realPath(path), std::ios::binary);
     if (!in) throw RuntimeError::standard(err::FileNotFound);
     std::ostringstream s;
@@ -91,6 +116,7 @@ std::string SimPlatform::readFile(const std::string& path) {
 }
 
 void SimPlatform::writeFile(const std::string& path, const std::string& bytes) {
+    raiseIfFails("writeFile " + path);
     std::ofstream out(realPath(path), std::ios::binary | std::ios::trunc);
     if (!out || !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw RuntimeError::standard(err::PathFileAccess);
@@ -98,6 +124,7 @@ void SimPlatform::writeFile(const std::string& path, const std::string& bytes) {
 
 std::optional<RegistryValue> SimPlatform::machineRegistryValue(const std::string& keyPath,
                                                                const std::string& valueName) {
+    if (fails("machineRegistryValue " + keyPath + "\\" + valueName)) return std::nullopt;
     for (const auto& [address, value] : machineRegistry) {
         if (equalsIgnoringCase(address.first, keyPath) && equalsIgnoringCase(address.second, valueName)) return value;
     }
@@ -108,13 +135,14 @@ bool SimPlatform::isProgramFile(const std::string& path) {
     const auto lastSlash = path.find_last_of('\\');
     const bool hasExtension = path.find('.', lastSlash == std::string::npos ? 0 : lastSlash) != std::string::npos;
     try {
-        return fileExists(path) || (!hasExtension && fileExists(path + ".exe"));
+        return exists(path) || (!hasExtension && exists(path + ".exe"));
     } catch (const RuntimeError&) {
         return false;  // a path that leads out of the machine names no program on it
     }
 }
 
 void SimPlatform::startProgram(const std::string& commandLine) {
+    raiseIfFails("startProgram " + commandLine);
     bool found = false;
     if (!commandLine.empty() && commandLine.front() == '"') {
         const auto close = commandLine.find('"', 1);
@@ -130,6 +158,7 @@ void SimPlatform::startProgram(const std::string& commandLine) {
 }
 
 bool SimPlatform::shellOpen(const std::string& address) {
+    if (fails("shellOpen " + address)) return false;
     addressesOpened.push_back(address);
     return true;
 }
@@ -143,10 +172,12 @@ std::optional<std::string> SimPlatform::nextFileDialogAnswer(const FileDialogReq
 }
 
 std::optional<std::string> SimPlatform::saveFileDialog(const FileDialogRequest& request) {
+    if (fails("saveFileDialog")) return std::nullopt;
     return nextFileDialogAnswer(request);
 }
 
 std::optional<std::string> SimPlatform::openFileDialog(const FileDialogRequest& request) {
+    if (fails("openFileDialog")) return std::nullopt;
     return nextFileDialogAnswer(request);
 }
 

@@ -28,8 +28,8 @@ public:
     // add-in folders. The file calls raise 75 for a path that leads out of it (MachinePaths).
     explicit SimPlatform(std::filesystem::path root);
 
-    std::optional<OsVersion> osVersion() override { return version; }
-    std::vector<std::string> printers() override { return installedPrinters; }
+    std::optional<OsVersion> osVersion() override;
+    std::vector<std::string> printers() override;
     std::string tempFolder() override;
     std::string documentsFolder() override { return documents; }
     std::string environment(const std::string& name) override;
@@ -85,7 +85,19 @@ public:
     int yields = 0;
     std::chrono::milliseconds rested{0};
 
+    // Every call that can fail on Windows, in order, named ("deleteFile C:\Temp\x.tif"). The one
+    // recorded as calls[failingCall - 1] fails as Windows fails it: the file calls, the temporary
+    // path and starting a program raise 75; the version, the printers, a variable, a registry value
+    // and whether a file exists are answered as none; a file dialog as cancelled; the shell as
+    // refusing. The clock, the add-in's own folder and version, help and waiting cannot fail.
+    std::vector<std::string> calls;
+    std::optional<std::size_t> failingCall;
+
 private:
+    // Records the call; answers whether it is the one that fails.
+    bool fails(std::string call);
+    void raiseIfFails(std::string call);
+    bool exists(const std::string& path) const;
     bool isProgramFile(const std::string& path);
     std::optional<std::string> nextFileDialogAnswer(const FileDialogRequest& request);
     MachinePaths paths_;

@@ -57,6 +57,12 @@ ControlClass controlClassOf(const Control& control) {
                     WS_VSCROLL | WS_TABSTOP | WS_GROUP,
                 0};
     case ControlKind::ListBox:
+        // A list with columns draws each item's texts in them itself; the strings stay the items.
+        if (!control.columns().starts.empty())
+            return {L"LISTBOX",
+                    LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP |
+                        WS_GROUP,
+                    WS_EX_CLIENTEDGE};
         return {L"LISTBOX",
                 LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
                 WS_EX_CLIENTEDGE};

@@ -143,6 +143,15 @@ void FormWindow::initialize(HWND dialog) {
         if (c.kind() == ControlKind::Frame || c.kind() == ControlKind::Line) {
             // Frames and lines lie beneath the controls they surround.
             ::SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        } else if (c.kind() == ControlKind::ListBox && !c.columns().starts.empty()) {
+            // Items as high as a line of the list's font: the list draws them itself.
+            HDC dc = ::GetDC(controls_[i]);
+            const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(controls_[i], WM_GETFONT, 0, 0)));
+            TEXTMETRICW metrics{};
+            ::GetTextMetricsW(dc, &metrics);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(controls_[i], dc);
+            ::SendMessageW(controls_[i], LB_SETITEMHEIGHT, 0, std::max<LPARAM>(1, metrics.tmHeight));
         } else if (c.kind() == ControlKind::ListBox) {
             const int stop = kListTabStop;
             ::SendMessageW(controls_[i], LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
@@ -272,9 +281,12 @@ INT_PTR FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (c.enabled()) ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
             return reinterpret_cast<INT_PTR>(brushFor(c.backColor()));
         }
-        case WM_DRAWITEM:
-            drawLink(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_LISTBOX) drawListItem(item);
+            else drawLink(item);
             return TRUE;
+        }
         case WM_SETCURSOR: {
             const int i = controlAt(reinterpret_cast<HWND>(wParam));
             if (i >= 0 && form_.controls()[static_cast<std::size_t>(i)]->kind() == ControlKind::LinkLabel &&
@@ -662,7 +674,8 @@ void FormWindow::updateOptionTabStops() {
 // with each entry measured (all of them, or only `item`) and starts again when the list is refilled.
 void FormWindow::updateListExtent(std::size_t i, int item) {
     const Control& c = *form_.controls()[i];
-    if (c.kind() != ControlKind::ListBox) return;
+    // A list with columns cuts each text at its column: it never scrolls sideways.
+    if (c.kind() != ControlKind::ListBox || !c.columns().starts.empty()) return;
     const HWND h = controls_[i];
     HDC dc = ::GetDC(h);
     if (!dc) return;
@@ -766,6 +779,43 @@ void FormWindow::drawLink(const DRAWITEMSTRUCT& item) {
         ::DrawFocusRect(dc, &bounds);
     }
     ::SelectObject(dc, old);
+}
+
+// One item of a list with columns: each of its texts from its column's start, cut (with an
+// ellipsis) where the next column starts, in the list's colours, chosen or not.
+void FormWindow::drawListItem(const DRAWITEMSTRUCT& item) {
+    const int i = controlAt(item.hwndItem);
+    if (i < 0) return;
+    const Control& c = *form_.controls()[static_cast<std::size_t>(i)];
+    HDC dc = item.hDC;
+    const bool chosen = (item.itemState & ODS_SELECTED) != 0;
+    const bool enabled = (item.itemState & ODS_DISABLED) == 0;
+    ::FillRect(dc, &item.rcItem, chosen ? ::GetSysColorBrush(COLOR_HIGHLIGHT) : brushFor(c.backColor()));
+    if (item.itemID < c.items().size()) {
+        const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ::GetSysColor(!enabled ? COLOR_GRAYTEXT : chosen ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const auto& columns = c.columns();
+        const auto texts = columns.texts ? columns.texts(c.items()[item.itemID]) : std::vector<std::string>{c.items()[item.itemID]};
+        // The columns' starts are the dialog's units; the list's client area starts at its own left edge.
+        RECT frame{};
+        ::GetWindowRect(item.hwndItem, &frame);
+        POINT client{0, 0};
+        ::ClientToScreen(item.hwndItem, &client);
+        const int border = client.x - frame.left;
+        for (std::size_t k = 0; k < texts.size() && k < columns.starts.size(); ++k) {
+            RECT from{columns.starts[k], 0, k + 1 < columns.starts.size() ? columns.starts[k + 1] : 0, 0};
+            ::MapDialogRect(window_.get(), &from);
+            RECT cell = item.rcItem;
+            cell.left = std::max(cell.left, item.rcItem.left + from.left - border + kListMargin / 2);
+            if (k + 1 < columns.starts.size()) cell.right = std::min(cell.right, item.rcItem.left + from.right - border - 1);
+            const std::wstring text = widen(texts[k]);
+            ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell,
+                        DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | DT_EXPANDTABS);
+        }
+        ::SelectObject(dc, old);
+    }
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
 }
 
 }  // namespace telvora::win32

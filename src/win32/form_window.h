@@ -86,6 +86,7 @@ private:
     HBRUSH brushFor(std::uint32_t colour);
     HFONT fontFor(const Control& control, bool underlined);
     void drawLink(const DRAWITEMSTRUCT& item);
+    void drawListItem(const DRAWITEMSTRUCT& item);
 
     Form& form_;
     HWND owner_;

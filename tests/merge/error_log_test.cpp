@@ -26,6 +26,25 @@ TEST(PadColumn, CutsLongTextsAndPadsShortOnesWithOneTabPerStartedTenCharacters) 
     EXPECT_EQ(PadColumn("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xC3\xA9\xC3\xA9 ");
 }
 
+TEST(ErrorLogTexts, GiveBackTheTextsOfEachColumnWhateverTheirLength) {
+    using Texts = std::vector<std::string>;
+    const Texts cases[] = {
+        {kNoNumberReason, "Ann Okafor", "Okafor & Sons", kNoNumberSubject, ""},
+        {kInvalidNumberReason, "", "", "Spring prices", "call office"},
+        // Exactly a column's width, and longer than it (cut to it).
+        {"", std::string(33, 'N'), std::string(45, 'C'), std::string(24, 'S'), "0893351234 ext 12345"},
+        {"Zo\xC3\xAB", "J\xC3\xB6rg M\xC3\xBCller", "M\xC3\xBCller GmbH", "\xC3\x9C" "bersicht", "+49 30 1234"},
+        // Tabs and blanks of a text's own.
+        {"a\t b", " ", "\t", "x \t\t y", " \t "}};
+    for (const auto& texts : cases) {
+        Texts expected = texts;
+        expected[2] = expected[2].substr(0, 39);
+        expected[4] = expected[4].substr(0, 17);
+        EXPECT_EQ(ErrorLogTexts(ErrorLogEntry(texts[0], texts[1], texts[2], texts[3], texts[4])), expected) << texts[1];
+    }
+    EXPECT_EQ(ErrorLogTexts("no log line"), Texts{"no log line"});
+}
+
 TEST(ErrorLogFile, HeadingAndRuleAreTheColumnNamesPaddedAnd133Hyphens) {
     EXPECT_EQ(ErrorLogHeading(), "ERROR REASON\t RECIPIENT NAME\t\t RECIPIENT COMPANY\t\t\t SUBJECT\t\t FAX NUMBER\t ");
     EXPECT_EQ(ErrorLogRule(), std::string(133, '-'));

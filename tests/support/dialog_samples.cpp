@@ -127,8 +127,10 @@ std::vector<DialogSample> dialogSamples() {
                            const std::string subject = "Spring price list";
                            form->lstLog.addItem(ErrorLogEntry(kNoNumberReason, "Lars Lindqvist", "Lindqvist Bygg AB",
                                                               kNoNumberSubject, ""));
-                           form->lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, "Margaret Okafor",
-                                                              "Okafor & Lindqvist Architects", subject, "call reception"));
+                           // Texts wider than their columns are cut there, with an ellipsis.
+                           form->lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, "Margaret Wellington-Okafor",
+                                                              "Okafor, Lindqvist & Wakefield Architects Ltd", subject,
+                                                              "call reception desk"));
                            form->lstLog.addItem(ErrorLogEntry(kInvalidNumberReason, "Zoë Brennan", "Brennan Legal",
                                                               subject, "+44 20 79x6"));
                            form->lstLog.addItem(ErrorLogEntry(kNoNumberReason, "", "Harbour Street Dental",

@@ -22,11 +22,13 @@ public:
     std::optional<std::string> stored(const std::string& application, const std::string& section,
                                       const std::string& key) const;
     std::size_t size() const noexcept { return values_.size(); }
+    // Everything stored, by application, section and key.
+    using Address = std::tuple<std::string, std::string, std::string>;
+    const std::map<Address, std::string>& all() const noexcept { return values_; }
     // Every later read or write fails with this error, as an unreadable store would.
     void failWith(std::optional<int> errorNumber) { failure_ = errorNumber; }
 
 private:
-    using Address = std::tuple<std::string, std::string, std::string>;
     Address address(const std::string& application, const std::string& section, const std::string& key) const;
 
     std::map<Address, std::string> values_;

@@ -24,11 +24,13 @@ struct ServedWord::State : std::enable_shared_from_this<ServedWord::State> {
     std::vector<std::pair<std::string, RuntimeError>> failures;
     // Answers of a type Word's documentation does not give (each raised as a logic error too).
     std::vector<std::string> violations;
+    std::optional<std::pair<std::size_t, RuntimeError>> failingCall;
     AutomationEvents::Handler subscriber;
 
     void failIfAsked(const std::string& member) const {
         for (const auto& [name, error] : failures)
             if (equalsIgnoringCase(name, member)) throw error;
+        if (failingCall && failingCall->first == calls.size()) throw failingCall->second;
     }
 };
 
@@ -747,6 +749,8 @@ void ServedWord::clearRecords() {
 void ServedWord::failOn(std::string member, RuntimeError error) {
     state_->failures.emplace_back(std::move(member), std::move(error));
 }
+
+void ServedWord::failCall(std::size_t number, RuntimeError error) { state_->failingCall.emplace(number, std::move(error)); }
 
 bool isServedObject(const AutomationObject& object) noexcept {
     return dynamic_cast<const ServedObject*>(&object) != nullptr;

@@ -50,6 +50,9 @@ public:
     // From now on the member ("Interface.Member", letter case ignored) fails with `error` after the
     // call is recorded, as a server that saw the call and refused it.
     void failOn(std::string member, RuntimeError error);
+    // The call recorded as calls()[number - 1] fails with `error` after it is recorded; each call
+    // in turn can be failed this way.
+    void failCall(std::size_t number, RuntimeError error);
 
     struct State;
 

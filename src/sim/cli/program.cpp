@@ -41,6 +41,7 @@ Scenario faxScenario(const Options& o) {
     s.folder = letter.has_parent_path() ? letter.parent_path() : fs::path(".");
     s.name = "fax";
     s.description = "telvora-sim fax " + o.letter;
+    s.judgedBySending = true;
     s.machine = defaultMachine();
     s.settings = defaultSettings();
 
@@ -100,31 +101,42 @@ Scenario faxScenario(const Options& o) {
     return s;
 }
 
-void writeText(const fs::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
+struct Ran {
+    int exitCode = kExitPassed;
+    bool faxed = false;  // a fax went out
+};
 
 // Runs the scenarios, each into a folder of its own below `out` (or `out` itself for one command
 // run alone), and says where the outputs are.
-int runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
+Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
            std::ostream& out) {
     nlohmann::json all = nlohmann::json::array();
     std::vector<fs::path> previews;
     std::vector<std::string> failed;
+    std::vector<std::string> verdicts;
+    Ran ran;
     for (const auto& scenario : scenarios) {
         const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
-        Transcript transcript(o.json ? nullptr : &out, setup.interactive);
+        // The transcript goes into its files as the run goes; it is kept in memory only for
+        // standard output, since a long run's transcript is large.
+        Transcript transcript(o.json ? nullptr : &out, setup.interactive, o.json);
         const RunOutcome outcome = runScenario(scenario, folder, transcript);
-        writeText(folder / "transcript.txt", transcript.text());
-        writeText(folder / "transcript.json", transcript.json().dump(2) + "\n");
-        all.push_back({{"scenario", scenario.name}, {"folder", folder.string()}, {"passed", outcome.passed},
-                       {"differences", outcome.differences}, {"transcript", transcript.json()}});
+        if (!outcome.verdict.empty()) verdicts.push_back(outcome.verdict);
+        if (o.json) {
+            all.push_back({{"scenario", scenario.name}, {"folder", folder.string()}, {"passed", outcome.passed},
+                           {"differences", outcome.differences}, {"transcript", transcript.json()}});
+            if (!outcome.verdict.empty()) all.back()["verdict"] = outcome.verdict;
+        }
         if (!outcome.passed) failed.push_back(scenario.name);
+        ran.faxed = ran.faxed || !outcome.faxFolders.empty();
         previews.insert(previews.end(), outcome.previews.begin(), outcome.previews.end());
         if (!o.json) out << "transcript: " << (folder / "transcript.txt").string() << "\n\n";
     }
     if (o.json) {
         out << all.dump(2) << "\n";
+    } else if (!verdicts.empty()) {
+        // A command run alone ends with what happened, not with expectations it never had.
+        for (const auto& v : verdicts) out << v << "\n";
     } else {
         out << scenarios.size() - failed.size() << " of " << scenarios.size() << " scenario(s) ran as expected";
         if (!failed.empty()) {
@@ -132,12 +144,17 @@ int runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
             for (const auto& f : failed) out << " " << f;
         }
         out << "\n";
-        if (!previews.empty()) {
-            out << "previews of the fax pages:\n";
-            for (const auto& p : previews) out << "  " << fs::absolute(p).lexically_normal().string() << "\n";
-        }
     }
-    return failed.empty() ? kExitPassed : kExitFailed;
+    if (!o.json && !previews.empty()) {
+        // A merge of thousands of records names its first pages; the rest lie beside them.
+        constexpr std::size_t named = 20;
+        out << "previews of the fax pages:\n";
+        for (std::size_t i = 0; i < previews.size() && i < named; ++i)
+            out << "  " << fs::absolute(previews[i]).lexically_normal().string() << "\n";
+        if (previews.size() > named) out << "  ... and " << previews.size() - named << " more\n";
+    }
+    ran.exitCode = failed.empty() ? kExitPassed : kExitFailed;
+    return ran;
 }
 
 std::vector<fs::path> exampleFiles(const fs::path& folder) {
@@ -200,21 +217,32 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
                 if (output::safeName(scenarios[i].name) == output::safeName(scenarios[j].name))
                     throw InputError(scenarios[i].file.string() + ": its name \"" + scenarios[i].name +
                                      "\" is the name of " + scenarios[j].file.string() + " too; each needs a folder of its own");
-        for (const auto& scenario : scenarios) checkOutputFolder(ownFolders ? o.out / output::safeName(scenario.name) : o.out);
-        const int code = runAll(scenarios, o, ownFolders, setup, out);
+        for (const auto& scenario : scenarios) {
+            const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
+            // The folder named by --out is the user's choice, link or not; a link inside it that
+            // stands for a scenario's folder would lead the run's outputs somewhere else.
+            if (ownFolders && fs::is_symlink(folder))
+                throw InputError(folder.string() + ": is a symbolic link, not a folder telvora-sim made; choose another --out");
+            checkOutputFolder(folder);
+        }
+        const Ran ran = runAll(scenarios, o, ownFolders, setup, out);
         if (!o.json) {
             const fs::path outputs = fs::absolute(o.out).lexically_normal();
             out << "everything written: " << outputs.string() << "\n";
             // The fax images (TIFF Class F) lie in the outbox, one folder a job.
-            out << "fax images: " << (ownFolders ? outputs / "*" / "outbox" : outputs / "outbox").string() << "\n";
+            if (ran.faxed)
+                out << "fax images: " << (ownFolders ? outputs / "*" / "outbox" : outputs / "outbox").string() << "\n";
         }
-        return code;
+        return ran.exitCode;
     } catch (const InputError& e) {
         err << "telvora-sim: " << e.what() << "\n";
         return kExitBadInput;
     } catch (const fs::filesystem_error& e) {
         // The output folder cannot be made or written (a file in its place, no permission).
         err << "telvora-sim: " << e.what() << "\n";
+        return kExitBadInput;
+    } catch (const RuntimeError& e) {
+        err << "telvora-sim: " << e.description() << "\n";
         return kExitBadInput;
     }
 }

@@ -1,6 +1,7 @@
 // The telvora-sim program: its commands (run, demo, fax), where they write, what they print, and
-// their exit codes: 0 when every scenario ran as expected, 1 when an expectation failed or the
-// user's script was not followed, 2 for input the simulator cannot run (nothing is written then).
+// their exit codes: 0 when every scenario ran as expected (for fax: a fax went out), 1 when an
+// expectation failed or the user's script was not followed (for fax: no fax went out), 2 for input
+// the simulator cannot run (nothing is written then).
 #pragma once
 
 #include <filesystem>

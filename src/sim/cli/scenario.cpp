@@ -188,15 +188,37 @@ UserScript parseUser(const Reader& r, const YAML::Node& node) {
 }
 
 // Checks a Windows path of the simulated machine without touching it: one that climbs out, names
-// another drive or a network share is refused.
-std::string machinePath(const Reader& r, const YAML::Node& node, const std::string& what, const fs::path& folder) {
+// another drive or a network share, or a name Windows refuses is refused; so is one that names no
+// file where a file is wanted (a drive or a folder: "C:\\", "C:\\Data\\").
+std::string machinePath(const Reader& r, const YAML::Node& node, const std::string& what, const fs::path& folder,
+                        bool file = false) {
     const std::string path = r.text(node, what);
     try {
         (void)MachinePaths(folder).toHost(path);
     } catch (const RuntimeError& e) {
         r.fail(node, what + ": " + e.description());
     }
+    const std::string name = fileNameOf(path.size() >= 2 && path[1] == ':' ? path.substr(2) : path);
+    if (file && (name.empty() || name == "."))
+        r.fail(node, what + ": \"" + path + "\" names a folder, not a file");
     return path;
+}
+
+// A machine path as the machine compares it: "C:\\Data\\x.csv", "c:/data/./X.CSV" and
+// "\\Data\\x.csv" are one path.
+std::string comparable(const std::string& windowsPath) {
+    std::string key;
+    std::string segment;
+    const std::string p = windowsPath.size() >= 2 && windowsPath[1] == ':' ? windowsPath.substr(2) : windowsPath;
+    for (std::size_t i = 0; i <= p.size(); ++i) {
+        if (i < p.size() && p[i] != '\\' && p[i] != '/') {
+            segment += static_cast<char>(std::tolower(static_cast<unsigned char>(p[i])));
+            continue;
+        }
+        if (!segment.empty() && segment != ".") key += "\\" + segment;
+        segment.clear();
+    }
+    return key;
 }
 
 class Loader {
@@ -232,6 +254,7 @@ public:
         if (!root["steps"]) r.fail(root, "a scenario needs steps");
         for (const auto& s : r.list(root["steps"], "steps")) step(s);
         if (root["expect"]) expect(root["expect"]);
+        checkFilesHaveRoom();
         return std::move(scenario_);
     }
 
@@ -287,7 +310,8 @@ private:
         if (m["files"]) {
             if (!m["files"].IsMap()) r.fail(m["files"], "machine.files must map Windows paths to files beside the scenario");
             for (const auto& f : m["files"]) {
-                const std::string windows = machinePath(r, f.first, "machine.files", scenario_.folder);
+                const std::string windows = machinePath(r, f.first, "machine.files", scenario_.folder, true);
+                filesMade_.emplace_back(windows, f.first);
                 const std::string relative = r.text(f.second, "machine.files " + windows);
                 setup.files.emplace_back(windows, fileInside(scenario_.folder, relative, r.where(f.second)));
                 if (!fs::is_regular_file(setup.files.back().second))
@@ -314,6 +338,21 @@ private:
             setup.winFaxPollsBeforeFiled = static_cast<int>(r.integer(f["winFaxPollsBeforeFiled"], "winFaxPollsBeforeFiled", 0, 1000));
     }
 
+    // Every file the machine is given is made where the machine has no folder: not at its
+    // temporary or add-in folder, nor where another file's folder lies.
+    void checkFilesHaveRoom() const {
+        std::set<std::string> folders{comparable("C:\\Temp"), comparable("C:\\Telvora"),
+                                      comparable(scenario_.machine.tempFolder)};
+        for (const auto& [path, where] : filesMade_) {
+            std::string folder = comparable(path);  // each folder it lies in, up to the root
+            for (auto cut = folder.rfind('\\'); cut != std::string::npos && cut > 0; cut = folder.rfind('\\'))
+                folders.insert(folder.erase(cut));
+        }
+        for (const auto& [path, where] : filesMade_)
+            if (folders.contains(comparable(path)))
+                reader_.fail(where, path + " is a folder of the machine; a file cannot be put there");
+    }
+
     // The host file standing for a machine path the scenario put on the machine, if any.
     std::optional<fs::path> machineFile(const std::string& windowsPath) const {
         for (const auto& [path, host] : scenario_.machine.files)
@@ -335,8 +374,17 @@ private:
         }
         else if (d["file"]) name = fs::path(r.text(d["file"], "document file")).filename().string();
         else name = "Document" + std::to_string(scenario_.documents.size() + 1) + ".docx";
-        doc.machinePath = d["path"] ? machinePath(r, d["path"], "document path", scenario_.folder)
+        doc.machinePath = d["path"] ? machinePath(r, d["path"], "document path", scenario_.folder, true)
                                     : "C:\\Users\\Public\\Documents\\" + name;
+        if (!d["path"]) {
+            const YAML::Node named = d["name"] ? d["name"] : d["file"];
+            try {
+                (void)MachinePaths(scenario_.folder).toHost(doc.machinePath);
+            } catch (const RuntimeError& e) {
+                r.fail(named, "a document's name is a file name Windows allows: " + e.description());
+            }
+        }
+        filesMade_.emplace_back(doc.machinePath, d["path"] ? d["path"] : d);
         doc.name = fileNameOf(doc.machinePath);
         if (d["file"]) {
             const std::string relative = r.text(d["file"], "document file");
@@ -448,7 +496,7 @@ private:
             step.label = "start Word";
         } else {
             step.kind = ScenarioStep::Kind::Save;
-            step.savePath = machinePath(r, s["save"], "save", scenario_.folder);
+            step.savePath = machinePath(r, s["save"], "save", scenario_.folder, true);
             step.label = "save " + step.savePath;
         }
         if (s["name"]) step.label = r.text(s["name"], "step name");
@@ -540,6 +588,8 @@ private:
 
     Reader reader_;
     Scenario scenario_;
+    // The files put on the machine's drive (its files and documents), with where each was named.
+    std::vector<std::pair<std::string, YAML::Node>> filesMade_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "sim/cli/simulation.h"
 
 #include <algorithm>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -32,11 +33,21 @@ constexpr const char* kAbsent = "\x01(absent)";
 constexpr std::int32_t kPrinterFailure = 4198;
 
 // A print as the machine saw it: the record, the document's text at that moment and the bytes
-// of the output it left, to match it to the fax job it became.
+// of the output it left, to match it to the fax job it became; let go once no later fax job can
+// be made of it.
 struct SeenPrint {
     PrintRecord record;
     std::string text;
     std::string outputBytes;
+};
+
+// A fax job delivered to the outbox: which of the fax software's jobs, its pages, and the text of
+// the print it was made of, kept only where the expectations look at it.
+struct DeliveredFax {
+    std::size_t job = 0;
+    int pages = 0;
+    bool printSeen = false;
+    std::string text;
 };
 
 std::string readAll(const fs::path& file) {
@@ -98,13 +109,18 @@ UnscriptedUser acceptingUser(const std::map<std::string, std::vector<UserStep>>&
 
 // What a run leaves in its folder, so the next run knows the folder's outputs are its own to replace.
 constexpr const char* kRunMark = ".telvora-sim";
-constexpr const char* kRunOwn[] = {"machine", "outbox", "printers", "settings.db", "settings.db-wal", "settings.db-shm"};
+// Everything a run writes in its folder (SQLite keeps a journal or a write-ahead log beside the
+// settings file). A run replaces them; nothing else in the folder is touched.
+constexpr const char* kRunOwn[] = {"machine",         "outbox",          "printers",
+                                   "settings.db",     "settings.db-wal", "settings.db-shm",
+                                   "settings.db-journal", "transcript.txt", "transcript.json"};
 
 class Run {
 public:
     Run(const Scenario& scenario, const fs::path& folder, Transcript& transcript)
         : scenario_(scenario), folder_(folder), transcript_(transcript) {
         prepareFolder();
+        transcript_.writeInto(folder_);
         machine_ = std::make_unique<SimMachine>(folder_ / "machine");
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
         outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
@@ -136,7 +152,11 @@ public:
         for (std::size_t i = 0; i < scenario_.steps.size(); ++i) perform(scenario_.steps[i], i + 1);
         checkExpectations();
         outcome_.passed = outcome_.differences.empty();
-        transcript_.result(outcome_.passed, outcome_.differences);
+        if (scenario_.judgedBySending) {
+            outcome_.verdict = verdict();
+            outcome_.passed = outcome_.passed && !delivered_.empty();
+        }
+        transcript_.result(outcome_.passed, outcome_.differences, outcome_.verdict);
         return std::move(outcome_);
     }
 
@@ -144,7 +164,8 @@ private:
     void prepareFolder() {
         checkOutputFolder(folder_);
         fs::create_directories(folder_);
-        std::ofstream(folder_ / kRunMark) << "Written by telvora-sim, which replaces its outputs here on each run.\n";
+        output::writeWhole(folder_ / kRunMark, "Written by telvora-sim, which replaces its outputs here on each run.\n");
+        // A symbolic link among them is removed, never followed: what it points to is not the run's.
         for (const char* own : kRunOwn) fs::remove_all(folder_ / own);
         fs::create_directories(folder_ / "machine");
     }
@@ -176,7 +197,12 @@ private:
             fs::copy_file(hostFile, target, fs::copy_options::overwrite_existing);
         }
 
-        word_ = std::make_shared<WordProcessor>(WordProcessorOptions{machine.platform.paths()});
+        WordProcessorOptions options{machine.platform.paths()};
+        options.keepHistory = false;
+        word_ = std::make_shared<WordProcessor>(std::move(options));
+        // Each fax goes to the outbox as soon as the fax software filed it, so a merge of thousands
+        // of records shows its faxes as they leave and keeps none of them in memory.
+        fax.onJobFiled = [this] { deliver(); };
         std::vector<std::string> names;
         for (const auto& printer : m.printers) {
             names.push_back(printer.name);
@@ -206,8 +232,13 @@ private:
         SeenPrint seen{print, {}, {}};
         if (!print.document.empty()) seen.text = word_->document(print.document)->text(StoryKind::Main);
         if (print.output && fs::is_regular_file(*print.output)) seen.outputBytes = readAll(*print.output);
-        prints_.push_back(std::move(seen));
+        // The expectations look at the first prints; the fax jobs still to come at the latest.
+        if (scenario_.expect.prints && printCount_ < scenario_.expect.prints->size()) expectedPrints_.push_back(seen.record);
+        ++printCount_;
+        unmatched_.push_back(std::move(seen));
         transcript_.print(print, copiesOf(print));
+        // WinFax's job is whole once the document printed to it.
+        deliver();
     }
 
     // Long work tells where it is in Word's status bar ("Checking record 120 of 4,000"): the
@@ -332,22 +363,72 @@ private:
         docx::saveDocx(*doc, machine_->platform.paths(), windowsPath);
     }
 
+    // Delivers what the fax software filed and nobody delivered yet. A job that cannot be
+    // delivered fails the run; it never reaches the add-in as a failure of the fax software.
     void deliver() {
-        const auto& jobs = machine_->fax.jobs;
-        for (const auto& folder : outbox_->deliverNew(jobs)) {
-            const auto job = std::find_if(jobs.begin(), jobs.end(),
-                                          [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
-            int pages = 0;
-            for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
-                ++pages;
-                outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
-            }
-            outcome_.faxFolders.push_back(folder);
-            if (job != jobs.end()) {
+        try {
+            auto& jobs = machine_->fax.jobs;
+            for (const auto& folder : outbox_->deliverNew(jobs)) {
+                const auto job = std::find_if(jobs.rbegin(), jobs.rend(),
+                                              [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
+                int pages = 0;
+                for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
+                    ++pages;
+                    outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
+                }
+                outcome_.faxFolders.push_back(folder);
+                if (job == jobs.rend()) continue;
                 transcript_.faxJob(*job, folder, pages);
-                delivered_.push_back({&*job - jobs.data(), pages});
+                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), pages);
             }
+            // What the senders and the add-in called is not looked at by a run; a long one keeps none of it.
+            machine_->fax.calls.clear();
+            machine_->platform.calls.clear();
+        } catch (...) {
+            const RuntimeError e = currentAsRuntimeError();
+            transcript_.problem(e.description());
+            differ("the outbox: " + e.description());
         }
+    }
+
+    // Keeps what the expectations need of a delivered job and lets go of its image and of the
+    // prints before the one it was made of.
+    void delivered(SubmittedFax& job, std::size_t index, int pages) {
+        DeliveredFax fax{index, pages, false, {}};
+        const std::size_t number = delivered_.size();
+        const bool textExpected = scenario_.expect.faxJobs && number < scenario_.expect.faxJobs->size() &&
+                                  !(*scenario_.expect.faxJobs)[number].text.empty();
+        if (const auto print = printOf(job)) {
+            fax.printSeen = true;
+            if (textExpected) fax.text = unmatched_[*print].text;
+            // No later job is made of an earlier print; a shared server files one job a recipient
+            // from one print, so that one stays.
+            unmatched_.erase(unmatched_.begin(), unmatched_.begin() + static_cast<std::ptrdiff_t>(*print));
+        }
+        // Swapped, not assigned: an assignment would keep the memory it held.
+        std::string().swap(job.body);
+        delivered_.push_back(std::move(fax));
+    }
+
+    // The faxes that went out, or why none did: what the user was last told (its first
+    // paragraph, as the message box showed it), else what went wrong.
+    std::string verdict() const {
+        const auto& jobs = machine_->fax.jobs;
+        std::string sent;
+        for (const auto& [index, pages, printSeen, text] : delivered_) {
+            const SubmittedFax& job = jobs[index];
+            sent += (sent.empty() ? "faxed: " : "; ") + std::string("job ") + job.jobId + ", " + std::to_string(pages) +
+                    (pages == 1 ? " page" : " pages") + ", to " + job.number;
+        }
+        if (!sent.empty()) return sent;
+        std::string reason = "the user was told nothing";
+        if (!user_.messages().empty()) {
+            reason = user_.messages().back().prompt;
+            reason = std::regex_replace(reason.substr(0, reason.find("\r\n\r\n")), std::regex("\\s*\r?\n\\s*"), " ");
+        } else if (!outcome_.differences.empty()) {
+            reason = outcome_.differences.front();
+        }
+        return "no fax was sent: " + reason;
     }
 
     // --- expectations
@@ -425,11 +506,11 @@ private:
     }
 
     void checkPrints(const std::vector<ExpectedPrint>& expected) {
-        if (prints_.size() != expected.size())
-            differ("prints: expected " + std::to_string(expected.size()) + ", made " + std::to_string(prints_.size()));
-        for (std::size_t i = 0; i < std::min(prints_.size(), expected.size()); ++i) {
+        if (printCount_ != expected.size())
+            differ("prints: expected " + std::to_string(expected.size()) + ", made " + std::to_string(printCount_));
+        for (std::size_t i = 0; i < std::min(expectedPrints_.size(), expected.size()); ++i) {
             const auto& e = expected[i];
-            const auto& p = prints_[i].record;
+            const auto& p = expectedPrints_[i];
             const std::string what = "print " + std::to_string(i + 1);
             compare(what + " printer", e.printer, p.printer);
             compare(what + " document", e.document, p.document);
@@ -440,19 +521,21 @@ private:
         }
     }
 
-    // The print whose output became the job's fax image.
-    const SeenPrint* printOf(const SubmittedFax& job) const {
+    // The print whose output became the job's fax image, among those no job was made of yet.
+    std::optional<std::size_t> printOf(const SubmittedFax& job) const {
         // WinFax made its image of the document printed to its own printer; the other fax software
         // took the file the fax printer wrote.
         if (job.bodyPrintedByApplication) {
-            for (auto p = prints_.rbegin(); p != prints_.rend(); ++p)
-                if (p->record.printer == machine_->fax.winFaxPrinter && p->record.document == job.printedDocument) return &*p;
-            return nullptr;
+            for (std::size_t i = unmatched_.size(); i-- > 0;) {
+                const auto& p = unmatched_[i].record;
+                if (p.printer == machine_->fax.winFaxPrinter && p.document == job.printedDocument) return i;
+            }
+            return std::nullopt;
         }
-        if (job.body.empty()) return nullptr;
-        for (const auto& p : prints_)
-            if (p.outputBytes == job.body) return &p;
-        return nullptr;
+        if (job.body.empty()) return std::nullopt;
+        for (std::size_t i = 0; i < unmatched_.size(); ++i)
+            if (unmatched_[i].outputBytes == job.body) return i;
+        return std::nullopt;
     }
 
     void checkFaxJobs(const std::vector<ExpectedFaxJob>& expected) {
@@ -460,7 +543,7 @@ private:
         if (delivered_.size() != expected.size())
             differ("fax jobs: expected " + std::to_string(expected.size()) + ", delivered " + std::to_string(delivered_.size()));
         for (std::size_t i = 0; i < std::min(delivered_.size(), expected.size()); ++i) {
-            const SubmittedFax& job = jobs[static_cast<std::size_t>(delivered_[i].first)];
+            const SubmittedFax& job = jobs[delivered_[i].job];
             const auto& e = expected[i];
             const std::string what = "fax job " + std::to_string(i + 1);
             const std::map<std::string, std::string> actual = {
@@ -475,16 +558,15 @@ private:
                 if (it == actual.end()) differ(what + ": no field " + field);
                 else if (it->second != value) differ(what + " " + field + ": expected \"" + value + "\", got \"" + it->second + "\"");
             }
-            if (e.pages && *e.pages != delivered_[i].second)
-                differ(what + ": expected " + std::to_string(*e.pages) + " pages, got " + std::to_string(delivered_[i].second));
+            if (e.pages && *e.pages != delivered_[i].pages)
+                differ(what + ": expected " + std::to_string(*e.pages) + " pages, got " + std::to_string(delivered_[i].pages));
             if (!e.text.empty()) {
-                const SeenPrint* print = printOf(job);
-                if (!print) {
+                if (!delivered_[i].printSeen) {
                     differ(what + ": its fax image is no print the machine saw");
                     continue;
                 }
                 for (const auto& line : e.text)
-                    if (print->text.find(line) == std::string::npos)
+                    if (delivered_[i].text.find(line) == std::string::npos)
                         differ(what + ": the printed text does not hold \"" + line + "\"");
             }
         }
@@ -500,19 +582,25 @@ private:
     std::unique_ptr<Addin> addin_;
     std::shared_ptr<WordProcessor> word_;
     std::unique_ptr<AddinConnection> connection_;
-    std::vector<SeenPrint> prints_;
-    std::vector<std::pair<std::ptrdiff_t, int>> delivered_;  // job index, pages
+    std::size_t printCount_ = 0;
+    std::vector<PrintRecord> expectedPrints_;  // the first prints, as many as are expected
+    std::deque<SeenPrint> unmatched_;          // the prints no fax job was made of yet
+    std::vector<DeliveredFax> delivered_;
     RunOutcome outcome_;
 };
 
 }  // namespace
 
 void checkOutputFolder(const std::filesystem::path& folder) {
-    if (!fs::exists(folder)) return;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(folder, ec))) return;
     if (!fs::is_directory(folder)) throw InputError(folder.string() + ": is a file, not a folder for the outputs");
-    if (fs::exists(folder / kRunMark)) return;
-    for (const char* own : {"machine", "outbox", "printers", "settings.db", "transcript.txt", "transcript.json"}) {
-        if (fs::exists(fs::symlink_status(folder / own)))
+    // Only a mark that is a file of the folder's own counts: a link could make any folder look marked.
+    if (fs::is_regular_file(fs::symlink_status(folder / kRunMark, ec))) return;
+    std::vector<const char*> names{kRunMark};
+    names.insert(names.end(), std::begin(kRunOwn), std::end(kRunOwn));
+    for (const char* own : names) {
+        if (fs::exists(fs::symlink_status(folder / own, ec)))
             throw InputError(folder.string() + ": holds \"" + own +
                              "\", which telvora-sim did not write and a run would replace; choose another --out");
     }
@@ -535,7 +623,9 @@ std::string markedText(const DocumentModel& document, const std::string& style) 
 
 RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript) {
     Run run(scenario, folder, transcript);
-    return run.run();
+    RunOutcome outcome = run.run();
+    transcript.close();
+    return outcome;
 }
 
 }  // namespace telvora::sim::cli

@@ -20,11 +20,15 @@ struct RunOutcome {
     // The outbox folder of each fax job, in order, and the previews of their pages.
     std::vector<std::filesystem::path> faxFolders;
     std::vector<std::filesystem::path> previews;
+    // For a run judged by sending: "faxed: job 1, 3 pages, to 0893351234", or "no fax was sent: "
+    // and what the user was told.
+    std::string verdict;
 };
 
 // Runs `scenario` with everything it writes inside `folder`: "machine" (drive C: of the simulated
-// machine), "settings.db", "outbox" and "printers". Those of an earlier run are replaced first;
-// nothing else in the folder is touched.
+// machine), "settings.db", "outbox", "printers", and the transcript as "transcript.txt" and
+// "transcript.json". Those of an earlier run are replaced first; nothing else in the folder is
+// touched.
 RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript);
 
 // Whether a run may write into `folder`: it is new, empty, or an earlier run's (it holds the mark

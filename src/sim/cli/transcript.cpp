@@ -91,13 +91,52 @@ std::string describeStep(const UserStep& step) {
     return "?";
 }
 
+namespace {
+
+// An entry as transcript.txt and the terminal show it, and as transcript.json holds it.
+std::string textOf(const TranscriptEntry& entry) {
+    std::string text;
+    for (std::size_t i = 0; i < entry.lines.size(); ++i) text += (i ? "      " : "") + entry.lines[i] + '\n';
+    return text;
+}
+
+nlohmann::json jsonOf(const TranscriptEntry& entry) {
+    nlohmann::json item = entry.detail;
+    item["kind"] = entry.kind;
+    return item;
+}
+
+}  // namespace
+
+Transcript::~Transcript() = default;
+
+void Transcript::writeInto(const std::filesystem::path& folder) {
+    textFile_ = std::make_unique<output::WholeFile>(folder / "transcript.txt");
+    jsonFile_ = std::make_unique<output::WholeFile>(folder / "transcript.json");
+    firstInFile_ = true;
+}
+
+void Transcript::close() {
+    if (!textFile_) return;
+    jsonFile_->write(firstInFile_ ? "[]\n" : "\n]\n");
+    textFile_->commit();
+    jsonFile_->commit();
+    textFile_.reset();
+    jsonFile_.reset();
+}
+
 void Transcript::add(TranscriptEntry entry, bool shownLive) {
     if (shownLive) endProgress();
     if (live_ && shownLive) {
-        for (std::size_t i = 0; i < entry.lines.size(); ++i) *live_ << (i ? "      " : "") << entry.lines[i] << '\n';
+        *live_ << textOf(entry);
         live_->flush();
     }
-    entries_.push_back(std::move(entry));
+    if (textFile_) {
+        textFile_->write(textOf(entry));
+        jsonFile_->write((firstInFile_ ? "[\n" : ",\n") + jsonOf(entry).dump(2));
+        firstInFile_ = false;
+    }
+    if (keep_) entries_.push_back(std::move(entry));
 }
 
 void Transcript::scenario(const std::string& name, const std::string& description) {
@@ -191,8 +230,10 @@ void Transcript::ignored(const RuntimeError& error, const std::source_location& 
 
 void Transcript::problem(const std::string& text) { add({"problem", {"PROBLEM: " + oneLine(text)}, {{"problem", text}}}); }
 
-void Transcript::result(bool passed, const std::vector<std::string>& differences) {
-    TranscriptEntry e{"result", {passed ? "PASSED" : "FAILED"}, {{"passed", passed}, {"differences", differences}}};
+void Transcript::result(bool passed, const std::vector<std::string>& differences, const std::string& verdict) {
+    TranscriptEntry e{"result", {verdict.empty() ? (passed ? "PASSED" : "FAILED") : oneLine(verdict)},
+                      {{"passed", passed}, {"differences", differences}}};
+    if (!verdict.empty()) e.detail["verdict"] = verdict;
     for (const auto& d : differences) e.lines.push_back(oneLine(d));
     add(std::move(e));
 }
@@ -214,20 +255,14 @@ void Transcript::endProgress() {
 }
 
 std::string Transcript::text() const {
-    std::ostringstream out;
-    for (const auto& e : entries_) {
-        for (std::size_t i = 0; i < e.lines.size(); ++i) out << (i ? "      " : "") << e.lines[i] << '\n';
-    }
-    return out.str();
+    std::string text;
+    for (const auto& e : entries_) text += textOf(e);
+    return text;
 }
 
 nlohmann::json Transcript::json() const {
     nlohmann::json all = nlohmann::json::array();
-    for (const auto& e : entries_) {
-        nlohmann::json item = e.detail;
-        item["kind"] = e.kind;
-        all.push_back(std::move(item));
-    }
+    for (const auto& e : entries_) all.push_back(jsonOf(e));
     return all;
 }
 

@@ -7,11 +7,13 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "sim/fax_software.h"
+#include "sim/output/output_files.h"
 #include "sim/scripted_user.h"
 #include "sim/word/word_processor.h"
 
@@ -30,8 +32,16 @@ class Transcript final : public UserObserver, public Diagnostics {
 public:
     // `live`: where each entry is written as it happens (the terminal); none for a quiet run.
     // `progressBars`: the terminal redraws a bar in place (a pipe or a file would keep every frame).
-    explicit Transcript(std::ostream* live = nullptr, bool progressBars = false)
-        : live_(live), progressBars_(progressBars) {}
+    // `keepEntries`: the entries stay in memory for `entries`, `text` and `json`; a transcript
+    // written into its files as it goes need not keep them.
+    explicit Transcript(std::ostream* live = nullptr, bool progressBars = false, bool keepEntries = true)
+        : live_(live), progressBars_(progressBars), keep_(keepEntries) {}
+    ~Transcript() override;
+
+    // From now on each entry is also written, as it happens, to transcript.txt and transcript.json
+    // in `folder`, which `close` puts in place whole (until then they lie under names of their own).
+    void writeInto(const std::filesystem::path& folder);
+    void close();
 
     void scenario(const std::string& name, const std::string& description);
     void step(const std::string& label);
@@ -45,7 +55,8 @@ public:
     void error(const RuntimeError& e);
     void problem(const std::string& text);
     void ignored(const RuntimeError& error, const std::source_location& where) noexcept override;
-    void result(bool passed, const std::vector<std::string>& differences);
+    // PASSED or FAILED with what differed; `verdict`, when given, is said in their place.
+    void result(bool passed, const std::vector<std::string>& differences, const std::string& verdict = "");
 
     // A progress bar for long work (a merge over many records): redrawn in place on the terminal,
     // never kept in the transcript. `done` of `total`, with `what` beside it; the bar ends at total.
@@ -63,7 +74,11 @@ private:
     std::ostream* live_;
     std::vector<TranscriptEntry> entries_;
     bool progressBars_;
+    bool keep_;
     bool progressShown_ = false;
+    std::unique_ptr<output::WholeFile> textFile_;
+    std::unique_ptr<output::WholeFile> jsonFile_;
+    bool firstInFile_ = true;
 };
 
 // A control's state as one line: "txtCopies (text box) = "1" [disabled]".

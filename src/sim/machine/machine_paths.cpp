@@ -2,6 +2,7 @@
 #include "sim/machine/machine_paths.h"
 
 #include <algorithm>
+#include <cctype>
 #include <deque>
 #include <string_view>
 #include <system_error>
@@ -16,6 +17,21 @@ namespace {
 constexpr int kMaxLinks = 40;
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The device names Windows keeps for itself in every folder, with or without an extension
+// ("NUL.txt" is NUL too, and so is "NUL .txt"): CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9,
+// and COM and LPT with the superscript digits ¹, ² and ³.
+bool isDeviceName(std::string_view name) {
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    std::string upper(name);
+    for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    if (upper.size() < 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0)) return false;
+    const std::string_view digit = std::string_view(upper).substr(3);
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
+           digit == "\xC2\xB3";
+}
 
 [[noreturn]] void refuse(const std::string& path, const std::string& why, const std::string& source) {
     throw RuntimeError(err::PathFileAccess,
@@ -47,7 +63,15 @@ fs::path MachinePaths::toHost(const std::string& windowsPath, const std::string&
     std::string segment;
     const auto take = [&] {
         if (segment == "..") refuse(windowsPath, "\"..\" climbs out of the folder it names", source);
-        if (!segment.empty() && segment != ".") segments.push_back(segment);
+        if (segment.empty() || segment == ".") {
+            segment.clear();
+            return;
+        }
+        // Windows would drop the dot or blank and name another file than the one written.
+        if (segment.back() == '.' || segment.back() == ' ')
+            refuse(windowsPath, "Windows allows no name that ends in a dot or a blank", source);
+        if (isDeviceName(segment)) refuse(windowsPath, "\"" + segment + "\" is a device name Windows keeps for itself", source);
+        segments.push_back(segment);
         segment.clear();
     };
     for (const char c : p) {

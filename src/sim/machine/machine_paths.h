@@ -22,8 +22,9 @@ public:
     // "Temp\x.tif" (the machine's current folder is the root of C:) all name root/Temp/x.tif.
     // Raises 75 (Path/File access error), with `source` and a description naming the path, for a
     // path the machine does not have: an empty one, one that climbs with "..", one on another drive,
-    // a network or device path, a name Windows does not allow, and one that a symbolic link of the
-    // host leads out of the root.
+    // a network or device path, a name Windows does not allow (a reserved character, a device name
+    // such as "CON" or "nul.txt", a trailing dot or blank), and one that a symbolic link of the host
+    // leads out of the root.
     std::filesystem::path toHost(const std::string& windowsPath, const std::string& source = kAppTitle) const;
 
 private:

@@ -130,11 +130,14 @@ fs::path Outbox::deliver(const SubmittedFax& job) {
 
 std::vector<fs::path> Outbox::deliverNew(const std::vector<SubmittedFax>& jobs) {
     std::vector<fs::path> out;
-    for (const auto& job : jobs) {
+    if (settled_ > jobs.size()) settled_ = 0;
+    for (std::size_t i = settled_; i < jobs.size(); ++i) {
+        const SubmittedFax& job = jobs[i];
         if (delivered_.contains(job.jobId)) continue;
         if (job.bodyPrintedByApplication && job.body.empty()) continue;  // WinFax still waits for the print
         out.push_back(deliver(job));
     }
+    while (settled_ < jobs.size() && delivered_.contains(jobs[settled_].jobId)) ++settled_;
     return out;
 }
 

@@ -23,7 +23,8 @@ public:
     // A folder of that name from an earlier run is replaced. Answers the job's folder.
     std::filesystem::path deliver(const SubmittedFax& job);
     // Delivers the jobs not delivered yet, in order; a WinFax job waits until its print arrived.
-    // Answers the folders delivered now.
+    // Answers the folders delivered now. `jobs` is the fax software's list, which only grows: the
+    // jobs before the first one not delivered are not looked at again.
     std::vector<std::filesystem::path> deliverNew(const std::vector<SubmittedFax>& jobs);
 
     const std::filesystem::path& folder() const noexcept { return folder_; }
@@ -31,6 +32,7 @@ public:
 private:
     std::filesystem::path folder_;
     std::set<std::string> delivered_;
+    std::size_t settled_ = 0;
 };
 
 // The fax software's name as a user knows it, from the programmatic identifier that took the job.

@@ -131,7 +131,7 @@ std::string FaxPrinterDriver::faxImage(const PrintJob& job) {
         fs::create_directories(*options_.previewFolder, ec);
         // "fax-0001" for the first fax image whose previews are not there yet.
         const std::string firstPage = "-page-1.png";
-        const std::string name = nextFree(*options_.previewFolder, "fax", firstPage).filename().string();
+        const std::string name = nextFree(*options_.previewFolder, "fax", firstPage, nextPreview_).filename().string();
         const std::string stem = name.substr(0, name.size() - firstPage.size());
         for (std::size_t k = 0; k < pages.size(); ++k) {
             const auto file = *options_.previewFolder / (stem + "-page-" + std::to_string(k + 1) + ".png");
@@ -163,7 +163,7 @@ std::optional<fs::path> PaperPrinterDriver::print(const PrintJob& job) {
     std::error_code ec;
     fs::create_directories(folder_, ec);
     if (ec) throw wordError(wderr::PrinterError, "There is a printer error.");
-    const fs::path file = nextFree(folder_, "print", ".pdf");
+    const fs::path file = nextFree(folder_, "print", ".pdf", nextPrint_);
     writeWhole(file, pdf(layout, request.pages, job.document.name, request.copies));
 
     nlohmann::json record;

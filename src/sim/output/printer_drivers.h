@@ -52,6 +52,7 @@ private:
 
     Options options_;
     std::vector<std::filesystem::path> previews_;
+    int nextPreview_ = 1;
 };
 
 class PaperPrinterDriver final : public PrinterDriver {
@@ -68,6 +69,7 @@ public:
 
 private:
     std::filesystem::path folder_;
+    int nextPrint_ = 1;
 };
 
 }  // namespace telvora::sim::output

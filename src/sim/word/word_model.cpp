@@ -328,14 +328,16 @@ std::optional<Span> DocumentModel::findText(StoryKind kind, Span within, const s
 }
 
 DocumentModel DocumentModel::mergeRecords(std::string newName, const std::vector<int>& recordNumbers) const {
-    DocumentModel out = *this;
-    out.name = std::move(newName);
-    out.merge = MergeState{};
-    out.fields.clear();
-    out.fieldUpdates = 0;
-    out.selection = {};
-    out.envelopeVisible = false;
-    out.closed = false;
+    // The main document's stories, formatting, styles and page, and nothing of its mail merge: a
+    // whole copy would copy the data source, every record of it, for each merged document, and a
+    // merge's time would grow with the square of its records.
+    DocumentModel out(std::move(newName));
+    out.stories_ = stories_;
+    out.formats_ = formats_;
+    out.formatIndex_ = formatIndex_;
+    out.styles_ = styles_;
+    out.storyFields = storyFields;
+    out.page = page;
 
     const auto& source = merge.source.value();
     const auto& main = story(StoryKind::Main);

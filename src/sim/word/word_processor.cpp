@@ -58,7 +58,7 @@ MenuControl popup(std::string tag, std::vector<MenuControl> children, std::strin
 
 void Session::addDocument(std::shared_ptr<DocumentModel> document) {
     open.push_back(document);
-    everOpened.push_back(document);
+    if (options.keepHistory) everOpened.push_back(document);
     activate(document, false);
 }
 
@@ -124,7 +124,7 @@ void Session::print(const std::shared_ptr<DocumentModel>& document, PrintRecord:
         record.output = driver->print(PrintJob{activePrinter, *document, args});
     }
     if (onPrint) onPrint(record);
-    prints.push_back(std::move(record));
+    if (options.keepHistory) prints.push_back(std::move(record));
 }
 
 WordProcessor::WordProcessor(WordProcessorOptions options)
@@ -179,12 +179,14 @@ void WordProcessor::printFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     record.fileContents = bytes.str();
-    session_->prints.push_back(std::move(record));
+    if (session_->options.keepHistory) session_->prints.push_back(std::move(record));
 }
 
 std::string WordProcessor::path() { return session_->options.programFolder; }
 
 void WordProcessor::setStatusBar(const std::string& text) {
+    // Without the history only what it shows now is kept.
+    if (!session_->options.keepHistory) session_->statusBarTexts.clear();
     session_->statusBarTexts.push_back(text);
     if (session_->onStatusBar) session_->onStatusBar(text);
 }
@@ -208,6 +210,8 @@ std::shared_ptr<word::Document> WordProcessor::open(DocumentModel document) {
 std::shared_ptr<DocumentModel> WordProcessor::document(const std::string& name) const {
     for (auto it = session_->everOpened.rbegin(); it != session_->everOpened.rend(); ++it)
         if (equalsIgnoringCase((*it)->name, name)) return *it;
+    for (const auto& open : session_->open)
+        if (equalsIgnoringCase(open->name, name)) return open;
     throw RuntimeError(err::CollectionMemberMissing, "No document named \"" + name + "\" was opened.");
 }
 

@@ -62,6 +62,9 @@ struct WordProcessorOptions {
     std::optional<MachinePaths> drive;
     // What the application reports as the folder it runs from.
     std::string programFolder = "C:\\Program Files\\Microsoft Office\\Office";
+    // Closed documents, the record of every print and every status bar text are kept for a test
+    // to look at afterwards; a long run (a merge of thousands of records) lets each go when done.
+    bool keepHistory = true;
 };
 
 class WordProcessor final : public word::Application {
@@ -84,8 +87,8 @@ public:
 
     // Documents. Opening makes the document the active one, as the user opening it in Word does.
     std::shared_ptr<word::Document> open(DocumentModel document);
-    // The live document of that name, open or not, for looking at what was done to it; raises
-    // when no document of that name was ever opened.
+    // The live document of that name, open or (while the history is kept) closed, for looking at
+    // what was done to it; raises when there is no such document.
     std::shared_ptr<DocumentModel> document(const std::string& name) const;
     // Names of the open documents, in the order they were opened.
     std::vector<std::string> documentNames() const;
@@ -115,8 +118,8 @@ public:
     std::vector<std::string> controlTags(const std::string& barName) const;
     bool commandBarVisible(const std::string& barName) const;
 
-    // Every text put on the status bar, in order ("" where it was given back to Word), and what it
-    // shows now.
+    // Every text put on the status bar, in order ("" where it was given back to Word; the last one
+    // alone without the history), and what it shows now.
     const std::vector<std::string>& statusBarTexts() const;
     std::string statusBar() const;
 

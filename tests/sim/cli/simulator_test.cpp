@@ -154,6 +154,20 @@ TEST_F(Simulator, PathsThatLeadOutOfTheScenarioOrTheMachineAreRefused) {
                   .find("scenario.yaml:1:20: a document's name is a file name"),
               std::string::npos)
         << err.str();
+    // Names Windows refuses, and files where the machine has a folder, before anything is written.
+    const std::pair<const char*, const char*> unplaceable[] = {
+        {"documents: [{file: letter.docx, path: 'C:\\'}]", "1:39: document path: \"C:\\\" names a folder, not a file"},
+        {"documents: [{file: letter.docx, path: 'C:\\CON'}]", "1:39: document path: Path/File access error: \"C:\\CON\""},
+        {"documents: [{name: 'nul.docx', text: Hi}]", "1:20: a document's name is a file name Windows allows"},
+        {"documents: [{file: letter.docx, path: 'c:\\temp\\.'}]", "names a folder, not a file"},
+        {"documents: [{file: letter.docx, path: 'C:\\Temp'}]", "1:39: C:\\Temp is a folder of the machine"},
+        {"machine: {files: {'C:\\Docs': letter.docx}}\ndocuments: [{file: letter.docx, path: 'C:\\Docs\\a.docx'}]",
+         "1:19: C:\\Docs is a folder of the machine"},
+        {"machine: {tempFolder: 'C:\\Temp\\Out.'}\ndocuments: [{file: letter.docx}]", "1:23: machine.tempFolder"}};
+    for (const auto& [yaml, expected] : unplaceable) {
+        const std::string message = refused(std::string(yaml) + "\nsteps: [{call: cmdFax}]\n");
+        EXPECT_NE(message.find(expected), std::string::npos) << yaml << "\n" << message;
+    }
 }
 
 TEST_F(Simulator, WhatDiffersFromTheExpectationsOrTheScriptFailsTheRunNamingTheStep) {
@@ -224,6 +238,8 @@ TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped
     EXPECT_EQ(described["subject"], "Revised quote");
     EXPECT_EQ(described["recipient"], "Ann Okafor");
     EXPECT_NE(out.str().find("user types \"9335 9999\" into txtNumber (frmSendConfirm)"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("faxed: job 1, 1 page, to 93359999\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("fax images: "), std::string::npos) << out.str();
     for (const char* own : {"outbox", "printers", "machine", "settings.db", "transcript.txt"})
         EXPECT_TRUE(fs::exists(outFolder / own)) << own;
 
@@ -252,10 +268,73 @@ TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
     EXPECT_EQ(readBytes(outFolder / "printers" / "mine" / "notes.txt"), "keep me");
     EXPECT_FALSE(fs::exists(outFolder / "outbox"));
 
-    // A folder a run wrote is the run's to replace.
+    // Nor one that holds only a file SQLite would keep beside the settings, nor one whose mark is a
+    // link (a link can make any folder look like a run's).
+    const fs::path elsewhere = scratch.path() / "elsewhere.txt";
+    std::ofstream(elsewhere) << "not the simulator's";
+    for (const char* planted : {"settings.db-wal", ".telvora-sim"}) {
+        fs::remove_all(outFolder);
+        fs::create_directories(outFolder);
+        if (planted[0] == '.') fs::create_symlink(elsewhere, outFolder / planted);
+        else std::ofstream(outFolder / planted) << "keep me";
+        EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitBadInput) << planted;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(outFolder / planted))) << planted;
+        EXPECT_FALSE(fs::exists(outFolder / "outbox")) << planted;
+    }
+
+    // A folder a run wrote is the run's to replace; a link planted among its outputs is replaced,
+    // never written through.
     fs::remove_all(outFolder);
     ASSERT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+    fs::remove(outFolder / "transcript.txt");
+    fs::create_symlink(elsewhere, outFolder / "transcript.txt");
     EXPECT_EQ(run({"fax", (folder / "letter.docx").string()}), kExitPassed) << err.str();
+    EXPECT_EQ(readBytes(elsewhere), "not the simulator's");
+    EXPECT_FALSE(fs::is_symlink(outFolder / "transcript.txt"));
+
+    // A scenario's own folder inside --out that is a link leads nowhere either.
+    const auto file = write("scenario.yaml", kFaxLetter);
+    fs::create_directories(scratch.path() / "linked");
+    fs::create_directory_symlink(scratch.path() / "linked", outFolder / "letter");
+    EXPECT_EQ(run({"run", file.string()}), kExitBadInput);
+    EXPECT_TRUE(fs::is_empty(scratch.path() / "linked"));
+}
+
+TEST_F(Simulator, AMergeDeliversEachRecordsFaxAsSoonAsItIsSubmitted) {
+    write("customers.csv", "Name,Fax\nAnn,02 1111 2222\nBo,02 3333 4444\n");
+    const auto file = write("merge.yaml", R"(name: merge
+machine: {files: {'C:\Data\customers.csv': customers.csv}}
+settings: {Printer: Fax, FaxType: 1, DefaultPrinter: "Don't Print"}
+documents: [{text: "Dear )" "\xC2\xAB" "Name" "\xC2\xBB" R"(", dataSource: 'C:\Data\customers.csv'}]
+steps:
+  - call: MergeFax
+    user:
+      answers: [OK]
+      dialogs: [{frmGetFields: [{choose: {cboName: Name}}, {choose: {cboNumber: Fax}}, {click: cmdFaxOnly}]}]
+expect:
+  faxJobs: [{number: "0211112222", text: Dear Ann}, {number: "0233334444", text: Dear Bo}]
+)");
+    ASSERT_EQ(run({"run", file.string()}), kExitPassed) << out.str();
+    const std::string text = out.str();
+    const auto secondPrint = text.find("print on", text.find("print on") + 1);
+    EXPECT_LT(text.find("fax job 1 "), secondPrint) << text;
+    EXPECT_LT(secondPrint, text.find("fax job 2 ")) << text;
+}
+
+TEST_F(Simulator, TheFaxCommandSaysWhyNoFaxWentOutAndFails) {
+    const std::pair<DocumentModel, const char*> letters[] = {
+        {DocumentBuilder("plain.docx").text("Dear Ann,\rPlease find our quote below.\r").build(),
+         "no fax was sent: The fax cannot be sent as you have not marked all required information on the document. "
+         "You must mark the Fax Number and either the Recipient Company or the Recipient Name.\n"},
+        {DocumentBuilder("office.docx").styled("tlvRecipientName", "Ann").text("\r").styled("tlvFaxNumber", "call office").build(),
+         "no fax was sent: The fax number that you have chosen to fax to appears to be invalid: Fax Number: call office "}};
+    for (const auto& [letter, verdict] : letters) {
+        docx::writeDocx(letter, folder / letter.name, letter.name);
+        EXPECT_EQ(run({"fax", (folder / letter.name).string()}), kExitFailed) << letter.name;
+        EXPECT_NE(out.str().find(verdict), std::string::npos) << out.str();
+        for (const char* claim : {"PASSED", "ran as expected", "fax images:"})
+            EXPECT_EQ(out.str().find(claim), std::string::npos) << claim << " in\n" << out.str();
+    }
 }
 
 TEST_F(Simulator, TheFaxCommandRefusesWhatItCannotRun) {

@@ -49,12 +49,18 @@ TEST_F(MachinePathsTest, OrdinaryPathsLandBelowTheRootHoweverTheyAreWritten) {
         EXPECT_EQ(paths.toHost(path), root / "Temp" / "Pagewire.tif") << path;
     EXPECT_EQ(paths.toHost("C:\\"), root);
     EXPECT_EQ(paths.toHost("C:\\Program Files\\Grüße.txt"), root / "Program Files" / "Grüße.txt");
+    for (const char* name : {"CONSOLE.txt", "COM10", "con-tract.doc", "LPT0", ".profile", "x.y.z"})
+        EXPECT_EQ(paths.toHost(std::string("C:\\") + name), root / name) << name;
 }
 
 TEST_F(MachinePathsTest, PathsThatLeadOutOfTheMachineAreRefusedNamingThePath) {
     for (const char* path : {"C:\\..\\..\\x", "C:\\Temp\\..\\..\\x", "..\\x", "C:\\Temp\\..", "D:\\x.tif",
                              "\\\\server\\share\\x.tif", "//server/share/x.tif", "\\\\?\\C:\\x.tif",
-                             "\\\\.\\pipe\\x", "C:\\Temp\\x.tif:stream", "C:\\Temp\\a?.tif", ""}) {
+                             "\\\\.\\pipe\\x", "C:\\Temp\\x.tif:stream", "C:\\Temp\\a?.tif", "",
+                             // Names Windows refuses: its devices, with or without an extension, and a
+                             // trailing dot or blank, which Windows would drop.
+                             "C:\\CON", "c:\\temp\\nul.txt", "C:\\Aux .doc", "C:\\Temp\\COM1", "C:\\lpt9.tif",
+                             "C:\\COM\u00b9", "C:\\Temp\\x.", "C:\\Temp\\x ", "C:\\Temp.\\x", "C:\\..."}) {
         const std::string why = refusal(path);
         std::string quoted(1, '"');
         quoted.append(path).push_back('"');
