@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sim/word/word_processor.h"
-#include "support/served_word.h"
+#include "sim/word/served_word.h"
 #include "win32/handles.h"
 #include "win32/office_interfaces.h"
 #include "word_host/host_objects.h"
@@ -54,7 +54,7 @@ public:
     WordHost& operator=(const WordHost&) = delete;
 
     sim::WordProcessor& word() const noexcept { return *word_; }
-    testing::ServedWord& served() noexcept { return served_; }
+    sim::ServedWord& served() noexcept { return served_; }
     FileAddIns& addIns() noexcept { return *addIns_; }
     const HostCounters& counters() const noexcept { return *counters_; }
     IDispatch* application() const noexcept;
@@ -87,7 +87,7 @@ public:
 private:
     std::shared_ptr<sim::WordProcessor> word_;
     std::shared_ptr<FileAddIns> addIns_;
-    testing::ServedWord served_;
+    sim::ServedWord served_;
     std::shared_ptr<HostCounters> counters_;
     ComPtr<IDispatch> application_;
     std::vector<LoadedAddin> addins_;
