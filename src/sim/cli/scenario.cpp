@@ -96,7 +96,9 @@ public:
         for (const auto& item : node) out.push_back(text(item, what));
         return out;
     }
-    const YAML::Node& list(const YAML::Node& node, const std::string& what) const {
+    // The sequence itself, not a reference: `node` is mostly a temporary (root["steps"]) that ends
+    // before the loop over the answer begins.
+    YAML::Node list(const YAML::Node& node, const std::string& what) const {
         if (!node.IsSequence()) fail(node, what + " must be a list");
         return node;
     }
