@@ -236,8 +236,8 @@ private:
         const auto& chars = doc_.story(kind);
         int stop = end;
         if (nextBegin < fields.size()) stop = std::min(stop, std::max(fields[nextBegin].start, i + 1));
-        for (const auto* f : open)
-            if (f->end > i) stop = std::min(stop, f->end);
+        // Fields close innermost first: the next end written is the innermost open field's.
+        if (!open.empty()) stop = std::min(stop, open.back()->end);
         auto r = p.append_child("w:r");
         const auto& first = chars[i];
         const auto& direct = doc_.directAt(kind, i);
@@ -268,6 +268,12 @@ private:
             } else if (c.glyph == "\f") {
                 flush();
                 r.append_child("w:br").append_attribute("w:type") = "page";
+            } else if (c.glyph == kNonBreakingHyphen) {
+                flush();
+                r.append_child("w:noBreakHyphen");
+            } else if (c.glyph == kOptionalHyphen) {
+                flush();
+                r.append_child("w:softHyphen");
             } else if (isXmlCharacter(codePoint(c.glyph))) {
                 text += c.glyph;
             }

@@ -26,6 +26,17 @@ XmlPart::XmlPart(std::string bytes, std::string partName, std::string file)
     const auto parsed = doc_.load_buffer(bytes_.data(), bytes_.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
     if (!parsed) throw damaged(file_, partName_ + where(parsed.offset) + ": " + parsed.description() + ".");
     if (!doc_.document_element()) throw damaged(file_, partName_ + ": the part holds no XML element.");
+    // The walk is pugixml's own, which keeps no stack of its own frames.
+    struct DepthCheck : pugi::xml_tree_walker {
+        pugi::xml_node tooDeep;
+        bool for_each(pugi::xml_node& node) override {
+            if (depth() < kMaxNesting) return true;
+            tooDeep = node;
+            return false;
+        }
+    } check;
+    doc_.traverse(check);
+    if (check.tooDeep) throw fault(check.tooDeep, "its elements nest more than " + std::to_string(kMaxNesting) + " deep.");
     for (const auto& a : root().attributes()) {
         const std::string_view name = a.name();
         if (name == "xmlns") rootPrefixes_[""] = a.value();

@@ -23,10 +23,15 @@ inline constexpr const char* PackageRelationships = "http://schemas.openxmlforma
 inline constexpr const char* ContentTypes = "http://schemas.openxmlformats.org/package/2006/content-types";
 }  // namespace ns
 
+// How deep a part's elements may nest: the readers walk a part by recursion, and a real document
+// (tables in tables, content controls, text boxes) stays far below it.
+inline constexpr int kMaxNesting = 256;
+
 class XmlPart {
 public:
     // Parses the part; raises the corrupted-file error naming `file`, `partName`, the line and
-    // column and what the parser found, for anything that is not well-formed XML.
+    // column and what the parser found, for anything that is not well-formed XML or that nests
+    // deeper than kMaxNesting.
     XmlPart(std::string bytes, std::string partName, std::string file);
     XmlPart(const XmlPart&) = delete;
     XmlPart& operator=(const XmlPart&) = delete;

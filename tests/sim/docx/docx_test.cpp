@@ -6,10 +6,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "base/text.h"
+#include "core/validation.h"
 #include "fields/marking.h"
 #include "sim/docx/docx.h"
 #include "sim/docx/package.h"
@@ -365,6 +367,86 @@ TEST_F(DocxFiles, ASaveThatCannotBeWrittenLeavesTheOldFileAndNoOther) {
     for (const auto& entry : fs::recursive_directory_iterator(scratch.path())) left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"Busy.docx", "Docs", "Letter.docx", "inside"}));
+}
+
+// Documents no word processor writes, each aimed at one way a reader of untrusted files fails
+// (tests/data/docx/make-crafted.py makes them): refused as damaged, with the reason, or read as
+// Word reads them, in a moment either way.
+class CraftedDocument : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
+protected:
+    static DocumentModel read(const std::string& file) {
+        return readDocx(fs::path(TELVORA_TEST_DATA) / "docx" / file, file, file, {});
+    }
+};
+
+TEST_P(CraftedDocument, IsRefusedAsDamagedNamingWhy) {
+    const auto& [file, reason] = GetParam();
+    const auto started = std::chrono::steady_clock::now();
+    const std::string error = errorOf([&] { (void)read(file); }) == kFileCorrupted ? "" : "not refused as damaged";
+    EXPECT_EQ(error, "");
+    try {
+        (void)read(file);
+    } catch (const RuntimeError& e) {
+        EXPECT_TRUE(e.description().starts_with("The file \"" + std::string(file) + "\" appears to be corrupted: "));
+        EXPECT_TRUE(e.description().ends_with(reason)) << e.description();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Crafted, CraftedDocument,
+    ::testing::Values(std::pair{"deep-tables.docx", "its elements nest more than 256 deep."},
+                      std::pair{"deep-content-controls.docx", "its elements nest more than 256 deep."},
+                      std::pair{"deep-hyperlinks.docx", "its elements nest more than 256 deep."},
+                      std::pair{"deep-text-boxes.docx", "its elements nest more than 256 deep."},
+                      std::pair{"deep-alternate-content.docx", "its elements nest more than 256 deep."},
+                      std::pair{"unpacks-too-large.docx", "its parts unpack to more than 32 MB."},
+                      std::pair{"text-too-long.docx", "its text is longer than 2097152 characters."}),
+    [](const auto& info) {
+        std::string name;
+        for (const char c : std::string_view(info.param.first).substr(0, std::string_view(info.param.first).find('.')))
+            if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+        return name;
+    });
+
+TEST_F(CraftedDocument, FieldsEndedOutOfTurnOrNestedDeeplyReadAsWordReadsThem) {
+    // A complex field's end inside a simple field ends nothing; a complex field begun inside a
+    // simple field ends with it.
+    const auto simple = read("field-end-in-simple-field.docx");
+    EXPECT_EQ(simple.text(StoryKind::Main), "Fax: «Fax» end\r7\r");
+    std::vector<std::tuple<std::string, std::string>> fields;
+    for (const auto& f : simple.fields) fields.emplace_back(f.code, simple.text(StoryKind::Main, f.start, f.end));
+    EXPECT_EQ(fields, (std::vector<std::tuple<std::string, std::string>>{
+                          {"MERGEFIELD Fax", "«Fax»"}, {"PAGE", "7"}, {"REF Total", "7"}}));
+
+    // 150,000 fields each in the code of the one before (one field, its code all of it), and
+    // 150,000 each in the result of the one before.
+    const auto started = std::chrono::steady_clock::now();
+    const auto nested = read("nested-fields.docx");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(nested.text(StoryKind::Main), "\ry\r");
+    ASSERT_EQ(nested.fields.size(), 150001u);
+    EXPECT_EQ(nested.fields.back().start, 1);
+    EXPECT_EQ(nested.fields.back().end, 2);
+
+    EXPECT_EQ(read("tables-in-tables.docx").text(StoryKind::Main), "inside\r");
+}
+
+TEST_F(DocxFiles, WordsHyphensReadAsRangeTextGivesThemAndStayThroughASave) {
+    put("C:\\Docs\\Hyphens.docx", telvora::testing::readBytes(fs::path(TELVORA_TEST_DATA) / "docx" / "hyphens.docx"));
+    const auto letter = openDocx(drive, "C:\\Docs\\Hyphens.docx");
+    const std::string number = "0893\x1E" "351\x1F" "234";
+    EXPECT_EQ(letter.text(StoryKind::Main), "Fax: " + number + "\r");
+    // The add-in's number cleaning takes them out, as it does Word's.
+    EXPECT_EQ(CleanFaxNumber(number), "0893351234");
+
+    saveDocx(letter, drive, "C:\\Docs\\Saved.docx");
+    EXPECT_EQ(openDocx(drive, "C:\\Docs\\Saved.docx").text(StoryKind::Main), letter.text(StoryKind::Main));
+    // Written as Word writes them: elements of their own, not characters of the text.
+    const std::string xml = PackageReader(drive.toHost("C:\\Docs\\Saved.docx"), "Saved.docx").read("word/document.xml");
+    const auto hyphen = xml.find("<w:noBreakHyphen/>");
+    EXPECT_NE(hyphen, std::string::npos) << xml;
+    EXPECT_NE(xml.find("<w:softHyphen/>", hyphen), std::string::npos) << xml;
 }
 
 }  // namespace
