@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/text.h"
 #include "core/settings.h"
 #include "sim/docx/docx.h"
 #include "sim/machine/machine_paths.h"
@@ -563,6 +564,14 @@ fs::path fileInside(const fs::path& folder, const std::string& relative, const s
 }
 
 Scenario parseScenario(const std::string& yaml, const fs::path& file) {
+    // YAML is Unicode text, and every text of a scenario reaches the word processor as UTF-8.
+    std::size_t line = 1;
+    for (std::size_t at = 0; at < yaml.size(); ++line) {
+        const std::size_t end = std::min(yaml.find('\n', at), yaml.size());
+        if (!isValidUtf8(std::string_view(yaml).substr(at, end - at)))
+            throw InputError(file.string() + ":" + std::to_string(line) + ": the scenario is not UTF-8 text");
+        at = end + 1;
+    }
     YAML::Node root;
     try {
         root = YAML::Load(yaml);
