@@ -6,7 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -20,6 +19,7 @@
 #include "sim/word/word_processor.h"
 #include "sim/host_tools.h"
 #include "support/error_number.h"
+#include "support/processor_time.h"
 #include "support/sim_addin.h"
 
 namespace telvora::sim::docx {
@@ -372,7 +372,7 @@ TEST_F(DocxFiles, ASaveThatCannotBeWrittenLeavesTheOldFileAndNoOther) {
 // Documents no word processor writes, each aimed at one way a reader of untrusted files fails
 // (tests/data/docx/make-crafted.py makes them): refused as damaged, with the reason, or read as
 // Word reads them, in a moment either way.
-class CraftedDocument : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
+class CraftedDocument : public ::testing::TestWithParam<std::pair<std::string, std::string>> {
 protected:
     static DocumentModel read(const std::string& file) {
         return readDocx(fs::path(TELVORA_TEST_DATA) / "docx" / file, file, file, {});
@@ -380,31 +380,32 @@ protected:
 };
 
 TEST_P(CraftedDocument, IsRefusedAsDamagedNamingWhy) {
-    const auto& [file, reason] = GetParam();
-    const auto started = std::chrono::steady_clock::now();
-    const std::string error = errorOf([&] { (void)read(file); }) == kFileCorrupted ? "" : "not refused as damaged";
-    EXPECT_EQ(error, "");
+    const std::string file = GetParam().first;
+    const auto started = telvora::testing::processorTime();
     try {
         (void)read(file);
+        ADD_FAILURE() << file << " was read";
     } catch (const RuntimeError& e) {
-        EXPECT_TRUE(e.description().starts_with("The file \"" + std::string(file) + "\" appears to be corrupted: "));
-        EXPECT_TRUE(e.description().ends_with(reason)) << e.description();
+        EXPECT_EQ(e.number(), kFileCorrupted);
+        EXPECT_TRUE(e.description().starts_with("The file \"" + file + "\" appears to be corrupted: ")) << e.description();
+        EXPECT_TRUE(e.description().ends_with(GetParam().second)) << e.description();
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_LT(telvora::testing::processorTime() - started, std::chrono::seconds(20));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Crafted, CraftedDocument,
-    ::testing::Values(std::pair{"deep-tables.docx", "its elements nest more than 256 deep."},
-                      std::pair{"deep-content-controls.docx", "its elements nest more than 256 deep."},
-                      std::pair{"deep-hyperlinks.docx", "its elements nest more than 256 deep."},
-                      std::pair{"deep-text-boxes.docx", "its elements nest more than 256 deep."},
-                      std::pair{"deep-alternate-content.docx", "its elements nest more than 256 deep."},
-                      std::pair{"unpacks-too-large.docx", "its parts unpack to more than 32 MB."},
-                      std::pair{"text-too-long.docx", "its text is longer than 2097152 characters."}),
+    ::testing::ValuesIn(std::vector<std::pair<std::string, std::string>>{
+        {"deep-tables.docx", "its elements nest more than 256 deep."},
+        {"deep-content-controls.docx", "its elements nest more than 256 deep."},
+        {"deep-hyperlinks.docx", "its elements nest more than 256 deep."},
+        {"deep-text-boxes.docx", "its elements nest more than 256 deep."},
+        {"deep-alternate-content.docx", "its elements nest more than 256 deep."},
+        {"unpacks-too-large.docx", "its parts unpack to more than 32 MB."},
+        {"text-too-long.docx", "its text is longer than 2097152 characters."}}),
     [](const auto& info) {
         std::string name;
-        for (const char c : std::string_view(info.param.first).substr(0, std::string_view(info.param.first).find('.')))
+        for (const char c : info.param.first.substr(0, info.param.first.find('.')))
             if (std::isalnum(static_cast<unsigned char>(c))) name += c;
         return name;
     });
@@ -421,9 +422,9 @@ TEST_F(CraftedDocument, FieldsEndedOutOfTurnOrNestedDeeplyReadAsWordReadsThem) {
 
     // 150,000 fields each in the code of the one before (one field, its code all of it), and
     // 150,000 each in the result of the one before.
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = telvora::testing::processorTime();
     const auto nested = read("nested-fields.docx");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_LT(telvora::testing::processorTime() - started, std::chrono::seconds(20));
     EXPECT_EQ(nested.text(StoryKind::Main), "\ry\r");
     ASSERT_EQ(nested.fields.size(), 150001u);
     EXPECT_EQ(nested.fields.back().start, 1);

@@ -2,13 +2,13 @@
 // into a new document, and reading the data source from a CSV file.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "sim/word/csv_data_source.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/processor_time.h"
 
 namespace telvora::sim {
 namespace {
@@ -149,12 +149,12 @@ TEST_F(CsvDataSource, AMalformedFileIsRefusedNamingTheLine) {
 TEST_F(CsvDataSource, AHeaderOfTwoHundredThousandNamesIsCheckedForTwinsInAMoment) {
     std::string header;
     for (int k = 1; k <= 200000; ++k) header += "Field" + std::to_string(k) + ",";
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = telvora::testing::processorTime();
     EXPECT_EQ(parseCsv(header + "FAX\n", "Wide.csv").fieldNames.size(), 200001u);
     EXPECT_EQ(errorText(header + "FIELD123456\n"), "Word was unable to open the data source \"Customers.csv\": line 1: the "
                                                    "field name \"FIELD123456\" appears twice");
     // Comparing every name with every other took minutes.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_LT(telvora::testing::processorTime() - started, std::chrono::seconds(10));
 }
 
 TEST_F(CsvDataSource, ADocumentTakesItsMergeDataFromAFile) {
