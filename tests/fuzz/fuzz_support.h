@@ -1,0 +1,31 @@
+// What the fuzz programs share: a scratch folder of their own and a way to stop on a broken
+// promise, which libFuzzer records as a crash with the input that caused it.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace telvora::fuzz {
+
+// A folder of this process's own, made once, in memory where the machine has it.
+inline const std::filesystem::path& scratchFolder(const char* program) {
+    static const std::filesystem::path folder = [program] {
+        const std::filesystem::path shm = "/dev/shm";
+        const auto base = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
+        auto f = base / (std::string("telvora-") + program + "-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(f);
+        return f;
+    }();
+    return folder;
+}
+
+[[noreturn]] inline void broken(const std::string& what) {
+    std::fprintf(stderr, "broken: %s\n", what.c_str());
+    std::abort();
+}
+
+}  // namespace telvora::fuzz
