@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const auto kind : {StoryKind::Main, StoryKind::Header, StoryKind::Footer, StoryKind::TextBox})
             if (kept(first, kind) != second.text(kind))
                 telvora::fuzz::broken("story " + std::to_string(static_cast<int>(kind)) + " changed in a save: \"" +
-                                      kept(first, kind) + "\" came back as \"" + second.text(kind) + "\"");
+                                      telvora::fuzz::shown(kept(first, kind)) + "\" came back as \"" +
+                                      telvora::fuzz::shown(second.text(kind)) + "\"");
         if (first.fields.size() != second.fields.size()) telvora::fuzz::broken("a save changed the number of fields");
     } catch (const telvora::RuntimeError& e) {
         telvora::fuzz::broken("a document read could not be saved and read again: " + e.description());

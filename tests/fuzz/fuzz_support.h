@@ -23,6 +23,22 @@ inline const std::filesystem::path& scratchFolder(const char* program) {
     return folder;
 }
 
+// The text with each byte outside printable ASCII as \xNN, so a message shows what is there.
+inline std::string shown(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F) {
+            out += c;
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 [[noreturn]] inline void broken(const std::string& what) {
     std::fprintf(stderr, "broken: %s\n", what.c_str());
     std::abort();

@@ -529,8 +529,10 @@ private:
 DocumentModel readDocx(const fs::path& file, const std::string& documentName, const std::string& displayName,
                        const DataSourceOpener& openDataSource) {
     DocumentModel model = Reader(file, documentName, displayName, openDataSource).read();
-    // Every story ends with a paragraph mark, as Word's do.
-    if (model.length(StoryKind::Main) == 0) model.append(StoryKind::Main, "\r", Format{}, 0);
+    // Every story ends with a paragraph mark, as Word's do: a header or text box without a
+    // paragraph too.
+    for (const auto kind : {StoryKind::Main, StoryKind::Header, StoryKind::Footer, StoryKind::TextBox})
+        if ((kind == StoryKind::Main || model.hasStory(kind)) && model.length(kind) == 0) model.append(kind, "\r", Format{}, 0);
     return model;
 }
 

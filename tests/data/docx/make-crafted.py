@@ -68,6 +68,10 @@ package("deep-alternate-content.docx",
 # Tables in tables as deep as a real document might go: read.
 package("tables-in-tables.docx", nested("<w:tbl><w:tr><w:tc>", "</w:tc></w:tr></w:tbl>", 60, PARAGRAPH))
 
+# A text box without a paragraph (Word's always have one).
+package("empty-text-box.docx",
+        '<w:p><w:r><w:t>Letter</w:t><w:pict><v:shape><v:textbox><w:txbxContent/></v:textbox></v:shape></w:pict></w:r></w:p>')
+
 # A few kilobytes that unpack to 40 MB: two parts of 20 MB each.
 PAD = " " * 20_000_000
 package("unpacks-too-large.docx",

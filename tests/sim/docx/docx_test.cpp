@@ -410,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(CraftedDocument, FieldsEndedOutOfTurnOrNestedDeeplyReadAsWordReadsThem) {
+TEST_F(CraftedDocument, FieldsOutOfTurnOrNestedDeeplyTablesInTablesAndAnEmptyTextBoxReadAsWordReadsThem) {
     // A complex field's end inside a simple field ends nothing; a complex field begun inside a
     // simple field ends with it.
     const auto simple = read("field-end-in-simple-field.docx");
@@ -431,6 +431,8 @@ TEST_F(CraftedDocument, FieldsEndedOutOfTurnOrNestedDeeplyReadAsWordReadsThem) {
     EXPECT_EQ(nested.fields.back().end, 2);
 
     EXPECT_EQ(read("tables-in-tables.docx").text(StoryKind::Main), "inside\r");
+    // Every story ends with a paragraph mark, a text box without a paragraph too.
+    EXPECT_EQ(read("empty-text-box.docx").text(StoryKind::TextBox), "\r");
 }
 
 TEST_F(DocxFiles, WordsHyphensReadAsRangeTextGivesThemAndStayThroughASave) {
