@@ -73,6 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       telvora::fuzz::shown(kept(first, kind)) + "\" came back as \"" +
                                       telvora::fuzz::shown(second.text(kind)) + "\"");
         if (first.fields.size() != second.fields.size()) telvora::fuzz::broken("a save changed the number of fields");
+        // Where no character was left out, each field spans what it spanned.
+        if (kept(first, StoryKind::Main) == first.text(StoryKind::Main))
+            for (std::size_t k = 0; k < first.fields.size(); ++k)
+                if (first.fields[k].start != second.fields[k].start || first.fields[k].end != second.fields[k].end ||
+                    first.fields[k].type != second.fields[k].type)
+                    telvora::fuzz::broken("a save moved field " + std::to_string(k + 1) + " or changed its type");
     } catch (const telvora::RuntimeError& e) {
         telvora::fuzz::broken("a document read could not be saved and read again: " + e.description());
     }

@@ -283,10 +283,11 @@ private:
         return at;
     }
 
+    // A field code as a file can hold it: a control character becomes a space, which keeps the
+    // code's words apart as the line break it may have been did.
     static std::string xmlText(const std::string& text) {
         std::string out;
-        for (const char c : text)
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
+        for (const char c : text) out += static_cast<unsigned char>(c) >= 0x20 || c == '\t' ? c : ' ';
         return out;
     }
 

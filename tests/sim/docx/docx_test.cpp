@@ -128,7 +128,7 @@ TEST_F(DocxFiles, AWrittenDocumentReadsBackWithItsStylesLooksFieldsStoriesPageAn
                       .text("\tDear ")
                       .mergeField("Name")
                       .text(", total ")
-                      .field(word::wdFieldRef, "REF Total \\# 0.00", "12.50")
+                      .field(word::wdFieldRef, "REF\nTotal \\# 0.00", "12.50")  // a line break between words
                       .text("\r")
                       .text("Re: ")
                       .styled("tlvSubject", "Invoice\v42")
@@ -175,7 +175,7 @@ TEST_F(DocxFiles, AWrittenDocumentReadsBackWithItsStylesLooksFieldsStoriesPageAn
     EXPECT_EQ(back.fields[0].dataField, "Name");
     EXPECT_EQ(back.text(StoryKind::Main, back.fields[0].start, back.fields[0].end), "\xC2\xABName\xC2\xBB");
     EXPECT_EQ(back.fields[1].type, word::wdFieldRef);
-    EXPECT_EQ(back.fields[1].code, "REF Total \\# 0.00");
+    EXPECT_EQ(back.fields[1].code, "REF Total \\# 0.00");  // still two words
     EXPECT_EQ(back.text(StoryKind::Main, back.fields[1].start, back.fields[1].end), "12.50");
     ASSERT_EQ(back.storyFields.size(), 1u);
     EXPECT_EQ(back.storyFields[0].story, StoryKind::Footer);
