@@ -253,7 +253,7 @@ private:
         const auto& part = *story_->part;
         for (const auto& node : parent.children()) {
             if (node.type() != pugi::node_element) continue;
-            const std::string ns = part.namespaceOf(node);
+            const std::string_view ns = part.namespaceOf(node);
             if (ns == ns::MC && part.localName(node) == "AlternateContent") eachWordElement(chosen(node), visit);
             else if (ns == ns::W) visit(node, part.localName(node));
         }

@@ -3,7 +3,6 @@
 // and the line.
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
 
@@ -37,28 +36,31 @@ public:
     XmlPart& operator=(const XmlPart&) = delete;
 
     pugi::xml_node root() const { return doc_.document_element(); }
+    // `uri` is one of the namespaces of ns:: (the others are never looked for).
     bool is(pugi::xml_node node, const char* uri, std::string_view local) const;
     pugi::xml_node child(pugi::xml_node node, const char* uri, std::string_view local) const;
     pugi::xml_attribute attribute(pugi::xml_node node, const char* uri, std::string_view local) const;
     // The text of a w:val attribute; nothing when the element or the attribute is absent.
     const char* val(pugi::xml_node node) const;
     std::string_view localName(pugi::xml_node node) const;
-    // The namespace of an element, "" when its prefix is declared nowhere.
-    std::string namespaceOf(pugi::xml_node node) const;
+    // The namespace of an element among those of ns::; "" for any other, or none.
+    std::string_view namespaceOf(pugi::xml_node node) const;
 
     // The corrupted-file error for something wrong at `node`.
     RuntimeError fault(pugi::xml_node node, const std::string& what) const;
     const std::string& partName() const noexcept { return partName_; }
 
 private:
-    std::string uriOfPrefix(pugi::xml_node node, std::string_view prefix) const;
+    // Checks the nesting and gives every element and attribute of a namespace of ns:: its own
+    // prefix for it, whatever the file declared, in one walk: a namespace is then read off a
+    // name, not looked for up the tree at every question.
+    void resolveNamespaces();
     std::string where(std::ptrdiff_t offset) const;
 
     std::string bytes_;
     std::string partName_;
     std::string file_;
     pugi::xml_document doc_;
-    std::map<std::string, std::string, std::less<>> rootPrefixes_;
 };
 
 // The document as a part's bytes: an XML declaration, UTF-8, no indentation.

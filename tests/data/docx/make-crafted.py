@@ -68,6 +68,23 @@ package("deep-alternate-content.docx",
 # Tables in tables as deep as a real document might go: read.
 package("tables-in-tables.docx", nested("<w:tbl><w:tr><w:tc>", "</w:tc></w:tr></w:tbl>", 60, PARAGRAPH))
 
+# WordprocessingML under prefixes of the file's own choosing: x: for Word's namespace, Word's as
+# the default namespace of one paragraph, and x: rebound to another namespace for one run, whose
+# text is not Word's.
+with zipfile.ZipFile(os.path.join(HERE, "namespaces.docx"), "w") as z:
+    for part, text in {
+        "_rels/.rels": '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                       f'<Relationship Id="rId1" Type="{REL}officeDocument" Target="word/document.xml"/></Relationships>',
+        "word/document.xml":
+            '<x:document xmlns:x="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><x:body>'
+            '<x:p><x:fldSimple x:instr=" PAGE "><x:r><x:t>a</x:t></x:r></x:fldSimple></x:p>'
+            '<p xmlns="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><r><t>b</t></r></p>'
+            '<x:p><x:r xmlns:x="urn:another"><x:t>hidden</x:t></x:r><x:r><x:t>c</x:t></x:r></x:p>'
+            '</x:body></x:document>'}.items():
+        info = zipfile.ZipInfo(part, date_time=(1980, 1, 1, 0, 0, 0))
+        info.compress_type = zipfile.ZIP_DEFLATED
+        z.writestr(info, text.encode("utf-8"))
+
 # A text box without a paragraph (Word's always have one).
 package("empty-text-box.docx",
         '<w:p><w:r><w:t>Letter</w:t><w:pict><v:shape><v:textbox><w:txbxContent/></v:textbox></v:shape></w:pict></w:r></w:p>')

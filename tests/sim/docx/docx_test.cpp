@@ -410,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(CraftedDocument, FieldsOutOfTurnOrNestedDeeplyTablesInTablesAndAnEmptyTextBoxReadAsWordReadsThem) {
+TEST_F(CraftedDocument, FieldsOutOfTurnOrNestedDeeplyTablesInTablesEmptyTextBoxesAndOddPrefixesReadAsWordReadsThem) {
     // A complex field's end inside a simple field ends nothing; a complex field begun inside a
     // simple field ends with it.
     const auto simple = read("field-end-in-simple-field.docx");
@@ -433,6 +433,11 @@ TEST_F(CraftedDocument, FieldsOutOfTurnOrNestedDeeplyTablesInTablesAndAnEmptyTex
     EXPECT_EQ(read("tables-in-tables.docx").text(StoryKind::Main), "inside\r");
     // Every story ends with a paragraph mark, a text box without a paragraph too.
     EXPECT_EQ(read("empty-text-box.docx").text(StoryKind::TextBox), "\r");
+    // Word's elements and attributes whatever prefix names them, and another namespace's not.
+    const auto prefixed = read("namespaces.docx");
+    EXPECT_EQ(prefixed.text(StoryKind::Main), "a\rb\rc\r");
+    ASSERT_EQ(prefixed.fields.size(), 1u);
+    EXPECT_EQ(prefixed.fields[0].code, "PAGE");
 }
 
 TEST_F(DocxFiles, WordsHyphensReadAsRangeTextGivesThemAndStayThroughASave) {
