@@ -168,8 +168,11 @@ private:
         std::vector<FieldEntry> fields;
         for (const auto& f : kind == StoryKind::Main ? doc_.fields : doc_.storyFields)
             if (f.story == kind && f.start >= 0 && f.end <= n && f.start <= f.end) fields.push_back(f);
-        // Outer fields first where two begin together, so nested fields close inside out.
-        std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) {
+        // Outer fields first where two begin together, so nested fields close inside out. Of two
+        // with the same span the later is the outer, as a field ends after those inside it: read
+        // back, the fields come in the same order.
+        std::reverse(fields.begin(), fields.end());
+        std::stable_sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) {
             return a.start != b.start ? a.start < b.start : a.end > b.end;
         });
 

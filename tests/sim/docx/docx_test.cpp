@@ -415,10 +415,17 @@ TEST_F(CraftedDocument, FieldsOutOfTurnOrNestedDeeplyTablesInTablesEmptyTextBoxe
     // simple field ends with it.
     const auto simple = read("field-end-in-simple-field.docx");
     EXPECT_EQ(simple.text(StoryKind::Main), "Fax: «Fax» end\r7\r");
-    std::vector<std::tuple<std::string, std::string>> fields;
-    for (const auto& f : simple.fields) fields.emplace_back(f.code, simple.text(StoryKind::Main, f.start, f.end));
-    EXPECT_EQ(fields, (std::vector<std::tuple<std::string, std::string>>{
-                          {"MERGEFIELD Fax", "«Fax»"}, {"PAGE", "7"}, {"REF Total", "7"}}));
+    const auto fields = [](const DocumentModel& d) {
+        std::vector<std::tuple<std::string, std::string>> out;
+        for (const auto& f : d.fields) out.emplace_back(f.code, d.text(StoryKind::Main, f.start, f.end));
+        return out;
+    };
+    EXPECT_EQ(fields(simple), (std::vector<std::tuple<std::string, std::string>>{
+                                  {"MERGEFIELD Fax", "«Fax»"}, {"PAGE", "7"}, {"REF Total", "7"}}));
+    // Saved and read back, the two fields of one span are still inner and outer in that order.
+    const telvora::testing::ScratchFolder scratch;
+    writeDocx(simple, scratch.path() / "saved.docx", "saved.docx");
+    EXPECT_EQ(fields(readDocx(scratch.path() / "saved.docx", "saved.docx", "saved.docx", {})), fields(simple));
 
     // 150,000 fields each in the code of the one before (one field, its code all of it), and
     // 150,000 each in the result of the one before.
