@@ -70,6 +70,9 @@ public:
 
     std::string text(const YAML::Node& node, const std::string& what) const {
         if (!node.IsScalar()) fail(node, what + " must be a single value");
+        // Checked again after yaml-cpp: its reading of odd input (a NUL byte) has made bytes that
+        // are no UTF-8 of a file that was.
+        if (!isValidUtf8(node.Scalar())) fail(node, what + " is not UTF-8 text");
         return node.Scalar();
     }
     bool boolean(const YAML::Node& node, const std::string& what) const {
@@ -564,12 +567,17 @@ fs::path fileInside(const fs::path& folder, const std::string& relative, const s
 }
 
 Scenario parseScenario(const std::string& yaml, const fs::path& file) {
-    // YAML is Unicode text, and every text of a scenario reaches the word processor as UTF-8.
+    // YAML is Unicode text without control characters but tabs and line ends (yaml-cpp turns some
+    // into bytes that are no UTF-8), and every text of a scenario reaches the word processor as
+    // UTF-8.
     std::size_t line = 1;
     for (std::size_t at = 0; at < yaml.size(); ++line) {
         const std::size_t end = std::min(yaml.find('\n', at), yaml.size());
-        if (!isValidUtf8(std::string_view(yaml).substr(at, end - at)))
+        const std::string_view text = std::string_view(yaml).substr(at, end - at);
+        if (!isValidUtf8(text))
             throw InputError(file.string() + ":" + std::to_string(line) + ": the scenario is not UTF-8 text");
+        if (std::any_of(text.begin(), text.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\t' && c != '\r') || c == 0x7F; }))
+            throw InputError(file.string() + ":" + std::to_string(line) + ": the scenario holds a control character");
         at = end + 1;
     }
     YAML::Node root;

@@ -97,6 +97,10 @@ TEST_F(Simulator, BadScenariosAreRefusedNamingTheFileAndPlaceBeforeAnythingIsWri
     EXPECT_NE(refused("steps: [{start: Word}]\ndocuments: [{text: \"Caf\xE9\"}]\n").find(file + ":2: the scenario is not UTF-8"),
               std::string::npos)
         << err.str();
+    EXPECT_NE(refused(std::string("steps: [{start: Word}]\ndocuments:\n  - text: |\n      Fax:\0_555\n", 62))
+                  .find(file + ":4: the scenario holds a control character"),
+              std::string::npos)
+        << err.str();
     // A step that is nothing, and one user answer that is no button.
     EXPECT_NE(refused("steps: [{name: x}]\n").find("a step is one of call"), std::string::npos);
     EXPECT_NE(refused("steps: [{call: cmdFax, user: {answers: [Maybe]}}]\n").find("an answer must be OK, Cancel"),
