@@ -107,6 +107,12 @@ package("nested-fields.docx",
         "<w:p><w:r>" + '<w:fldChar w:fldCharType="begin"/><w:fldChar w:fldCharType="separate"/>' * FIELDS
         + "<w:t>y</w:t>" + '<w:fldChar w:fldCharType="end"/>' * FIELDS + "</w:r></w:p>", big=True)
 
+# 4,097 styles: more than any document Word writes has.
+package("many-styles.docx", PARAGRAPH,
+        parts={"word/styles.xml": f"<w:styles {W}>" + "".join(f'<w:style w:styleId="{k}"/>' for k in range(4097))
+                                  + "</w:styles>"},
+        rels={"rIdS": ("styles", "styles.xml")}, big=True)
+
 # A fax number written with Word's non-breaking hyphen and an optional hyphen.
 package("hyphens.docx",
         "<w:p><w:r><w:t>Fax: 0893</w:t><w:noBreakHyphen/><w:t>351</w:t><w:softHyphen/><w:t>234</w:t></w:r></w:p>")
