@@ -2,10 +2,12 @@
 #include "sim/docx/xml.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <sstream>
 #include <vector>
 
+#include "base/text.h"
 #include "sim/docx/package.h"
 
 namespace telvora::sim::docx {
@@ -43,6 +45,28 @@ std::string_view uriOf(std::string_view prefix) {
     return "";
 }
 
+// The first character of `text` that XML 1.0 does not allow (pugixml lets a character reference
+// to one through), as "U+000E"; "" when there is none. Text that is no UTF-8 is "no UTF-8".
+std::string forbiddenCharacter(std::string_view text) {
+    // Most text is ASCII without control characters, all allowed (a byte past 0x7F is negative).
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 || c == '\t' || c == '\n' || c == '\r'; }))
+        return "";
+    if (!isValidUtf8(text)) return "no UTF-8";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        if (!isXmlCharacter(c)) {
+            char shown[16];
+            std::snprintf(shown, sizeof shown, "U+%04X", static_cast<unsigned>(c));
+            return shown;
+        }
+        i += 1 + extra;
+    }
+    return "";
+}
+
 // Whether `name` is `prefix`:`local`.
 bool named(std::string_view name, std::string_view prefix, std::string_view local) {
     return name.size() == prefix.size() + 1 + local.size() && name.starts_with(prefix) && name[prefix.size()] == ':' &&
@@ -75,6 +99,11 @@ void XmlPart::resolveNamespaces() {
         if (prefix == wanted) return;
         item.set_name((std::string(wanted) + ":" + std::string(localOf(name))).c_str());
     };
+    const auto checkText = [&](pugi::xml_node node, std::string_view text) {
+        const std::string bad = forbiddenCharacter(text);
+        if (bad == "no UTF-8") throw fault(node, "its text is not UTF-8.");
+        if (!bad.empty()) throw fault(node, "its text holds a character XML does not allow (" + bad + ").");
+    };
     const auto enter = [&](pugi::xml_node element) {
         if (open.size() >= static_cast<std::size_t>(kMaxNesting))
             throw fault(element, "its elements nest more than " + std::to_string(kMaxNesting) + " deep.");
@@ -87,7 +116,10 @@ void XmlPart::resolveNamespaces() {
             declared.push_back(prefix);
         }
         rename(element, true);
-        for (auto a : element.attributes()) rename(a, false);
+        for (auto a : element.attributes()) {
+            rename(a, false);
+            checkText(element, a.value());
+        }
         open.push_back(std::move(declared));
     };
     const auto leave = [&] {
@@ -104,6 +136,8 @@ void XmlPart::resolveNamespaces() {
                 continue;
             }
             leave();
+        } else if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+            checkText(node, node.value());
         }
         while (node != root() && !node.next_sibling()) {
             node = node.parent();

@@ -29,8 +29,9 @@ inline constexpr int kMaxNesting = 256;
 class XmlPart {
 public:
     // Parses the part; raises the corrupted-file error naming `file`, `partName`, the line and
-    // column and what the parser found, for anything that is not well-formed XML or that nests
-    // deeper than kMaxNesting.
+    // column and what the parser found, for anything that is not well-formed XML, nests deeper
+    // than kMaxNesting or holds text (or an attribute) that is no UTF-8 or a character XML does
+    // not allow, as Word refuses it.
     XmlPart(std::string bytes, std::string partName, std::string file);
     XmlPart(const XmlPart&) = delete;
     XmlPart& operator=(const XmlPart&) = delete;

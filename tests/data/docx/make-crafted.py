@@ -85,6 +85,9 @@ with zipfile.ZipFile(os.path.join(HERE, "namespaces.docx"), "w") as z:
         info.compress_type = zipfile.ZIP_DEFLATED
         z.writestr(info, text.encode("utf-8"))
 
+# A character XML does not allow, through a character reference (the parser lets it through).
+package("control-character.docx", '<w:p><w:r><w:t>Fax: 0893&#14;351234</w:t></w:r></w:p>')
+
 # A text box without a paragraph (Word's always have one).
 package("empty-text-box.docx",
         '<w:p><w:r><w:t>Letter</w:t><w:pict><v:shape><v:textbox><w:txbxContent/></v:textbox></v:shape></w:pict></w:r></w:p>')

@@ -403,7 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"deep-alternate-content.docx", "its elements nest more than 256 deep."},
         {"unpacks-too-large.docx", "its parts unpack to more than 32 MB."},
         {"text-too-long.docx", "its text is longer than 2097152 characters."},
-        {"many-styles.docx", "the document has more than 4096 styles."}}),
+        {"many-styles.docx", "the document has more than 4096 styles."},
+        {"control-character.docx", "its text holds a character XML does not allow (U+000E)."}}),
     [](const auto& info) {
         std::string name;
         for (const char c : info.param.first.substr(0, info.param.first.find('.')))
