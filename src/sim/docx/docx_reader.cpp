@@ -18,6 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using word::FontAttribute;
 
+constexpr double kLargestPageTwips = 22 * 1440;
+
 // A real document has a few hundred styles; each is looked for among those before it by name.
 constexpr std::size_t kMaxStyles = 4096;
 
@@ -438,6 +440,9 @@ private:
             const double value = std::strtod(a.value(), &end);
             if (end == a.value() || *end != '\0' || !std::isfinite(value))
                 throw part.fault(node, std::string("the page measure w:") + name + " is not a number.");
+            // Word's largest page is 22 inches a side, and no margin is wider than the page.
+            if (std::fabs(value) > kLargestPageTwips)
+                throw part.fault(node, std::string("the page measure w:") + name + " is more than 22 inches.");
             out = std::fabs(value) / 20.0;
         };
         PageSetup page = model_.page;

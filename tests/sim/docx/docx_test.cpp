@@ -324,6 +324,8 @@ TEST_F(DocxFiles, APackageWithAMalformedOrMissingPartNamesThePartAndTheLine) {
     package("Broken.docx", "<w:document " + w + ">\n<w:body>\n<w:p><w:r><w:t>Hi</w:p>\n</w:body></w:document>");
     package("BadSize.docx", "<w:document " + w + "><w:body><w:p><w:r><w:rPr><w:sz w:val=\"big\"/></w:rPr>"
                             "<w:t>Hi</w:t></w:r></w:p></w:body></w:document>");
+    package("HugePage.docx", "<w:document " + w + "><w:body><w:p/><w:sectPr><w:pgSz w:w=\"6.6e38\" w:h=\"15840\"/>"
+                             "</w:sectPr></w:body></w:document>");
 
     EXPECT_EQ(openError("C:\\Docs\\NoBody.docx"),
               "5792 The file \"C:\\Docs\\NoBody.docx\" appears to be corrupted: the part word/document.xml is missing.");
@@ -333,6 +335,9 @@ TEST_F(DocxFiles, APackageWithAMalformedOrMissingPartNamesThePartAndTheLine) {
     EXPECT_EQ(openError("C:\\Docs\\BadSize.docx"),
               "5792 The file \"C:\\Docs\\BadSize.docx\" appears to be corrupted: word/document.xml, line 1, column 110: "
               "the value of w:sz is not a font size.");
+    EXPECT_EQ(openError("C:\\Docs\\HugePage.docx"),
+              "5792 The file \"C:\\Docs\\HugePage.docx\" appears to be corrupted: word/document.xml, line 1, column 109: "
+              "the page measure w:w is more than 22 inches.");
 }
 
 TEST_F(DocxFiles, AMergeDocumentWhoseDataFileIsBrokenOrGoneIsNotOpened) {
