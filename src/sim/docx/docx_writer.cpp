@@ -187,11 +187,15 @@ private:
             if (kind == StoryKind::Main && start == 0 && doc_.hasStory(StoryKind::TextBox)) textBox(p);
             const bool last = end >= n - 1;
             for (int i = start; i <= std::min(end, n); ++i) {
-                // Fields that end here close before new ones begin.
-                while (!open.empty() && open.back()->end <= i) {
-                    fieldCharacter(p, "end");
-                    open.pop_back();
-                }
+                // Fields that end here close before new ones begin; empty fields that begin here
+                // end here, inside each other like fields of one span.
+                const auto closeEnded = [&] {
+                    while (!open.empty() && open.back()->end <= i) {
+                        fieldCharacter(p, "end");
+                        open.pop_back();
+                    }
+                };
+                closeEnded();
                 while (nextBegin < fields.size() && fields[nextBegin].start == i) {
                     const auto& f = fields[nextBegin++];
                     fieldCharacter(p, "begin");
@@ -199,9 +203,9 @@ private:
                     instr.append_attribute("xml:space") = "preserve";
                     instr.text() = (" " + xmlText(f.code) + " ").c_str();
                     fieldCharacter(p, "separate");
-                    if (f.end == f.start) fieldCharacter(p, "end");
-                    else open.push_back(&f);
+                    open.push_back(&f);
                 }
+                closeEnded();
                 if (i >= end || i >= n) break;
                 i = run(p, kind, i, end, fields, nextBegin, open) - 1;
             }

@@ -45,14 +45,17 @@ def nested(opening, closing, depth, inner):
 PARAGRAPH = "<w:p><w:r><w:t>inside</w:t></w:r></w:p>"
 DEEP = 100_000  # far past any stack
 
-# A complex field's end inside a simple field, with nothing of its own to end; and a complex field
-# begun inside a simple field and never ended.
+# A complex field's end inside a simple field, with nothing of its own to end; a complex field
+# begun inside a simple field and never ended; and one that never gets past its code, empty
+# like the simple field around it.
 package("field-end-in-simple-field.docx",
         '<w:p><w:r><w:t>Fax: </w:t></w:r><w:fldSimple w:instr=" MERGEFIELD Fax "><w:r><w:t>&#171;Fax&#187;</w:t></w:r>'
         '<w:r><w:fldChar w:fldCharType="end"/></w:r></w:fldSimple><w:r><w:t> end</w:t></w:r></w:p>'
         '<w:p><w:fldSimple w:instr=" REF Total "><w:r><w:fldChar w:fldCharType="begin"/></w:r>'
         '<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r>'
-        '<w:r><w:t>7</w:t></w:r></w:fldSimple><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>')
+        '<w:r><w:t>7</w:t></w:r></w:fldSimple><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>'
+        '<w:p><w:fldSimple w:instr=" MERGEFIELD Company "><w:r><w:fldChar w:fldCharType="begin"/><w:t>code</w:t></w:r>'
+        '</w:fldSimple></w:p>')
 
 # Each container a document may nest, nested far too deep.
 package("deep-tables.docx", nested("<w:tbl><w:tr><w:tc>", "</w:tc></w:tr></w:tbl>", DEEP, PARAGRAPH), big=True)
