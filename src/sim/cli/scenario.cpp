@@ -389,53 +389,59 @@ private:
     DocumentModel inlineDocument(const YAML::Node& d, const std::string& name) {
         const Reader& r = reader_;
         const std::string text = r.text(d["text"], "document text");
-        DocumentBuilder builder(name);
-        std::string plain;
-        auto flush = [&] {
-            if (!plain.empty()) builder.text(plain);
-            plain.clear();
-        };
-        for (std::size_t i = 0; i < text.size();) {
-            if (text.compare(i, 2, "[[") == 0) {
-                plain += '[';
-                i += 2;
-            } else if (text[i] == '[') {
-                const auto colon = text.find(':', i);
-                const auto close = text.find(']', i);
-                if (colon == std::string::npos || close == std::string::npos || colon > close)
-                    r.fail(d["text"], "a marked span is written [style: text]; this one is not closed or has no style");
-                flush();
-                const std::string style = text.substr(i + 1, colon - i - 1);
-                std::string marked = text.substr(colon + 1, close - colon - 1);
-                if (!marked.empty() && marked.front() == ' ') marked.erase(0, 1);
-                builder.styled(style, marked);
-                i = close + 1;
-            } else if (text.compare(i, 2, "\xC2\xAB") == 0) {
-                const auto close = text.find("\xC2\xBB", i);
-                if (close == std::string::npos) r.fail(d["text"], "a merge field «Name» is not closed");
-                flush();
-                builder.mergeField(text.substr(i + 2, close - i - 2));
-                i = close + 2;
-            } else if (text[i] == '\n') {
-                plain += '\r';
-                ++i;
-            } else {
-                plain += text[i++];
+        // What the word processor refuses (a style of that name that is no character style, a
+        // mark without a style name) is the scenario's fault.
+        try {
+            DocumentBuilder builder(name);
+            std::string plain;
+            auto flush = [&] {
+                if (!plain.empty()) builder.text(plain);
+                plain.clear();
+            };
+            for (std::size_t i = 0; i < text.size();) {
+                if (text.compare(i, 2, "[[") == 0) {
+                    plain += '[';
+                    i += 2;
+                } else if (text[i] == '[') {
+                    const auto colon = text.find(':', i);
+                    const auto close = text.find(']', i);
+                    if (colon == std::string::npos || close == std::string::npos || colon > close)
+                        r.fail(d["text"], "a marked span is written [style: text]; this one is not closed or has no style");
+                    flush();
+                    const std::string style = text.substr(i + 1, colon - i - 1);
+                    std::string marked = text.substr(colon + 1, close - colon - 1);
+                    if (!marked.empty() && marked.front() == ' ') marked.erase(0, 1);
+                    builder.styled(style, marked);
+                    i = close + 1;
+                } else if (text.compare(i, 2, "\xC2\xAB") == 0) {
+                    const auto close = text.find("\xC2\xBB", i);
+                    if (close == std::string::npos) r.fail(d["text"], "a merge field «Name» is not closed");
+                    flush();
+                    builder.mergeField(text.substr(i + 2, close - i - 2));
+                    i = close + 2;
+                } else if (text[i] == '\n') {
+                    plain += '\r';
+                    ++i;
+                } else {
+                    plain += text[i++];
+                }
             }
-        }
-        flush();
-        if (d["dataSource"]) {
-            const std::string path = machinePath(r, d["dataSource"], "dataSource", scenario_.folder);
-            const auto host = machineFile(path);
-            if (!host) r.fail(d["dataSource"], "the data source " + path + " is not on the machine (put it there with machine.files)");
-            try {
-                MergeSource source = readDataSourceFile(*host, path);
-                builder.mergeData(source.name, source.fieldNames, source.records);
-            } catch (const RuntimeError& e) {
-                throw InputError(host->string() + ": " + e.description());
+            flush();
+            if (d["dataSource"]) {
+                const std::string path = machinePath(r, d["dataSource"], "dataSource", scenario_.folder);
+                const auto host = machineFile(path);
+                if (!host) r.fail(d["dataSource"], "the data source " + path + " is not on the machine (put it there with machine.files)");
+                try {
+                    MergeSource source = readDataSourceFile(*host, path);
+                    builder.mergeData(source.name, source.fieldNames, source.records);
+                } catch (const RuntimeError& e) {
+                    throw InputError(host->string() + ": " + e.description());
+                }
             }
+            return builder.build();
+        } catch (const RuntimeError& e) {
+            r.fail(d["text"], "document text: " + e.description());
         }
-        return builder.build();
     }
 
     void step(const YAML::Node& s) {
