@@ -11,16 +11,24 @@
 
 namespace telvora::fuzz {
 
-// A folder of this process's own, made once, in memory where the machine has it.
+// A folder of this process's own, made once, in memory where the machine has it, and removed when
+// the run ends (a crash leaves it, with the files of the input that caused it).
 inline const std::filesystem::path& scratchFolder(const char* program) {
-    static const std::filesystem::path folder = [program] {
+    struct Folder {
+        std::filesystem::path path;
+        ~Folder() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    };
+    static const Folder folder{[program] {
         const std::filesystem::path shm = "/dev/shm";
         const auto base = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
         auto f = base / (std::string("telvora-") + program + "-" + std::to_string(::getpid()));
         std::filesystem::create_directories(f);
         return f;
-    }();
-    return folder;
+    }()};
+    return folder.path;
 }
 
 // The text with each byte outside printable ASCII as \xNN, so a message shows what is there.
