@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "host/command_bars.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/recording_automation.h"
 #include "support/sim_addin.h"
 
 namespace telvora {
@@ -350,6 +353,110 @@ TEST_F(StartupTest, AConnectionThatGoesWithoutDisconnectingStillLetsGoOfWord) {
     EXPECT_FALSE(addin.hasWord());
     EXPECT_FALSE(word->hasWindowActivateHandler());
     show("Letter.doc");  // nothing left to call
+}
+
+
+// Word 2007 and later ask for the ribbon between connecting and the first window; earlier Words
+// never do and keep the toolbar as the setting says.
+TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
+    struct Case {
+        bool ribbonAsked;
+        const char* showToolbar;  // "" = nothing stored
+        const char* withRibbon;
+        bool shown;
+    };
+    for (const Case& c : {Case{false, "", "", true}, Case{false, "", "0", true}, Case{false, "0", "1", false},
+                          Case{true, "", "", false}, Case{true, "1", "0", false}, Case{true, "1", "True", true},
+                          Case{true, "", "1", true}, Case{true, "0", "1", false}}) {
+        for (const auto& [key, value] : {std::pair{"ShowToolbar", c.showToolbar}, std::pair{"ShowToolbarWithRibbon", c.withRibbon}}) {
+            if (*value) {
+                store.SaveSetting(kAppName, kSectionName, key, value);
+            } else {
+                store.DeleteSetting(kAppName, kSectionName, key);
+            }
+        }
+        connection.OnConnection(word);
+        if (c.ribbonAsked) {
+            EXPECT_FALSE(connection.GetCustomUI(kWordDocumentRibbon).empty());
+        }
+        EXPECT_EQ(connection.ribbonShown(), c.ribbonAsked);
+        show("Letter.doc");
+        EXPECT_EQ(word->commandBarVisible(kToolbarName), c.shown)
+            << "ribbon " << c.ribbonAsked << " ShowToolbar \"" << c.showToolbar << "\" ShowToolbarWithRibbon \"" << c.withRibbon << "\"";
+        connection.OnDisconnection();
+    }
+}
+
+TEST_F(StartupTest, OnlyTheDocumentWindowsRibbonGetsTheTabAndOnlyItCountsAsShown) {
+    connection.OnConnection(word);
+    EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
+    EXPECT_FALSE(connection.ribbonShown());
+}
+
+class RibbonTest : public StartupTest {
+protected:
+    RibbonTest() {
+        connection.OnConnection(word);
+        (void)connection.GetCustomUI(kWordDocumentRibbon);
+        connection.RibbonLoaded(ribbon);
+    }
+    testing::RecordingAutomationObject& control(const std::string& id) {
+        controls.push_back(std::make_shared<testing::RecordingAutomationObject>());
+        controls.back()->put("Id", Variant(id));
+        return *controls.back();
+    }
+    int invalidations() const {
+        int n = 0;
+        for (const auto& call : ribbon->calls()) n += call.member == "Invalidate";
+        return n;
+    }
+
+    std::shared_ptr<testing::RecordingAutomationObject> ribbon = std::make_shared<testing::RecordingAutomationObject>();
+    std::vector<std::shared_ptr<testing::RecordingAutomationObject>> controls;
+};
+
+TEST_F(RibbonTest, ButtonsThatWorkOnADocumentAreGreyUntilOneIsOpenAndWordIsAskedAgainAtEachWindow) {
+    for (const auto& group : ribbonGroups()) {
+        for (const auto& button : group.buttons)
+            EXPECT_EQ(connection.RibbonEnabled(control(button.id)), !button.needsDocument) << button.id;
+    }
+    EXPECT_EQ(invalidations(), 0);
+    show("Letter.doc");
+    EXPECT_EQ(invalidations(), 1);
+    EXPECT_TRUE(connection.RibbonEnabled(control("TelvoraFax")));
+    show("Memo.doc");
+    show("Letter.doc");
+    EXPECT_EQ(invalidations(), 3);
+    // A ribbon that fails to refresh costs the user nothing but a line in the diagnostics.
+    ribbon->failOn("Invalidate", RuntimeError(-2147418113, "Catastrophic failure", "Microsoft Word"));
+    show("Memo.doc");
+    EXPECT_TRUE(user.messages().empty());
+}
+
+TEST_F(RibbonTest, AButtonRunsTheToolbarsCommandOnTheDocument) {
+    show("Letter.doc");
+    word->open(DocumentBuilder("Order.doc").text("Fax 555 1234").select(4, 12).build());
+    connection.RibbonAction(control("TelvoraFaxNumber"));
+    EXPECT_EQ(word->document("Order.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvFaxNumber");
+    EXPECT_EQ(word->document("Order.doc")->styleNameAt(sim::StoryKind::Main, 3), "");
+    EXPECT_THROW(connection.RibbonAction(control("SomeoneElsesButton")), RuntimeError);
+}
+
+// Every button's command is one the toolbar's macros call (a command method without arguments), and
+// no two buttons share an identifier or a key tip, which would leave one unreachable.
+TEST(RibbonTab, EachButtonHasItsOwnIdentifierKeyTipAndACommandWithoutArguments) {
+    std::set<std::string> ids, keytips;
+    for (const auto& group : ribbonGroups()) {
+        for (const auto& button : group.buttons) {
+            EXPECT_TRUE(ids.insert(button.id).second) << button.id;
+            EXPECT_TRUE(keytips.insert(button.keytip).second) << button.keytip;
+            const int method = Buttons::findMethod(button.command);
+            ASSERT_GE(method, 0) << button.command;
+            EXPECT_EQ(Buttons::methods()[static_cast<std::size_t>(method)].argCount, 0u) << button.command;
+            EXPECT_EQ(findRibbonButton(button.id), &button);
+        }
+    }
+    EXPECT_EQ(ids.size(), 11u);
 }
 
 }  // namespace
