@@ -116,7 +116,7 @@ IDispatch* WordHost::application() const noexcept { return application_.get(); }
 
 std::size_t WordHost::sinks() const noexcept { return sinkCount(application_.get()); }
 
-std::vector<std::wstring> WordHost::loadAddins() {
+std::vector<std::wstring> WordHost::loadAddins(bool ribbon) {
     std::vector<std::wstring> loaded;
     unique_hkey key;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return loaded;
@@ -148,9 +148,17 @@ std::vector<std::wstring> WordHost::loadAddins() {
             (void)setDword(entry.get(), L"LoadBehavior", 2);
             continue;
         }
+        std::wstring ribbonXml;
+        ComPtr<IRibbonExtensibility> extensibility;
+        if (ribbon && SUCCEEDED(connection->QueryInterface(__uuidof(IRibbonExtensibility), extensibility.putVoid()))) {
+            Bstr id = makeBstr(L"Microsoft.Word.Document");
+            BSTR xml = nullptr;
+            if (SUCCEEDED(extensibility->GetCustomUI(id.get(), &xml)) && xml) ribbonXml = xml;
+            ::SysFreeString(xml);
+        }
         (void)connection->OnAddInsUpdate(custom.get());
         (void)connection->OnStartupComplete(custom.get());
-        addins_.push_back({progId, std::move(connection)});
+        addins_.push_back({progId, std::move(connection), std::move(ribbonXml)});
         loaded.push_back(progId);
     }
     return loaded;
