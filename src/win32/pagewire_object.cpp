@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "win32/automation.h"
 #include "win32/com_variant.h"
+#include "win32/display_scaling.h"
 #include "win32/event_sink.h"
 #include "win32/module.h"
 #include "win32/text.h"
@@ -127,12 +128,7 @@ HRESULT PagewireObject::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) noexcept {
 Variant ribbonPicture(const RibbonButton& button) {
     // Scaled screens get the larger picture drawn for them rather than a small one blown up.
     constexpr int kScaledDpi = 144;
-    int dpi = USER_DEFAULT_SCREEN_DPI;
-    if (HDC screen = ::GetDC(nullptr)) {
-        dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(nullptr, screen);
-    }
-    const std::wstring name = widen(button.image) + (button.large || dpi >= kScaledDpi ? L"32" : L"16");
+    const std::wstring name = widen(button.image) + (button.large || dpiOf(nullptr) >= kScaledDpi ? L"32" : L"16");
     auto* bitmap = static_cast<HBITMAP>(
         ::LoadImageW(module::instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap) throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()));
