@@ -63,8 +63,8 @@ public:
     IDispatch* application() const noexcept;
     std::size_t sinks() const noexcept;
 
-    // What Word does at its start: every add-in under HKCU\Software\Microsoft\Office\Word\Addins
-    // with load behaviour 3 is created by its programmatic identifier and connected (connection,
+    // What Word does at its start: every add-in under Software\Microsoft\Office\Word\Addins of
+    // the user and of the machine with load behaviour 3 is created by its programmatic identifier and connected (connection,
     // add-ins update, start-up complete). One that fails gets load behaviour 2, as Word marks it.
     // Word 2007 and later (`ribbon`) ask each add-in that offers the ribbon's extensibility for the
     // document window's ribbon right after connecting it. Answers the identifiers connected.
