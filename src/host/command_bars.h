@@ -33,6 +33,6 @@ enum class ToolbarErrors {
 // user's "ShowToolbar" setting hides it. Beside the add-in's ribbon tab (`ribbonShown`) the toolbar,
 // which Word then puts on its "Add-ins" tab, is shown only when "ShowToolbarWithRibbon" says so.
 void PrepareCommandBars(Addin& addin, word::Application& word, ToolbarErrors errors,
-                        const std::function<void()>& markInitialised, bool ribbonShown = false);
+                        const std::function<void()>& markInitialised, bool ribbonShown);
 
 }  // namespace telvora

@@ -57,8 +57,9 @@ void AddinConnection::OnDisconnection() {
 void AddinConnection::release() noexcept {
     if (word_) ignoreErrors(addin_.diagnostics(), [&] { word_->onWindowActivate({}); });
     template_.reset();
+    // The ribbon goes with the connection. Whether Word shows the tab stays: Word asks for it once
+    // per load of the add-in, whichever of connecting and asking comes first.
     ribbon_.reset();
-    ribbonShown_ = false;
     if (word_ && addin_.hasWord() && &addin_.word() == word_.get()) addin_.setWord(nullptr);
     word_.reset();
     initialised_ = false;
