@@ -10,7 +10,6 @@
 #include "host/command_bars.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
-#include "support/recording_automation.h"
 #include "support/sim_addin.h"
 
 namespace telvora {
@@ -391,55 +390,6 @@ TEST_F(StartupTest, OnlyTheDocumentWindowsRibbonGetsTheTabAndOnlyItCountsAsShown
     connection.OnConnection(word);
     EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
     EXPECT_FALSE(connection.ribbonShown());
-}
-
-class RibbonTest : public StartupTest {
-protected:
-    RibbonTest() {
-        connection.OnConnection(word);
-        (void)connection.GetCustomUI(kWordDocumentRibbon);
-        connection.RibbonLoaded(ribbon);
-    }
-    testing::RecordingAutomationObject& control(const std::string& id) {
-        controls.push_back(std::make_shared<testing::RecordingAutomationObject>());
-        controls.back()->put("Id", Variant(id));
-        return *controls.back();
-    }
-    int invalidations() const {
-        int n = 0;
-        for (const auto& call : ribbon->calls()) n += call.member == "Invalidate";
-        return n;
-    }
-
-    std::shared_ptr<testing::RecordingAutomationObject> ribbon = std::make_shared<testing::RecordingAutomationObject>();
-    std::vector<std::shared_ptr<testing::RecordingAutomationObject>> controls;
-};
-
-TEST_F(RibbonTest, ButtonsThatWorkOnADocumentAreGreyUntilOneIsOpenAndWordIsAskedAgainAtEachWindow) {
-    for (const auto& group : ribbonGroups()) {
-        for (const auto& button : group.buttons)
-            EXPECT_EQ(connection.RibbonEnabled(control(button.id)), !button.needsDocument) << button.id;
-    }
-    EXPECT_EQ(invalidations(), 0);
-    show("Letter.doc");
-    EXPECT_EQ(invalidations(), 1);
-    EXPECT_TRUE(connection.RibbonEnabled(control("TelvoraFax")));
-    show("Memo.doc");
-    show("Letter.doc");
-    EXPECT_EQ(invalidations(), 3);
-    // A ribbon that fails to refresh costs the user nothing but a line in the diagnostics.
-    ribbon->failOn("Invalidate", RuntimeError(-2147418113, "Catastrophic failure", "Microsoft Word"));
-    show("Memo.doc");
-    EXPECT_TRUE(user.messages().empty());
-}
-
-TEST_F(RibbonTest, AButtonRunsTheToolbarsCommandOnTheDocument) {
-    show("Letter.doc");
-    word->open(DocumentBuilder("Order.doc").text("Fax 555 1234").select(4, 12).build());
-    connection.RibbonAction(control("TelvoraFaxNumber"));
-    EXPECT_EQ(word->document("Order.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvFaxNumber");
-    EXPECT_EQ(word->document("Order.doc")->styleNameAt(sim::StoryKind::Main, 3), "");
-    EXPECT_THROW(connection.RibbonAction(control("SomeoneElsesButton")), RuntimeError);
 }
 
 // Every button's command is one the toolbar's macros call (a command method without arguments), and
