@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "app/addin.h"
+#include "host/ribbon.h"
 #include "ports/automation.h"
 #include "ports/word.h"
-#include "host/ribbon.h"
 
 namespace telvora {
 
@@ -58,7 +58,7 @@ public:
     void RibbonAction(AutomationObject& control);
     // Whether the button can be clicked now: one that works on a document needs one open.
     bool RibbonEnabled(AutomationObject& control);
-    // The button's picture name and whether it is a large button.
+    // The button Word hands over (its picture, its size); raises 5 for a control not on the tab.
     const RibbonButton& RibbonButtonOf(AutomationObject& control);
     // Documents opened, closed or brought to the front: Word asks the buttons again.
     void RefreshRibbon() noexcept;
