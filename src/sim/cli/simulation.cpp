@@ -9,6 +9,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "base/text.h"
 #include "core/settings.h"
@@ -52,7 +53,9 @@ struct DeliveredFax {
 
 std::string readAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 int copiesOf(const PrintRecord& print) {
@@ -123,7 +126,7 @@ public:
         transcript_.writeInto(folder_);
         machine_ = std::make_unique<SimMachine>(folder_ / "machine");
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
-        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
+        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox", scenario_.previews);
         addin_ = std::make_unique<Addin>(
             Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_});
     }
@@ -208,13 +211,14 @@ private:
             names.push_back(printer.name);
             std::shared_ptr<PrinterDriver> driver;
             const fs::path own = folder_ / "printers" / output::safeName(printer.name);
+            const auto previews = scenario_.previews ? std::optional<fs::path>(own) : std::nullopt;
             switch (printer.kind) {
             case PrinterKind::Paper: driver = std::make_shared<output::PaperPrinterDriver>(own); break;
-            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{own, {}}); break;
+            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{previews, {}}); break;
             case PrinterKind::WinFax:
                 fax.winFaxPrinter = printer.name;
                 driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{
-                    own, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
+                    previews, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
                 break;
             }
             word_->installPrinter(printer.name, driver);
@@ -368,14 +372,10 @@ private:
     void deliver() {
         try {
             auto& jobs = machine_->fax.jobs;
-            for (const auto& folder : outbox_->deliverNew(jobs)) {
+            for (const auto& [folder, pages, previews] : outbox_->deliverNew(jobs)) {
                 const auto job = std::find_if(jobs.rbegin(), jobs.rend(),
                                               [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
-                int pages = 0;
-                for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
-                    ++pages;
-                    outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
-                }
+                outcome_.previews.insert(outcome_.previews.end(), previews.begin(), previews.end());
                 outcome_.faxFolders.push_back(folder);
                 if (job == jobs.rend()) continue;
                 transcript_.faxJob(*job, folder, pages);
