@@ -24,8 +24,9 @@ case $action in
       rm -f "$xvfb_pid_file"
       sleep 0.5
     fi
-    # Every wine process of the run must see the display, or later dialogs fail to open.
-    setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$WINEPREFIX.xvfb.log" 2>&1 &
+    # Every wine process of the run must see the display, or later dialogs fail to open. It is as
+    # large as a 1024 by 768 desktop at 200 % scaling, where the gallery photographs the dialogs too.
+    setsid Xvfb "$DISPLAY" -screen 0 2048x1536x24 -nolisten tcp </dev/null >"$WINEPREFIX.xvfb.log" 2>&1 &
     echo $! >"$xvfb_pid_file"
     for _ in $(seq 50); do
       [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break

@@ -15,7 +15,7 @@ DateTimeTexts& Addin::dateTimes() const {
     return *ports_.dateTimes;
 }
 
-void RememberedDiagnostics::ignored(const RuntimeError& error, const std::source_location& where) noexcept {
+void RememberedDiagnostics::ignored(const RuntimeError& error, const CodePlace& where) noexcept {
     constexpr std::size_t kKept = 100;
     try {
         if (lines_.size() == kKept) lines_.erase(lines_.begin());

@@ -69,7 +69,7 @@ struct Ports {
 // The diagnostics of an add-in made without a sink of its own: the latest lines, in memory.
 class RememberedDiagnostics final : public Diagnostics {
 public:
-    void ignored(const RuntimeError& error, const std::source_location& where) noexcept override;
+    void ignored(const RuntimeError& error, const CodePlace& where) noexcept override;
     const std::vector<std::string>& lines() const noexcept { return lines_; }
 
 private:

@@ -54,8 +54,8 @@ std::string standardErrorText(std::int32_t number) {
     }
 }
 
-std::string ignoredErrorLine(const RuntimeError& error, const std::source_location& where) {
-    std::string file = where.file_name();
+std::string ignoredErrorLine(const RuntimeError& error, const CodePlace& where) {
+    std::string file = where.file;
     // The path from the source folder on: the same on every build machine.
     for (const char* root : {"/src/", "/tests/"}) {
         if (const auto at = file.rfind(root); at != std::string::npos) {
@@ -64,7 +64,7 @@ std::string ignoredErrorLine(const RuntimeError& error, const std::source_locati
         }
     }
     return "ignored error " + std::to_string(error.number()) + " (" + error.source() + ": " + error.description() +
-           ") in " + file + ":" + std::to_string(where.line());
+           ") in " + file + ":" + std::to_string(where.line);
 }
 
 RuntimeError currentAsRuntimeError() noexcept {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -90,6 +89,13 @@ bool trapAndReport(Body&& body, Report&& report) {
     }
 }
 
+// A place in the add-in's code: where an error was ignored. (std::source_location is not in every
+// compiler the add-in is built with; the built-ins behind it are.)
+struct CodePlace {
+    const char* file = "";
+    unsigned line = 0;
+};
+
 // Where the errors the add-in deliberately ignores are written, so none is dropped without a
 // trace (a log file on Windows, the transcript in the simulator).
 class Diagnostics {
@@ -100,32 +106,32 @@ public:
     Diagnostics& operator=(const Diagnostics&) = delete;
 
     // One ignored error and the place in the add-in that ignored it. Never raises.
-    virtual void ignored(const RuntimeError& error, const std::source_location& where) noexcept = 0;
+    virtual void ignored(const RuntimeError& error, const CodePlace& where) noexcept = 0;
 };
 
 // The line an ignored error is written as: "ignored error 5941 (Microsoft Word: The requested
 // member of the collection does not exist.) in fields/marking.cpp:92".
-std::string ignoredErrorLine(const RuntimeError& error, const std::source_location& where);
+std::string ignoredErrorLine(const RuntimeError& error, const CodePlace& where);
 
 // Ignore and go on: run one step; a run-time error in it is written to `log` and swallowed.
 // Answers whether the step succeeded, for callers that branch on it ("the lookup raised no
 // error"). Anything else (memory running out, a fault of the program) goes on to the caller.
 template <class Step>
-[[nodiscard]] bool succeeded(Diagnostics& log, Step&& step,
-                             const std::source_location where = std::source_location::current()) {
+[[nodiscard]] bool succeeded(Diagnostics& log, Step&& step, const char* file = __builtin_FILE(),
+                             unsigned line = __builtin_LINE()) {
     try {
         std::forward<Step>(step)();
         return true;
     } catch (const RuntimeError& e) {
-        log.ignored(e, where);
+        log.ignored(e, CodePlace{file, line});
         return false;
     }
 }
 
 // Ignore and go on, when the caller does not care whether the step worked.
 template <class Step>
-void ignoreErrors(Diagnostics& log, Step&& step, const std::source_location where = std::source_location::current()) {
-    (void)succeeded(log, std::forward<Step>(step), where);
+void ignoreErrors(Diagnostics& log, Step&& step, const char* file = __builtin_FILE(), unsigned line = __builtin_LINE()) {
+    (void)succeeded(log, std::forward<Step>(step), file, line);
 }
 
 // Let through needs no helper: the error simply propagates to the caller's trap.

@@ -95,6 +95,24 @@ const std::vector<Variant>& Variant::elements() const {
     mismatch();
 }
 
+std::string describeTyped(const Variant& value) {
+    if (value.isEmpty()) return "EMPTY:";
+    if (value.isNull()) return "NULL:";
+    if (value.is<bool>()) return std::string("BOOL:") + (value.get<bool>() ? "True" : "False");
+    if (value.is<std::int16_t>()) return "I2:" + std::to_string(value.get<std::int16_t>());
+    if (value.is<std::int32_t>()) return "I4:" + std::to_string(value.get<std::int32_t>());
+    if (value.is<double>()) return "R8:" + std::to_string(value.get<double>());
+    if (value.is<DateValue>()) return "DATE:" + std::to_string(value.get<DateValue>().serial);
+    if (value.is<std::string>()) return "BSTR:" + value.get<std::string>();
+    if (value.is<Opaque>()) return "OPAQUE:" + std::to_string(value.get<Opaque>().kind);
+    if (value.is<Variant::Array>()) {
+        std::string text = "ARRAY:[";
+        for (const auto& e : value.elements()) text += (text.size() > 7 ? "," : "") + describeTyped(e);
+        return text + "]";
+    }
+    return std::string("DISPATCH:") + (value.get<Variant::Object>() ? "object" : "nothing");
+}
+
 bool Variant::operator==(const Variant& other) const {
     // Arrays are equal element by element, whoever holds them.
     const auto* a = std::get_if<Array>(&value_);

@@ -84,6 +84,11 @@ private:
     Value value_;
 };
 
+// A value as the type it travels as through late binding, colon, its text, as logs show it:
+// "BSTR:PC1", "I4:5", "I2:1", "BOOL:True", "R8:2.500000", "DATE:39807.604167", "EMPTY:",
+// "DISPATCH:object", "ARRAY:[BSTR:1,BSTR:2]", "OPAQUE:8195".
+std::string describeTyped(const Variant& value);
+
 // One named argument of a late-bound call ("ServerName" := "PC1").
 struct NamedArg {
     std::string name;

@@ -44,6 +44,7 @@ bool Settings::resetPrinter() const { return get(keys::ResetPrinter, "True") == 
 std::string Settings::defaultPrinter() const { return get(keys::DefaultPrinter, kDontPrint); }
 std::int16_t Settings::defaultCopies() const { return textToInt16(get(keys::DefaultCopies, "1")); }
 bool Settings::showToolbar() const { return textToBool(get(keys::ShowToolbar, "1")); }
+bool Settings::showToolbarWithRibbon() const { return textToBool(get(keys::ShowToolbarWithRibbon, "0")); }
 
 bool Settings::optionalBool(const std::string& key) const {
     const std::string text = get(key);

@@ -26,6 +26,7 @@ inline constexpr const char* ResetPrinter = "ResetPrinter";
 inline constexpr const char* DefaultPrinter = "DefaultPrinter";
 inline constexpr const char* DefaultCopies = "DefaultCopies";
 inline constexpr const char* ShowToolbar = "ShowToolbar";
+inline constexpr const char* ShowToolbarWithRibbon = "ShowToolbarWithRibbon";
 inline constexpr const char* YnoSave = "ynoSave";
 inline constexpr const char* PopupMsg = "PopupMsg";
 inline constexpr const char* Email = "Email";
@@ -63,6 +64,9 @@ public:
     std::string defaultPrinter() const;
     std::int16_t defaultCopies() const;
     bool showToolbar() const;
+    // Whether the toolbar shows beside the add-in's ribbon tab as well: "1" or "True" shows it;
+    // missing reads False (the tab alone).
+    bool showToolbarWithRibbon() const;
     // The saved delivery notification: `ynoSave` present and True; then the three keys below.
     bool ynoSave() const;
     bool popupMsg() const;

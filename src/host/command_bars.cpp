@@ -43,7 +43,7 @@ bool RemoveMenuPopup(Addin& addin, word::Application& word, const std::string& b
 }
 
 void PrepareCommandBars(Addin& addin, word::Application& word, ToolbarErrors errors,
-                        const std::function<void()>& markInitialised) {
+                        const std::function<void()>& markInitialised, bool ribbonShown) {
     // Both entries are looked for even when the first was not there.
     const bool aboutRemoved = RemoveMenuButton(addin, word, kHelpMenu, kAboutEntry);
     const bool helpRemoved = RemoveMenuButton(addin, word, kHelpMenu, kHelpEntry);
@@ -57,7 +57,8 @@ void PrepareCommandBars(Addin& addin, word::Application& word, ToolbarErrors err
     runStep(addin, errors, [&] {
         const auto toolbar = word.commandBars()->item(kToolbarName);
         toolbar->setVisible(true);
-        if (!addin.settings().showToolbar()) toolbar->setVisible(false);
+        if (!addin.settings().showToolbar() || (ribbonShown && !addin.settings().showToolbarWithRibbon()))
+            toolbar->setVisible(false);
     });
 }
 

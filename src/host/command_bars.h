@@ -30,8 +30,9 @@ enum class ToolbarErrors {
 // Runs once per start of the add-in in Word: removes the entries of earlier releases, resets a
 // built-in menu only when such an entry was taken out of it (a reset would also throw away every
 // change the user made to the menu), calls `markInitialised`, and shows the toolbar unless the
-// user's "ShowToolbar" setting hides it.
+// user's "ShowToolbar" setting hides it. Beside the add-in's ribbon tab (`ribbonShown`) the toolbar,
+// which Word then puts on its "Add-ins" tab, is shown only when "ShowToolbarWithRibbon" says so.
 void PrepareCommandBars(Addin& addin, word::Application& word, ToolbarErrors errors,
-                        const std::function<void()>& markInitialised);
+                        const std::function<void()>& markInitialised, bool ribbonShown);
 
 }  // namespace telvora

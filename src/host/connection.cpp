@@ -5,6 +5,7 @@
 #include "backends/availability.h"
 #include "base/errors.h"
 #include "dialogs/printer_setup.h"
+#include "host/buttons.h"
 #include "host/command_bars.h"
 
 namespace telvora {
@@ -56,14 +57,54 @@ void AddinConnection::OnDisconnection() {
 void AddinConnection::release() noexcept {
     if (word_) ignoreErrors(addin_.diagnostics(), [&] { word_->onWindowActivate({}); });
     template_.reset();
+    // The ribbon goes with the connection. Whether Word shows the tab stays: Word asks for it once
+    // per load of the add-in, whichever of connecting and asking comes first.
+    ribbon_.reset();
     if (word_ && addin_.hasWord() && &addin_.word() == word_.get()) addin_.setWord(nullptr);
     word_.reset();
     initialised_ = false;
 }
 
 void AddinConnection::WindowActivate(const std::shared_ptr<word::Document>&, const std::shared_ptr<word::Window>& window) {
-    if (initialised_ || !word_ || !window) return;
-    trapAndReport([&] { startUp(*window); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+    if (!word_ || !window) return;
+    if (!initialised_) trapAndReport([&] { startUp(*window); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+    RefreshRibbon();
+}
+
+std::string AddinConnection::GetCustomUI(const std::string& ribbonId) {
+    std::string xml = RibbonXml(ribbonId);
+    if (!xml.empty()) ribbonShown_ = true;
+    return xml;
+}
+
+void AddinConnection::RibbonLoaded(std::shared_ptr<AutomationObject> ribbon) { ribbon_ = std::move(ribbon); }
+
+const RibbonButton& AddinConnection::RibbonButtonOf(AutomationObject& control) {
+    const RibbonButton* button = findRibbonButton(control.get("Id").toString());
+    if (!button) throw RuntimeError::standard(err::InvalidProcedureCall);
+    return *button;
+}
+
+void AddinConnection::RibbonAction(AutomationObject& control) {
+    const RibbonButton& button = RibbonButtonOf(control);
+    Buttons buttons(addin_);
+    const int method = Buttons::findMethod(button.command);
+    if (method < 0) throw RuntimeError::standard(err::MemberNotFound);
+    // Each command traps and reports its own errors, as it does when the toolbar's macro calls it.
+    (void)buttons.invoke(static_cast<std::size_t>(method), {});
+}
+
+bool AddinConnection::RibbonEnabled(AutomationObject& control) {
+    if (!RibbonButtonOf(control).needsDocument) return true;
+    if (!word_) return false;
+    // Word unable to say: the button stays usable and the command tells the user what is wrong.
+    std::int32_t open = 1;
+    ignoreErrors(addin_.diagnostics(), [&] { open = word_->documents()->count(); });
+    return open > 0;
+}
+
+void AddinConnection::RefreshRibbon() noexcept {
+    if (ribbon_) ignoreErrors(addin_.diagnostics(), [&] { ribbon_->perform("Invalidate"); });
 }
 
 void AddinConnection::startUp(word::Window& window) {
@@ -71,7 +112,7 @@ void AddinConnection::startUp(word::Window& window) {
     if (!IsSupportedSystem(addin_)) {
         // Said once: the add-in counts as started, so no further activation repeats it.
         ShowMessage(addin_, kUnsupportedSystemMessage, MsgIcon::Critical);
-        PrepareCommandBars(addin_, *word_, ToolbarErrors::Raise, markInitialised);
+        PrepareCommandBars(addin_, *word_, ToolbarErrors::Raise, markInitialised, ribbonShown_);
         return;
     }
     migrateFaxType(addin_);
@@ -87,7 +128,7 @@ void AddinConnection::startUp(word::Window& window) {
         return;
     }
     loadTemplate(templatePath);
-    PrepareCommandBars(addin_, *word_, ToolbarErrors::Ignore, markInitialised);
+    PrepareCommandBars(addin_, *word_, ToolbarErrors::Ignore, markInitialised, ribbonShown_);
 }
 
 void AddinConnection::loadTemplate(const std::string& path) {

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "app/addin.h"
+#include "host/ribbon.h"
+#include "ports/automation.h"
 #include "ports/word.h"
 
 namespace telvora {
@@ -44,6 +46,23 @@ public:
     bool initialised() const noexcept { return initialised_; }
     bool connected() const noexcept { return word_ != nullptr; }
 
+    // The ribbon (Word 2007 and later, which ask for it right after connecting; earlier Words never
+    // do). Answers the customUI for `ribbonId`; once the tab is answered, the toolbar is shown
+    // beside it only as the user's setting says.
+    std::string GetCustomUI(const std::string& ribbonId);
+    bool ribbonShown() const noexcept { return ribbonShown_; }
+    // Word hands over the ribbon once it has built the tab: its Invalidate makes Word ask again
+    // which buttons are enabled.
+    void RibbonLoaded(std::shared_ptr<AutomationObject> ribbon);
+    // A button clicked: the command the toolbar's button runs. Word hands over the control.
+    void RibbonAction(AutomationObject& control);
+    // Whether the button can be clicked now: one that works on a document needs one open.
+    bool RibbonEnabled(AutomationObject& control);
+    // The button Word hands over (its picture, its size); raises 5 for a control not on the tab.
+    const RibbonButton& RibbonButtonOf(AutomationObject& control);
+    // Documents opened, closed or brought to the front: Word asks the buttons again.
+    void RefreshRibbon() noexcept;
+
 private:
     void startUp(word::Window& window);
     void loadTemplate(const std::string& path);
@@ -52,7 +71,9 @@ private:
     Addin& addin_;
     std::shared_ptr<word::Application> word_;
     std::shared_ptr<word::AddIn> template_;
+    std::shared_ptr<AutomationObject> ribbon_;
     bool initialised_ = false;
+    bool ribbonShown_ = false;
 };
 
 }  // namespace telvora

@@ -19,7 +19,7 @@ std::wstring DiagnosticsLog::defaultFolder() {
     return std::wstring(base) + L"\\Telvora";
 }
 
-void DiagnosticsLog::ignored(const RuntimeError& error, const std::source_location& where) noexcept {
+void DiagnosticsLog::ignored(const RuntimeError& error, const CodePlace& where) noexcept {
     try {
         SYSTEMTIME now{};
         ::GetLocalTime(&now);

@@ -19,7 +19,7 @@ public:
     // Telvora folder (the log is then off when that folder cannot be found).
     explicit DiagnosticsLog(std::wstring folder = defaultFolder(), std::uint64_t limitBytes = 256 * 1024);
 
-    void ignored(const RuntimeError& error, const std::source_location& where) noexcept override;
+    void ignored(const RuntimeError& error, const CodePlace& where) noexcept override;
 
     const std::wstring& path() const noexcept { return path_; }
     static std::wstring defaultFolder();

@@ -8,6 +8,7 @@
 #include <oaidl.h>
 
 #include <functional>
+#include <tuple>
 #include <span>
 #include <type_traits>
 #include <string>
@@ -88,22 +89,25 @@ using MemberBody = std::function<Variant(const DispatchMember& member, std::span
                                   WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                   UINT* argError) noexcept;
 
-// The IDispatch of an automation class whose members its table declares, on `Interface`: IDispatch
-// itself, or a dual interface derived from it (whose own methods the class implements too).
-// Late binding only: the class offers no type information.
-template <class Interface>
-class TableDispatch : public ComObject<Interface> {
+// The IDispatch of an automation class whose members its table declares, on `Interfaces`: IDispatch
+// itself, or dual interfaces derived from it (whose own methods the class implements too), all of
+// which answer their IDispatch methods from the one table. Late binding only: the class offers no
+// type information.
+template <class... Interfaces>
+class TableDispatch : public ComObject<Interfaces...> {
+    using Primary = std::tuple_element_t<0, std::tuple<Interfaces...>>;
+
 public:
     // A dual interface answers IDispatch as well, with the same object; so does the class's dispatch
     // interface of the type library, which is IDispatch under the class's own identifier.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) noexcept override {
         const bool typeLibInterface = riid == table_.interfaceId() && riid != IID_NULL;
-        if (object && (typeLibInterface || (!std::is_same_v<Interface, IDispatch> && riid == IID_IDispatch))) {
-            *object = static_cast<IDispatch*>(this);
+        if (object && (typeLibInterface || (!std::is_same_v<Primary, IDispatch> && riid == IID_IDispatch))) {
+            *object = static_cast<IDispatch*>(static_cast<Primary*>(this));
             this->AddRef();
             return S_OK;
         }
-        return ComObject<Interface>::QueryInterface(riid, object);
+        return ComObject<Interfaces...>::QueryInterface(riid, object);
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept final { return noTypeInfoCount(count); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept final { return noTypeInfo(info); }

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 
+#include "win32/accessible_name.h"
 #include "win32/com_errors.h"
 #include "win32/dialog_template.h"
+#include "win32/display_scaling.h"
 #include "win32/resource.h"
 #include "win32/text.h"
 
@@ -64,7 +67,8 @@ int shiftState() noexcept {
 
 bool isOptionArrow(WPARAM key) noexcept { return key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT; }
 
-// Room a list's entries need beyond their text: the list's own inner margins.
+// Room a list's entries need beyond their text: the list's own inner margins, in pixels at 96 dots
+// per inch.
 constexpr int kListMargin = 4;
 
 // Link text: the blue a Word user knows as "click here".
@@ -72,6 +76,47 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 
 // Posted to put a locked combo box's choice back after the user tried to change it.
 constexpr UINT kRestoreChoice = WM_APP + 1;
+// Posted once the dialog manager has laid the dialog out for another monitor's scaling.
+constexpr UINT kScalingChanged = WM_APP + 2;
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// A caption as the user reads it: "&" marks the mnemonic, "&&" stands for "&".
+std::string withoutMnemonic(const std::string& caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i >= caption.size()) break;
+        out += caption[i];
+    }
+    return out;
+}
+
+bool takesInput(ControlKind kind) noexcept {
+    return kind == ControlKind::TextBox || kind == ControlKind::ComboBox || kind == ControlKind::ListBox;
+}
+
+// What a screen reader calls the control: anything but a field, box or list its own caption. A
+// field, box or list is named by the label before it in tab order, or by the option or check box
+// right before it whose choice it completes ("E-mail" and the address); frames, lines and buttons
+// between them (a list's column headings) are passed over, another field ends the search.
+std::string accessibleNameOf(const Form& form, std::size_t i) {
+    const auto& controls = form.controls();
+    if (!takesInput(controls[i]->kind())) return withoutMnemonic(controls[i]->caption());
+    while (i-- > 0) {
+        const Control& before = *controls[i];
+        switch (before.kind()) {
+        case ControlKind::Label:
+        case ControlKind::OptionButton:
+        case ControlKind::CheckBox: return withoutMnemonic(before.caption());
+        case ControlKind::Frame:
+        case ControlKind::Line:
+        case ControlKind::Button: continue;
+        default: return {};
+        }
+    }
+    return {};
+}
 
 // What the dialog procedure needs while the dialog is being created.
 struct Creation {
@@ -140,6 +185,13 @@ void FormWindow::initialize(HWND dialog) {
     for (std::size_t i = 0; i < controls.size(); ++i) {
         controls_[i] = ::GetDlgItem(dialog, kFirstControlId + static_cast<int>(i));
         const Control& c = *controls[i];
+        if (c.kind() != ControlKind::Label && c.kind() != ControlKind::Frame && c.kind() != ControlKind::Line &&
+            c.kind() != ControlKind::Picture) {
+            const auto name = [this, i] { return formGone_ ? std::wstring() : widen(accessibleNameOf(form_, i)); };
+            giveAccessibleName(controls_[i], name);
+            // A combo box that takes typed text has the focus in its own field, which is named alike.
+            if (const HWND edit = editOf(i); edit && edit != controls_[i]) giveAccessibleName(edit, name);
+        }
         if (c.kind() == ControlKind::Frame || c.kind() == ControlKind::Line) {
             // Frames and lines lie beneath the controls they surround.
             ::SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -155,18 +207,42 @@ void FormWindow::initialize(HWND dialog) {
         } else if (c.kind() == ControlKind::ListBox) {
             const int stop = kListTabStop;
             ::SendMessageW(controls_[i], LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
-        } else if (c.kind() == ControlKind::Picture) {
-            if (!icon_) {
-                const int size = ::GetSystemMetrics(SM_CXICON);
-                icon_.reset(static_cast<HICON>(
-                    ::LoadImageW(module_, MAKEINTRESOURCEW(TELVORA_PRODUCT_ICON), IMAGE_ICON, size, size, 0)));
-            }
-            ::SendMessageW(controls_[i], STM_SETICON,
-                           reinterpret_cast<WPARAM>(icon_ ? icon_.get() : ::LoadIconW(nullptr, IDI_APPLICATION)), 0);
         }
     }
+    showIcon();
     pushAll();
     centreOnOwner();
+}
+
+// The product icon drawn for the dialog's scaling (the icon file carries it from 16 to 64 pixels),
+// in every picture of the form.
+void FormWindow::showIcon() {
+    const auto& controls = form_.controls();
+    if (std::none_of(controls.begin(), controls.end(), [](const auto& c) { return c->kind() == ControlKind::Picture; }))
+        return;
+    const int size = iconSizeAt(dpiOf(window_.get()));
+    unique_hicon icon(static_cast<HICON>(
+        ::LoadImageW(module_, MAKEINTRESOURCEW(TELVORA_PRODUCT_ICON), IMAGE_ICON, size, size, 0)));
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i]->kind() != ControlKind::Picture) continue;
+        ::SendMessageW(controls_[i], STM_SETICON,
+                       reinterpret_cast<WPARAM>(icon ? icon.get() : ::LoadIconW(nullptr, IDI_APPLICATION)), 0);
+    }
+    // The pictures show the new icon before the old one goes.
+    icon_ = std::move(icon);
+}
+
+// The dialog moved to a monitor of another scaling and the dialog manager laid it out anew with its
+// font: the form's own fonts, the icon and the lists' widths follow. The old fonts go only once no
+// control uses them.
+void FormWindow::scalingChanged() {
+    const auto oldFonts = std::exchange(fonts_, {});
+    const Pushing pushing(pushing_);
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        pushFont(i);
+        updateListExtent(i);
+    }
+    showIcon();
 }
 
 void FormWindow::centreOnOwner() {
@@ -266,6 +342,13 @@ INT_PTR FormWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_HELP:
             // F1 reaches the form's KeyDown through the key preview; the dialog adds nothing.
+            return TRUE;
+        case WM_DPICHANGED:
+            // The dialog manager rescales the dialog and its font first.
+            ::PostMessageW(window_.get(), kScalingChanged, 0, 0);
+            return FALSE;
+        case kScalingChanged:
+            scalingChanged();
             return TRUE;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
@@ -683,6 +766,7 @@ void FormWindow::updateListExtent(std::size_t i, int item) {
     RECT stop{0, 0, kListTabStop, 0};
     ::MapDialogRect(window_.get(), &stop);
     const int tabStop = std::max(1, static_cast<int>(stop.right));
+    const int margin = scaled(kListMargin, dpiOf(h));
     auto measure = [&](const std::string& entry) {
         const std::wstring text = widen(entry);
         const DWORD size = ::GetTabbedTextExtentW(dc, text.c_str(), static_cast<int>(text.size()), 1, &tabStop);
@@ -691,9 +775,9 @@ void FormWindow::updateListExtent(std::size_t i, int item) {
     int widest = 0;
     if (item >= 0) {
         widest = std::max(static_cast<int>(::SendMessageW(h, LB_GETHORIZONTALEXTENT, 0, 0)),
-                          measure(c.items()[static_cast<std::size_t>(item)]) + kListMargin);
+                          measure(c.items()[static_cast<std::size_t>(item)]) + margin);
     } else {
-        for (const auto& entry : c.items()) widest = std::max(widest, measure(entry) + kListMargin);
+        for (const auto& entry : c.items()) widest = std::max(widest, measure(entry) + margin);
     }
     ::SelectObject(dc, old);
     ::ReleaseDC(h, dc);
@@ -745,9 +829,7 @@ HFONT FormWindow::fontFor(const Control& control, bool underlined) {
         std::fill(std::begin(log.lfFaceName), std::end(log.lfFaceName), L'\0');
         std::copy(face.begin(), face.end(), log.lfFaceName);
         if (font.size > 0) {
-            HDC dc = ::GetDC(window_.get());
-            log.lfHeight = -static_cast<LONG>(std::lround(font.size * ::GetDeviceCaps(dc, LOGPIXELSY) / 72.0));
-            ::ReleaseDC(window_.get(), dc);
+            log.lfHeight = -static_cast<LONG>(std::lround(font.size * dpiOf(window_.get()) / 72.0));
             log.lfWidth = 0;
         }
         log.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;

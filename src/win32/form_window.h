@@ -52,6 +52,8 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void initialize(HWND dialog);
+    void showIcon();
+    void scalingChanged();
     void command(int id, int code, HWND from);
     void hideWindow() noexcept;
     void centreOnOwner();

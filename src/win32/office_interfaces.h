@@ -1,6 +1,7 @@
 // The interfaces and identifiers of Office and Word the binding needs that the Windows headers do
-// not declare: the Office add-in connection interface Word loads the add-in through, and Word's
-// application class and event interface.
+// not declare: the Office add-in connection interface Word loads the add-in through, the ribbon's
+// extensibility interface Word 2007 and later ask it for, and Word's application class and event
+// interface.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,14 @@ struct IDTExtensibility2 : public IDispatch {
 };
 __CRT_UUID_DECL(IDTExtensibility2, 0xB65AD801, 0xABAF, 0x11D0, 0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44)
 
+// The ribbon's extensibility interface {000C0396-0000-0000-C000-000000000046}: dual, its one method
+// after IDispatch. Word asks an add-in's connection object for it after connecting; the callbacks
+// the answered customUI names are then called by name through the same object's IDispatch.
+struct IRibbonExtensibility : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) = 0;
+};
+__CRT_UUID_DECL(IRibbonExtensibility, 0x000C0396, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
+
 namespace telvora::win32 {
 
 // Word.Application, as Word registers it in the running object table.
@@ -33,5 +42,7 @@ inline constexpr CLSID kClsidWordApplication = {0x000209FF, 0x0000, 0x0000, {0xC
 // Word's application events as every Word from 2000 on still raises them; WindowActivate(Doc, Wn)
 // is DISPID 10 there and in the later event interfaces.
 inline constexpr IID kDiidApplicationEvents2 = {0x000209FE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// DocumentChange: a document was created, opened or closed, or another one came to the front.
+inline constexpr DISPID kDispidDocumentChange = 3;
 
 }  // namespace telvora::win32

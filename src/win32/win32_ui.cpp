@@ -6,6 +6,7 @@
 #include "app/reports.h"
 #include "base/errors.h"
 #include "win32/com_errors.h"
+#include "win32/display_scaling.h"
 #include "win32/form_window.h"
 #include "win32/text.h"
 
@@ -67,6 +68,8 @@ MsgResult Win32Ui::messageBox(const std::string& prompt, MsgButtons buttons, Msg
 
 void Win32Ui::runModal(Form& form) {
     if (!form.visible() || !form.loaded()) return;
+    // Laid out and drawn for the monitor the dialog is on, whatever scaling Word itself runs with.
+    const PerMonitorScaling scaling;
     for (FormWindow* session : sessions_) {
         if (!session->shows(form)) continue;
         if (session->onScreen()) throw RuntimeError::standard(err::FormAlreadyShown);

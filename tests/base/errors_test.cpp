@@ -13,7 +13,7 @@ namespace {
 
 class Lines final : public Diagnostics {
 public:
-    void ignored(const RuntimeError& error, const std::source_location& where) noexcept override {
+    void ignored(const RuntimeError& error, const CodePlace& where) noexcept override {
         lines.push_back(ignoredErrorLine(error, where));
     }
     std::vector<std::string> lines;

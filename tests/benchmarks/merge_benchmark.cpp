@@ -14,7 +14,7 @@
 #include "merge/merge_run.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
-#include "support/served_word.h"
+#include "sim/word/served_word.h"
 #include "support/sim_addin.h"
 #include "word_automation/word_application.h"
 
@@ -117,7 +117,7 @@ int main() {
     {
         const int records = 200;
         Bench b;
-        telvora::testing::ServedWord served(mergeLetter(records));
+        telvora::sim::ServedWord served(mergeLetter(records));
         auto word = word_automation::wordApplication(served.application(), nullptr);
         b.addin.setWord(word);
         frmGetFields dialog(b.addin);

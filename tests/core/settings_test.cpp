@@ -33,6 +33,7 @@ TEST_F(SettingsTest, AFreshProfileReadsTheDefaultOfEveryKey) {
     EXPECT_EQ(settings.defaultPrinter(), "Don't Print");
     EXPECT_EQ(settings.defaultCopies(), 1);
     EXPECT_TRUE(settings.showToolbar());
+    EXPECT_FALSE(settings.showToolbarWithRibbon());
     EXPECT_FALSE(settings.ynoSave());
     EXPECT_FALSE(settings.popupMsg());
     EXPECT_FALSE(settings.email());

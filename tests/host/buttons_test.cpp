@@ -10,7 +10,7 @@
 #include "support/answering_ui.h"
 #include "support/error_number.h"
 #include "support/faxing.h"
-#include "support/served_word.h"
+#include "sim/word/served_word.h"
 #include "support/sim_addin.h"
 
 namespace telvora {
@@ -116,7 +116,7 @@ TEST_F(ButtonsTest, WithoutTheConnectionTheMarkingCommandsWorkOnTheRunningWord) 
     // The COM add-in is turned off while its template, still loaded, calls the commands.
     auto running = std::make_shared<sim::WordProcessor>();
     running->open(sim::DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 12).build());
-    testing::ServedWord served{running};
+    sim::ServedWord served{running};
     automation.startRunning("Word.Application", served.application());
     buttons.cmdFaxnumber();
     EXPECT_EQ(running->document("Letter.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvFaxNumber");
@@ -141,7 +141,7 @@ TEST_F(ButtonsTest, TheConnectedWordComesBeforeAnyOtherRunningWord) {
     addin.setWord(connected);
     auto other = std::make_shared<sim::WordProcessor>();
     other->open(sim::DocumentBuilder("Other.doc").text("Fax 555 1234").select(4, 12).build());
-    testing::ServedWord served{other};
+    sim::ServedWord served{other};
     automation.startRunning("Word.Application", served.application());
     buttons.cmdFaxSubject();
     EXPECT_EQ(connected->document("Mine.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvSubject");
@@ -209,7 +209,7 @@ protected:
         automation.startRunning("Word.Application", served.application());
         openLetter();
     }
-    testing::ServedWord served{word};
+    sim::ServedWord served{word};
     std::shared_ptr<AutomationObject> commands = automation.create("Telvora.Buttons");
 };
 

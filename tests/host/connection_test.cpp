@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "host/command_bars.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
@@ -350,6 +352,61 @@ TEST_F(StartupTest, AConnectionThatGoesWithoutDisconnectingStillLetsGoOfWord) {
     EXPECT_FALSE(addin.hasWord());
     EXPECT_FALSE(word->hasWindowActivateHandler());
     show("Letter.doc");  // nothing left to call
+}
+
+
+// Word 2007 and later ask for the ribbon between connecting and the first window; earlier Words
+// never do and keep the toolbar as the setting says.
+TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
+    struct Case {
+        bool ribbonAsked;
+        const char* showToolbar;  // "" = nothing stored
+        const char* withRibbon;
+        bool shown;
+    };
+    for (const Case& c : {Case{false, "", "", true}, Case{false, "", "0", true}, Case{false, "0", "1", false},
+                          Case{true, "", "", false}, Case{true, "1", "0", false}, Case{true, "1", "True", true},
+                          Case{true, "", "1", true}, Case{true, "0", "1", false}}) {
+        for (const auto& [key, value] : {std::pair{"ShowToolbar", c.showToolbar}, std::pair{"ShowToolbarWithRibbon", c.withRibbon}}) {
+            if (*value) {
+                store.SaveSetting(kAppName, kSectionName, key, value);
+            } else {
+                store.DeleteSetting(kAppName, kSectionName, key);
+            }
+        }
+        connection.OnConnection(word);
+        if (c.ribbonAsked) {
+            EXPECT_FALSE(connection.GetCustomUI(kWordDocumentRibbon).empty());
+        }
+        EXPECT_EQ(connection.ribbonShown(), c.ribbonAsked);
+        show("Letter.doc");
+        EXPECT_EQ(word->commandBarVisible(kToolbarName), c.shown)
+            << "ribbon " << c.ribbonAsked << " ShowToolbar \"" << c.showToolbar << "\" ShowToolbarWithRibbon \"" << c.withRibbon << "\"";
+        connection.OnDisconnection();
+    }
+}
+
+TEST_F(StartupTest, OnlyTheDocumentWindowsRibbonGetsTheTabAndOnlyItCountsAsShown) {
+    connection.OnConnection(word);
+    EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
+    EXPECT_FALSE(connection.ribbonShown());
+}
+
+// Every button's command is one the toolbar's macros call (a command method without arguments), and
+// no two buttons share an identifier or a key tip, which would leave one unreachable.
+TEST(RibbonTab, EachButtonHasItsOwnIdentifierKeyTipAndACommandWithoutArguments) {
+    std::set<std::string> ids, keytips;
+    for (const auto& group : ribbonGroups()) {
+        for (const auto& button : group.buttons) {
+            EXPECT_TRUE(ids.insert(button.id).second) << button.id;
+            EXPECT_TRUE(keytips.insert(button.keytip).second) << button.keytip;
+            const int method = Buttons::findMethod(button.command);
+            ASSERT_GE(method, 0) << button.command;
+            EXPECT_EQ(Buttons::methods()[static_cast<std::size_t>(method)].argCount, 0u) << button.command;
+            EXPECT_EQ(findRibbonButton(button.id), &button);
+        }
+    }
+    EXPECT_EQ(ids.size(), 11u);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "send/fax_commands.h"
 #include "sim/word/document_builder.h"
 #include "support/fax_calls.h"
-#include "support/served_word.h"
+#include "sim/word/served_word.h"
 #include "support/sim_addin.h"
 #include "word_automation/word_application.h"
 
@@ -172,7 +172,7 @@ private:
     sim::SimMachine machine{scratch.path()};
     sim::ScriptedUser user;
     std::shared_ptr<sim::WordProcessor> word = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{machine.platform.paths()});
-    testing::ServedWord served{word};
+    sim::ServedWord served{word};
     Addin addin{Ports{store, machine.automation, user, machine.platform, &machine.dateTimes}};
 };
 

@@ -42,17 +42,7 @@ void RecordingAutomationObject::failIfAsked(const std::string& member) const {
     if (failure_ && equalsIgnoringCase(failure_->first, member)) throw failure_->second;
 }
 
-std::string describeValue(const Variant& value) {
-    if (value.isEmpty()) return "EMPTY:";
-    if (value.isNull()) return "NULL:";
-    if (value.is<bool>()) return std::string("BOOL:") + (value.get<bool>() ? "True" : "False");
-    if (value.is<std::int16_t>()) return "I2:" + std::to_string(value.get<std::int16_t>());
-    if (value.is<std::int32_t>()) return "I4:" + std::to_string(value.get<std::int32_t>());
-    if (value.is<double>()) return "R8:" + std::to_string(value.get<double>());
-    if (value.is<DateValue>()) return "DATE:" + std::to_string(value.get<DateValue>().serial);
-    if (value.is<std::string>()) return "BSTR:" + value.get<std::string>();
-    return std::string("DISPATCH:") + (value.get<Variant::Object>() ? "object" : "nothing");
-}
+std::string describeValue(const Variant& value) { return describeTyped(value); }
 
 std::string describeCall(const RecordedCall& call) {
     std::string line = "member=" + call.member + " positional=[";

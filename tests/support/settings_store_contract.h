@@ -81,9 +81,11 @@ TYPED_TEST_P(SettingsStoreContract, AnEmptyApplicationSectionOrKeyIsRefusedWithE
     // Each would address a level above a key, where other programs keep their settings.
     auto& s = this->store;
     const std::string app = this->app;
-    for (const auto& [a, sec, key] : {std::tuple<std::string, std::string, std::string>{"", "Settings", "K"},
-                                      {app, "", "K"},
-                                      {app, "Settings", ""}}) {
+    for (const auto& address : {std::tuple<std::string, std::string, std::string>{"", "Settings", "K"},
+                                {app, "", "K"},
+                                {app, "Settings", ""}}) {
+        // Named references rather than a structured binding, which clang 14's lambdas cannot capture.
+        const std::string &a = std::get<0>(address), &sec = std::get<1>(address), &key = std::get<2>(address);
         EXPECT_EQ(errorOf([&] { s.GetSetting(a, sec, key, "d"); }), err::InvalidProcedureCall);
         EXPECT_EQ(errorOf([&] { s.SaveSetting(a, sec, key, "v"); }), err::InvalidProcedureCall);
         EXPECT_EQ(errorOf([&] { s.DeleteSetting(a, sec, key); }), err::InvalidProcedureCall);

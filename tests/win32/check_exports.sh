@@ -13,7 +13,7 @@ expected=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer Dll
 if [ "$exports" != "$expected" ]; then
   echo "FAIL: exports are:"; echo "$exports"; failures=1
 fi
-system='^(kernel32|user32|advapi32|ole32|oleaut32|shell32|shlwapi|comdlg32|winspool\.drv|msvcrt|gdi32|comctl32)(\.dll)?$'
+system='^(kernel32|user32|advapi32|ole32|oleaut32|oleacc|ws2_32|shell32|shlwapi|comdlg32|winspool\.drv|msvcrt|gdi32|comctl32)(\.dll)?$'
 while read -r name; do
   lower=$(tr 'A-Z' 'a-z' <<<"$name")
   grep -Eq "$system" <<<"$lower" || { echo "FAIL: imports $name"; failures=1; }

@@ -181,6 +181,25 @@ TEST_F(FormHost, TypingRaisesChangeWithEachNewTextAndTabMovesTheFocusWithItsEven
                })});
 }
 
+// A dialog follows the scaling of the monitor it is on, whatever awareness Word's thread runs with
+// (here none, as an old Word's), and the thread has its own awareness back once the dialog is gone.
+TEST_F(FormHost, TheDialogIsPerMonitorAwareAndTheThreadKeepsItsOwnAwareness) {
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto function = [user32](const char* name) { return reinterpret_cast<void*>(::GetProcAddress(user32, name)); };
+    const auto setThread = reinterpret_cast<HANDLE(WINAPI*)(HANDLE)>(function("SetThreadDpiAwarenessContext"));
+    const auto threadContext = reinterpret_cast<HANDLE(WINAPI*)()>(function("GetThreadDpiAwarenessContext"));
+    const auto windowContext = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(function("GetWindowDpiAwarenessContext"));
+    const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(function("GetAwarenessFromDpiAwarenessContext"));
+    if (!setThread || !threadContext || !windowContext || !awareness) GTEST_SKIP() << "no per-monitor awareness here";
+    constexpr int kUnaware = 0;
+    constexpr int kPerMonitorAware = 2;
+    const HANDLE original = setThread(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1)));  // unaware
+    ASSERT_EQ(awareness(threadContext()), kUnaware);
+    run(form, {act([&] { EXPECT_EQ(awareness(windowContext(dialog())), kPerMonitorAware); })});
+    EXPECT_EQ(awareness(threadContext()), kUnaware);
+    (void)setThread(original);
+}
+
 TEST_F(FormHost, TheDialogOpensWithTheFocusWhereTheFormPutItNotOnItsFirstField) {
     form.load();
     form.cmdCancel.setFocus();

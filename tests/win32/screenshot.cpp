@@ -52,13 +52,20 @@ void saveScreenshot(HWND window, const std::wstring& pngPath) {
     const BOOL copied = ::BitBlt(memory.get(), 0, 0, width, height, windowDc.get(), 0, 0, SRCCOPY);
     ::SelectObject(memory.get(), old);
     if (!copied) throw std::runtime_error("cannot copy the screen");
+    saveBitmap(bitmap.get(), pngPath);
+}
 
+void saveBitmap(HBITMAP bitmap, const std::wstring& pngPath) {
+    BITMAP info{};
+    if (!::GetObjectW(bitmap, sizeof info, &info)) throw std::runtime_error("no bitmap to save");
+    const int width = info.bmWidth;
+    const int height = info.bmHeight;
     ComPtr<IWICImagingFactory> factory;
     check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                              factory.putVoid()),
           "creating the imaging factory");
     ComPtr<IWICBitmap> source;
-    check(factory->CreateBitmapFromHBITMAP(bitmap.get(), nullptr, WICBitmapIgnoreAlpha, source.put()),
+    check(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, source.put()),
           "reading the bitmap");
     ComPtr<IWICStream> stream;
     check(factory->CreateStream(stream.put()), "creating the stream");

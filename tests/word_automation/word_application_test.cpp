@@ -13,7 +13,7 @@
 #include "sim/word/document_builder.h"
 #include "support/error_number.h"
 #include "support/recording_automation.h"
-#include "support/served_word.h"
+#include "sim/word/served_word.h"
 #include "support/sim_addin.h"
 
 namespace telvora {
@@ -22,7 +22,7 @@ namespace {
 using sim::DocumentBuilder;
 using sim::StoryKind;
 using testing::errorOf;
-using testing::ServedWord;
+using sim::ServedWord;
 
 class WordOverAutomationTest : public testing::SimAddinTest {
 protected:

@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/text.h"
 #include "core/settings.h"
 #include "sim/docx/docx.h"
 #include "sim/machine/machine_paths.h"
@@ -69,6 +70,9 @@ public:
 
     std::string text(const YAML::Node& node, const std::string& what) const {
         if (!node.IsScalar()) fail(node, what + " must be a single value");
+        // Checked again after yaml-cpp: its reading of odd input (a NUL byte) has made bytes that
+        // are no UTF-8 of a file that was.
+        if (!isValidUtf8(node.Scalar())) fail(node, what + " is not UTF-8 text");
         return node.Scalar();
     }
     bool boolean(const YAML::Node& node, const std::string& what) const {
@@ -96,7 +100,9 @@ public:
         for (const auto& item : node) out.push_back(text(item, what));
         return out;
     }
-    const YAML::Node& list(const YAML::Node& node, const std::string& what) const {
+    // The sequence itself, not a reference: `node` is mostly a temporary (root["steps"]) that ends
+    // before the loop over the answer begins.
+    YAML::Node list(const YAML::Node& node, const std::string& what) const {
         if (!node.IsSequence()) fail(node, what + " must be a list");
         return node;
     }
@@ -431,53 +437,59 @@ private:
     DocumentModel inlineDocument(const YAML::Node& d, const std::string& name) {
         const Reader& r = reader_;
         const std::string text = r.text(d["text"], "document text");
-        DocumentBuilder builder(name);
-        std::string plain;
-        auto flush = [&] {
-            if (!plain.empty()) builder.text(plain);
-            plain.clear();
-        };
-        for (std::size_t i = 0; i < text.size();) {
-            if (text.compare(i, 2, "[[") == 0) {
-                plain += '[';
-                i += 2;
-            } else if (text[i] == '[') {
-                const auto colon = text.find(':', i);
-                const auto close = text.find(']', i);
-                if (colon == std::string::npos || close == std::string::npos || colon > close)
-                    r.fail(d["text"], "a marked span is written [style: text]; this one is not closed or has no style");
-                flush();
-                const std::string style = text.substr(i + 1, colon - i - 1);
-                std::string marked = text.substr(colon + 1, close - colon - 1);
-                if (!marked.empty() && marked.front() == ' ') marked.erase(0, 1);
-                builder.styled(style, marked);
-                i = close + 1;
-            } else if (text.compare(i, 2, "\xC2\xAB") == 0) {
-                const auto close = text.find("\xC2\xBB", i);
-                if (close == std::string::npos) r.fail(d["text"], "a merge field «Name» is not closed");
-                flush();
-                builder.mergeField(text.substr(i + 2, close - i - 2));
-                i = close + 2;
-            } else if (text[i] == '\n') {
-                plain += '\r';
-                ++i;
-            } else {
-                plain += text[i++];
+        // What the word processor refuses (a style of that name that is no character style, a
+        // mark without a style name) is the scenario's fault.
+        try {
+            DocumentBuilder builder(name);
+            std::string plain;
+            auto flush = [&] {
+                if (!plain.empty()) builder.text(plain);
+                plain.clear();
+            };
+            for (std::size_t i = 0; i < text.size();) {
+                if (text.compare(i, 2, "[[") == 0) {
+                    plain += '[';
+                    i += 2;
+                } else if (text[i] == '[') {
+                    const auto colon = text.find(':', i);
+                    const auto close = text.find(']', i);
+                    if (colon == std::string::npos || close == std::string::npos || colon > close)
+                        r.fail(d["text"], "a marked span is written [style: text]; this one is not closed or has no style");
+                    flush();
+                    const std::string style = text.substr(i + 1, colon - i - 1);
+                    std::string marked = text.substr(colon + 1, close - colon - 1);
+                    if (!marked.empty() && marked.front() == ' ') marked.erase(0, 1);
+                    builder.styled(style, marked);
+                    i = close + 1;
+                } else if (text.compare(i, 2, "\xC2\xAB") == 0) {
+                    const auto close = text.find("\xC2\xBB", i);
+                    if (close == std::string::npos) r.fail(d["text"], "a merge field «Name» is not closed");
+                    flush();
+                    builder.mergeField(text.substr(i + 2, close - i - 2));
+                    i = close + 2;
+                } else if (text[i] == '\n') {
+                    plain += '\r';
+                    ++i;
+                } else {
+                    plain += text[i++];
+                }
             }
-        }
-        flush();
-        if (d["dataSource"]) {
-            const std::string path = machinePath(r, d["dataSource"], "dataSource", scenario_.folder);
-            const auto host = machineFile(path);
-            if (!host) r.fail(d["dataSource"], "the data source " + path + " is not on the machine (put it there with machine.files)");
-            try {
-                MergeSource source = readDataSourceFile(*host, path);
-                builder.mergeData(source.name, source.fieldNames, source.records);
-            } catch (const RuntimeError& e) {
-                throw InputError(host->string() + ": " + e.description());
+            flush();
+            if (d["dataSource"]) {
+                const std::string path = machinePath(r, d["dataSource"], "dataSource", scenario_.folder);
+                const auto host = machineFile(path);
+                if (!host) r.fail(d["dataSource"], "the data source " + path + " is not on the machine (put it there with machine.files)");
+                try {
+                    MergeSource source = readDataSourceFile(*host, path);
+                    builder.mergeData(source.name, source.fieldNames, source.records);
+                } catch (const RuntimeError& e) {
+                    throw InputError(host->string() + ": " + e.description());
+                }
             }
+            return builder.build();
+        } catch (const RuntimeError& e) {
+            r.fail(d["text"], "document text: " + e.description());
         }
-        return builder.build();
     }
 
     void step(const YAML::Node& s) {
@@ -611,6 +623,19 @@ fs::path fileInside(const fs::path& folder, const std::string& relative, const s
 }
 
 Scenario parseScenario(const std::string& yaml, const fs::path& file) {
+    // YAML is Unicode text without control characters but tabs and line ends (yaml-cpp turns some
+    // into bytes that are no UTF-8), and every text of a scenario reaches the word processor as
+    // UTF-8.
+    std::size_t line = 1;
+    for (std::size_t at = 0; at < yaml.size(); ++line) {
+        const std::size_t end = std::min(yaml.find('\n', at), yaml.size());
+        const std::string_view text = std::string_view(yaml).substr(at, end - at);
+        if (!isValidUtf8(text))
+            throw InputError(file.string() + ":" + std::to_string(line) + ": the scenario is not UTF-8 text");
+        if (std::any_of(text.begin(), text.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\t' && c != '\r') || c == 0x7F; }))
+            throw InputError(file.string() + ":" + std::to_string(line) + ": the scenario holds a control character");
+        at = end + 1;
+    }
     YAML::Node root;
     try {
         root = YAML::Load(yaml);

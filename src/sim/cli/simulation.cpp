@@ -21,7 +21,9 @@
 #include "sim/output/printer_drivers.h"
 #include "sim/sim_machine.h"
 #include "sim/sqlite_settings_store.h"
+#include "sim/word/served_word.h"
 #include "sim/word/word_processor.h"
+#include "word_automation/word_application.h"
 
 namespace telvora::sim::cli {
 namespace {
@@ -150,7 +152,7 @@ public:
             return std::move(outcome_);
         }
         user_.setObserver(&transcript_);
-        addin_->setWord(word_);
+        addin_->setWord(officeWord());
         machine_->automation.install("Telvora.Buttons", [this] { return makeButtonsObject(*addin_); });
         for (std::size_t i = 0; i < scenario_.steps.size(); ++i) perform(scenario_.steps[i], i + 1);
         checkExpectations();
@@ -356,9 +358,19 @@ private:
         (void)result;
     }
 
+    std::shared_ptr<word::Application> officeWord() {
+        if (!office_) {
+            served_ = std::make_unique<ServedWord>(word_);
+            // A long merge makes millions of calls: they are counted, not kept.
+            served_->record(false);
+            office_ = word_automation::wordApplication(served_->application(), served_->events());
+        }
+        return office_;
+    }
+
     void startWord() {
         if (!connection_) connection_ = std::make_unique<AddinConnection>(*addin_);
-        connection_->OnConnection(word_);
+        connection_->OnConnection(officeWord());
         word_->activateWindow(word_->activeDocument()->name());
     }
 
@@ -581,6 +593,10 @@ private:
     ScriptedUser user_;
     std::unique_ptr<Addin> addin_;
     std::shared_ptr<WordProcessor> word_;
+    // The word processor as Word's object model, and the add-in's Word binding over it: the
+    // binding that ships, called by member name as in Word.
+    std::unique_ptr<ServedWord> served_;
+    std::shared_ptr<word::Application> office_;
     std::unique_ptr<AddinConnection> connection_;
     std::size_t printCount_ = 0;
     std::vector<PrintRecord> expectedPrints_;  // the first prints, as many as are expected

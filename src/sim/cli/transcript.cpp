@@ -219,7 +219,7 @@ void Transcript::error(const RuntimeError& e) {
          {{"number", e.number()}, {"source", e.source()}, {"description", e.description()}}});
 }
 
-void Transcript::ignored(const RuntimeError& error, const std::source_location& where) noexcept {
+void Transcript::ignored(const RuntimeError& error, const CodePlace& where) noexcept {
     try {
         const std::string line = ignoredErrorLine(error, where);
         add({"ignored", {"(" + oneLine(line) + ")"}, {{"ignored", line}}}, false);

@@ -54,7 +54,7 @@ public:
     void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
     void error(const RuntimeError& e);
     void problem(const std::string& text);
-    void ignored(const RuntimeError& error, const std::source_location& where) noexcept override;
+    void ignored(const RuntimeError& error, const CodePlace& where) noexcept override;
     // PASSED or FAILED with what differed; `verdict`, when given, is said in their place.
     void result(bool passed, const std::vector<std::string>& differences, const std::string& verdict = "");
 

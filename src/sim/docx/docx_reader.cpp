@@ -18,6 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using word::FontAttribute;
 
+constexpr double kLargestPageTwips = 22 * 1440;
+
+// A real document has a few hundred styles; each is looked for among those before it by name.
+constexpr std::size_t kMaxStyles = 4096;
+
 bool typeIs(const Relationship& r, std::string_view kind) {
     return r.type.size() > kind.size() && r.type.ends_with(kind) && r.type[r.type.size() - kind.size() - 1] == '/';
 }
@@ -88,7 +93,13 @@ private:
     struct Story {
         StoryKind kind = StoryKind::Main;
         const XmlPart* part = nullptr;
+        // The fields begun and not yet ended, innermost last.
         std::vector<OpenField> fields;
+        // How many of them are still in their code: text read meanwhile is code, not text.
+        std::size_t inCode = 0;
+        // The open fields a complex field's end cannot close: those of the simple fields the
+        // reading is inside, which end with their element.
+        std::size_t closable = 0;
         std::uint32_t paragraphStyle = kNormalStyle;
     };
 
@@ -144,6 +155,9 @@ private:
             const std::string_view isDefault = styles.attribute(node, ns::W, "default").value();
             r.isDefault = isDefault == "1" || isDefault == "true" || isDefault == "on";
             if (id.empty() || raw.contains(id)) continue;
+            // Each style is looked for among the document's by name, one after the other.
+            if (order.size() == kMaxStyles)
+                throw styles.fault(node, "the document has more than " + std::to_string(kMaxStyles) + " styles.");
             raw[id] = std::move(r);
             order.push_back(id);
         }
@@ -156,17 +170,26 @@ private:
         }
         // A style's look is its own formatting over the styles it is based on, up to Normal (for a
         // paragraph style) or the default paragraph font (for a character style), which the word
-        // processor puts under every style itself.
+        // processor puts under every style itself. Each look is worked out once, a chain of styles
+        // based on each other from its far end, a loop in it ending where it closes.
+        std::map<std::string, Format> looks;
         const auto flattened = [&](const std::string& id) {
-            std::vector<const Raw*> chain;
+            std::vector<const std::string*> chain;
             std::set<std::string> seen;
-            for (std::string at = id; !at.empty() && raw.contains(at) && seen.insert(at).second;) {
-                if (at == normalId || at == defaultFontId) break;
-                chain.push_back(&raw[at]);
-                at = raw[at].basedOn;
-            }
             Format look;
-            for (auto it = chain.rbegin(); it != chain.rend(); ++it) look = overlay(look, (*it)->own);
+            for (const std::string* at = &id; !at->empty() && raw.contains(*at) && seen.insert(*at).second;) {
+                if (*at == normalId || *at == defaultFontId) break;
+                if (const auto known = looks.find(*at); known != looks.end()) {
+                    look = known->second;
+                    break;
+                }
+                chain.push_back(at);
+                at = &raw[*at].basedOn;
+            }
+            for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+                look = overlay(look, raw[**it].own);
+                looks[**it] = look;
+            }
             return look;
         };
 
@@ -232,7 +255,7 @@ private:
         const auto& part = *story_->part;
         for (const auto& node : parent.children()) {
             if (node.type() != pugi::node_element) continue;
-            const std::string ns = part.namespaceOf(node);
+            const std::string_view ns = part.namespaceOf(node);
             if (ns == ns::MC && part.localName(node) == "AlternateContent") eachWordElement(chosen(node), visit);
             else if (ns == ns::W) visit(node, part.localName(node));
         }
@@ -266,6 +289,7 @@ private:
         inlines(p);
         // The paragraph mark wears the formatting the paragraph properties give it.
         const auto markPr = part.child(pPr, ns::W, "rPr");
+        package_.chargeCharacters(1);
         model_.append(story_->kind, "\r", readRunProperties(part, markPr, theme_),
                       styleId(part.val(part.child(markPr, ns::W, "rStyle")), word::wdCharacterStyle),
                       story_->paragraphStyle);
@@ -277,9 +301,7 @@ private:
             if (local == "r") {
                 run(node);
             } else if (local == "fldSimple") {
-                story_->fields.push_back({story_->part->attribute(node, ns::W, "instr").value(), true, length()});
-                inlines(node);
-                closeField();
+                simpleField(node);
             } else if (local == "hyperlink" || local == "smartTag" || local == "customXml" || local == "ins" ||
                        local == "moveTo" || local == "sdt" || local == "sdtContent" || local == "dir" || local == "bdo") {
                 inlines(node);
@@ -311,7 +333,10 @@ private:
             } else if (local == "cr") {
                 put(node, "\v", format, style);
             } else if (local == "noBreakHyphen") {
-                put(node, "\u2011", format, style);
+                // As Word's Range.Text gives them: Chr(30) and Chr(31).
+                put(node, kNonBreakingHyphen, format, style);
+            } else if (local == "softHyphen") {
+                put(node, kOptionalHyphen, format, style);
             } else if (local == "fldChar") {
                 fieldCharacter(node);
             } else if (local == "drawing" || local == "pict" || local == "object") {
@@ -324,40 +349,62 @@ private:
 
     // Text goes into the story unless it is part of a field's code.
     void put(pugi::xml_node node, std::string_view text, const Format& format, std::uint32_t style) {
-        for (const auto& f : story_->fields)
-            if (!f.inResult) return;
+        if (story_->inCode > 0) return;
         if (!isValidUtf8(text)) throw story_->part->fault(node, "the text is not UTF-8.");
         std::string clean;
+        std::size_t count = 0;
         for (const auto& glyph : splitCharacters(text)) {
             // Line ends inside a text element are white space; the structure carries Word's breaks.
             if (glyph == "\r" || glyph == "\n") clean += ' ';
             else clean += glyph;
+            ++count;
         }
+        package_.chargeCharacters(count);
         model_.append(story_->kind, clean, format, style, story_->paragraphStyle);
+    }
+
+    // A simple field holds its result; a complex field begun inside it and left open ends with it.
+    void simpleField(pugi::xml_node node) {
+        auto& story = *story_;
+        openField({story.part->attribute(node, ns::W, "instr").value(), true, length()});
+        const std::size_t own = story.fields.size();
+        const std::size_t outer = std::exchange(story.closable, own);
+        inlines(node);
+        while (story.fields.size() > own) closeField();
+        story.closable = outer;
+        closeField();
     }
 
     void fieldCharacter(pugi::xml_node node) {
         const std::string_view type = story_->part->attribute(node, ns::W, "fldCharType").value();
-        auto& fields = story_->fields;
+        auto& story = *story_;
         if (type == "begin") {
-            fields.push_back({});
+            openField({});
         } else if (type == "separate") {
-            if (!fields.empty() && !fields.back().inResult) {
-                fields.back().inResult = true;
-                fields.back().start = length();
+            if (story.fields.size() > story.closable && !story.fields.back().inResult) {
+                story.fields.back().inResult = true;
+                story.fields.back().start = length();
+                --story.inCode;
             }
         } else if (type == "end") {
-            if (!fields.empty()) closeField();
+            // An end with no field of its own to close (one too many, or inside a simple field
+            // that holds no begin) ends nothing.
+            if (story.fields.size() > story.closable) closeField();
         }
     }
 
+    void openField(OpenField field) {
+        if (!field.inResult) ++story_->inCode;
+        story_->fields.push_back(std::move(field));
+    }
+
     void closeField() {
-        auto& fields = story_->fields;
-        OpenField field = std::move(fields.back());
-        fields.pop_back();
+        auto& story = *story_;
+        OpenField field = std::move(story.fields.back());
+        story.fields.pop_back();
+        if (!field.inResult) --story.inCode;
         // A field inside another field's code is part of that code, not of the text.
-        for (const auto& outer : fields)
-            if (!outer.inResult) return;
+        if (story.inCode > 0) return;
         FieldEntry entry;
         entry.story = story_->kind;
         entry.code = trimBlanks(field.code);
@@ -393,6 +440,9 @@ private:
             const double value = std::strtod(a.value(), &end);
             if (end == a.value() || *end != '\0' || !std::isfinite(value))
                 throw part.fault(node, std::string("the page measure w:") + name + " is not a number.");
+            // Word's largest page is 22 inches a side, and no margin is wider than the page.
+            if (std::fabs(value) > kLargestPageTwips)
+                throw part.fault(node, std::string("the page measure w:") + name + " is more than 22 inches.");
             out = std::fabs(value) / 20.0;
         };
         PageSetup page = model_.page;
@@ -418,7 +468,7 @@ private:
             if (it == mainRels_.end() || it->second.external)
                 throw part.fault(node, "the header or footer \"" + id + "\" is not in the package.");
             auto& parts = header ? headerParts_ : footerParts_;
-            if (std::find(parts.begin(), parts.end(), it->second.target) == parts.end()) parts.push_back(it->second.target);
+            if (storyParts_.emplace(header, it->second.target).second) parts.push_back(it->second.target);
         }
     }
 
@@ -475,6 +525,7 @@ private:
     std::map<std::string, Relationship> mainRels_;
     std::vector<std::string> headerParts_;
     std::vector<std::string> footerParts_;
+    std::set<std::pair<bool, std::string>> storyParts_;  // both of them, a header's with `true`
     Story* story_ = nullptr;
 };
 
@@ -483,8 +534,10 @@ private:
 DocumentModel readDocx(const fs::path& file, const std::string& documentName, const std::string& displayName,
                        const DataSourceOpener& openDataSource) {
     DocumentModel model = Reader(file, documentName, displayName, openDataSource).read();
-    // Every story ends with a paragraph mark, as Word's do.
-    if (model.length(StoryKind::Main) == 0) model.append(StoryKind::Main, "\r", Format{}, 0);
+    // Every story ends with a paragraph mark, as Word's do: a header or text box without a
+    // paragraph too.
+    for (const auto kind : {StoryKind::Main, StoryKind::Header, StoryKind::Footer, StoryKind::TextBox})
+        if ((kind == StoryKind::Main || model.hasStory(kind)) && model.length(kind) == 0) model.append(kind, "\r", Format{}, 0);
     return model;
 }
 

@@ -168,8 +168,11 @@ private:
         std::vector<FieldEntry> fields;
         for (const auto& f : kind == StoryKind::Main ? doc_.fields : doc_.storyFields)
             if (f.story == kind && f.start >= 0 && f.end <= n && f.start <= f.end) fields.push_back(f);
-        // Outer fields first where two begin together, so nested fields close inside out.
-        std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) {
+        // Outer fields first where two begin together, so nested fields close inside out. Of two
+        // with the same span the later is the outer, as a field ends after those inside it: read
+        // back, the fields come in the same order.
+        std::reverse(fields.begin(), fields.end());
+        std::stable_sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) {
             return a.start != b.start ? a.start < b.start : a.end > b.end;
         });
 
@@ -184,11 +187,15 @@ private:
             if (kind == StoryKind::Main && start == 0 && doc_.hasStory(StoryKind::TextBox)) textBox(p);
             const bool last = end >= n - 1;
             for (int i = start; i <= std::min(end, n); ++i) {
-                // Fields that end here close before new ones begin.
-                while (!open.empty() && open.back()->end <= i) {
-                    fieldCharacter(p, "end");
-                    open.pop_back();
-                }
+                // Fields that end here close before new ones begin; empty fields that begin here
+                // end here, inside each other like fields of one span.
+                const auto closeEnded = [&] {
+                    while (!open.empty() && open.back()->end <= i) {
+                        fieldCharacter(p, "end");
+                        open.pop_back();
+                    }
+                };
+                closeEnded();
                 while (nextBegin < fields.size() && fields[nextBegin].start == i) {
                     const auto& f = fields[nextBegin++];
                     fieldCharacter(p, "begin");
@@ -196,9 +203,9 @@ private:
                     instr.append_attribute("xml:space") = "preserve";
                     instr.text() = (" " + xmlText(f.code) + " ").c_str();
                     fieldCharacter(p, "separate");
-                    if (f.end == f.start) fieldCharacter(p, "end");
-                    else open.push_back(&f);
+                    open.push_back(&f);
                 }
+                closeEnded();
                 if (i >= end || i >= n) break;
                 i = run(p, kind, i, end, fields, nextBegin, open) - 1;
             }
@@ -236,8 +243,8 @@ private:
         const auto& chars = doc_.story(kind);
         int stop = end;
         if (nextBegin < fields.size()) stop = std::min(stop, std::max(fields[nextBegin].start, i + 1));
-        for (const auto* f : open)
-            if (f->end > i) stop = std::min(stop, f->end);
+        // Fields close innermost first: the next end written is the innermost open field's.
+        if (!open.empty()) stop = std::min(stop, open.back()->end);
         auto r = p.append_child("w:r");
         const auto& first = chars[i];
         const auto& direct = doc_.directAt(kind, i);
@@ -268,6 +275,12 @@ private:
             } else if (c.glyph == "\f") {
                 flush();
                 r.append_child("w:br").append_attribute("w:type") = "page";
+            } else if (c.glyph == kNonBreakingHyphen) {
+                flush();
+                r.append_child("w:noBreakHyphen");
+            } else if (c.glyph == kOptionalHyphen) {
+                flush();
+                r.append_child("w:softHyphen");
             } else if (isXmlCharacter(codePoint(c.glyph))) {
                 text += c.glyph;
             }
@@ -277,10 +290,11 @@ private:
         return at;
     }
 
+    // A field code as a file can hold it: a control character becomes a space, which keeps the
+    // code's words apart as the line break it may have been did.
     static std::string xmlText(const std::string& text) {
         std::string out;
-        for (const char c : text)
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
+        for (const char c : text) out += static_cast<unsigned char>(c) >= 0x20 || c == '\t' ? c : ' ';
         return out;
     }
 

@@ -90,9 +90,9 @@ std::string PackageReader::read(const std::string& partName) const {
     zip_stat_init(&stat);
     if (zip_stat_index(archive_->zip, static_cast<zip_uint64_t>(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         throw damaged(displayName_, "the part " + partName + " cannot be read.");
-    if (stat.size > kMaxPartSize)
-        throw damaged(displayName_, "the part " + partName + " is larger than " + std::to_string(kMaxPartSize >> 20) +
-                                        " MB.");
+    if (stat.size > bytesLeft_)
+        throw damaged(displayName_, "its parts unpack to more than " + std::to_string(kMaxUnpackedBytes >> 20) + " MB.");
+    bytesLeft_ -= static_cast<std::size_t>(stat.size);
     ZipFile entry(zip_fopen_index(archive_->zip, static_cast<zip_uint64_t>(index), 0));
     if (!entry)
         throw damaged(displayName_, "the part " + partName + " cannot be read (" +
@@ -114,6 +114,12 @@ std::string PackageReader::read(const std::string& partName) const {
         throw damaged(displayName_, "the part " + partName + " is damaged (" +
                                         zip_error_strerror(zip_file_get_error(entry.get())) + ").");
     return bytes;
+}
+
+void PackageReader::chargeCharacters(std::size_t count) {
+    if (count > charactersLeft_)
+        throw damaged(displayName_, "its text is longer than " + std::to_string(kMaxCharacters) + " characters.");
+    charactersLeft_ -= count;
 }
 
 std::map<std::string, Relationship> PackageReader::relationships(const std::string& sourcePart) const {

@@ -18,9 +18,11 @@ namespace telvora::sim::docx {
 inline constexpr std::int32_t kFileCorrupted = 5792;
 RuntimeError damaged(const std::string& file, const std::string& what);
 
-// The parts a package holds past this size are refused: a real letter is far below it, and a
-// crafted archive must not fill the memory.
-inline constexpr std::size_t kMaxPartSize = 64u << 20;
+// What reading one package may cost, all its parts together: the bytes they unpack to and the
+// characters of text they put into the document. A real letter is far below both; a crafted
+// archive of a few kilobytes must not fill the memory or take minutes.
+inline constexpr std::size_t kMaxUnpackedBytes = 32u << 20;
+inline constexpr std::size_t kMaxCharacters = 2u << 20;
 
 struct Relationship {
     std::string id;
@@ -41,8 +43,12 @@ public:
     const std::string& displayName() const noexcept { return displayName_; }
     // Part names compare without regard to letter case, as the packaging rules say.
     bool has(const std::string& partName) const;
-    // The part's bytes; raises kFileCorrupted when it is missing, too large or fails its checksum.
+    // The part's bytes; raises kFileCorrupted when it is missing, fails its checksum or takes the
+    // package past kMaxUnpackedBytes.
     std::string read(const std::string& partName) const;
+    // Counts `count` characters of text read from the package; raises kFileCorrupted past
+    // kMaxCharacters.
+    void chargeCharacters(std::size_t count);
     // The relationships of a part ("" for the package's own), keyed by id; none when it has no
     // relationships part.
     std::map<std::string, Relationship> relationships(const std::string& sourcePart) const;
@@ -51,6 +57,9 @@ private:
     struct Archive;
     std::unique_ptr<Archive> archive_;
     std::string displayName_;
+    // Reading a part is not a change to the package, but it spends what the package may cost.
+    mutable std::size_t bytesLeft_ = kMaxUnpackedBytes;
+    std::size_t charactersLeft_ = kMaxCharacters;
 };
 
 // A package built part by part and written in one go: the file is replaced only once the whole

@@ -144,6 +144,8 @@ struct DocumentLayout::Impl {
             for (; j < end && sameFormatting(chars[j], chars[i]); ++j) {
                 const auto& g = chars[j].glyph;
                 if (g == "\v") text += "\u2028";  // a line break inside the paragraph
+                else if (g == kNonBreakingHyphen) text += "\u2011";  // a hyphen no line breaks at
+                else if (g == kOptionalHyphen) text += "\u00AD";     // shown where a line breaks at it
                 else if (g == "\t" || static_cast<unsigned char>(g[0]) >= 0x20) text += g;
                 // other control characters print nothing
             }

@@ -4,6 +4,9 @@
 
 #include <fstream>
 #include <sstream>
+#include <unordered_set>
+
+#include "base/text.h"
 
 namespace telvora::sim {
 namespace {
@@ -127,12 +130,13 @@ MergeSource parseDelimitedText(std::string_view text, const std::string& sourceN
         }
     }
     const auto& header = rows.front();
+    // Field names compare without regard to letter case.
+    std::unordered_set<std::string> seen;
     for (std::size_t k = 0; k < header.fields.size(); ++k) {
         const auto& name = header.fields[k];
         if (name.empty()) malformed(sourceName, header.line, "field " + std::to_string(k + 1) + " has no name");
-        for (std::size_t j = 0; j < k; ++j)
-            if (equalsIgnoringCase(header.fields[j], name))
-                malformed(sourceName, header.line, "the field name \"" + name + "\" appears twice");
+        if (!seen.insert(lowerAscii(name)).second)
+            malformed(sourceName, header.line, "the field name \"" + name + "\" appears twice");
     }
     source.fieldNames = header.fields;
     for (std::size_t r = 1; r < rows.size(); ++r) {

@@ -95,6 +95,11 @@ inline constexpr std::int32_t wdStyleTypeList = 4;
 // The id of the Normal style, the first style of every document.
 inline constexpr std::uint32_t kNormalStyle = 1;
 
+// Word's hyphens that are characters of their own, as Range.Text gives them: the non-breaking
+// hyphen is Chr(30) and the optional (soft) hyphen Chr(31).
+inline constexpr const char* kNonBreakingHyphen = "\x1E";
+inline constexpr const char* kOptionalHyphen = "\x1F";
+
 // One character, with the three layers of formatting Word keeps apart. Its look is its direct
 // formatting over its character style's formatting over its paragraph style's formatting over
 // Normal's, so restyling or deleting a style changes the look of every character carrying it and

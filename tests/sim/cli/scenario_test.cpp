@@ -44,12 +44,16 @@ steps: [{call: cmdQuickFax, select: Söhne}]
     EXPECT_EQ(s.steps[0].selectText, "Söhne");
 }
 
-TEST(InlineDocument, AnUnclosedMarkIsRefusedWithItsPlace) {
-    try {
-        (void)parseScenario("documents:\n  - text: \"Fax [tlvFaxNumber 555\"\nsteps: [{start: Word}]\n", "bad.yaml");
-        FAIL() << "an unclosed mark was taken";
-    } catch (const InputError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("bad.yaml:2:11: a marked span is written [style: text]", 0), 0u) << e.what();
+TEST(InlineDocument, AMarkUnclosedWithoutAStyleNameOrInAParagraphStyleIsRefusedWithItsPlace) {
+    for (const auto& [text, refusal] : {std::pair{"Fax [tlvFaxNumber 555", "a marked span is written [style: text]"},
+                                        std::pair{"Fax [: 555]", "document text: A style needs a name."},
+                                        std::pair{"Fax [Normal: 555]", "document text: The style Normal is not a character style."}}) {
+        try {
+            (void)parseScenario(std::string("documents:\n  - text: \"") + text + "\"\nsteps: [{start: Word}]\n", "bad.yaml");
+            ADD_FAILURE() << text << " was taken";
+        } catch (const InputError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(std::string("bad.yaml:2:11: ") + refusal, 0), 0u) << e.what();
+        }
     }
 }
 

@@ -92,8 +92,15 @@ TEST_F(Simulator, BadScenariosAreRefusedNamingTheFileAndPlaceBeforeAnythingIsWri
     EXPECT_NE(refused(std::string(kFaxLetter) + "    raises: many\n").find("raises must be a whole number"),
               std::string::npos)
         << err.str();
-    // YAML that does not parse.
+    // YAML that does not parse, and a file that is not UTF-8 text.
     EXPECT_NE(refused("steps: [call: cmdFax\n").find(file + ":"), std::string::npos) << err.str();
+    EXPECT_NE(refused("steps: [{start: Word}]\ndocuments: [{text: \"Caf\xE9\"}]\n").find(file + ":2: the scenario is not UTF-8"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(refused(std::string("steps: [{start: Word}]\ndocuments:\n  - text: |\n      Fax:\0_555\n", 62))
+                  .find(file + ":4: the scenario holds a control character"),
+              std::string::npos)
+        << err.str();
     // A step that is nothing, and one user answer that is no button.
     EXPECT_NE(refused("steps: [{name: x}]\n").find("a step is one of call"), std::string::npos);
     EXPECT_NE(refused("steps: [{call: cmdFax, user: {answers: [Maybe]}}]\n").find("an answer must be OK, Cancel"),
@@ -112,6 +119,11 @@ TEST_F(Simulator, DamagedDocumentsAndBrokenDataFilesAreRefusedNamingTheFile) {
     std::string message = refused("documents: [{file: damaged.docx}]\nsteps: [{call: cmdFax}]\n");
     EXPECT_NE(message.find("scenario.yaml:1:20: The file \"damaged.docx\" appears to be corrupted"), std::string::npos) << message;
     EXPECT_NE(message.find("damaged.docx"), std::string::npos) << message;
+    // A document nested past any stack.
+    fs::copy_file(fs::path(TELVORA_TEST_DATA) / "docx" / "deep-tables.docx", folder / "deep.docx");
+    message = refused("documents: [{file: deep.docx}]\nsteps: [{call: cmdFax}]\n");
+    EXPECT_NE(message.find("The file \"deep.docx\" appears to be corrupted: word/document.xml, line 1, column "),
+              std::string::npos) << message;
 
     // A CSV whose third line opens a quote it never closes.
     write("customers.csv", "Name,Fax\nAnn,555 1\n\"Bob,555 2\nCy,555 3\n");

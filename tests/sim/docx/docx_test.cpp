@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "base/text.h"
+#include "core/validation.h"
 #include "fields/marking.h"
 #include "sim/docx/docx.h"
 #include "sim/docx/package.h"
@@ -18,6 +19,7 @@
 #include "sim/word/word_processor.h"
 #include "sim/host_tools.h"
 #include "support/error_number.h"
+#include "support/processor_time.h"
 #include "support/sim_addin.h"
 
 namespace telvora::sim::docx {
@@ -126,7 +128,7 @@ TEST_F(DocxFiles, AWrittenDocumentReadsBackWithItsStylesLooksFieldsStoriesPageAn
                       .text("\tDear ")
                       .mergeField("Name")
                       .text(", total ")
-                      .field(word::wdFieldRef, "REF Total \\# 0.00", "12.50")
+                      .field(word::wdFieldRef, "REF\nTotal \\# 0.00", "12.50")  // a line break between words
                       .text("\r")
                       .text("Re: ")
                       .styled("tlvSubject", "Invoice\v42")
@@ -173,7 +175,7 @@ TEST_F(DocxFiles, AWrittenDocumentReadsBackWithItsStylesLooksFieldsStoriesPageAn
     EXPECT_EQ(back.fields[0].dataField, "Name");
     EXPECT_EQ(back.text(StoryKind::Main, back.fields[0].start, back.fields[0].end), "\xC2\xABName\xC2\xBB");
     EXPECT_EQ(back.fields[1].type, word::wdFieldRef);
-    EXPECT_EQ(back.fields[1].code, "REF Total \\# 0.00");
+    EXPECT_EQ(back.fields[1].code, "REF Total \\# 0.00");  // still two words
     EXPECT_EQ(back.text(StoryKind::Main, back.fields[1].start, back.fields[1].end), "12.50");
     ASSERT_EQ(back.storyFields.size(), 1u);
     EXPECT_EQ(back.storyFields[0].story, StoryKind::Footer);
@@ -322,6 +324,8 @@ TEST_F(DocxFiles, APackageWithAMalformedOrMissingPartNamesThePartAndTheLine) {
     package("Broken.docx", "<w:document " + w + ">\n<w:body>\n<w:p><w:r><w:t>Hi</w:p>\n</w:body></w:document>");
     package("BadSize.docx", "<w:document " + w + "><w:body><w:p><w:r><w:rPr><w:sz w:val=\"big\"/></w:rPr>"
                             "<w:t>Hi</w:t></w:r></w:p></w:body></w:document>");
+    package("HugePage.docx", "<w:document " + w + "><w:body><w:p/><w:sectPr><w:pgSz w:w=\"6.6e38\" w:h=\"15840\"/>"
+                             "</w:sectPr></w:body></w:document>");
 
     EXPECT_EQ(openError("C:\\Docs\\NoBody.docx"),
               "5792 The file \"C:\\Docs\\NoBody.docx\" appears to be corrupted: the part word/document.xml is missing.");
@@ -331,6 +335,9 @@ TEST_F(DocxFiles, APackageWithAMalformedOrMissingPartNamesThePartAndTheLine) {
     EXPECT_EQ(openError("C:\\Docs\\BadSize.docx"),
               "5792 The file \"C:\\Docs\\BadSize.docx\" appears to be corrupted: word/document.xml, line 1, column 110: "
               "the value of w:sz is not a font size.");
+    EXPECT_EQ(openError("C:\\Docs\\HugePage.docx"),
+              "5792 The file \"C:\\Docs\\HugePage.docx\" appears to be corrupted: word/document.xml, line 1, column 109: "
+              "the page measure w:w is more than 22 inches.");
 }
 
 TEST_F(DocxFiles, AMergeDocumentWhoseDataFileIsBrokenOrGoneIsNotOpened) {
@@ -365,6 +372,105 @@ TEST_F(DocxFiles, ASaveThatCannotBeWrittenLeavesTheOldFileAndNoOther) {
     for (const auto& entry : fs::recursive_directory_iterator(scratch.path())) left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"Busy.docx", "Docs", "Letter.docx", "inside"}));
+}
+
+// Documents no word processor writes, each aimed at one way a reader of untrusted files fails
+// (tests/data/docx/make-crafted.py makes them): refused as damaged, with the reason, or read as
+// Word reads them, in a moment either way.
+class CraftedDocument : public ::testing::TestWithParam<std::pair<std::string, std::string>> {
+protected:
+    static DocumentModel read(const std::string& file) {
+        return readDocx(fs::path(TELVORA_TEST_DATA) / "docx" / file, file, file, {});
+    }
+};
+
+TEST_P(CraftedDocument, IsRefusedAsDamagedNamingWhy) {
+    const std::string file = GetParam().first;
+    const auto started = telvora::testing::processorTime();
+    try {
+        (void)read(file);
+        ADD_FAILURE() << file << " was read";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), kFileCorrupted);
+        EXPECT_TRUE(e.description().starts_with("The file \"" + file + "\" appears to be corrupted: ")) << e.description();
+        EXPECT_TRUE(e.description().ends_with(GetParam().second)) << e.description();
+    }
+    EXPECT_LT(telvora::testing::processorTime() - started, std::chrono::seconds(20));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Crafted, CraftedDocument,
+    ::testing::ValuesIn(std::vector<std::pair<std::string, std::string>>{
+        {"deep-tables.docx", "its elements nest more than 256 deep."},
+        {"deep-content-controls.docx", "its elements nest more than 256 deep."},
+        {"deep-hyperlinks.docx", "its elements nest more than 256 deep."},
+        {"deep-text-boxes.docx", "its elements nest more than 256 deep."},
+        {"deep-alternate-content.docx", "its elements nest more than 256 deep."},
+        {"unpacks-too-large.docx", "its parts unpack to more than 32 MB."},
+        {"text-too-long.docx", "its text is longer than 2097152 characters."},
+        {"many-styles.docx", "the document has more than 4096 styles."},
+        {"control-character.docx", "its text holds a character XML does not allow (U+000E)."}}),
+    [](const auto& info) {
+        std::string name;
+        for (const char c : info.param.first.substr(0, info.param.first.find('.')))
+            if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+        return name;
+    });
+
+TEST_F(CraftedDocument, FieldsOutOfTurnOrNestedDeeplyTablesInTablesEmptyTextBoxesAndOddPrefixesReadAsWordReadsThem) {
+    // A complex field's end inside a simple field ends nothing; a complex field begun inside a
+    // simple field ends with it.
+    const auto simple = read("field-end-in-simple-field.docx");
+    EXPECT_EQ(simple.text(StoryKind::Main), "Fax: «Fax» end\r7\r\r");
+    const auto fields = [](const DocumentModel& d) {
+        std::vector<std::tuple<std::string, std::string>> out;
+        for (const auto& f : d.fields) out.emplace_back(f.code, d.text(StoryKind::Main, f.start, f.end));
+        return out;
+    };
+    EXPECT_EQ(fields(simple), (std::vector<std::tuple<std::string, std::string>>{
+                                  {"MERGEFIELD Fax", "«Fax»"}, {"PAGE", "7"}, {"REF Total", "7"}, {"", ""},
+                                  {"MERGEFIELD Company", ""}}));
+    // Saved and read back, two fields of one span, empty or not, are still inner and outer in that
+    // order.
+    const telvora::testing::ScratchFolder scratch;
+    writeDocx(simple, scratch.path() / "saved.docx", "saved.docx");
+    EXPECT_EQ(fields(readDocx(scratch.path() / "saved.docx", "saved.docx", "saved.docx", {})), fields(simple));
+
+    // 150,000 fields each in the code of the one before (one field, its code all of it), and
+    // 150,000 each in the result of the one before.
+    const auto started = telvora::testing::processorTime();
+    const auto nested = read("nested-fields.docx");
+    EXPECT_LT(telvora::testing::processorTime() - started, std::chrono::seconds(20));
+    EXPECT_EQ(nested.text(StoryKind::Main), "\ry\r");
+    ASSERT_EQ(nested.fields.size(), 150001u);
+    EXPECT_EQ(nested.fields.back().start, 1);
+    EXPECT_EQ(nested.fields.back().end, 2);
+
+    EXPECT_EQ(read("tables-in-tables.docx").text(StoryKind::Main), "inside\r");
+    // Every story ends with a paragraph mark, a text box without a paragraph too.
+    EXPECT_EQ(read("empty-text-box.docx").text(StoryKind::TextBox), "\r");
+    // Word's elements and attributes whatever prefix names them, and another namespace's not.
+    const auto prefixed = read("namespaces.docx");
+    EXPECT_EQ(prefixed.text(StoryKind::Main), "a\rb\rc\r");
+    ASSERT_EQ(prefixed.fields.size(), 1u);
+    EXPECT_EQ(prefixed.fields[0].code, "PAGE");
+}
+
+TEST_F(DocxFiles, WordsHyphensReadAsRangeTextGivesThemAndStayThroughASave) {
+    put("C:\\Docs\\Hyphens.docx", telvora::testing::readBytes(fs::path(TELVORA_TEST_DATA) / "docx" / "hyphens.docx"));
+    const auto letter = openDocx(drive, "C:\\Docs\\Hyphens.docx");
+    const std::string number = "0893\x1E" "351\x1F" "234";
+    EXPECT_EQ(letter.text(StoryKind::Main), "Fax: " + number + "\r");
+    // The add-in's number cleaning takes them out, as it does Word's.
+    EXPECT_EQ(CleanFaxNumber(number), "0893351234");
+
+    saveDocx(letter, drive, "C:\\Docs\\Saved.docx");
+    EXPECT_EQ(openDocx(drive, "C:\\Docs\\Saved.docx").text(StoryKind::Main), letter.text(StoryKind::Main));
+    // Written as Word writes them: elements of their own, not characters of the text.
+    const std::string xml = PackageReader(drive.toHost("C:\\Docs\\Saved.docx"), "Saved.docx").read("word/document.xml");
+    const auto hyphen = xml.find("<w:noBreakHyphen/>");
+    EXPECT_NE(hyphen, std::string::npos) << xml;
+    EXPECT_NE(xml.find("<w:softHyphen/>", hyphen), std::string::npos) << xml;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "sim/word/csv_data_source.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/processor_time.h"
 
 namespace telvora::sim {
 namespace {
@@ -143,6 +144,17 @@ TEST_F(CsvDataSource, AMalformedFileIsRefusedNamingTheLine) {
     EXPECT_NE(errorText("Name,name\n").find("line 1"), std::string::npos);
     EXPECT_NE(errorText("").find("line 1"), std::string::npos);
     EXPECT_NE(errorText("Name\n\xFF\n").find("line 2"), std::string::npos);
+}
+
+TEST_F(CsvDataSource, AHeaderOfTwoHundredThousandNamesIsCheckedForTwinsInAMoment) {
+    std::string header;
+    for (int k = 1; k <= 200000; ++k) header += "Field" + std::to_string(k) + ",";
+    const auto started = telvora::testing::processorTime();
+    EXPECT_EQ(parseCsv(header + "FAX\n", "Wide.csv").fieldNames.size(), 200001u);
+    EXPECT_EQ(errorText(header + "FIELD123456\n"), "Word was unable to open the data source \"Customers.csv\": line 1: the "
+                                                   "field name \"FIELD123456\" appears twice");
+    // Comparing every name with every other took minutes.
+    EXPECT_LT(telvora::testing::processorTime() - started, std::chrono::seconds(10));
 }
 
 TEST_F(CsvDataSource, ADocumentTakesItsMergeDataFromAFile) {

@@ -3,7 +3,9 @@
 // user's own programs folder and registers both DLLs exactly as each would register itself, each in
 // its own registry view; a Word of this test's bitness loads its own DLL from there, finds the
 // template and faxes a marked letter; either build unregistered by its own regsvr32 leaves the
-// other whole; the silent uninstall leaves nothing but the user's settings;
+// other whole; the silent uninstall leaves nothing but the user's settings; an administrator's
+// install for all users goes to Program Files and the machine's registry, beside a user's own,
+// and each uninstaller removes its own installation only;
 // Windows before 7 is refused without a change, and a running Word is named: the user is told to
 // restart it, and an uninstall waits until it is closed.
 #include <gtest/gtest.h>
@@ -44,25 +46,28 @@ fs::path installFolder() {
     return fs::path(local) / L"Programs" / L"Telvora";
 }
 
+// The installation for all users: in the 64-bit Program Files, whichever bitness asks.
+fs::path machineInstallFolder() { return fs::path(test::environmentText(L"ProgramW6432")) / L"Telvora"; }
+
 int run(const std::wstring& commandLine) { return test::runProgram(commandLine, 120000); }
 
 int install(const std::wstring& options = L"/S") { return run(L"\"" + setupProgram() + L"\" " + options); }
 
 // The uninstaller hands its work to a copy of itself and returns at once; the removal is done when
 // the folder has gone.
-bool uninstall() {
-    if (run(L"\"" + (installFolder() / L"Uninstall.exe").wstring() + L"\" /S") != 0) return false;
-    for (int i = 0; i < 300 && fs::exists(installFolder()); ++i) ::Sleep(100);
+bool uninstall(const fs::path& folder = installFolder()) {
+    if (run(L"\"" + (folder / L"Uninstall.exe").wstring() + L"\" /S") != 0) return false;
+    for (int i = 0; i < 300 && fs::exists(folder); ++i) ::Sleep(100);
     ::Sleep(200);  // the copy's last registry writes
-    return !fs::exists(installFolder());
+    return !fs::exists(folder);
 }
 
 // Keys are named as they lie in the registry (the 32-bit view's classes under Wow6432Node) and read
 // so in either bitness; `view` reads them as programs of one bitness see them instead.
 std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& key, const std::wstring& name,
-                                                           REGSAM view = KEY_WOW64_64KEY) {
+                                                           REGSAM view = KEY_WOW64_64KEY, HKEY root = HKEY_CURRENT_USER) {
     unique_hkey k;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | view, k.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, k.put()) != ERROR_SUCCESS)
         return std::nullopt;
     wchar_t text[2048] = {};
     DWORD size = sizeof text;
@@ -78,9 +83,9 @@ std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& k
     return std::wstring(text);
 }
 
-bool keyExists(const std::wstring& key) {
+bool keyExists(const std::wstring& key, HKEY root = HKEY_CURRENT_USER) {
     unique_hkey k;
-    return ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, k.put()) == ERROR_SUCCESS;
+    return ::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, k.put()) == ERROR_SUCCESS;
 }
 
 // What a DLL of the given bitness registers on a 64-bit Windows, each key named where it lies: the
@@ -106,9 +111,22 @@ RegistrationTable storedRegistration(const std::wstring& dll, bool thirtyTwoBit)
 RegistrationTable sixtyFourBitRegistration(const std::wstring& dll) { return storedRegistration(dll, false); }
 RegistrationTable thirtyTwoBitRegistration(const std::wstring& dll) { return storedRegistration(dll, true); }
 
-void expectRegistered(const RegistrationTable& table) {
+// The same for all users, in the machine's registry, which keeps its software key apart for 32-bit
+// programs: 32-bit Word's add-in entry lies there.
+RegistrationTable machineRegistration(const std::wstring& dll, bool thirtyTwoBit) {
+    RegistrationTable t = storedRegistration(dll, thirtyTwoBit);
+    const std::wstring addins = L"Software\\Microsoft\\Office\\";
+    const auto move = [thirtyTwoBit, &addins](std::wstring& key) {
+        if (thirtyTwoBit && key.starts_with(addins)) key = L"Software\\Wow6432Node\\Microsoft\\Office\\" + key.substr(addins.size());
+    };
+    for (auto& e : t.entries) move(e.key);
+    for (auto& shared : t.sharedKeys) move(shared.key);
+    return t;
+}
+
+void expectRegistered(const RegistrationTable& table, HKEY root = HKEY_CURRENT_USER) {
     for (const auto& e : table.entries) {
-        const auto value = readValue(e.key, e.name);
+        const auto value = readValue(e.key, e.name, KEY_WOW64_64KEY, root);
         EXPECT_TRUE(value && *value == e.value) << narrow(e.key) << " [" << narrow(e.name) << "]";
     }
 }
@@ -121,8 +139,8 @@ std::vector<std::wstring> keysOf(const RegistrationTable& table) {
     return keys;
 }
 
-void expectUnregistered(const RegistrationTable& table) {
-    for (const auto& key : keysOf(table)) EXPECT_FALSE(keyExists(key)) << narrow(key);
+void expectUnregistered(const RegistrationTable& table, HKEY root = HKEY_CURRENT_USER) {
+    for (const auto& key : keysOf(table)) EXPECT_FALSE(keyExists(key, root)) << narrow(key);
 }
 
 // The machine type a DLL was built for (IMAGE_FILE_MACHINE_...).
@@ -200,6 +218,7 @@ class SetupProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(fs::exists(installFolder())) << "an earlier run left Telvora installed";
+        ASSERT_FALSE(fs::exists(machineInstallFolder())) << "an earlier run left Telvora installed for all users";
         // The user's own settings, there before Telvora is installed and after it is removed.
         unique_hkey k;
         ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
@@ -208,6 +227,7 @@ protected:
     }
     void TearDown() override {
         if (fs::exists(installFolder() / L"Uninstall.exe")) (void)uninstall();
+        if (fs::exists(machineInstallFolder() / L"Uninstall.exe")) (void)uninstall(machineInstallFolder());
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"ServerName");
     }
 
@@ -295,6 +315,58 @@ TEST_F(SetupProgram, EachBuildsOwnUnregistrationLeavesTheOtherBuildWhole) {
             << "its own Word still finds " << narrow(dll);
         expectRegistered(thirtyTwoBit ? sixtyFourBitRegistration(dll64()) : thirtyTwoBitRegistration(dll32()));
     }
+}
+
+// An administrator deploys for every user (silently, as a deployment tool runs it) beside a user's
+// own installation; each uninstaller takes away its own installation and nothing of the other.
+TEST_F(SetupProgram, ForAllUsersItInstallsIntoProgramFilesAndTheMachinesRegistryAndEachModeRemovesOnlyItsOwn) {
+    const fs::path machine = machineInstallFolder();
+    const std::wstring machine64 = (machine / L"Telvora64.dll").wstring();
+    const std::wstring machine32 = (machine / L"Telvora32.dll").wstring();
+    const auto expectMachineInstallation = [&](bool present) {
+        for (const auto* file : {L"Telvora64.dll", L"Telvora32.dll", L"Telvora.dot", L"Telvora.chm", L"Uninstall.exe"})
+            EXPECT_EQ(present, fs::exists(machine / file)) << narrow(file);
+        if (present) {
+            expectRegistered(machineRegistration(machine64, false), HKEY_LOCAL_MACHINE);
+            expectRegistered(machineRegistration(machine32, true), HKEY_LOCAL_MACHINE);
+        } else {
+            expectUnregistered(machineRegistration(machine64, false), HKEY_LOCAL_MACHINE);
+            expectUnregistered(machineRegistration(machine32, true), HKEY_LOCAL_MACHINE);
+        }
+        EXPECT_EQ(present, keyExists(kUninstallKey, HKEY_LOCAL_MACHINE));
+    };
+    const auto expectUserInstallation = [&] {
+        expectRegistered(sixtyFourBitRegistration(dll64()));
+        expectRegistered(thirtyTwoBitRegistration(dll32()));
+        EXPECT_TRUE(keyExists(kUninstallKey));
+    };
+
+    ASSERT_EQ(0, install(L"/S /ALLUSERS"));
+    ASSERT_EQ(0, install());
+    expectMachineInstallation(true);
+    expectUserInstallation();
+
+    ASSERT_TRUE(uninstall(machine));
+    expectMachineInstallation(false);
+    expectUserInstallation();
+
+    ASSERT_EQ(0, install(L"/S /ALLUSERS"));
+    ASSERT_TRUE(uninstall());
+    expectUnregistered(sixtyFourBitRegistration(dll64()));
+    expectUnregistered(thirtyTwoBitRegistration(dll32()));
+    expectMachineInstallation(true);
+    {
+        // Word finds the add-in in the machine's list and loads its own build from Program Files.
+        auto word = std::make_shared<sim::WordProcessor>();
+        host::WordHost host(word);
+        EXPECT_EQ((std::vector<std::wstring>{L"Telvora.Pagewire"}), host.loadAddins());
+        EXPECT_NE(nullptr, ::GetModuleHandleW((kThirtyTwoBit ? machine32 : machine64).c_str()));
+        host.unloadAddins();
+    }
+    ::CoFreeUnusedLibrariesEx(0, 0);
+    ASSERT_TRUE(uninstall(machine));
+    expectMachineInstallation(false);
+    EXPECT_EQ(std::wstring(L"OFFICEFAX"), std::get<std::wstring>(readValue(kSettingsKey, L"ServerName").value()));
 }
 
 TEST_F(SetupProgram, RefusesWindowsBefore7AndChangesNothing) {

@@ -4,6 +4,7 @@
 #include <oleauto.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/errors.h"
@@ -116,20 +117,28 @@ IDispatch* WordHost::application() const noexcept { return application_.get(); }
 
 std::size_t WordHost::sinks() const noexcept { return sinkCount(application_.get()); }
 
-std::vector<std::wstring> WordHost::loadAddins() {
+std::vector<std::wstring> WordHost::loadAddins(bool ribbon) {
     std::vector<std::wstring> loaded;
-    unique_hkey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return loaded;
-    std::vector<std::wstring> names;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD length = 256;
-        if (::RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, length);
+    // The user's own add-ins, then those installed for every user of the machine (in the machine's
+    // registry as programs of Word's bitness see it); one listed in both loads once.
+    std::vector<std::pair<HKEY, std::wstring>> names;
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        unique_hkey key;
+        if (::RegOpenKeyExW(root, kAddinsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) continue;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (::RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            const std::wstring progId(name, length);
+            if (std::none_of(names.begin(), names.end(), [&](const auto& n) { return n.second == progId; }))
+                names.emplace_back(root, progId);
+        }
     }
-    for (const auto& progId : names) {
+    for (const auto& [root, progId] : names) {
         unique_hkey entry;
-        if (::RegOpenKeyExW(key.get(), progId.c_str(), 0, KEY_READ | KEY_SET_VALUE, entry.put()) != ERROR_SUCCESS) continue;
+        if (::RegOpenKeyExW(root, (std::wstring(kAddinsKey) + L"\\" + progId).c_str(), 0, KEY_READ | KEY_SET_VALUE,
+                            entry.put()) != ERROR_SUCCESS)
+            continue;
         DWORD behaviour = 0;
         DWORD size = sizeof behaviour;
         DWORD type = 0;
@@ -148,9 +157,17 @@ std::vector<std::wstring> WordHost::loadAddins() {
             (void)setDword(entry.get(), L"LoadBehavior", 2);
             continue;
         }
+        std::wstring ribbonXml;
+        ComPtr<IRibbonExtensibility> extensibility;
+        if (ribbon && SUCCEEDED(connection->QueryInterface(__uuidof(IRibbonExtensibility), extensibility.putVoid()))) {
+            Bstr id = makeBstr(L"Microsoft.Word.Document");
+            BSTR xml = nullptr;
+            if (SUCCEEDED(extensibility->GetCustomUI(id.get(), &xml)) && xml) ribbonXml = xml;
+            ::SysFreeString(xml);
+        }
         (void)connection->OnAddInsUpdate(custom.get());
         (void)connection->OnStartupComplete(custom.get());
-        addins_.push_back({progId, std::move(connection)});
+        addins_.push_back({progId, std::move(connection), std::move(ribbonXml)});
         loaded.push_back(progId);
     }
     return loaded;

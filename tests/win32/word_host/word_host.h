@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sim/word/word_processor.h"
-#include "support/served_word.h"
+#include "sim/word/served_word.h"
 #include "win32/handles.h"
 #include "win32/office_interfaces.h"
 #include "word_host/host_objects.h"
@@ -39,6 +39,9 @@ private:
 struct LoadedAddin {
     std::wstring progId;
     ComPtr<IDTExtensibility2> connection;
+    // What the add-in answered a Word with a ribbon for its document windows ("" when not asked, or
+    // when the add-in has no ribbon).
+    std::wstring ribbonXml;
 };
 
 class WordHost {
@@ -54,17 +57,18 @@ public:
     WordHost& operator=(const WordHost&) = delete;
 
     sim::WordProcessor& word() const noexcept { return *word_; }
-    testing::ServedWord& served() noexcept { return served_; }
+    sim::ServedWord& served() noexcept { return served_; }
     FileAddIns& addIns() noexcept { return *addIns_; }
     const HostCounters& counters() const noexcept { return *counters_; }
     IDispatch* application() const noexcept;
     std::size_t sinks() const noexcept;
 
-    // What Word does at its start: every add-in under HKCU\Software\Microsoft\Office\Word\Addins
-    // with load behaviour 3 is created by its programmatic identifier and connected (connection,
+    // What Word does at its start: every add-in under Software\Microsoft\Office\Word\Addins of
+    // the user and of the machine with load behaviour 3 is created by its programmatic identifier and connected (connection,
     // add-ins update, start-up complete). One that fails gets load behaviour 2, as Word marks it.
-    // Answers the identifiers of the add-ins connected.
-    std::vector<std::wstring> loadAddins();
+    // Word 2007 and later (`ribbon`) ask each add-in that offers the ribbon's extensibility for the
+    // document window's ribbon right after connecting it. Answers the identifiers connected.
+    std::vector<std::wstring> loadAddins(bool ribbon = false);
     // What Word does when it closes: begin shutdown, disconnection, release.
     void unloadAddins();
     const std::vector<LoadedAddin>& addins() const noexcept { return addins_; }
@@ -87,7 +91,7 @@ public:
 private:
     std::shared_ptr<sim::WordProcessor> word_;
     std::shared_ptr<FileAddIns> addIns_;
-    testing::ServedWord served_;
+    sim::ServedWord served_;
     std::shared_ptr<HostCounters> counters_;
     ComPtr<IDispatch> application_;
     std::vector<LoadedAddin> addins_;
