@@ -623,14 +623,18 @@ void checkOutputFolder(const std::filesystem::path& folder) {
 }
 
 std::string markedText(const DocumentModel& document, const std::string& style) {
+    // The styles of that name are found once; each character is then judged by its style's id, so
+    // a long letter's marks are read in one quick pass for each step of a run.
+    std::vector<std::uint32_t> ids;
+    for (const auto& entry : document.styles())
+        if (equalsIgnoringCase(entry.name, style)) ids.push_back(entry.id);
     std::string text;
     bool inRun = false;
-    const int length = document.length(StoryKind::Main);
-    for (int i = 0; i < length; ++i) {
-        const bool carries = equalsIgnoringCase(document.styleNameAt(StoryKind::Main, i), style);
+    for (const auto& c : document.story(StoryKind::Main)) {
+        const bool carries = c.style != 0 && std::find(ids.begin(), ids.end(), c.style) != ids.end();
         if (carries) {
             if (!inRun && !text.empty()) text += "|";
-            text += document.story(StoryKind::Main)[static_cast<std::size_t>(i)].glyph;
+            text += c.glyph;
         }
         inRun = carries;
     }

@@ -100,10 +100,13 @@ Outbox::Delivery Outbox::deliver(const SubmittedFax& job) {
                     FaxTiffReader image(job.body, job.bodyFile);
                     int pages = 0;
                     while (image.nextPage()) {
+                        // Every page is read, pictures or not: a page whose coding is damaged is
+                        // no page the fax software could send.
+                        const FaxPage page = image.page();
                         ++pages;
                         if (!previews_) continue;
                         previews.push_back("page-" + std::to_string(pages) + ".png");
-                        writeWhole(staging / previews.back(), previewPng(image.page()));
+                        writeWhole(staging / previews.back(), previewPng(page));
                     }
                     delivery.pages = pages;
                     record["pages"] = pages;

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "sim/output/fax_image.h"
@@ -177,6 +178,21 @@ TEST_F(OutboxTest, ADeliveryReplacesAnEarlierRunsFolderAndABodyThatIsNoFaxImageI
     EXPECT_EQ(why["pages"], 0);
     EXPECT_EQ(why["previews"], nlohmann::json::array());
     EXPECT_NE(why["imageError"].get<std::string>().find("page size"), std::string::npos) << why.dump();
+
+    // An image whose coded rows are damaged is found out without pictures too: its rows (between
+    // the file's header and its first page's description) wiped.
+    Outbox plain(out.path() / "plain", false);
+    job.jobId = "9";
+    job.body = encodeFaxTiff({first});
+    std::uint32_t firstDescription = 0;
+    std::memcpy(&firstDescription, job.body.data() + 4, sizeof firstDescription);
+    ASSERT_EQ(job.body.substr(0, 2), "II");
+    ASSERT_GT(firstDescription, 8u);
+    std::fill(job.body.begin() + 8, job.body.begin() + firstDescription, '\0');
+    const auto wiped = plain.deliver(job);
+    EXPECT_EQ(wiped.pages, 0);
+    EXPECT_EQ(telvora::testing::readBytes(wiped.folder / "fax.tif"), job.body);
+    EXPECT_TRUE(jobOf(wiped.folder).contains("imageError")) << jobOf(wiped.folder).dump();
 
     // Nothing but the delivered folders is left in the outbox.
     std::vector<std::string> names;
