@@ -384,14 +384,15 @@ private:
     void deliver() {
         try {
             auto& jobs = machine_->fax.jobs;
-            for (const auto& [folder, pages, previews] : outbox_->deliverNew(jobs)) {
-                const auto job = std::find_if(jobs.rbegin(), jobs.rend(),
-                                              [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
-                outcome_.previews.insert(outcome_.previews.end(), previews.begin(), previews.end());
-                outcome_.faxFolders.push_back(folder);
+            for (const auto& delivery : outbox_->deliverNew(jobs)) {
+                const auto job = std::find_if(jobs.rbegin(), jobs.rend(), [&](const SubmittedFax& j) {
+                    return jobFolderName(j.jobId) == delivery.folder.filename();
+                });
+                outcome_.previews.insert(outcome_.previews.end(), delivery.previews.begin(), delivery.previews.end());
+                outcome_.faxFolders.push_back(delivery.folder);
                 if (job == jobs.rend()) continue;
-                transcript_.faxJob(*job, folder, pages);
-                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), pages);
+                transcript_.faxJob(*job, delivery.folder, delivery.pages);
+                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), delivery.pages);
             }
             // What the senders and the add-in called is not looked at by a run; a long one keeps none of it.
             machine_->fax.calls.clear();
