@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 struct Options {
     fs::path out = "telvora-out";
     bool json = false;
+    bool previews = false;
     std::vector<std::string> scenarios;
     // fax
     std::string letter;
@@ -177,9 +178,10 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
     app.fallthrough();
     app.add_option("--out", o.out, "Where everything is written (default ./telvora-out)");
     app.add_flag("--json", o.json, "Write the transcript as JSON on standard output");
+    app.add_flag("--previews", o.previews, "Write a PNG picture of each fax page (the demo always does)");
     auto* run = app.add_subcommand("run", "Run scenario files and check what they expect");
     run->add_option("scenarios", o.scenarios, "Scenario files (YAML)")->required();
-    app.add_subcommand("demo", "Run the bundled example scenarios");
+    auto* demo = app.add_subcommand("demo", "Run the bundled example scenarios");
     auto* fax = app.add_subcommand("fax", "Fax one marked .docx letter with the default machine and user");
     fax->add_option("letter", o.letter, "The letter (.docx), its fax number and recipient marked")->required();
     fax->add_option("--number", o.number, "The fax number the user types into the confirmation");
@@ -212,6 +214,8 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
         } else {
             for (const auto& file : exampleFiles(setup.examplesFolder)) scenarios.push_back(loadScenario(file));
         }
+        // The demo shows each fax page as a picture; other runs write them when asked.
+        for (auto& scenario : scenarios) scenario.previews = o.previews || demo->parsed();
         for (std::size_t i = 0; i < scenarios.size(); ++i)
             for (std::size_t j = 0; j < i; ++j)
                 if (output::safeName(scenarios[i].name) == output::safeName(scenarios[j].name))

@@ -139,6 +139,9 @@ struct Scenario {
     // The run is judged by whether a fax went out, not by expectations (telvora-sim fax): it
     // ends with what happened, the faxes sent or why none was.
     bool judgedBySending = false;
+    // A PNG picture of each fax page beside each fax printed and each fax in the outbox: written
+    // when the run is asked for them (the demo always is), never read from the scenario file.
+    bool previews = false;
 };
 
 // Reads and checks a scenario file, reading its documents and their data sources. Raises

@@ -9,6 +9,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "base/text.h"
 #include "core/settings.h"
@@ -54,7 +55,9 @@ struct DeliveredFax {
 
 std::string readAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 int copiesOf(const PrintRecord& print) {
@@ -125,7 +128,7 @@ public:
         transcript_.writeInto(folder_);
         machine_ = std::make_unique<SimMachine>(folder_ / "machine");
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
-        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
+        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox", scenario_.previews);
         addin_ = std::make_unique<Addin>(
             Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_});
     }
@@ -210,13 +213,14 @@ private:
             names.push_back(printer.name);
             std::shared_ptr<PrinterDriver> driver;
             const fs::path own = folder_ / "printers" / output::safeName(printer.name);
+            const auto previews = scenario_.previews ? std::optional<fs::path>(own) : std::nullopt;
             switch (printer.kind) {
             case PrinterKind::Paper: driver = std::make_shared<output::PaperPrinterDriver>(own); break;
-            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{own, {}}); break;
+            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{previews, {}}); break;
             case PrinterKind::WinFax:
                 fax.winFaxPrinter = printer.name;
                 driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{
-                    own, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
+                    previews, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
                 break;
             }
             word_->installPrinter(printer.name, driver);
@@ -380,18 +384,15 @@ private:
     void deliver() {
         try {
             auto& jobs = machine_->fax.jobs;
-            for (const auto& folder : outbox_->deliverNew(jobs)) {
-                const auto job = std::find_if(jobs.rbegin(), jobs.rend(),
-                                              [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
-                int pages = 0;
-                for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
-                    ++pages;
-                    outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
-                }
-                outcome_.faxFolders.push_back(folder);
+            for (const auto& delivery : outbox_->deliverNew(jobs)) {
+                const auto job = std::find_if(jobs.rbegin(), jobs.rend(), [&](const SubmittedFax& j) {
+                    return jobFolderName(j.jobId) == delivery.folder.filename();
+                });
+                outcome_.previews.insert(outcome_.previews.end(), delivery.previews.begin(), delivery.previews.end());
+                outcome_.faxFolders.push_back(delivery.folder);
                 if (job == jobs.rend()) continue;
-                transcript_.faxJob(*job, folder, pages);
-                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), pages);
+                transcript_.faxJob(*job, delivery.folder, delivery.pages);
+                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), delivery.pages);
             }
             // What the senders and the add-in called is not looked at by a run; a long one keeps none of it.
             machine_->fax.calls.clear();
@@ -623,14 +624,18 @@ void checkOutputFolder(const std::filesystem::path& folder) {
 }
 
 std::string markedText(const DocumentModel& document, const std::string& style) {
+    // The styles of that name are found once; each character is then judged by its style's id, so
+    // a long letter's marks are read in one quick pass for each step of a run.
+    std::vector<std::uint32_t> ids;
+    for (const auto& entry : document.styles())
+        if (equalsIgnoringCase(entry.name, style)) ids.push_back(entry.id);
     std::string text;
     bool inRun = false;
-    const int length = document.length(StoryKind::Main);
-    for (int i = 0; i < length; ++i) {
-        const bool carries = equalsIgnoringCase(document.styleNameAt(StoryKind::Main, i), style);
+    for (const auto& c : document.story(StoryKind::Main)) {
+        const bool carries = c.style != 0 && std::find(ids.begin(), ids.end(), c.style) != ids.end();
         if (carries) {
             if (!inRun && !text.empty()) text += "|";
-            text += document.story(StoryKind::Main)[static_cast<std::size_t>(i)].glyph;
+            text += c.glyph;
         }
         inRun = carries;
     }

@@ -252,8 +252,12 @@ TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped
     EXPECT_NE(out.str().find("user types \"9335 9999\" into txtNumber (frmSendConfirm)"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("faxed: job 1, 1 page, to 93359999\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("fax images: "), std::string::npos) << out.str();
-    for (const char* own : {"outbox", "printers", "machine", "settings.db", "transcript.txt"})
+    for (const char* own : {"outbox", "machine", "settings.db", "transcript.txt"})
         EXPECT_TRUE(fs::exists(outFolder / own)) << own;
+    // Pictures of the pages only when asked for.
+    EXPECT_FALSE(fs::exists(job / "page-1.png"));
+    EXPECT_FALSE(fs::exists(outFolder / "printers"));
+    EXPECT_EQ(out.str().find("previews of the fax pages"), std::string::npos) << out.str();
 
     // The fax that left is the letter as printed: the same pages, pixel for pixel.
     const auto sent = output::decodeFaxTiff(readBytes(job / "fax.tif"), "fax.tif");
@@ -265,10 +269,13 @@ TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped
     ASSERT_EQ(sent.size(), printed.size());
     for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i].bits, printed[i].bits) << "page " << i + 1;
 
-    // A second run starts afresh: the earlier fax is not delivered again beside the new one.
-    ASSERT_EQ(run({"fax", (folder / "letter.docx").string(), "--software", "winfax"}), kExitPassed) << out.str();
+    // A second run starts afresh: the earlier fax is not delivered again beside the new one. Asked
+    // for previews, it shows the page printed to WinFax and the page sent.
+    ASSERT_EQ(run({"--previews", "fax", (folder / "letter.docx").string(), "--software", "winfax"}), kExitPassed) << out.str();
     EXPECT_FALSE(fs::exists(outFolder / "outbox" / "job-0002"));
     EXPECT_EQ(nlohmann::json::parse(readBytes(job / "job.json"))["softwareName"], "WinFax");
+    EXPECT_TRUE(fs::exists(outFolder / "printers" / "WinFax" / "fax-0001-page-1.png"));
+    EXPECT_NE(out.str().find("previews of the fax pages:\n  " + (job / "page-1.png").string()), std::string::npos) << out.str();
 }
 
 TEST_F(Simulator, AFolderOfTheUsersOwnIsNeverEmptiedForTheOutputs) {
