@@ -31,27 +31,7 @@ private:
 };
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PlatformContract, SimPlatformBinding);
 
-class SimRecorderBinding {
-public:
-    static constexpr const char* kProgId = "Telvora.TestRecorder";
-    SimRecorderBinding() { automation_.install(kProgId, [object = object_] { return object; }); }
-    Automation& automation() { return automation_; }
-    std::vector<std::string> calls() const {
-        std::vector<std::string> lines;
-        for (const auto& c : object_->calls()) lines.push_back(describeCall(c));
-        return lines;
-    }
-    void failOn(const std::string& member, std::int32_t number, const std::string& source,
-                const std::string& description) {
-        object_->failOn(member, RuntimeError(number, description, source));
-    }
-    void lacks(const std::string& member) { object_->lacks(member); }
 
-private:
-    std::shared_ptr<RecordingAutomationObject> object_ = std::make_shared<RecordingAutomationObject>();
-    sim::SimAutomation automation_;
-};
-INSTANTIATE_TYPED_TEST_SUITE_P(Sim, AutomationContract, SimRecorderBinding);
 
 class SimDateTimeBinding {
 public:
