@@ -76,25 +76,18 @@ std::set<std::string> dialogClasses(const std::map<std::string, std::set<std::st
     return bareName(status == 0 && demangled ? demangled.get() : typeid(form).name());
 }
 
-TEST(DialogGallery, TheSourceScanFindsEveryDialogClassAndOnlyThose) {
-    std::map<std::string, std::set<std::string>> bases;
-    collectClasses(R"(
-        // class frmCommented : public Form {
-        class frmPrinter final : public Form {};
-        class ConfirmBase : public telvora::Form, private Helper<int> {};
-        struct frmSendConfirm final : ConfirmBase {};
-        class frmQuickFaxConfirm : public ConfirmBase, public ScheduleLabels {};
-        class PrinterList : public std::vector<std::string> {};
-        class Form;
-    )", bases);
-    EXPECT_EQ(dialogClasses(bases), (std::set<std::string>{"frmPrinter", "frmQuickFaxConfirm", "frmSendConfirm"}));
-}
-
 TEST(DialogGallery, EveryDialogClassHasASampleThatBuildsIt) {
 #if !defined(TELVORA_SOURCE_DIR)
     GTEST_SKIP() << "the sources are not at hand in this build";
 #else
+    // The scan itself: comments skipped, bases through a shared base, a base of two dialogs no dialog.
     std::map<std::string, std::set<std::string>> bases;
+    collectClasses(R"(// class frmCommented : public Form {
+        class frmPrinter final : public Form {}; class ConfirmBase : public telvora::Form, private Helper<int> {};
+        struct frmSendConfirm final : ConfirmBase {}; class frmQuick : public ConfirmBase, public Labels {};
+        class PrinterList : public std::vector<std::string> {}; class Form;)", bases);
+    EXPECT_EQ(dialogClasses(bases), (std::set<std::string>{"frmPrinter", "frmQuick", "frmSendConfirm"}));
+    bases.clear();
     const std::filesystem::path sources = std::filesystem::path(TELVORA_SOURCE_DIR) / "src";
     ASSERT_TRUE(std::filesystem::is_directory(sources / "forms")) << "not the sources: " << sources;
     for (const char* folder : {"dialogs", "merge"}) {

@@ -21,6 +21,7 @@
 namespace telvora::sim::output {
 namespace {
 
+using telvora::testing::contains;
 namespace fs = std::filesystem;
 using telvora::testing::errorOf;
 using telvora::testing::occurrences;
@@ -125,13 +126,10 @@ TEST_F(Printing, AFaxPrintIsATiffClassFImageAtFineResolutionWithAPreviewOfEachPa
     wp.installPrinter("Fax with previews", previewing);
     const auto pages = faxOf(letter("Letter.docx", 60), "Fax with previews");
     const auto info = runTool("tiffinfo " + quoted(tiff()));
-    EXPECT_EQ(occurrences(info, "TIFF Directory"), 2) << info;
-    EXPECT_EQ(occurrences(info, "Compression Scheme: CCITT Group 3"), 2) << info;
-    EXPECT_EQ(occurrences(info, "Image Width: 1728 "), 2) << info;
-    EXPECT_EQ(occurrences(info, "Resolution: 204, 196 pixels/inch"), 2) << info;
-    EXPECT_EQ(occurrences(info, "Bits/Sample: 1"), 2) << info;
-    EXPECT_EQ(occurrences(info, "Photometric Interpretation: min-is-white"), 2) << info;
-    EXPECT_NE(info.find("Page Number: 1-2"), std::string::npos) << info;
+    for (const char* tag : {"TIFF Directory", "Compression Scheme: CCITT Group 3", "Image Width: 1728 ",
+                            "Resolution: 204, 196 pixels/inch", "Bits/Sample: 1", "Photometric Interpretation: min-is-white"})
+        EXPECT_EQ(occurrences(info, tag), 2) << tag << "\n" << info;
+    EXPECT_TRUE(contains(info, "Page Number: 1-2"));
 
     ASSERT_EQ(pages.size(), 2u);
     // A letter page is 11 inches at 196 lines an inch, its width fitted into the fax line.
@@ -269,17 +267,17 @@ TEST_F(Printing, EachPaperPrintJobIsAPdfWithItsCopyCountAndANoPagePrintLeavesNon
     EXPECT_EQ(telvora::testing::readBytes(out.path() / "Office Laser" / "print-0001.pdf"), "earlier");
 
     const auto first = runTool("pdfinfo " + quoted(*prints[0].output));
-    EXPECT_NE(first.find("Pages:           3"), std::string::npos) << first;
-    EXPECT_NE(first.find("Subject:         Copies: 3"), std::string::npos) << first;
-    EXPECT_NE(first.find("Title:           Letter.docx"), std::string::npos) << first;
-    EXPECT_NE(runTool("pdfinfo " + quoted(*prints[1].output)).find("Pages:           2"), std::string::npos);
+    EXPECT_TRUE(contains(first, "Pages:           3"));
+    EXPECT_TRUE(contains(first, "Subject:         Copies: 3"));
+    EXPECT_TRUE(contains(first, "Title:           Letter.docx"));
+    EXPECT_TRUE(contains(runTool("pdfinfo " + quoted(*prints[1].output)), "Pages:           2"));
     const auto job = nlohmann::json::parse(telvora::testing::readBytes(out.path() / "Office Laser" / "print-0002.json"));
     EXPECT_EQ(job["copies"], 3);
     EXPECT_EQ(job["document"], "Letter.docx");
     EXPECT_EQ(job["printer"], "Office Laser");
     EXPECT_EQ(job["pages"], nlohmann::json::array({1, 2, 3}));
     // The text is in the PDF as text a reader finds.
-    EXPECT_NE(runTool("pdftotext -f 3 -l 3 " + quoted(*prints[0].output) + " -").find("Line 120 of the letter"), std::string::npos);
+    EXPECT_TRUE(contains(runTool("pdftotext -f 3 -l 3 " + quoted(*prints[0].output) + " -"), "Line 120 of the letter"));
 
     // What Word would not print is refused, and nothing is recorded for it.
     EXPECT_EQ(errorOf([&] { printOnPaper("Letter.docx", {{"Copies", std::int32_t{0}}}); }), wderr::ValueOutOfRange);
@@ -290,13 +288,10 @@ TEST_F(Printing, EachPaperPrintJobIsAPdfWithItsCopyCountAndANoPagePrintLeavesNon
 }
 
 TEST(OutputNames, APrinterOrJobNameStaysOneNameInsideItsFolder) {
-    EXPECT_EQ(safeName("\\\\FAXSRV\\Fax"), "__FAXSRV_Fax");
-    EXPECT_EQ(safeName("HP LaserJet on LPT1:"), "HP LaserJet on LPT1_");
-    EXPECT_EQ(safeName("../../etc"), ".._.._etc");
-    EXPECT_EQ(safeName(".."), "._");
-    EXPECT_EQ(safeName(""), "_");
-    EXPECT_EQ(safeName("Fax*?\"<>|\x01"), "Fax_______");
-    EXPECT_EQ(safeName("Office Laser"), "Office Laser");
+    const std::pair<const char*, const char*> names[] = {
+        {"\\\\FAXSRV\\Fax", "__FAXSRV_Fax"}, {"HP LaserJet on LPT1:", "HP LaserJet on LPT1_"}, {"../../etc", ".._.._etc"},
+        {"..", "._"}, {"", "_"}, {"Fax*?\"<>|\x01", "Fax_______"}, {"Office Laser", "Office Laser"}};
+    for (const auto& [name, safe] : names) EXPECT_EQ(safeName(name), safe) << name;
 }
 
 }  // namespace
