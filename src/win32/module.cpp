@@ -12,9 +12,27 @@
 #include "win32/win32_date_time.h"
 #include "win32/win32_platform.h"
 #include "win32/win32_ui.h"
+#include "win32/winsock_network.h"
 
 namespace telvora::win32::module {
 namespace {
+
+// Windows Sockets, started the first time a fax goes to a HylaFAX server: Word's start-up does not
+// wait for it, and a Windows Sockets that cannot start fails only that fax, with its reason.
+class NetworkOnFirstUse final : public Network {
+public:
+    std::unique_ptr<Connection> connect(const std::string& host, std::uint16_t port,
+                                        std::chrono::milliseconds timeout) override {
+        std::unique_lock lock(mutex_);
+        if (!sockets_) sockets_ = std::make_unique<WinsockNetwork>();
+        lock.unlock();
+        return sockets_->connect(host, port, timeout);
+    }
+
+private:
+    std::mutex mutex_;
+    std::unique_ptr<WinsockNetwork> sockets_;
+};
 
 // The add-in with the Windows ports it works through.
 struct AddinHost {
@@ -24,7 +42,8 @@ struct AddinHost {
     Win32Platform platform;
     Win32DateTime dateTimes;
     DiagnosticsLog diagnostics;
-    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics}};
+    NetworkOnFirstUse network;
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network}};
 };
 
 struct State {

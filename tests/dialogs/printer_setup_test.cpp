@@ -246,6 +246,60 @@ TEST_F(PrinterSetupTest, TheWindowsFaxAndWinFaxAreStoredWhereTheirObjectsExist) 
     EXPECT_EQ(stored(keys::FaxType), "2");
 }
 
+// --- A HylaFAX server -------------------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, TheHylafaxServerIsShownAsStoredAndItsFieldsAreForItAlone) {
+    platform.variables["username"] = "jdoe";
+    save(keys::FaxType, "4");
+    save(keys::HylafaxHost, "fax.example");
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_EQ(form.optHylafax.value(), 1);
+    EXPECT_EQ(form.optWindows.value() + form.optSBS.value() + form.optWinFax.value(), 0);
+    EXPECT_EQ(form.txtHylafaxHost.text(), "fax.example");
+    EXPECT_EQ(form.txtHylafaxPort.text(), "4559");
+    EXPECT_EQ(form.txtHylafaxUser.text(), "jdoe") << "the Windows user name until another is stored";
+    EXPECT_TRUE(form.txtHylafaxUser.enabled());
+    form.optWindows.setValue(1);
+    EXPECT_FALSE(form.txtHylafaxHost.enabled());
+    EXPECT_EQ(form.txtHylafaxPort.backColor(), kButtonFace);
+}
+
+TEST_F(PrinterSetupTest, TheHylafaxServerIsStoredOnlyWithAHostAPortAndAUser) {
+    const std::string badPort = "The HylaFAX server's port must be a number from 1 to 65535 (usually 4559).";
+    const struct {
+        const char* host;
+        const char* port;
+        const char* user;
+        std::string message;  // "": stored
+    } cases[] = {
+        {"  ", "4559", "clerk", "Please enter the name or address of the HylaFAX server."},
+        {"fax.example", "0", "clerk", badPort},
+        {"fax.example", "65536", "clerk", badPort},
+        {"fax.example", "45 59", "clerk", badPort},
+        {"fax.example", "", "clerk", badPort},
+        {"fax.example", "4559", " ", "Please enter the user name the HylaFAX server knows you by."},
+        {" fax.example ", " 65535 ", " clerk ", ""},
+    };
+    save(keys::FaxType, "1");
+    for (const auto& c : cases) {
+        std::vector<sim::UserStep> steps{choose("cboPrinter", "Fax"), click("optHylafax"), typeInto("txtHylafaxHost", c.host),
+                                         typeInto("txtHylafaxPort", c.port), typeInto("txtHylafaxUser", c.user),
+                                         click("cmdOk")};
+        if (!c.message.empty()) steps.push_back(click("cmdCancel"));  // the dialog stayed open
+        toolsPrinter(std::move(steps));
+        if (!c.message.empty()) {
+            expectMessage(user.messages().size() - 1, c.message, MsgIcon::Exclamation);
+            EXPECT_EQ(stored(keys::FaxType), "1") << c.host << "/" << c.port << "/" << c.user;
+        }
+    }
+    EXPECT_EQ(user.messages().size(), 6u);
+    EXPECT_EQ(stored(keys::FaxType), "4");
+    EXPECT_EQ(stored(keys::HylafaxHost), "fax.example");
+    EXPECT_EQ(stored(keys::HylafaxPort), "65535");
+    EXPECT_EQ(stored(keys::HylafaxUser), "clerk");
+}
+
 TEST_F(PrinterSetupTest, AFirstDialOutPrefixIsConfirmedAndAnEmptiedBoxClearsIt) {
     // No: the prefix is not stored, everything else is, and the dialog closes.
     user.answer(MsgResult::No);

@@ -55,6 +55,13 @@ std::vector<DialogSample> dialogSamples() {
                                     {keys::DefaultPrinter, "Don't Print"}});
                            return loaded<frmPrinter>(m);
                        }});
+    samples.push_back({"frmPrinter", "hylafax", [](SampleMachine& m) {
+                           save(m, keys::FaxType, "4");
+                           save(m, keys::HylafaxHost, "fax.example.com");
+                           save(m, keys::HylafaxUser, "jdoe");
+                           save(m, keys::Printer, "Fax");
+                           return loaded<frmPrinter>(m);
+                       }});
     samples.push_back({"frmFaxPrinterSetupMessage", "", [](SampleMachine& m) {
                            return loaded<frmFaxPrinterSetupMessage>(m);
                        }});

@@ -110,10 +110,11 @@ struct Ran {
 // Runs the scenarios, each into a folder of its own below `out` (or `out` itself for one command
 // run alone), and says where the outputs are.
 Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
-           std::ostream& out) {
+           std::ostream& out, std::ostream& err) {
     nlohmann::json all = nlohmann::json::array();
     std::vector<fs::path> previews;
     std::vector<std::string> failed;
+    std::vector<std::string> skipped;
     std::vector<std::string> verdicts;
     Ran ran;
     for (const auto& scenario : scenarios) {
@@ -129,6 +130,11 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
             if (!outcome.verdict.empty()) all.back()["verdict"] = outcome.verdict;
         }
         if (!outcome.passed) failed.push_back(scenario.name);
+        if (!outcome.skipped.empty()) {
+            skipped.push_back(scenario.name);
+            // Said on the error stream too, so a skip is never mistaken for a pass.
+            err << "SKIPPED: " << scenario.name << ": " << outcome.skipped << "\n";
+        }
         ran.faxed = ran.faxed || !outcome.faxFolders.empty();
         previews.insert(previews.end(), outcome.previews.begin(), outcome.previews.end());
         if (!o.json) out << "transcript: " << (folder / "transcript.txt").string() << "\n\n";
@@ -139,10 +145,15 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
         // A command run alone ends with what happened, not with expectations it never had.
         for (const auto& v : verdicts) out << v << "\n";
     } else {
-        out << scenarios.size() - failed.size() << " of " << scenarios.size() << " scenario(s) ran as expected";
+        out << scenarios.size() - failed.size() - skipped.size() << " of " << scenarios.size()
+            << " scenario(s) ran as expected";
         if (!failed.empty()) {
             out << "; not as expected:";
             for (const auto& f : failed) out << " " << f;
+        }
+        if (!skipped.empty()) {
+            out << "; SKIPPED:";
+            for (const auto& f : skipped) out << " " << f;
         }
         out << "\n";
     }
@@ -154,7 +165,7 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
             out << "  " << fs::absolute(previews[i]).lexically_normal().string() << "\n";
         if (previews.size() > named) out << "  ... and " << previews.size() - named << " more\n";
     }
-    ran.exitCode = failed.empty() ? kExitPassed : kExitFailed;
+    ran.exitCode = !failed.empty() ? kExitFailed : skipped.size() == scenarios.size() ? kExitSkipped : kExitPassed;
     return ran;
 }
 
@@ -229,7 +240,7 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
                 throw InputError(folder.string() + ": is a symbolic link, not a folder telvora-sim made; choose another --out");
             checkOutputFolder(folder);
         }
-        const Ran ran = runAll(scenarios, o, ownFolders, setup, out);
+        const Ran ran = runAll(scenarios, o, ownFolders, setup, out, err);
         if (!o.json) {
             const fs::path outputs = fs::absolute(o.out).lexically_normal();
             out << "everything written: " << outputs.string() << "\n";

@@ -45,6 +45,9 @@ struct MachineSetup {
     int faxDevices = 1;
     bool faxServiceAnswers = true;
     std::vector<std::string> faxServers;
+    // The shared fax server is a real HylaFAX server, started for the run in its folder when the
+    // package is installed (the run is skipped where it cannot start).
+    bool hylafaxServer = false;
     std::string tempFolder = "C:\\Temp\\";
     LocalTime clock{};
     // Failures the machine shows.
@@ -121,6 +124,9 @@ struct Expectations {
     std::map<std::string, std::optional<std::string>> settings;  // nothing: the key is absent
     std::optional<std::vector<ExpectedPrint>> prints;
     std::optional<std::vector<ExpectedFaxJob>> faxJobs;
+    // The jobs queued on the real HylaFAX server, in order, each by fields of its queue file
+    // ("number", "receiver", "regarding", "notify", ...).
+    std::optional<std::vector<std::map<std::string, std::string>>> hylafaxQueue;
     std::optional<std::vector<std::string>> tempFiles;
     // Document name -> style name -> the marked text ("" for none).
     std::map<std::string, std::map<std::string, std::string>> marks;
