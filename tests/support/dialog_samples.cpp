@@ -56,10 +56,8 @@ std::vector<DialogSample> dialogSamples() {
                            return loaded<frmPrinter>(m);
                        }});
     samples.push_back({"frmPrinter", "hylafax", [](SampleMachine& m) {
-                           save(m, keys::FaxType, "4");
-                           save(m, keys::HylafaxHost, "fax.example.com");
-                           save(m, keys::HylafaxUser, "jdoe");
-                           save(m, keys::Printer, "Fax");
+                           save(m, {{keys::FaxType, "4"}, {keys::HylafaxHost, "fax.example.com"},
+                                    {keys::HylafaxUser, "jdoe"}, {keys::Printer, "Fax"}});
                            return loaded<frmPrinter>(m);
                        }});
     samples.push_back({"frmFaxPrinterSetupMessage", "", [](SampleMachine& m) {
