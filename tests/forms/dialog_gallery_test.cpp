@@ -29,7 +29,7 @@ std::string bareName(std::string name) {
 }
 
 // Class name -> its direct bases, from C++ source text (comments removed first).
-void collectClasses(std::string text, std::map<std::string, std::set<std::string>>& bases) {
+[[maybe_unused]] void collectClasses(std::string text, std::map<std::string, std::set<std::string>>& bases) {
     text = std::regex_replace(text, std::regex(R"(//[^\n]*)"), " ");
     text = std::regex_replace(text, std::regex(R"(/\*[\s\S]*?\*/)"), " ");
     static const std::regex declaration(R"(\b(?:class|struct)\s+(?:\[\[[^\]]*\]\]\s*)?(\w+)\s*(?:final\s*)?:\s*([^{;]*)\{)");
@@ -47,7 +47,7 @@ void collectClasses(std::string text, std::map<std::string, std::set<std::string
 
 // The dialogs: classes deriving from Form at any depth that no other such class derives from
 // (a shared base of two dialogs is not a dialog of its own).
-std::set<std::string> dialogClasses(const std::map<std::string, std::set<std::string>>& bases) {
+[[maybe_unused]] std::set<std::string> dialogClasses(const std::map<std::string, std::set<std::string>>& bases) {
     std::set<std::string> forms;
     for (bool grew = true; grew;) {
         grew = false;
