@@ -51,6 +51,10 @@ bool ready(int fd, short events, std::chrono::milliseconds timeout) {
     }
 }
 
+std::chrono::milliseconds left(Clock::time_point deadline) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+}
+
 class Descriptor {
 public:
     explicit Descriptor(int fd) : fd_(fd) {}
@@ -70,9 +74,12 @@ class PosixConnection final : public Connection {
 public:
     PosixConnection(int fd, std::string peer) : fd_(fd), peer_(std::move(peer)) {}
 
+    // The time limit runs from the last bytes that moved: a wake-up with nothing to do must not
+    // start the wait over.
     void send(std::string_view bytes, std::chrono::milliseconds timeout) override {
+        auto deadline = Clock::now() + timeout;
         while (!bytes.empty()) {
-            if (!ready(fd_.get(), POLLOUT, timeout))
+            if (!ready(fd_.get(), POLLOUT, left(deadline)))
                 throw RuntimeError(neterr::TimedOut, peer_ + " took nothing for " + seconds(timeout) + ".");
             const ssize_t n = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
             if (n < 0) {
@@ -80,13 +87,15 @@ public:
                 raise(errno, "sending to " + peer_);
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
+            deadline = Clock::now() + timeout;
         }
     }
 
     std::string receive(std::size_t limit, std::chrono::milliseconds timeout) override {
         std::string bytes(limit, '\0');
+        const auto deadline = Clock::now() + timeout;
         for (;;) {
-            if (!ready(fd_.get(), POLLIN, timeout))
+            if (!ready(fd_.get(), POLLIN, left(deadline)))
                 throw RuntimeError(neterr::TimedOut, peer_ + " sent nothing for " + seconds(timeout) + ".");
             const ssize_t n = ::recv(fd_.get(), bytes.data(), limit, 0);
             if (n < 0) {

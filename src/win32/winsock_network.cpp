@@ -38,6 +38,10 @@ bool ready(SOCKET s, bool writing, std::chrono::milliseconds timeout) {
     return n > 0;
 }
 
+std::chrono::milliseconds left(Clock::time_point deadline) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+}
+
 class Socket {
 public:
     explicit Socket(SOCKET s) : s_(s) {}
@@ -57,9 +61,12 @@ class WinsockConnection final : public Connection {
 public:
     WinsockConnection(SOCKET s, std::string peer) : s_(s), peer_(std::move(peer)) {}
 
+    // The time limit runs from the last bytes that moved: a wake-up with nothing to do (which
+    // select() may give) must not start the wait over.
     void send(std::string_view bytes, std::chrono::milliseconds timeout) override {
+        auto deadline = Clock::now() + timeout;
         while (!bytes.empty()) {
-            if (!ready(s_.get(), true, timeout))
+            if (!ready(s_.get(), true, left(deadline)))
                 throw RuntimeError(neterr::TimedOut, peer_ + " took nothing for " + std::to_string(timeout.count()) + " ms.");
             const int part = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
             const int n = ::send(s_.get(), bytes.data(), part, 0);
@@ -68,13 +75,15 @@ public:
                 raise(::WSAGetLastError(), "sending to " + peer_);
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
+            deadline = Clock::now() + timeout;
         }
     }
 
     std::string receive(std::size_t limit, std::chrono::milliseconds timeout) override {
         std::string bytes(std::min<std::size_t>(limit, 1 << 20), '\0');
+        const auto deadline = Clock::now() + timeout;
         for (;;) {
-            if (!ready(s_.get(), false, timeout))
+            if (!ready(s_.get(), false, left(deadline)))
                 throw RuntimeError(neterr::TimedOut, peer_ + " sent nothing for " + std::to_string(timeout.count()) + " ms.");
             const int n = ::recv(s_.get(), bytes.data(), static_cast<int>(bytes.size()), 0);
             if (n == SOCKET_ERROR) {
