@@ -38,9 +38,8 @@ std::int32_t portableNumber(int code) {
     throw RuntimeError(portableNumber(code), what + ": " + std::strerror(code) + ".");
 }
 
-// Waits until `fd` can take or give bytes; false when the time ran out.
-bool ready(int fd, short events, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
+// Waits until `fd` can take or give bytes; false when the deadline passed first.
+bool ready(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd p{fd, events, 0};
@@ -49,10 +48,6 @@ bool ready(int fd, short events, std::chrono::milliseconds timeout) {
         if (n == 0) return false;
         if (errno != EINTR) raise(errno, "waiting on the connection");
     }
-}
-
-std::chrono::milliseconds left(Clock::time_point deadline) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
 }
 
 class Descriptor {
@@ -79,7 +74,7 @@ public:
     void send(std::string_view bytes, std::chrono::milliseconds timeout) override {
         auto deadline = Clock::now() + timeout;
         while (!bytes.empty()) {
-            if (!ready(fd_.get(), POLLOUT, left(deadline)))
+            if (!ready(fd_.get(), POLLOUT, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " took nothing for " + seconds(timeout) + ".");
             const ssize_t n = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
             if (n < 0) {
@@ -95,7 +90,7 @@ public:
         std::string bytes(limit, '\0');
         const auto deadline = Clock::now() + timeout;
         for (;;) {
-            if (!ready(fd_.get(), POLLIN, left(deadline)))
+            if (!ready(fd_.get(), POLLIN, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " sent nothing for " + seconds(timeout) + ".");
             const ssize_t n = ::recv(fd_.get(), bytes.data(), limit, 0);
             if (n < 0) {
@@ -151,8 +146,7 @@ std::unique_ptr<Connection> PosixNetwork::connect(const std::string& host, std::
                 lastError = errno;
                 continue;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0 || !ready(fd.get(), POLLOUT, left)) {
+            if (Clock::now() >= deadline || !ready(fd.get(), POLLOUT, deadline)) {
                 lastError = ETIMEDOUT;
                 break;
             }

@@ -23,23 +23,20 @@ using Clock = std::chrono::steady_clock;
     throw RuntimeError(code, what + ": " + text);
 }
 
-// Waits until the socket can take (or give) bytes, or has failed to connect; false when the time
-// ran out.
-bool ready(SOCKET s, bool writing, std::chrono::milliseconds timeout) {
+// Waits until the socket can take (or give) bytes, or has failed to connect; false when the
+// deadline passed first.
+bool ready(SOCKET s, bool writing, Clock::time_point deadline) {
     fd_set wanted, failed;
     FD_ZERO(&wanted);
     FD_ZERO(&failed);
     FD_SET(s, &wanted);
     FD_SET(s, &failed);
-    const auto ms = std::max<std::chrono::milliseconds::rep>(timeout.count(), 0);
+    const auto ms = std::max<std::chrono::milliseconds::rep>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count(), 0);
     timeval limit{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
     const int n = ::select(0, writing ? nullptr : &wanted, writing ? &wanted : nullptr, &failed, &limit);
     if (n == SOCKET_ERROR) raise(::WSAGetLastError(), "waiting on the connection");
     return n > 0;
-}
-
-std::chrono::milliseconds left(Clock::time_point deadline) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
 }
 
 class Socket {
@@ -66,7 +63,7 @@ public:
     void send(std::string_view bytes, std::chrono::milliseconds timeout) override {
         auto deadline = Clock::now() + timeout;
         while (!bytes.empty()) {
-            if (!ready(s_.get(), true, left(deadline)))
+            if (!ready(s_.get(), true, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " took nothing for " + std::to_string(timeout.count()) + " ms.");
             const int part = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
             const int n = ::send(s_.get(), bytes.data(), part, 0);
@@ -83,7 +80,7 @@ public:
         std::string bytes(std::min<std::size_t>(limit, 1 << 20), '\0');
         const auto deadline = Clock::now() + timeout;
         for (;;) {
-            if (!ready(s_.get(), false, left(deadline)))
+            if (!ready(s_.get(), false, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " sent nothing for " + std::to_string(timeout.count()) + " ms.");
             const int n = ::recv(s_.get(), bytes.data(), static_cast<int>(bytes.size()), 0);
             if (n == SOCKET_ERROR) {
@@ -142,8 +139,7 @@ std::unique_ptr<Connection> WinsockNetwork::connect(const std::string& host, std
                 lastError = ::WSAGetLastError();
                 continue;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0 || !ready(s.get(), true, left)) {
+            if (Clock::now() >= deadline || !ready(s.get(), true, deadline)) {
                 lastError = WSAETIMEDOUT;
                 break;
             }
