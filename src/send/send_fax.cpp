@@ -73,10 +73,11 @@ std::optional<HylafaxFax> hylafaxFax(Addin& addin, const FaxJob& job, const std:
         return std::nullopt;
     }
     HylafaxFax fax;
-    fax.number = GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber);
-    fax.recipient = StripReturns(job.recipientName);
-    fax.company = StripReturns(job.recipientCompany);
-    fax.subject = StripReturns(job.subject);
+    Addressee to = addresseeOf(addin, job);
+    fax.number = std::move(to.number);
+    fax.recipient = std::move(to.recipient);
+    fax.company = std::move(to.company);
+    fax.subject = std::move(to.subject);
     if (scheduleText != schedule::Now) {
         // The dialogs wrote the time in this machine's zone; the server counts in universal time.
         const auto local = addin.dateTimes().parse(scheduleText);
@@ -120,10 +121,11 @@ SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::strin
     } else {
         details.faxServerName = addin.platform().environment("computername");
     }
-    details.recipientCompany = StripReturns(job.recipientCompany);
-    details.recipientName = StripReturns(job.recipientName);
-    details.faxNumber = GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber);
-    details.coverpageSubject = StripReturns(job.subject);
+    Addressee to = addresseeOf(addin, job);
+    details.recipientCompany = std::move(to.company);
+    details.recipientName = std::move(to.recipient);
+    details.faxNumber = std::move(to.number);
+    details.coverpageSubject = std::move(to.subject);
     details.sendFileName = file;
     setFaxSchedule(kind, details, schedule);
     if (extended) setFaxDeliveryNote(details, delivery);
@@ -162,6 +164,11 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
 }
 
 }  // namespace
+
+Addressee addresseeOf(Addin& addin, const FaxJob& job) {
+    return {GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber), StripReturns(job.recipientName),
+            StripReturns(job.recipientCompany), StripReturns(job.subject)};
+}
 
 std::string GetTempFolder(Addin& addin) {
     std::string folder;

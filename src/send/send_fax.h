@@ -16,6 +16,13 @@ namespace telvora {
 inline constexpr const char* kFaxImageFileName = "Pagewire.tif";
 inline constexpr const char* kWinFaxFileName = "Pagewire.doc";
 
+// Who and what a fax goes to, as every fax software is told it: the number to dial (after the
+// outside-line prefix) and the texts without line breaks.
+struct Addressee {
+    std::string number, recipient, company, subject;
+};
+Addressee addresseeOf(Addin& addin, const FaxJob& job);
+
 // The temporary folder with its trailing separator, whole however long; "" when the system
 // cannot tell (the file then lies in the current folder).
 std::string GetTempFolder(Addin& addin);
