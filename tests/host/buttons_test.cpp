@@ -112,20 +112,6 @@ TEST_F(ButtonsTest, TheConnectedWordComesBeforeAnyOtherRunningWord) {
     EXPECT_TRUE(addin.hasWord());
 }
 
-TEST_F(ButtonsTest, TheSetupSettingsAndAboutCommandsOpenTheirDialogs) {
-    user.onForm("frmPrinter", {sim::click("cmdCancel")});
-    user.onForm("frmSettings", {sim::click("cmdCancel")});
-    user.onForm("frmAbout", {sim::click("cmdOK")});
-    buttons.ToolsPrinter();
-    buttons.cmdSettings();
-    buttons.cmdHelpAbout();
-    ASSERT_EQ(user.forms().size(), 3u);
-    EXPECT_EQ(user.forms()[0].caption, "Telvora Settings");
-    EXPECT_EQ(user.forms()[1].caption, "Settings");
-    EXPECT_EQ(user.forms()[2].caption, "About Telvora");
-    EXPECT_TRUE(user.messages().empty());
-}
-
 TEST_F(ButtonsTest, ADialogThatCannotBeShownIsReportedAndChangesNothing) {
     testing::AnsweringUi ui;
     Addin formless{Ports{store, automation, ui, platform}};
