@@ -90,36 +90,6 @@ TEST_F(FaxSoftwareTest, TheExtendedFaxServiceRefusesAPopUpReceiptWhereNoneIsDeli
     EXPECT_TRUE(fax.jobs.empty());
 }
 
-TEST_F(FaxSoftwareTest, AnUnreachableServerRefusesTheConnection) {
-    fax.extendedFaxInstalled = true;
-    fax.reachableServers = {"SBS01"};
-    auto server = create("FAXCOMEX.FaxServer");
-    try {
-        server->call("Connect", {Variant("SBS02")});
-        ADD_FAILURE() << "an unknown server answered";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), -2147023174);
-        EXPECT_EQ(e.description(), "The RPC server is unavailable.");
-    }
-    fax.localServiceAnswers = false;
-    EXPECT_EQ(errorOf([&] { server->call("Connect", {Variant("PC1")}); }), fax_error::RpcServerUnavailable);
-    EXPECT_EQ(errorOf([&] { server->call("Connect", {Variant("SBS01")}); }), 0);
-}
-
-TEST_F(FaxSoftwareTest, AServerWithoutNotificationsRefusesAReceiptButTakesTheFaxWithoutOne) {
-    fax.extendedFaxInstalled = true;
-    fax.receiptsRefused = true;
-    auto server = connectedExtendedServer("");
-    auto doc = extendedDocument();
-    doc->put("ReceiptType", Variant(std::int32_t{4}));
-    EXPECT_EQ(errorOf([&] { doc->call("ConnectedSubmit", {Variant(server)}); }), fax_error::UnsupportedType);
-    EXPECT_TRUE(fax.jobs.empty());
-    doc->put("ReceiptType", Variant(std::int32_t{0}));
-    doc->call("ConnectedSubmit", {Variant(server)});
-    ASSERT_EQ(fax.jobs.size(), 1u);
-    EXPECT_EQ(fax.jobs[0].server, "PC1") << "an empty name is this computer";
-}
-
 TEST_F(FaxSoftwareTest, ASubmissionIsRefusedForAMissingBodyAnUnconnectedServerOrWhenTheSwitchSays) {
     fax.extendedFaxInstalled = true;
     auto doc = extendedDocument();
