@@ -286,7 +286,7 @@ protected:
         }
         const auto target = std::dynamic_pointer_cast<ExtendedFaxServer>(args[0].toObject());
         if (!target || !target->server()) throw error(fax_error::NotConnected);
-        const std::string body = readBody(fax_, text("Body"), class_);
+        std::string body = readBody(fax_, text("Body"), class_);
         if (!recipients_ || recipients_->list().empty()) throw error(fax_error::InvalidParameter);
         const std::int32_t receiptType = property("ReceiptType").toInt32();
         if (receiptType != 0 && fax_.receiptsRefused) throw error(fax_error::UnsupportedType);
@@ -298,7 +298,8 @@ protected:
 
         const std::int32_t scheduleType = property("ScheduleType").toInt32();
         std::vector<Variant> ids;
-        for (const auto& r : recipients_->list()) {
+        const auto& recipients = recipients_->list();
+        for (const auto& r : recipients) {
             SubmittedFax job;
             job.software = fax_progid::ExtendedDocument;
             job.server = *target->server();
@@ -309,7 +310,8 @@ protected:
             job.receipt = receiptType == 1 ? ReceiptKind::Email : receiptType == 4 ? ReceiptKind::PopUp : ReceiptKind::None;
             if (job.receipt == ReceiptKind::Email) job.receiptAddress = text("ReceiptAddress");
             job.bodyFile = text("Body");
-            job.body = body;
+            // Each recipient's job keeps the document; the last takes the one read.
+            job.body = &r == &recipients.back() ? std::move(body) : body;
             fax_.accept(std::move(job));
             ids.emplace_back(fax_.jobs.back().jobId);
         }

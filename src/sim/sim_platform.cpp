@@ -108,11 +108,13 @@ void SimPlatform::deleteFile(const std::string& path) {
 
 std::string SimPlatform::readFile(const std::string& path) {
     raiseIfFails("readFile " + path);
-    std::ifstream in(realPath(path), std::ios::binary);
+    std::ifstream in(realPath(path), std::ios::binary | std::ios::ate);
     if (!in) throw RuntimeError::standard(err::FileNotFound);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    // Read at its length in one piece: a fax image is held once, not again while it is gathered.
+    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) throw RuntimeError::standard(err::PathFileAccess);
+    return bytes;
 }
 
 void SimPlatform::writeFile(const std::string& path, const std::string& bytes) {

@@ -3,9 +3,9 @@
 // second on the clock and on the processor, beside the floor the same libraries set in the same
 // run: the same pages laid out by Pango, drawn by Cairo, made one bit a pixel and coded in CCITT
 // Group 3 by libtiff, in memory, nothing else. Then the simulator's peak memory for the letter and
-// for one a quarter as long: the pages are drawn and coded one at a time, so what grows is only the
-// document itself, its layout and the coded fax. Prints its figures; not a test (run it on an idle
-// machine).
+// for one a quarter as long: each page is laid out, drawn and coded before the next and the image
+// goes straight into its file, so what grows is only the document itself and the copy of the fax
+// the fax service keeps. Prints its figures; not a test (run it on an idle machine).
 //
 //     telvora_fax_benchmark [pages]
 //     telvora_fax_benchmark --letter FILE.docx [pages]    # only writes the letter, to profile with

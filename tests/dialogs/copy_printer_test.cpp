@@ -31,30 +31,6 @@ protected:
 };
 
 
-TEST_F(CopyPrinterTest, TheStoredCopyPrinterIsShownWithItsCopiesReadyToChangeOrNoCopyWithAFixedZero) {
-    EXPECT_TRUE(SelectDefaultCopyPrinter(addin, form));
-    EXPECT_EQ(form.cboCopyPrinter.text(), "Don't Print");
-    EXPECT_EQ(form.txtCopies.text(), "0");
-    EXPECT_TRUE(form.txtCopies.locked());
-    EXPECT_EQ(form.txtCopies.backColor(), kButtonFace);
-
-    save(keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
-    save(keys::DefaultCopies, "3");
-    EXPECT_TRUE(SelectDefaultCopyPrinter(addin, form));
-    EXPECT_EQ(form.cboCopyPrinter.text(), "HP LaserJet 4250 PCL6");
-    EXPECT_EQ(form.txtCopies.text(), "3");
-    EXPECT_FALSE(form.txtCopies.locked());
-    EXPECT_EQ(form.txtCopies.backColor(), kWindowWhite);
-
-    // A printer that was removed is not shown and nothing changes.
-    save(keys::DefaultPrinter, "Old Laser");
-    save(keys::DefaultCopies, "4");
-    form.txtCopies.setText("7");
-    EXPECT_FALSE(SelectDefaultCopyPrinter(addin, form));
-    EXPECT_EQ(form.cboCopyPrinter.text(), "HP LaserJet 4250 PCL6");
-    EXPECT_EQ(form.txtCopies.text(), "7");
-}
-
 TEST_F(CopyPrinterTest, CopiesFromOneTo32767PassAndAnythingElseIsExplainedAndSelected) {
     const struct {
         const char* text;

@@ -23,22 +23,6 @@ protected:
     Buttons buttons{addin};
 };
 
-TEST_F(ButtonsTest, ReportErrorShowsNumberAndDescriptionWithTheExclamationIcon) {
-    ReportError(addin, RuntimeError(91, "Object variable or With block variable not set"));
-    ReportCommandError(addin, RuntimeError(5941, "The requested member of the collection does not exist."));
-    ReportCommandError(addin, RuntimeError::objectNotSet());
-    ASSERT_EQ(user.messages().size(), 3u);
-    const MessageRecord& plain = user.messages()[0];
-    EXPECT_EQ(plain.prompt, "Error number: 91 Object variable or With block variable not set");
-    EXPECT_EQ(plain.icon, MsgIcon::Exclamation);
-    EXPECT_EQ(plain.buttons, MsgButtons::OK);
-    EXPECT_EQ(plain.title, "Telvora");
-    EXPECT_EQ(user.messages()[1].prompt, "Error number: 5941 The requested member of the collection does not exist.");
-    EXPECT_EQ(user.messages()[2].prompt, "This command is not available because no document is open.");
-    EXPECT_EQ(user.messages()[2].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(user.messages()[2].title, "Telvora");
-}
-
 TEST_F(ButtonsTest, HelpOpensTopic1000OfTheHelpFileInTheAddinsFolder) {
     buttons.cmdHelp();
     ASSERT_EQ(platform.helpCalls.size(), 1u);
@@ -110,20 +94,6 @@ TEST_F(ButtonsTest, TheConnectedWordComesBeforeAnyOtherRunningWord) {
     EXPECT_EQ(connected->document("Mine.doc")->styleNameAt(sim::StoryKind::Main, 4), "tlvSubject");
     EXPECT_TRUE(served.calls().empty());
     EXPECT_TRUE(addin.hasWord());
-}
-
-TEST_F(ButtonsTest, TheSetupSettingsAndAboutCommandsOpenTheirDialogs) {
-    user.onForm("frmPrinter", {sim::click("cmdCancel")});
-    user.onForm("frmSettings", {sim::click("cmdCancel")});
-    user.onForm("frmAbout", {sim::click("cmdOK")});
-    buttons.ToolsPrinter();
-    buttons.cmdSettings();
-    buttons.cmdHelpAbout();
-    ASSERT_EQ(user.forms().size(), 3u);
-    EXPECT_EQ(user.forms()[0].caption, "Telvora Settings");
-    EXPECT_EQ(user.forms()[1].caption, "Settings");
-    EXPECT_EQ(user.forms()[2].caption, "About Telvora");
-    EXPECT_TRUE(user.messages().empty());
 }
 
 TEST_F(ButtonsTest, ADialogThatCannotBeShownIsReportedAndChangesNothing) {

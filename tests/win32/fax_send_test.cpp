@@ -4,36 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
-#include <future>
-#include <thread>
 
+#include "message_boxes.h"
 #include "support.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {
 namespace {
 
-using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
-
-struct MessageBoxSeen {
-    std::wstring title;
-    std::wstring text;
-};
-
-BOOL CALLBACK findTelvoraBox(HWND w, LPARAM p) {
-    wchar_t cls[16] = {};
-    wchar_t title[64] = {};
-    ::GetClassNameW(w, cls, 16);
-    ::GetWindowTextW(w, title, 64);
-    if (::IsWindowVisible(w) && std::wstring(cls) == L"#32770" && std::wstring(title) == L"Telvora") {
-        *reinterpret_cast<HWND*>(p) = w;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 class FaxSend : public ::testing::Test {
 protected:
@@ -42,22 +22,9 @@ protected:
     }
     void TearDown() override { ::DeleteFileW(result_.c_str()); }
 
-    // Runs the macro for `progId`; answers each message box it shows with OK and keeps its text.
+    // Runs the macro for `progId`; the user answers each message box it shows with OK.
     void fax(const std::wstring& progId) {
-        auto script = std::async(std::launch::async, [&] {
-            return test::runScript(L"fax_send.vbs", L"\"" + progId + L"\" \"" + result_ + L"\"");
-        });
-        while (script.wait_for(50ms) != std::future_status::ready) {
-            HWND box = nullptr;
-            ::EnumWindows(&findTelvoraBox, reinterpret_cast<LPARAM>(&box));
-            if (!box) continue;
-            wchar_t text[1024] = {};
-            ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text
-            messages.push_back({L"Telvora", text});
-            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            std::this_thread::sleep_for(200ms);  // until the box is gone
-        }
-        ASSERT_EQ(0, script.get());
+        ASSERT_EQ(0, test::runScript(L"fax_send.vbs", L"\"" + progId + L"\" \"" + result_ + L"\""));
         std::ifstream in(narrow(result_));
         ASSERT_TRUE(std::getline(in, seen)) << "the macro did not get to its end";
     }
@@ -75,7 +42,7 @@ protected:
 
     test::RecorderRegistration registration{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer", L"FaxServer.FaxServer"}};
     std::wstring result_ = test::scratchFile(L"macro") + L".txt";
-    std::vector<MessageBoxSeen> messages;
+    host::MessageBoxWatcher user;
     std::string seen;  // Err.Number|Err.Source|Err.Description|blnStopFax
 };
 
@@ -83,7 +50,7 @@ TEST_F(FaxSend, FaxSbsSubmitsTheMacrosJobToTheNamedServer) {
     test::ScopedEnvironment objects(L"TELVORA_RECORDER_OBJECTS", L"Recipients");
     fax(L"Telvora.FaxSBS");
     EXPECT_EQ("0|||False", seen);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(user.texts().empty());
     // What the fax service was given: the server, the recipient, a Date to send at, the subject,
     // no pop-up receipt (no Windows since Vista delivers one), and the job submitted.
     expectReceived({"member=Connect positional=[BSTR:SBS01] named=[]",
@@ -97,10 +64,9 @@ TEST_F(FaxSend, ARefusedSharedFaxIsExplainedToTheUserAndStopsTheFaxWithoutAnErro
     test::ScopedEnvironment refuse(L"TELVORA_RECORDER_RAISE", L"ConnectedSubmit|8007000D|FAXCOMEX|The data is invalid.");
     fax(L"Telvora.FaxSBS");
     EXPECT_EQ("0|||True", seen);
-    ASSERT_EQ(1u, messages.size());
-    EXPECT_EQ(L"You have chosen an incorrect fax printer driver. Please select the correct Fax Printer from the "
-              L"Telvora Settings window.\r\n\r\nThe faxing will be aborted.",
-              messages[0].text);
+    EXPECT_EQ(user.texts(), std::vector<std::string>{"You have chosen an incorrect fax printer driver. Please select the "
+                                                     "correct Fax Printer from the Telvora Settings window.\r\n\r\n"
+                                                     "The faxing will be aborted."});
 }
 
 TEST_F(FaxSend, FaxSubmitsToTheLocalFaxServiceAndTheMacroSeesItsRefusalAsRaised) {
@@ -119,7 +85,7 @@ TEST_F(FaxSend, FaxSubmitsToTheLocalFaxServiceAndTheMacroSeesItsRefusalAsRaised)
     test::ScopedEnvironment refuse(L"TELVORA_RECORDER_RAISE", L"Send|80070005|Fax Service|Access is denied.");
     fax(L"Telvora.Fax");
     EXPECT_EQ("-2147024891|Fax Service|Access is denied.|False", seen);
-    EXPECT_TRUE(messages.empty()) << "the macro reports the error itself";
+    EXPECT_TRUE(user.texts().empty()) << "the macro reports the error itself";
 
     // A report error (2103, as a macro runtime's server raises it) reaches the macro as the old
     // interface's Invalid ReportName.

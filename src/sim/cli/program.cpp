@@ -109,7 +109,7 @@ struct Ran {
 
 // Runs the scenarios, each into a folder of its own below `out` (or `out` itself for one command
 // run alone), and says where the outputs are.
-Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
+Ran runAll(std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
            std::ostream& out, std::ostream& err) {
     nlohmann::json all = nlohmann::json::array();
     std::vector<fs::path> previews;
@@ -117,7 +117,7 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
     std::vector<std::string> skipped;
     std::vector<std::string> verdicts;
     Ran ran;
-    for (const auto& scenario : scenarios) {
+    for (auto& scenario : scenarios) {
         const fs::path folder = ownFolders ? o.out / output::safeName(scenario.name) : o.out;
         // The transcript goes into its files as the run goes; it is kept in memory only for
         // standard output, since a long run's transcript is large.

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -44,13 +45,38 @@ constexpr const char* kAbsent = "\x01(absent)";
 // How a printer that fails reports it, as Word reports a printer that went away.
 constexpr std::int32_t kPrinterFailure = 4198;
 
-// A print as the machine saw it: the record, the document's text at that moment and the bytes
-// of the output it left, to match it to the fax job it became; let go once no later fax job can
-// be made of it.
+// What a print's output holds, to know it again in a fax job's body without keeping it: its
+// length and a 64-bit FNV-1a digest of its bytes, read from the file a piece at a time.
+struct OutputDigest {
+    std::uint64_t length = 0;
+    std::uint64_t hash = 14695981039346656037u;
+
+    void add(std::string_view bytes) {
+        for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        length += bytes.size();
+    }
+    static OutputDigest of(std::string_view bytes) {
+        OutputDigest d;
+        d.add(bytes);
+        return d;
+    }
+    static OutputDigest ofFile(const fs::path& file) {
+        OutputDigest d;
+        std::ifstream in(file, std::ios::binary);
+        std::array<char, 65536> piece;
+        while (in.read(piece.data(), piece.size()) || in.gcount() > 0) d.add(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())));
+        return d;
+    }
+    bool operator==(const OutputDigest&) const = default;
+};
+
+// A print as the machine saw it: the record, the document's text at that moment and a digest of
+// the output it left, to match it to the fax job it became; let go once no later fax job can be
+// made of it.
 struct SeenPrint {
     PrintRecord record;
     std::string text;
-    std::string outputBytes;
+    std::optional<OutputDigest> output;
 };
 
 // A fax job delivered to the outbox: which of the fax software's jobs, its pages, and the text of
@@ -213,7 +239,7 @@ private:
 
 class Run {
 public:
-    Run(const Scenario& scenario, const fs::path& folder, Transcript& transcript)
+    Run(Scenario& scenario, const fs::path& folder, Transcript& transcript)
         : scenario_(scenario), folder_(folder), transcript_(transcript) {
         prepareFolder();
         transcript_.writeInto(folder_);
@@ -330,7 +356,7 @@ private:
         machine_->fax.printed(print.printer, print.document);
         SeenPrint seen{print, {}, {}};
         if (!print.document.empty()) seen.text = word_->document(print.document)->text(StoryKind::Main);
-        if (print.output && fs::is_regular_file(*print.output)) seen.outputBytes = readAll(*print.output);
+        if (print.output && fs::is_regular_file(*print.output)) seen.output = OutputDigest::ofFile(*print.output);
         // The expectations look at the first prints; the fax jobs still to come at the latest.
         if (scenario_.expect.prints && printCount_ < scenario_.expect.prints->size()) expectedPrints_.push_back(seen.record);
         ++printCount_;
@@ -398,17 +424,17 @@ private:
     }
 
     void openDocuments() {
-        const DocumentSetup* active = nullptr;
-        for (const auto& doc : scenario_.documents) {
+        DocumentSetup* active = nullptr;
+        for (auto& doc : scenario_.documents) {
             const fs::path target = onDrive(doc.machinePath);
             fs::create_directories(target.parent_path());
             if (doc.sourceFile) fs::copy_file(*doc.sourceFile, target, fs::copy_options::overwrite_existing);
             else docx::saveDocx(doc.model, machine_->platform.paths(), doc.machinePath);
             if (doc.active) active = &doc;
-            else word_->open(doc.model);
+            else word_->open(std::move(doc.model));
         }
         // The active document is the one opened last, as the user leaves Word.
-        if (active) word_->open(active->model);
+        if (active) word_->open(std::move(active->model));
     }
 
     void perform(const ScenarioStep& step, std::size_t number) {
@@ -677,8 +703,9 @@ private:
             return std::nullopt;
         }
         if (job.body.empty()) return std::nullopt;
+        const OutputDigest body = OutputDigest::of(job.body);
         for (std::size_t i = 0; i < unmatched_.size(); ++i)
-            if (unmatched_[i].outputBytes == job.body) return i;
+            if (unmatched_[i].output == body) return i;
         return std::nullopt;
     }
 
@@ -716,7 +743,7 @@ private:
         }
     }
 
-    const Scenario& scenario_;
+    Scenario& scenario_;
     fs::path folder_;
     Transcript& transcript_;
     std::unique_ptr<SimMachine> machine_;
@@ -776,7 +803,7 @@ std::string markedText(const DocumentModel& document, const std::string& style) 
     return text;
 }
 
-RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript) {
+RunOutcome runScenario(Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript) {
     Run run(scenario, folder, transcript);
     RunOutcome outcome = run.run();
     transcript.close();

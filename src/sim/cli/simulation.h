@@ -31,8 +31,9 @@ struct RunOutcome {
 // Runs `scenario` with everything it writes inside `folder`: "machine" (drive C: of the simulated
 // machine), "settings.db", "outbox", "printers", and the transcript as "transcript.txt" and
 // "transcript.json". Those of an earlier run are replaced first; nothing else in the folder is
-// touched.
-RunOutcome runScenario(const Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript);
+// touched. The scenario's documents are handed to the simulated Word as they open, so a long
+// document is held once: the scenario keeps everything else.
+RunOutcome runScenario(Scenario& scenario, const std::filesystem::path& folder, Transcript& transcript);
 
 // Whether a run may write into `folder`: it is new, empty, or an earlier run's (it holds the mark
 // a run leaves). A folder of the user's own that holds a "machine", "outbox", "printers",

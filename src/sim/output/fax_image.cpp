@@ -4,10 +4,12 @@
 #include <cairo.h>
 #include <png.h>
 #include <tiffio.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -29,18 +31,26 @@ struct ContextDestroy {
 using Surface = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
 using Context = std::unique_ptr<cairo_t, ContextDestroy>;
 
-// A TIFF file in memory, for libtiff's client I/O, and the first error libtiff reported on it: one
-// being written, or bytes kept elsewhere being read.
+// A TIFF file for libtiff's client I/O, and the first error libtiff reported on it: one being
+// written in memory or into an open file, or bytes kept elsewhere being read.
 struct MemoryFile {
     std::string data;
     std::optional<std::string_view> reading;
+    int descriptor = -1;  // written there instead of into `data`
+    toff_t length = 0;    // of what was written there
     toff_t position = 0;
     std::string error;
 
     std::string_view bytes() const { return reading ? *reading : std::string_view(data); }
+    toff_t fileSize() const { return descriptor >= 0 ? length : bytes().size(); }
 
     static tmsize_t read(thandle_t h, void* buffer, tmsize_t size) {
         auto& f = *static_cast<MemoryFile*>(h);
+        if (f.descriptor >= 0) {
+            const ::ssize_t n = ::pread(f.descriptor, buffer, static_cast<std::size_t>(size), static_cast<off_t>(f.position));
+            if (n > 0) f.position += static_cast<toff_t>(n);
+            return n;
+        }
         const std::string_view bytes = f.bytes();
         if (f.position >= bytes.size()) return 0;
         const auto n = std::min<toff_t>(static_cast<toff_t>(size), bytes.size() - f.position);
@@ -51,6 +61,22 @@ struct MemoryFile {
     static tmsize_t write(thandle_t h, void* buffer, tmsize_t size) {
         auto& f = *static_cast<MemoryFile*>(h);
         if (f.reading) return -1;
+        if (f.descriptor >= 0) {
+            const auto* from = static_cast<const char*>(buffer);
+            for (tmsize_t done = 0; done < size;) {
+                const ::ssize_t n = ::pwrite(f.descriptor, from + done, static_cast<std::size_t>(size - done),
+                                             static_cast<off_t>(f.position));
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) {
+                    if (f.error.empty()) f.error = std::string("the file cannot be written: ") + std::strerror(errno);
+                    return -1;
+                }
+                done += n;
+                f.position += static_cast<toff_t>(n);
+            }
+            f.length = std::max(f.length, f.position);
+            return size;
+        }
         const auto end = f.position + static_cast<toff_t>(size);
         if (end > f.data.size()) f.data.resize(end);
         std::memcpy(f.data.data() + f.position, buffer, static_cast<std::size_t>(size));
@@ -59,12 +85,12 @@ struct MemoryFile {
     }
     static toff_t seek(thandle_t h, toff_t offset, int whence) {
         auto& f = *static_cast<MemoryFile*>(h);
-        const toff_t base = whence == SEEK_CUR ? f.position : whence == SEEK_END ? f.bytes().size() : 0;
+        const toff_t base = whence == SEEK_CUR ? f.position : whence == SEEK_END ? f.fileSize() : 0;
         f.position = base + offset;
         return f.position;
     }
     static int close(thandle_t) { return 0; }
-    static toff_t size(thandle_t h) { return static_cast<MemoryFile*>(h)->bytes().size(); }
+    static toff_t size(thandle_t h) { return static_cast<MemoryFile*>(h)->fileSize(); }
     static int map(thandle_t, void**, toff_t*) { return 0; }
     static void unmap(thandle_t, void*, toff_t) {}
     static int onError(TIFF*, void* user, const char* module, const char* format, va_list args) {
@@ -180,14 +206,45 @@ std::vector<FaxPage> renderFaxPages(const DocumentLayout& layout, const std::vec
 struct FaxTiffWriter::Impl {
     MemoryFile file;
     std::unique_ptr<TIFF, TiffClose> tiff;
-    std::uint16_t count = 0;
     std::uint16_t written = 0;
+
+    void start() {
+        // Little-endian, whatever the machine: the page numbers are put in by position at the end.
+        tiff = open(file, "wl");
+        if (!tiff) throw cannotMake(file);
+    }
+
+    // Each page's number of all the pages, which only the last page added makes known: the
+    // second value of every directory's PageNumber entry (two SHORTs, kept in the entry itself).
+    void numberPages() {
+        constexpr std::uint16_t kPageNumber = 297;
+        const auto bytesAt = [this](toff_t offset, void* out, tmsize_t size) {
+            file.position = offset;
+            if (MemoryFile::read(&file, out, size) != size) throw cannotMake(file);
+        };
+        std::uint32_t directory = 0;
+        bytesAt(4, &directory, 4);
+        for (std::uint16_t page = 0; page < written && directory != 0; ++page) {
+            std::uint16_t entries = 0;
+            bytesAt(directory, &entries, 2);
+            for (std::uint16_t e = 0; e < entries; ++e) {
+                const toff_t entry = directory + 2 + 12 * static_cast<toff_t>(e);
+                std::uint16_t tag = 0;
+                bytesAt(entry, &tag, 2);
+                if (tag != kPageNumber) continue;
+                file.position = entry + 10;
+                if (MemoryFile::write(&file, &written, 2) != 2) throw cannotMake(file);
+            }
+            bytesAt(directory + 2 + 12 * static_cast<toff_t>(entries), &directory, 4);
+        }
+    }
 };
 
-FaxTiffWriter::FaxTiffWriter(int pageCount) : impl_(std::make_unique<Impl>()) {
-    impl_->count = static_cast<std::uint16_t>(pageCount);
-    impl_->tiff = open(impl_->file, "w");
-    if (!impl_->tiff) throw cannotMake(impl_->file);
+FaxTiffWriter::FaxTiffWriter() : impl_(std::make_unique<Impl>()) { impl_->start(); }
+
+FaxTiffWriter::FaxTiffWriter(int descriptor) : impl_(std::make_unique<Impl>()) {
+    impl_->file.descriptor = descriptor;
+    impl_->start();
 }
 
 FaxTiffWriter::~FaxTiffWriter() = default;
@@ -210,7 +267,7 @@ void FaxTiffWriter::add(const FaxPage& page) {
     TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(page.yResolution));
     TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(page.height));
-    TIFFSetField(t, TIFFTAG_PAGENUMBER, n, impl_->count);
+    TIFFSetField(t, TIFFTAG_PAGENUMBER, n, std::uint16_t{0});
     TIFFSetField(t, TIFFTAG_CLEANFAXDATA, CLEANFAXDATA_CLEAN);
     TIFFSetField(t, TIFFTAG_SOFTWARE, "Telvora simulated fax printer");
     std::vector<std::uint8_t> row(static_cast<std::size_t>(page.stride()));
@@ -224,11 +281,12 @@ void FaxTiffWriter::add(const FaxPage& page) {
 std::string FaxTiffWriter::finish() {
     impl_->tiff.reset();
     if (!impl_->file.error.empty()) throw cannotMake(impl_->file);
+    impl_->numberPages();
     return std::move(impl_->file.data);
 }
 
 std::string encodeFaxTiff(const std::vector<FaxPage>& pages) {
-    FaxTiffWriter writer(static_cast<int>(pages.size()));
+    FaxTiffWriter writer;
     for (const auto& page : pages) writer.add(page);
     return writer.finish();
 }

@@ -55,17 +55,22 @@ private:
 std::vector<FaxPage> renderFaxPages(const DocumentLayout& layout, const std::vector<int>& pages);
 
 // A TIFF Class F file made a page at a time: one image a page, CCITT Group 3 (one-dimensional,
-// byte aligned lines), white is zero, resolution in dots per inch, pages numbered of `pageCount`.
-// Only the coded pages are kept, never their pixels.
+// byte aligned lines), white is zero, resolution in dots per inch, each page numbered of all the
+// pages once the last was added. Only the coded pages are kept, never their pixels: in memory, or
+// written straight into an open file, so a long fax never has to be held at all.
 class FaxTiffWriter {
 public:
-    explicit FaxTiffWriter(int pageCount);
+    FaxTiffWriter();
+    // Into the file open for reading and writing under `descriptor`, from its start; the file stays
+    // open, its descriptor the caller's.
+    explicit FaxTiffWriter(int descriptor);
     ~FaxTiffWriter();
     FaxTiffWriter(const FaxTiffWriter&) = delete;
     FaxTiffWriter& operator=(const FaxTiffWriter&) = delete;
 
     void add(const FaxPage& page);
-    // The file's bytes, once every page was added.
+    // Numbers the pages and ends the file: answers its bytes when it was made in memory, nothing
+    // when it went into a file.
     std::string finish();
 
 private:

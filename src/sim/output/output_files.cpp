@@ -32,7 +32,7 @@ WholeFile::WholeFile(fs::path file) : file_(std::move(file)) {
     std::random_device random;
     partial_ = file_.parent_path() / (file_.filename().string() + "." + std::to_string(random() % 1000000) + ".partial");
     // Made new: never opened through a link someone left under that name.
-    descriptor_ = ::open(partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    descriptor_ = ::open(partial_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (descriptor_ < 0) fail(std::error_code(errno, std::generic_category()));
 }
 

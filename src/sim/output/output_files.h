@@ -26,6 +26,8 @@ public:
     WholeFile& operator=(const WholeFile&) = delete;
 
     void write(std::string_view bytes);
+    // The file being written, open for reading and writing, for a writer that seeks in it.
+    int descriptor() const noexcept { return descriptor_; }
     void commit();
 
 private:

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/text.h"
 
 namespace telvora::sim::output {
@@ -109,8 +110,29 @@ struct DocumentLayout::Impl {
         const double width = page.width - page.left - page.right;
         header = block(document, StoryKind::Header, width);
         footer = block(document, StoryKind::Footer, width);
+        kept = layouts.size();
+    }
+
+    // The main text, then a text box's, flowed onto the pages; each page complete goes to `sink`.
+    void layOut(const DocumentModel& document, const DocumentLayout& owner, const PageSink* eachPage) {
+        sink = eachPage;
+        self = &owner;
+        const double width = page.width - page.left - page.right;
         flow(document, StoryKind::Main, width, 0, false);
         if (document.hasStory(StoryKind::TextBox)) flow(document, StoryKind::TextBox, width - 2 * kTextBoxPadding, kTextBoxPadding, true);
+        handOn();
+        sink = nullptr;
+    }
+
+    // The last page, complete, to the sink; then every paragraph laid out so far but the last
+    // (whose lines may run on to the next page) is let go, with the page's lines.
+    void handOn() {
+        if (!sink) return;
+        const auto index = pages.size() - 1;
+        (*sink)(*self, static_cast<int>(index));
+        for (; kept + 1 < layouts.size(); ++kept) layouts[kept].reset();
+        pages[index] = Page{};
+        handedOn = index + 1;
     }
 
     PangoFontDescription* describe(const FontAttributes& look) const {
@@ -242,6 +264,7 @@ struct DocumentLayout::Impl {
         };
         const auto newPage = [&] {
             closeFrame();
+            handOn();
             pages.emplace_back();
             y = top;
         };
@@ -274,9 +297,23 @@ struct DocumentLayout::Impl {
     }
 
     double cursor = 0;
+    // While the document is laid out for a sink: where its pages go, and the layout they belong to.
+    const PageSink* sink = nullptr;
+    const DocumentLayout* self = nullptr;
+    // The layouts before this one are let go or the header's and footer's, which every page draws.
+    std::size_t kept = 0;
+    // The pages before this one were handed on and let go.
+    std::size_t handedOn = 0;
 };
 
-DocumentLayout::DocumentLayout(const DocumentModel& document) : impl_(std::make_unique<Impl>(document)) {}
+DocumentLayout::DocumentLayout(const DocumentModel& document) : impl_(std::make_unique<Impl>(document)) {
+    impl_->layOut(document, *this, nullptr);
+}
+
+DocumentLayout::DocumentLayout(const DocumentModel& document, const PageSink& eachPage)
+    : impl_(std::make_unique<Impl>(document)) {
+    impl_->layOut(document, *this, &eachPage);
+}
 
 DocumentLayout::~DocumentLayout() = default;
 
@@ -287,6 +324,8 @@ const PageSetup& DocumentLayout::page() const { return impl_->page; }
 void DocumentLayout::draw(cairo_t* cr, int index) const {
     const auto& impl = *impl_;
     const auto& page = impl.pages.at(static_cast<std::size_t>(index));
+    if (static_cast<std::size_t>(index) < impl.handedOn)
+        throw RuntimeError(err::InternalError, "Page " + std::to_string(index + 1) + " was let go once it was handed on.");
     cairo_save(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
     impl.drawLines(cr, impl.header.lines, impl.page.left, impl.page.header);

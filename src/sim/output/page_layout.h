@@ -6,6 +6,7 @@
 // a fax and a paper copy break their pages in the same places.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "sim/word/word_model.h"
@@ -19,6 +20,12 @@ namespace telvora::sim::output {
 class DocumentLayout {
 public:
     explicit DocumentLayout(const DocumentModel& document);
+    // Lays the document out as above and hands each page to `eachPage` as soon as it is complete,
+    // before the next one is laid out; once it returns, what only that page needed is let go, so
+    // however long the document, no more than a page or two of it is laid out at a time. A page
+    // handed on can be drawn only while it is being handed on.
+    using PageSink = std::function<void(const DocumentLayout& layout, int index)>;
+    DocumentLayout(const DocumentModel& document, const PageSink& eachPage);
     ~DocumentLayout();
     DocumentLayout(const DocumentLayout&) = delete;
     DocumentLayout& operator=(const DocumentLayout&) = delete;
@@ -26,7 +33,7 @@ public:
     int pageCount() const;
     const PageSetup& page() const;
     // Draws page `index` (from 0) in black onto `cr`, whose user space is the page in points
-    // with its origin at the top left corner.
+    // with its origin at the top left corner. Raises for a page already handed on and let go.
     void draw(cairo_t* cr, int index) const;
 
 private:

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cctype>
+#include <memory>
+#include <optional>
 #include <system_error>
 
 #include "base/text.h"
@@ -122,9 +124,7 @@ PrintRequest readPrintRequest(const NamedArgs& arguments, int pageCount) {
     return request;
 }
 
-std::string FaxPrinterDriver::faxImage(const PrintJob& job) {
-    const DocumentLayout layout(job.document);
-    const auto request = readPrintRequest(job.arguments, layout.pageCount());
+void FaxPrinterDriver::faxImage(const PrintJob& job, FaxTiffWriter& image) {
     std::string stem;
     if (options_.previewFolder) {
         std::error_code ec;
@@ -136,31 +136,53 @@ std::string FaxPrinterDriver::faxImage(const PrintJob& job) {
     }
     // Each page is drawn, shown and coded before the next: a long document's pixels are never
     // all held at once.
-    FaxPageRenderer renderer(layout);
-    FaxTiffWriter image(static_cast<int>(request.pages.size()));
-    for (std::size_t k = 0; k < request.pages.size(); ++k) {
-        const FaxPage page = renderer.render(request.pages[k]);
+    std::unique_ptr<FaxPageRenderer> renderer;
+    int done = 0;
+    const auto code = [&](const DocumentLayout& layout, int index) {
+        if (!renderer) renderer = std::make_unique<FaxPageRenderer>(layout);
+        const FaxPage page = renderer->render(index);
         if (options_.previewFolder) {
-            const auto file = *options_.previewFolder / (stem + "-page-" + std::to_string(k + 1) + ".png");
+            const auto file = *options_.previewFolder / (stem + "-page-" + std::to_string(++done) + ".png");
             writeWhole(file, previewPng(page));
             previews_.push_back(file);
         }
         image.add(page);
+    };
+    const auto* range = argument(job.arguments, "Range");
+    if (!range || range->toInt32() == 0) {
+        // Every page, in order: each is coded as soon as it is laid out, and its layout let go.
+        (void)readPrintRequest(job.arguments, 0);  // the copies checked as for any print
+        const DocumentLayout layout(job.document, code);
+    } else {
+        const DocumentLayout layout(job.document);
+        for (const int index : readPrintRequest(job.arguments, layout.pageCount()).pages) code(layout, index);
     }
-    return image.finish();
 }
 
 void FaxPrinterDriver::printToFile(const PrintJob& job, const fs::path& file) {
-    const std::string image = faxImage(job);
+    // The image goes into the file as it is coded; the file is put in place once it is whole.
+    const auto asWords = [](const RuntimeError& e) { return RuntimeError(e.number(), e.description(), "Microsoft Word"); };
+    std::optional<WholeFile> whole;
     try {
-        writeWhole(file, image);
+        whole.emplace(file);
     } catch (const RuntimeError& e) {
-        throw RuntimeError(e.number(), e.description(), "Microsoft Word");
+        throw asWords(e);
+    }
+    FaxTiffWriter image(whole->descriptor());
+    faxImage(job, image);
+    (void)image.finish();
+    try {
+        whole->commit();
+    } catch (const RuntimeError& e) {
+        throw asWords(e);
     }
 }
 
 std::optional<fs::path> FaxPrinterDriver::print(const PrintJob& job) {
-    if (options_.takePrint) options_.takePrint(faxImage(job));
+    if (!options_.takePrint) return std::nullopt;
+    FaxTiffWriter image;
+    faxImage(job, image);
+    options_.takePrint(image.finish());
     return std::nullopt;
 }
 

@@ -48,7 +48,8 @@ public:
     const std::vector<std::filesystem::path>& previews() const noexcept { return previews_; }
 
 private:
-    std::string faxImage(const PrintJob& job);
+    // The printed pages coded into `image`, each laid out, drawn, shown and coded before the next.
+    void faxImage(const PrintJob& job, class FaxTiffWriter& image);
 
     Options options_;
     std::vector<std::filesystem::path> previews_;

@@ -11,6 +11,7 @@
 
 #include "sim/output/fax_image.h"
 #include "sim/output/output_files.h"
+#include "sim/output/page_layout.h"
 #include "sim/output/printer_drivers.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
@@ -188,6 +189,31 @@ TEST_F(Printing, TheTextDecidesThePagesAndABlankPageStaysBlank) {
                       .build()
                       .mergeRecords("Letters1", {1, 2, 3});
     EXPECT_EQ(faxOf(std::move(merged)).size(), 3u);
+}
+
+// A fax is laid out a page at a time and each page let go once coded: the pages are those of the
+// whole document laid out at once, a paragraph running over a page break included.
+TEST_F(Printing, AFaxCodedPageByPageIsTheDocumentLaidOutWhole) {
+    DocumentBuilder builder("Running.docx");
+    for (int i = 1; i <= 150; ++i) builder.text("Sentence " + std::to_string(i) + " of one long paragraph for Acme Ltd. ");
+    const DocumentModel running = builder.text("\fAfter the break\r").build();
+    const DocumentLayout whole(running);
+    ASSERT_GE(whole.pageCount(), 3);
+    std::vector<int> all(static_cast<std::size_t>(whole.pageCount()));
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
+    const auto expected = renderFaxPages(whole, all);
+    const auto faxed = faxOf(running);
+    ASSERT_EQ(faxed.size(), expected.size());
+    for (std::size_t i = 0; i < faxed.size(); ++i) EXPECT_TRUE(faxed[i].bits == expected[i].bits) << "page " << i + 1;
+
+    std::vector<int> handed;
+    const DocumentLayout streamed(running, [&](const DocumentLayout& layout, int index) {
+        if (index > 0) {
+            EXPECT_EQ(errorOf([&] { FaxPageRenderer(layout).render(index - 1); }), err::InternalError);
+        }
+        handed.push_back(index);
+    });
+    EXPECT_EQ(handed, all);
 }
 
 TEST_F(Printing, TheTextStandsInsideThePagesMargins) {

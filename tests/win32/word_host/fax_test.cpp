@@ -11,7 +11,7 @@
 #include "win32/text.h"
 #include "word_host/fax_sending.h"
 #include "word_host/machine_setup.h"
-#include "word_host/message_boxes.h"
+#include "message_boxes.h"
 #include "word_host/word_host.h"
 
 namespace telvora::win32 {

@@ -16,7 +16,7 @@
 #include "sim/word/document_builder.h"
 #include "support.h"
 #include "word_host/machine_setup.h"
-#include "word_host/message_boxes.h"
+#include "message_boxes.h"
 #include "word_host/word_host.h"
 
 using namespace telvora;

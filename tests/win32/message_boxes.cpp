@@ -1,43 +1,18 @@
 // Finding and answering message boxes from a thread of the test's own.
-#include "word_host/message_boxes.h"
+#include "message_boxes.h"
 
+#include "user_script.h"
 #include "win32/text.h"
 
 namespace telvora::win32::host {
 namespace {
 
-std::wstring windowText(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
-std::wstring className(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-// A message box's text is its one static control with text (the icon is a static without any).
-BOOL CALLBACK collectText(HWND child, LPARAM out) {
-    if (className(child) == L"Static") {
-        const std::wstring text = windowText(child);
-        auto& longest = *reinterpret_cast<std::wstring*>(out);
-        if (text.size() > longest.size()) longest = text;
-    }
-    return TRUE;
-}
-
-struct Search {
-    const std::wstring* title;
-    std::vector<HWND> found;
-};
-
 BOOL CALLBACK findBoxes(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<Search*>(param);
-    if (::IsWindowVisible(window) && className(window) == L"#32770" && windowText(window) == *search.title)
-        search.found.push_back(window);
+    auto& [title, found] = *reinterpret_cast<std::pair<const std::wstring*, std::vector<HWND>>*>(param);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (::IsWindowVisible(window) && std::wstring(cls) == L"#32770" && test::windowTextOf(window) == *title)
+        found.push_back(window);
     return TRUE;
 }
 
@@ -62,9 +37,9 @@ void MessageBoxWatcher::run() {
             std::lock_guard lock(mutex_);
             std::erase_if(answered_, [](const auto& entry) { return !::IsWindow(entry.first); });
         }
-        Search search{&title_, {}};
+        std::pair<const std::wstring*, std::vector<HWND>> search{&title_, {}};
         ::EnumWindows(findBoxes, reinterpret_cast<LPARAM>(&search));
-        for (HWND box : search.found) answer(box);
+        for (HWND box : search.second) answer(box);
         ::Sleep(20);
     }
 }
@@ -75,9 +50,7 @@ void MessageBoxWatcher::answer(HWND box) {
         const ULONGLONG now = ::GetTickCount64();
         const auto [entry, isNew] = answered_.emplace(box, now);
         if (isNew) {
-            std::wstring text;
-            ::EnumChildWindows(box, collectText, reinterpret_cast<LPARAM>(&text));
-            texts_.push_back(narrow(text));
+            texts_.push_back(narrow(test::messageText(box)));
         } else if (now - entry->second < 500) {
             return;  // clicked a moment ago: give the box time to close
         }
