@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "core/settings.h"
 #include "core/validation.h"
+#include "dialogs/printer_setup.h"
 #include "dialogs/send_options.h"
 
 namespace telvora {
@@ -127,6 +128,12 @@ SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::strin
     details.faxNumber = std::move(to.number);
     details.coverpageSubject = std::move(to.subject);
     details.sendFileName = file;
+    if (const CoverPageSetting cover = CoverPageToSend(addin); cover.chosen()) {
+        details.sendCoverpage = true;
+        details.serverCoverpage = cover.kind == CoverPageKind::Server;
+        details.coverpageName = cover.name;
+        details.coverpageNote = cover.note;
+    }
     setFaxSchedule(kind, details, schedule);
     if (extended) setFaxDeliveryNote(details, delivery);
     return submitFax(addin, kind, details);

@@ -122,6 +122,52 @@ TEST_F(SendFaxTest, AFaxTheServiceRefusesGetsNoCopiesButTheResetPrintStillFollow
     expectMachineAsBefore();
 }
 
+TEST_F(SendFaxTest, TheChosenCoverPageGoesThroughEachFaxServiceWithItsNoteAndAMissingOneSendsNothing) {
+    const std::string personal = "C:\\Users\\User\\Documents\\Fax\\Personal Coverpages\\urgent.cov";
+    std::filesystem::create_directories(platform.realPath(personal).parent_path());
+    platform.writeFile(personal, "cover");
+    platform.variables["username"] = "jdoe";
+    fax.serverCoverPages = {"Generic.cov"};
+    fax.reachableServers = {"FAXSRV"};
+    save(keys::ServerName, "FAXSRV");
+    save(keys::CoverPageNote, "Call me\r\nback");
+    const struct {
+        OsVersion windows;
+        const char* faxType;
+        const char* kind;
+        const char* name;
+        const char* sentFile;
+    } cases[] = {
+        {sim::windows::W10, "1", "Personal", "urgent.cov", personal.c_str()},
+        {sim::windows::W10, "3", "Server", "generic.cov", "generic.cov"},
+        {sim::windows::W2000, "1", "Personal", personal.c_str(), personal.c_str()},
+        {sim::windows::W2000, "1", "Server", "generic.cov", "generic.cov"},
+    };
+    for (const auto& c : cases) {
+        machine.runWindows(c.windows);
+        fax.extendedFaxInstalled = c.windows.major > 5;
+        fax.faxServiceInstalled = c.windows.major == 5;
+        save(keys::FaxType, c.faxType);
+        save(keys::CoverPageKind, c.kind);
+        save(keys::CoverPageName, c.name);
+        ASSERT_TRUE(SendFax(addin, job, "Now", "").sent()) << c.kind;
+        const auto& cover = fax.jobs.back().coverPage;
+        ASSERT_TRUE(cover) << c.kind;
+        EXPECT_EQ(cover->file, c.sentFile);
+        EXPECT_EQ(cover->onServer, std::string(c.kind) == "Server");
+        EXPECT_EQ(cover->note, "Call me\r\nback") << "a note may run over several lines of the cover page";
+    }
+    // A cover page the fax service cannot find: the fax is not sent, and the machine is as before.
+    save(keys::CoverPageName, "gone.cov");
+    EXPECT_FALSE(SendFax(addin, job, "Now", "").sent());
+    EXPECT_EQ(fax.jobs.size(), std::size(cases));
+    EXPECT_EQ(user.messages().size(), 1u);
+    save(keys::CoverPageKind, "None");
+    ASSERT_TRUE(SendFax(addin, job, "Now", "").sent());
+    EXPECT_FALSE(fax.jobs.back().coverPage);
+    expectMachineAsBefore();
+}
+
 // Where a fax can fail: each case arranges the machine, says what the user is told and how many
 // faxes went out before the failure.
 struct Failure {
