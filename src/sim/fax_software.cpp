@@ -531,7 +531,10 @@ std::optional<SubmittedCoverPage> FaxSoftware::coverPage(std::int32_t kind, cons
         }
     }
     if (!found) throw faxError(fax_error::FileNotFound, source);
-    return SubmittedCoverPage{file, kind == 2, note, platform_.environment("username")};
+    // The sender as the fax service knows the user; a machine without a user name sends as itself.
+    std::string sender = platform_.environment("username");
+    if (sender.empty()) sender = platform_.environment("computername");
+    return SubmittedCoverPage{file, kind == 2, note, std::move(sender)};
 }
 
 std::string FaxSoftware::connect(const std::string& server, const std::string& source) const {

@@ -285,6 +285,7 @@ private:
         fax.localFaxDevices = m.faxDevices;
         fax.localServiceAnswers = m.faxServiceAnswers;
         fax.reachableServers = m.faxServers;
+        fax.serverCoverPages = m.serverCoverPages;
         fax.receiptsRefused = m.receiptsRefused;
         fax.submissionRefused = m.submissionsRefused;
         fax.winFaxPollsBeforeReady = m.winFaxPollsBeforeReady;
@@ -696,7 +697,9 @@ private:
                 {"schedule", job.schedule},
                 {"receipt", job.receipt == ReceiptKind::None ? "none" : job.receipt == ReceiptKind::Email ? "email" : "popup"},
                 {"receiptAddress", job.receiptAddress}, {"server", job.server},
-                {"software", output::faxSoftwareName(job.software)}};
+                {"software", output::faxSoftwareName(job.software)},
+                {"coverPage", job.coverPage ? job.coverPage->file : ""},
+                {"coverNote", job.coverPage ? job.coverPage->note : ""}};
             for (const auto& [field, value] : e.fields) {
                 const auto it = actual.find(field);
                 if (it == actual.end()) differ(what + ": no field " + field);

@@ -195,12 +195,19 @@ void Transcript::faxJob(const SubmittedFax& job, const std::filesystem::path& fo
                       job.subject + "\"");
     e.lines.push_back("schedule " + job.schedule + ", receipt " + receiptName(job.receipt) +
                       (job.receiptAddress.empty() ? "" : " to " + job.receiptAddress) + ", server " + job.server);
+    if (job.coverPage) {
+        e.lines.push_back(std::string("cover page ") + (job.coverPage->onServer ? "from the fax server " : "") + "\"" +
+                          job.coverPage->file + "\" in front, from \"" + job.coverPage->sender + "\", note \"" +
+                          oneLine(job.coverPage->note) + "\"");
+    }
     e.lines.push_back("outbox: " + folder.string());
     e.detail = {{"job", job.jobId},       {"number", job.number},   {"recipient", job.recipient},
                 {"company", job.company}, {"subject", job.subject}, {"schedule", job.schedule},
                 {"receipt", receiptName(job.receipt)}, {"receiptAddress", job.receiptAddress},
                 {"server", job.server},   {"software", output::faxSoftwareName(job.software)},
                 {"pages", pages},         {"folder", folder.string()}};
+    if (job.coverPage) e.detail["coverPage"] = {{"file", job.coverPage->file}, {"server", job.coverPage->onServer},
+                                                {"note", job.coverPage->note}};
     add(std::move(e));
 }
 
