@@ -77,6 +77,8 @@ CoverPageKind coverPageKindOf(std::string_view text) noexcept {
     return CoverPageKind::None;
 }
 
+bool Settings::previewFax() const { return optionalBool(keys::PreviewFax); }
+
 CoverPageSetting Settings::coverPage() const {
     CoverPageSetting cover{coverPageKindOf(get(keys::CoverPageKind)), get(keys::CoverPageName), get(keys::CoverPageNote)};
     if (cover.name.find_first_not_of(' ') == std::string::npos) cover.kind = CoverPageKind::None;

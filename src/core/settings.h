@@ -43,6 +43,8 @@ inline constexpr const char* HylafaxUser = "HylafaxUser";
 inline constexpr const char* CoverPageKind = "CoverPageKind";
 inline constexpr const char* CoverPageName = "CoverPageName";
 inline constexpr const char* CoverPageNote = "CoverPageNote";
+// "True": every fax is shown to the user before it is sent.
+inline constexpr const char* PreviewFax = "PreviewFax";
 }  // namespace keys
 
 // The configured fax software. A HylaFAX server is 4: releases that knew only 1 to 3 take it for no
@@ -115,6 +117,8 @@ public:
     std::string emailAddress() const;
     HylafaxSetting hylafax() const;
     CoverPageSetting coverPage() const;
+    // Whether faxes are shown before they are sent: missing reads False.
+    bool previewFax() const;
 
 private:
     // A Boolean key with no default: empty or missing reads False.

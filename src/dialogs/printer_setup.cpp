@@ -78,7 +78,7 @@ void frmFaxPrinterSetupMessage::lblTelvoraFAQ_Click() {
 
 // --- The settings dialog -------------------------------------------------------------------------
 
-frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 408}), addin_(addin) {
+frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 423}), addin_(addin) {
     cmdOk.setDefault(true);
     cmdCancel.setCancel(true);
     // Both printer boxes offer the installed printers only: a name typed in could not be printed to.
@@ -143,6 +143,7 @@ void frmPrinter::Form_Load() {
         coverPageKindChosen();
         if (cover.chosen() && !SelectListEntry(cboCoverPage, cover.name)) cboCoverPage.setText(cover.name);
     });
+    step([&] { chkPreviewFax.setValue(addin_.settings().previewFax() ? 1 : 0); });
     step([&] { chkResetPrinter.setValue(addin_.settings().resetPrinter() ? 1 : 0); });
     step([&] { txtPrefix.setText(GetDialOutPrefix(addin_)); });
     step([&] { fillPrinters(); });
@@ -208,6 +209,7 @@ void frmPrinter::coverPageKindChosen() {
                                    : type == FaxType::Hylafax ? kHylafaxNoCoverPage
                                                               : "");
     lblCoverUnsupported.setVisible(!possible);
+    chkPreviewFax.setEnabled(type != FaxType::WinFax);
     const std::string folder =
         kind == CoverPageKind::None       ? std::string()
         : kind == CoverPageKind::Personal ? PersonalCoverPagesFolder(addin_)
@@ -387,7 +389,10 @@ bool frmPrinter::acceptCoverPage() {
         cboCoverPage.setFocus();
         return false;
     }
-    // Only what changed is written, so a user who never chose a cover page has none stored.
+    // Only what changed is written, so a user who never chose a cover page or the preview has
+    // neither stored.
+    if ((chkPreviewFax.value() != 0) != settings.previewFax())
+        settings.save(keys::PreviewFax, chkPreviewFax.value() != 0 ? "True" : "False");
     if (kind != coverPageKindOf(settings.get(keys::CoverPageKind))) settings.save(keys::CoverPageKind, coverPageKindText(kind));
     for (const auto& [key, value] : {std::pair{keys::CoverPageName, name}, std::pair{keys::CoverPageNote, txtCoverNote.text()}}) {
         if (settings.get(key) != value) settings.save(key, value);

@@ -1,5 +1,6 @@
 // The add-in's settings dialog "Telvora Settings" (fax software, fax printer, shared fax server or
-// HylaFAX server, dial-out prefix, printer reset, copy printer and copies), its help window for a
+// HylaFAX server, dial-out prefix, printer reset, copy printer and copies, the cover page and the
+// preview before sending), its help window for a
 // missing fax printer, and the check every sending command and the start-up make that an installed
 // fax printer is chosen.
 #pragma once
@@ -119,8 +120,11 @@ public:
     Control& lblCoverNote = add(ControlKind::Label, "lblCoverNote", "Note:", {15, 365, 60, 8});
     Control& txtCoverNote = add(ControlKind::TextBox, "txtCoverNote", "", {78, 363, 207, 14});
     Control& lblCoverUnsupported = add(ControlKind::Label, "lblCoverUnsupported", "", {15, 382, 270, 24});
-    Control& cmdOk = add(ControlKind::Button, "cmdOk", "&OK", {187, 417, 50, 14});
-    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {243, 417, 50, 14});
+    // Faxes shown before they go; WinFax makes its own fax image, so there is none to show.
+    Control& chkPreviewFax = add(ControlKind::CheckBox, "chkPreviewFax", "Pre&view the fax before sending",
+                                 {7, 415, 286, 10});
+    Control& cmdOk = add(ControlKind::Button, "cmdOk", "&OK", {187, 432, 50, 14});
+    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {243, 432, 50, 14});
 
     Control& copyPrinterBox() override { return cboCopyPrinter; }
     Control& copiesBox() override { return txtCopies; }

@@ -43,7 +43,7 @@ struct AddinHost {
     Win32DateTime dateTimes;
     DiagnosticsLog diagnostics;
     NetworkOnFirstUse network;
-    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network}};
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network, &faxPreview}};
 };
 
 struct State {

@@ -256,7 +256,8 @@ TEST_F(PrinterSetupTest, APersonalCoverPageIsPickedFromTheUsersCoverPagesAndStor
     std::filesystem::create_directories(platform.realPath(folder));
     for (const char* name : {"urgent.cov", "notes.txt", "Confidential.COV"}) platform.writeFile(folder + "\\" + name, "cover");
     toolsPrinter({choose("cboPrinter", "Fax"), click("optCoverPersonal"), choose("cboCoverPage", "urgent.cov"),
-                  typeInto("txtCoverNote", "Please call back"), click("cmdOk")});
+                  typeInto("txtCoverNote", "Please call back"), click("chkPreviewFax"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::PreviewFax), "True");
     EXPECT_EQ(stored(keys::CoverPageKind), "Personal");
     EXPECT_EQ(stored(keys::CoverPageName), "urgent.cov");
     EXPECT_EQ(stored(keys::CoverPageNote), "Please call back");
@@ -268,6 +269,7 @@ TEST_F(PrinterSetupTest, APersonalCoverPageIsPickedFromTheUsersCoverPagesAndStor
     EXPECT_EQ(form.cboCoverPage.text(), "urgent.cov");
     EXPECT_EQ(form.cboCoverPage.items(), (Items{"Confidential.COV", "urgent.cov"}));
     EXPECT_EQ(form.txtCoverNote.text(), "Please call back");
+    EXPECT_EQ(form.chkPreviewFax.value(), 1);
     toolsPrinter({click("optCoverNone"), click("cmdOk")});
     EXPECT_EQ(stored(keys::CoverPageKind), "None");
     EXPECT_FALSE(CoverPageToSend(addin).chosen());
@@ -299,6 +301,7 @@ TEST_F(PrinterSetupTest, FaxSoftwareThatCannotSendACoverPageSaysSoAndNoneIsSentT
         EXPECT_FALSE(form.cboCoverPage.enabled());
         EXPECT_TRUE(form.lblCoverUnsupported.visible());
         EXPECT_NE(form.lblCoverUnsupported.caption().find("without a cover page"), std::string::npos);
+        EXPECT_EQ(form.chkPreviewFax.enabled(), software == &form.optHylafax) << "WinFax makes its own fax image";
     }
     save(keys::FaxType, "2");
     EXPECT_FALSE(CoverPageToSend(addin).chosen()) << "the stored choice waits for fax software that can send it";

@@ -168,6 +168,29 @@ TEST_F(MergeRunTest, TheWindowsFaxServiceFaxesTheSameThreeRecordsEachWithTheCove
     expectStatusBarEndsCleared();
 }
 
+TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancelStopsTheRunBeforeAnyIsSent) {
+    save(keys::PreviewFax, "True");
+    openMergeLetter();
+    for (const PreviewAnswer answer : {PreviewAnswer::Send, PreviewAnswer::Cancel}) {
+        fax.jobs.clear();
+        user.answerPreview(answer);
+        user.onForm("frmGetFields", chooseFields());
+        user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
+        user.answer(MsgResult::OK);
+        MergeFax(addin);
+        const auto& shown = user.previews().back();
+        EXPECT_EQ(shown.request.number, "0298765432") << "the first record's fax";
+        EXPECT_EQ(shown.request.faxes, 3) << "its Send sends every record that has a number";
+        if (answer == PreviewAnswer::Send) EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
+        else EXPECT_TRUE(fax.jobs.empty());
+        expectMainDocumentUnchanged();
+        expectStatusBarEndsCleared();
+        EXPECT_FALSE(platform.fileExists(testing::kFaxFile));
+    }
+    EXPECT_EQ(user.previews().size(), 2u) << "one preview a run";
+    EXPECT_EQ(user.finish(), "");
+}
+
 TEST_F(MergeRunTest, WinFaxIsHandedOnlyTheRecordsTheConfirmationCounted) {
     useRoad("2");
     mergeFiveRecordsFaxingAnyway();

@@ -168,6 +168,47 @@ TEST_F(SendFaxTest, TheChosenCoverPageGoesThroughEachFaxServiceWithItsNoteAndAMi
     expectMachineAsBefore();
 }
 
+TEST_F(SendFaxTest, ThePreviewShowsThePrintedImageAndCancelSendsNothingAndLeavesEverythingAsItWas) {
+    save(keys::PreviewFax, "True");
+    fileCopies(2);
+    user.setFaxImageReader([this](const std::string& file) { return platform.readFile(file) == printedLetter() ? "the letter" : "?"; });
+    user.answerPreview(PreviewAnswer::Cancel);
+    const auto settingsBefore = store.size();
+    const SendOutcome cancelled = SendFax(addin, job, "Now", "");
+    EXPECT_EQ(cancelled.result, SendOutcome::Result::Stopped);
+    EXPECT_TRUE(cancelled.endsRun);
+    EXPECT_TRUE(fax.jobs.empty());
+    EXPECT_EQ(printLines(), Lines{kTiffPrint}) << "no filing copies of a fax that was not sent";
+    EXPECT_EQ(store.size(), settingsBefore);
+    EXPECT_TRUE(user.messages().empty());
+    expectMachineAsBefore();
+    ASSERT_EQ(user.previews().size(), 1u);
+    EXPECT_EQ(user.previews()[0].image, "the letter") << "the fax printer's image, before it is submitted";
+    EXPECT_EQ(user.previews()[0].request.number, "029876");
+    EXPECT_EQ(user.previews()[0].request.faxes, 1);
+
+    user.answerPreview(PreviewAnswer::Send);
+    EXPECT_TRUE(SendFax(addin, job, "Now", "").sent());
+    EXPECT_EQ(fax.jobs.size(), 1u);
+    // Already seen: no second preview.
+    EXPECT_TRUE(SendFax(addin, job, "Now", "", 0).sent());
+    EXPECT_EQ(user.previews().size(), 2u);
+    EXPECT_EQ(user.finish(), "");
+    expectMachineAsBefore();
+}
+
+TEST_F(SendFaxTest, APreviewThatCannotBeShownIsReportedAndSendsNothing) {
+    save(keys::PreviewFax, "True");
+    Addin blind{Ports{store, automation, user, platform, &machine.dateTimes}};
+    blind.setWord(word);
+    const SendOutcome outcome = SendFax(blind, job, "Now", "");
+    EXPECT_FALSE(outcome.sent());
+    EXPECT_TRUE(outcome.endsRun) << "every later record would fail the same way";
+    EXPECT_TRUE(fax.jobs.empty());
+    EXPECT_NE(onlyMessage().prompt.find("91"), std::string::npos) << onlyMessage().prompt;
+    expectMachineAsBefore();
+}
+
 // Where a fax can fail: each case arranges the machine, says what the user is told and how many
 // faxes went out before the failure.
 struct Failure {

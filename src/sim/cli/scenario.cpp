@@ -168,9 +168,16 @@ UserScript parseUser(const Reader& r, const YAML::Node& node) {
             script.acceptEverything = true;
             return script;
         }
-        r.fail(node, "user must be accept, or a mapping with answers, dialogs and otherwise");
+        r.fail(node, "user must be accept, or a mapping with answers, dialogs, previews and otherwise");
     }
-    r.keys(node, "user", {"answers", "dialogs", "otherwise"});
+    r.keys(node, "user", {"answers", "dialogs", "previews", "otherwise"});
+    if (node["previews"]) {
+        for (const auto& p : r.list(node["previews"], "user.previews")) {
+            const std::string answer = lower(r.text(p, "a preview's answer"));
+            if (answer != "send" && answer != "cancel") r.fail(p, "a preview is answered Send or Cancel");
+            script.previews.push_back(answer == "send" ? PreviewAnswer::Send : PreviewAnswer::Cancel);
+        }
+    }
     if (node["answers"])
         for (const auto& a : r.list(node["answers"], "user.answers")) script.answers.push_back(parseAnswer(r, a));
     if (node["dialogs"]) {

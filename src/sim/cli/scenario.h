@@ -82,6 +82,8 @@ struct UserScript {
     std::map<std::string, std::vector<UserStep>> beforeAccepting;
     std::vector<MsgResult> answers;
     std::vector<std::pair<std::string, std::vector<UserStep>>> dialogs;
+    // The answers to the fax previews shown, in order.
+    std::vector<PreviewAnswer> previews;
 };
 
 struct ScenarioStep {

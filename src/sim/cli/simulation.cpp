@@ -24,6 +24,7 @@
 #include "host/buttons.h"
 #include "host/connection.h"
 #include "sim/docx/docx.h"
+#include "sim/output/fax_image.h"
 #include "sim/output/output_files.h"
 #include "sim/output/outbox.h"
 #include "sim/output/printer_drivers.h"
@@ -221,7 +222,9 @@ public:
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
         outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox", scenario_.previews);
         addin_ = std::make_unique<Addin>(
-            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_, &network_});
+            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_, &network_,
+                  &user_});
+        user_.setFaxImageReader([this](const std::string& file) { return output::describeFaxImage(machine_->platform.readFile(file), file); });
     }
 
     ~Run() {
@@ -423,6 +426,7 @@ private:
             return;
         }
         for (MsgResult answer : step.user.answers) user_.answer(answer);
+        for (PreviewAnswer answer : step.user.previews) user_.answerPreview(answer);
         for (const auto& [form, actions] : step.user.dialogs) user_.onForm(form, actions);
         user_.setUnscripted(step.user.acceptEverything ? acceptingUser(step.user.beforeAccepting) : UnscriptedUser{});
 

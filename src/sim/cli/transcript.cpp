@@ -172,6 +172,15 @@ void Transcript::messageShown(const MessageRecord& m) {
           {"answer", toString(m.answer)}}});
 }
 
+void Transcript::previewShown(const PreviewRecord& p) {
+    const char* answer = p.answer == PreviewAnswer::Send ? "Send" : "Cancel";
+    add({"preview",
+         {"preview of the fax to " + p.request.number + " (" + p.request.recipient + "): " + p.image + " -> " + answer,
+          "Send sends " + std::to_string(p.request.faxes) + (p.request.faxes == 1 ? " fax" : " faxes")},
+         {{"number", p.request.number}, {"recipient", p.request.recipient}, {"image", p.image},
+          {"faxes", p.request.faxes}, {"answer", answer}}});
+}
+
 void Transcript::print(const PrintRecord& p, int copies) {
     const bool toFile = p.argument("PrintToFile") && p.argument("PrintToFile")->toBool();
     std::string line = "print on \"" + p.printer + "\": " + (p.document.empty() ? p.fileName : p.document);

@@ -99,6 +99,10 @@ private:
 // Every page of a bitonal TIFF file's bytes, read as above.
 std::vector<FaxPage> decodeFaxTiff(const std::string& bytes, const std::string& name);
 
+// What a person sees of a fax image: "2 pages, 1728 x 2200 pixels, 204 x 196 dpi" (the size and
+// resolution of the first page, and of each other page that differs). Raises as the reader does.
+std::string describeFaxImage(const std::string& bytes, const std::string& name);
+
 // A picture of the page for a person: black on white, as tall as the page really is.
 std::string previewPng(const FaxPage& page);
 
