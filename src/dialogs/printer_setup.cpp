@@ -78,7 +78,7 @@ void frmFaxPrinterSetupMessage::lblTelvoraFAQ_Click() {
 
 // --- The settings dialog -------------------------------------------------------------------------
 
-frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 423}), addin_(addin) {
+frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 453}), addin_(addin) {
     cmdOk.setDefault(true);
     cmdCancel.setCancel(true);
     // Both printer boxes offer the installed printers only: a name typed in could not be printed to.
