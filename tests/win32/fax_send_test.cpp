@@ -43,9 +43,10 @@ protected:
     void TearDown() override { ::DeleteFileW(result_.c_str()); }
 
     // Runs the macro for `progId`; answers each message box it shows with OK and keeps its text.
-    void fax(const std::wstring& progId) {
+    void fax(const std::wstring& progId, const std::wstring& coverPage = L"") {
         auto script = std::async(std::launch::async, [&] {
-            return test::runScript(L"fax_send.vbs", L"\"" + progId + L"\" \"" + result_ + L"\"");
+            return test::runScript(L"fax_send.vbs", L"\"" + progId + L"\" \"" + result_ + L"\"" +
+                                                         (coverPage.empty() ? L"" : L" \"" + coverPage + L"\""));
         });
         while (script.wait_for(50ms) != std::future_status::ready) {
             HWND box = nullptr;
@@ -90,6 +91,23 @@ TEST_F(FaxSend, FaxSbsSubmitsTheMacrosJobToTheNamedServer) {
                     "member=Add positional=[BSTR:90123456,BSTR:Ann Smith] named=[]", assigned("ReceiptType", "I4:0"),
                     assigned("ScheduleTime", "DATE:39807.604167"), assigned("Subject", "BSTR:Quote 42")},
                    "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+}
+
+TEST_F(FaxSend, TheCoverPageReachesEachFaxServiceThroughItsOwnCoverPageProperties) {
+    test::ScopedEnvironment objects(L"TELVORA_RECORDER_OBJECTS", L"Recipients,GetPorts,CreateDocument");
+    fax(L"Telvora.FaxSBS", L"server:generic.cov");
+    EXPECT_EQ("0|||False", seen);
+    expectReceived({assigned("CoverPageType", "I4:2"), assigned("CoverPage", "BSTR:generic.cov"),
+                    assigned("Note", "BSTR:Call back")},
+                   "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+    registration.clearLog();
+    fax(L"Telvora.Fax", L"C:\\Users\\Ann\\Documents\\Fax\\Personal Coverpages\\urgent.cov");
+    EXPECT_EQ("0|||False", seen);
+    expectReceived({assigned("SendCoverpage", "BOOL:True"), assigned("ServerCoverpage", "BOOL:False"),
+                    assigned("CoverpageName", "BSTR:C:\\Users\\Ann\\Documents\\Fax\\Personal Coverpages\\urgent.cov"),
+                    assigned("CoverpageNote", "BSTR:Call back")},
+                   "member=Send positional=[] named=[]");
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(FaxSend, ARefusedSharedFaxIsExplainedToTheUserAndStopsTheFaxWithoutAnErrorForTheMacro) {
