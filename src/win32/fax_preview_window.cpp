@@ -474,9 +474,22 @@ std::vector<FaxPreviewPage> decodeFaxImage(const std::string& file) {
         UINT w = 0, h = 0;
         check(frame->GetSize(&w, &h));
         check(frame->GetResolution(&page.xDpi, &page.yDpi));
-        // Whatever the image holds, the recipient's machine prints black and white.
+        // Whatever the image holds, the recipient's machine prints black and white. The converter
+        // comes from the factory, not from an import of the codecs' DLL, so the add-in still loads
+        // on a Windows without the Imaging Component and only the preview reports it missing.
+        // A fax printer's page is black and white already and is read as it is.
+        WICPixelFormatGUID format{};
+        check(frame->GetPixelFormat(&format));
         ComPtr<IWICBitmapSource> bilevel;
-        check(::WICConvertBitmapSource(GUID_WICPixelFormatBlackWhite, frame.get(), bilevel.put()));
+        if (::IsEqualGUID(format, GUID_WICPixelFormatBlackWhite)) {
+            check(frame->QueryInterface(IID_IWICBitmapSource, bilevel.putVoid()));
+        } else {
+            ComPtr<IWICFormatConverter> converter;
+            check(factory->CreateFormatConverter(converter.put()));
+            check(converter->Initialize(frame.get(), GUID_WICPixelFormatBlackWhite, WICBitmapDitherTypeNone, nullptr,
+                                        0.0, WICBitmapPaletteTypeCustom));
+            check(converter->QueryInterface(IID_IWICBitmapSource, bilevel.putVoid()));
+        }
         page.width = static_cast<int>(w);
         page.height = static_cast<int>(h);
         const UINT rowBytes = static_cast<UINT>(stride(page.width));
