@@ -62,29 +62,85 @@ MonochromeInfo infoOf(const FaxPreviewPage& page) {
     return info;
 }
 
-// The page drawn into `area` of `dc` at its true proportions: a dot is 1/xDpi wide and 1/yDpi high.
-void drawPage(HDC dc, const FaxPreviewPage& page, const RECT& area) {
-    const MonochromeInfo info = infoOf(page);
-    ::SetStretchBltMode(dc, HALFTONE);
-    ::SetBrushOrgEx(dc, 0, 0, nullptr);
-    ::StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0, page.width,
-                    page.height, page.bits.data(), reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
+// A page shrunk to `w` by `h` pixels in shades of grey: each pixel the share of white among the
+// dots it covers, counted in whole numbers, so thin strokes stay visible and every build draws the
+// same picture. Rows of whole 32-bit words, top row first.
+std::vector<std::uint8_t> shrunk(const FaxPreviewPage& page, int w, int h) {
+    const int rowIn = stride(page.width);
+    const int rowOut = (w + 3) / 4 * 4;
+    std::vector<std::uint8_t> grey(static_cast<std::size_t>(rowOut) * static_cast<std::size_t>(h));
+    std::vector<int> x0(static_cast<std::size_t>(w) + 1);
+    for (int x = 0; x <= w; ++x) x0[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<long long>(x) * page.width / w);
+    for (int y = 0; y < h; ++y) {
+        const int top = static_cast<int>(static_cast<long long>(y) * page.height / h);
+        const int bottom = std::max(top + 1, static_cast<int>(static_cast<long long>(y + 1) * page.height / h));
+        for (int x = 0; x < w; ++x) {
+            const int left = x0[static_cast<std::size_t>(x)];
+            const int right = std::max(left + 1, x0[static_cast<std::size_t>(x) + 1]);
+            int white = 0;
+            for (int sy = top; sy < bottom; ++sy) {
+                const std::uint8_t* row = page.bits.data() + static_cast<std::size_t>(sy) * static_cast<std::size_t>(rowIn);
+                for (int sx = left; sx < right; ++sx) white += (row[sx / 8] >> (7 - sx % 8)) & 1;
+            }
+            grey[static_cast<std::size_t>(y) * static_cast<std::size_t>(rowOut) + static_cast<std::size_t>(x)] =
+                static_cast<std::uint8_t>(white * 255 / ((bottom - top) * (right - left)));
+        }
+    }
+    return grey;
 }
 
-// The page's size on screen, in pixels at `dpi`, at `percent` of its real size.
+// The page drawn into `area` of `dc` at its true proportions: a dot is 1/xDpi wide and 1/yDpi high.
+// Made larger, each dot becomes a block; made smaller, dots are averaged into greys.
+void drawPage(HDC dc, const FaxPreviewPage& page, const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) return;
+    if (w >= page.width && h >= page.height) {
+        const MonochromeInfo info = infoOf(page);
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+        ::StretchDIBits(dc, area.left, area.top, w, h, 0, 0, page.width, page.height, page.bits.data(),
+                        reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
+    struct GreyInfo {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = w;
+    info.header.biHeight = -h;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 8;
+    info.header.biCompression = BI_RGB;
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<BYTE>(i);
+        info.colours[i] = {v, v, v, 0};
+    }
+    const std::vector<std::uint8_t> grey = shrunk(page, w, h);
+    ::SetDIBitsToDevice(dc, area.left, area.top, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0,
+                        static_cast<UINT>(h), grey.data(), reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
+}
+
+// The page's size on screen, in pixels at `dpi`, at `percent` of its real size. Whole numbers
+// throughout, so a 32-bit and a 64-bit build (whose floating point rounds apart) draw alike.
 SIZE realSize(const FaxPreviewPage& page, UINT dpi, int percent) {
-    const double inchesWide = page.width / (page.xDpi > 0 ? page.xDpi : 204.0);
-    const double inchesHigh = page.height / (page.yDpi > 0 ? page.yDpi : 196.0);
-    return {static_cast<LONG>(std::lround(inchesWide * dpi * percent / 100.0)),
-            static_cast<LONG>(std::lround(inchesHigh * dpi * percent / 100.0))};
+    const auto resolution = [](double dpiOfImage, long long fallback) {
+        const long long r = std::llround(dpiOfImage);
+        return r > 0 ? r : fallback;
+    };
+    const long long xd = resolution(page.xDpi, 204), yd = resolution(page.yDpi, 196);
+    const long long scale = static_cast<long long>(dpi) * percent;
+    return {static_cast<LONG>((page.width * scale + xd * 50) / (xd * 100)),
+            static_cast<LONG>((page.height * scale + yd * 50) / (yd * 100))};
 }
 
 // The largest rectangle of the page's proportions inside `box`, centred.
 RECT fitted(const FaxPreviewPage& page, const RECT& box) {
     const SIZE real = realSize(page, 96, 100);
-    const double w = box.right - box.left, h = box.bottom - box.top;
-    const double scale = std::min(w / std::max<LONG>(real.cx, 1), h / std::max<LONG>(real.cy, 1));
-    const LONG cw = static_cast<LONG>(real.cx * scale), ch = static_cast<LONG>(real.cy * scale);
+    const long long rw = std::max<LONG>(real.cx, 1), rh = std::max<LONG>(real.cy, 1);
+    const long long w = box.right - box.left, h = box.bottom - box.top;
+    // Width-bound when the box is relatively taller than the page, height-bound otherwise.
+    const bool byWidth = w * rh <= h * rw;
+    const LONG cw = static_cast<LONG>(byWidth ? w : rw * h / rh), ch = static_cast<LONG>(byWidth ? rh * w / rw : h);
     const LONG x = box.left + static_cast<LONG>((w - cw) / 2), y = box.top + static_cast<LONG>((h - ch) / 2);
     return {x, y, x + cw, y + ch};
 }

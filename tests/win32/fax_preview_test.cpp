@@ -49,6 +49,13 @@ TEST(FaxImage, TheFaxPrintersGroup3ImageDecodesPageByPageAtItsOwnResolutionBlack
     EXPECT_THROW((void)decodeFaxImage("Z:" TELVORA_TEST_DATA "/no-such-fax.tif"), RuntimeError);
 }
 
+// Closes a preview the user's input never reached.
+void CALLBACK closeUnanswered(HWND window, UINT, UINT_PTR, DWORD) {
+    ADD_FAILURE() << "the user's way out never reached the preview";
+    ::KillTimer(window, 1);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
 class FaxPreviewWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,11 +74,7 @@ protected:
                 ::PostMessageW(shown, WM_CLOSE, 0, 0);
                 return;
             }
-            ::SetTimer(shown, 1, 5000, [](HWND window, UINT, UINT_PTR, DWORD) {
-                ADD_FAILURE() << "the user's way out never reached the preview";
-                ::KillTimer(window, 1);
-                ::PostMessageW(window, WM_CLOSE, 0, 0);
-            });
+            ::SetTimer(shown, 1, 5000, &closeUnanswered);
         });
         const PreviewAnswer answer = preview.showFaxPreview({kTwoPages, "Ann Okafor", "0893351234", 3});
         EXPECT_EQ(script.failure(), "");
