@@ -20,6 +20,11 @@ Network& Addin::network() const {
     return *ports_.network;
 }
 
+FaxPreview& Addin::faxPreview() const {
+    if (!ports_.faxPreview) throw RuntimeError::objectNotSet();
+    return *ports_.faxPreview;
+}
+
 void RememberedDiagnostics::ignored(const RuntimeError& error, const CodePlace& where) noexcept {
     constexpr std::size_t kKept = 100;
     try {

@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "ports/automation.h"
 #include "ports/date_time.h"
+#include "ports/fax_preview.h"
 #include "ports/network.h"
 #include "ports/platform.h"
 #include "ports/settings_store.h"
@@ -68,6 +69,9 @@ struct Ports {
     // The network a HylaFAX server is reached through. An add-in made without it fails a fax to
     // one with 91.
     Network* network = nullptr;
+    // Shows a fax before it is sent, when the user asked for that. An add-in made without it fails
+    // such a fax with 91 before anything is sent.
+    FaxPreview* faxPreview = nullptr;
 };
 
 // The diagnostics of an add-in made without a sink of its own: the latest lines, in memory.
@@ -94,6 +98,7 @@ public:
     DateTimeTexts& dateTimes() const;
     // Raises 91 when the add-in was made without one.
     Network& network() const;
+    FaxPreview& faxPreview() const;
     // Where the add-in writes the errors it ignores.
     Diagnostics& diagnostics() const noexcept { return ports_.diagnostics ? *ports_.diagnostics : remembered_; }
 

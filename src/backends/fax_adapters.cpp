@@ -63,6 +63,8 @@ constexpr std::int32_t ReceiptNone = 0;
 constexpr std::int32_t ReceiptMail = 1;
 constexpr std::int32_t ReceiptMessageBox = 4;
 constexpr std::int32_t NoCoverPage = 0;
+constexpr std::int32_t LocalCoverPage = 1;
+constexpr std::int32_t ServerCoverPage = 2;
 constexpr std::int32_t SendNow = 0;
 constexpr std::int32_t SendAtTime = 1;
 constexpr std::int32_t SendInDiscountPeriod = 2;
@@ -122,7 +124,16 @@ SendOutcome submitToExtendedFax(Addin& addin, FaxDetails& job) {
         [&] {
             if (addin.notificationDisabled) document->put("ReceiptType", i32(extended::ReceiptNone));
         },
-        [&] { document->put("CoverPageType", i32(extended::NoCoverPage)); },
+        [&] {
+            if (!job.sendCoverpage) {
+                document->put("CoverPageType", i32(extended::NoCoverPage));
+                return;
+            }
+            document->put("CoverPageType",
+                          i32(job.serverCoverpage ? extended::ServerCoverPage : extended::LocalCoverPage));
+            document->put("CoverPage", Variant(job.coverpageName));
+            document->put("Note", Variant(job.coverpageNote));
+        },
         // The discount period wins over a send time.
         [&] {
             if (job.discountSend) {

@@ -62,6 +62,29 @@ HylafaxSetting Settings::hylafax() const {
     return server;
 }
 
+const char* coverPageKindText(CoverPageKind kind) noexcept {
+    switch (kind) {
+    case CoverPageKind::Personal: return "Personal";
+    case CoverPageKind::Server: return "Server";
+    case CoverPageKind::None: break;
+    }
+    return "None";
+}
+
+CoverPageKind coverPageKindOf(std::string_view text) noexcept {
+    if (text == "Personal") return CoverPageKind::Personal;
+    if (text == "Server") return CoverPageKind::Server;
+    return CoverPageKind::None;
+}
+
+bool Settings::previewFax() const { return optionalBool(keys::PreviewFax); }
+
+CoverPageSetting Settings::coverPage() const {
+    CoverPageSetting cover{coverPageKindOf(get(keys::CoverPageKind)), get(keys::CoverPageName), get(keys::CoverPageNote)};
+    if (cover.name.find_first_not_of(' ') == std::string::npos) cover.kind = CoverPageKind::None;
+    return cover;
+}
+
 std::optional<std::uint16_t> portNumber(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return std::nullopt;

@@ -37,11 +37,24 @@ inline constexpr const char* DontNotify = "DontNotify";
 inline constexpr const char* HylafaxHost = "HylafaxHost";
 inline constexpr const char* HylafaxPort = "HylafaxPort";
 inline constexpr const char* HylafaxUser = "HylafaxUser";
+// The cover page sent in front of every fax: its kind ("None", "Personal" or "Server"), the cover
+// page file (a personal one by its whole path, a server one by its name on the server) and the note
+// written on it.
+inline constexpr const char* CoverPageKind = "CoverPageKind";
+inline constexpr const char* CoverPageName = "CoverPageName";
+inline constexpr const char* CoverPageNote = "CoverPageNote";
+// "True": every fax is shown to the user before it is sent.
+inline constexpr const char* PreviewFax = "PreviewFax";
 }  // namespace keys
 
 // The configured fax software. A HylaFAX server is 4: releases that knew only 1 to 3 take it for no
 // fax software and leave it stored as it is.
 enum class FaxType : std::int16_t { None = 0, WindowsFax = 1, WinFax = 2, SharedFax = 3, Hylafax = 4 };
+
+// Whether the fax software takes a cover page from Telvora: the Windows fax service and the shared
+// fax server render one from a cover page file; WinFax is handed the document alone, and the
+// HylaFAX server is given the finished fax image, so neither gets one.
+constexpr bool sendsCoverPages(FaxType type) noexcept { return type == FaxType::WindowsFax || type == FaxType::SharedFax; }
 
 // The HylaFAX server as stored; the port is 4559 when none is stored or the stored one is no port.
 struct HylafaxSetting {
@@ -49,6 +62,23 @@ struct HylafaxSetting {
     std::uint16_t port = 4559;
     std::string user;
 };
+
+// Where a cover page comes from: none, the user's own cover page files, or the fax server's.
+enum class CoverPageKind { None, Personal, Server };
+
+// The cover page as stored. A kind that is not stored, or not known, is none; a personal or server
+// cover page without a file name is none too, as nothing could be sent.
+struct CoverPageSetting {
+    CoverPageKind kind = CoverPageKind::None;
+    std::string name;
+    std::string note;
+
+    bool chosen() const noexcept { return kind != CoverPageKind::None; }
+};
+
+// The stored text of a kind, and back ("None" for anything else).
+const char* coverPageKindText(CoverPageKind kind) noexcept;
+CoverPageKind coverPageKindOf(std::string_view text) noexcept;
 
 class Settings {
 public:
@@ -86,6 +116,9 @@ public:
     bool email() const;
     std::string emailAddress() const;
     HylafaxSetting hylafax() const;
+    CoverPageSetting coverPage() const;
+    // Whether faxes are shown before they are sent: missing reads False.
+    bool previewFax() const;
 
 private:
     // A Boolean key with no default: empty or missing reads False.

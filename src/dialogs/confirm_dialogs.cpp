@@ -6,6 +6,7 @@
 #include "base/conversions.h"
 #include "base/text.h"
 #include "core/settings.h"
+#include "dialogs/printer_setup.h"
 #include "dialogs/settings_dialog.h"
 
 namespace telvora {
@@ -38,6 +39,12 @@ void LoadConfirmation(Addin& addin, ConfirmationDialog& dialog, const std::strin
         dialog.deliveryLabel().setTag(DefaultDeliveryKind(addin));
         dialog.deliveryLabel().setCaption(DefaultDeliveryCaption(addin));
     }
+
+    const CoverPageSetting cover = CoverPageToSend(addin);
+    Control& coverPage = dialog.coverPageLabel();
+    coverPage.setVisible(cover.chosen());
+    // A personal cover page by its file name: its folder is the same for every one.
+    coverPage.setCaption(cover.chosen() ? "Cover page: " + cover.name.substr(cover.name.find_last_of("\\/") + 1) : "");
 
     if (SelectDefaultCopyPrinter(addin, dialog)) return;
     if (addin.ui().messageBox(copyPrinterQuestion, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgResult::Yes) {
@@ -117,14 +124,14 @@ frmSendConfirm::frmSendConfirm(Addin& addin)
         field->setBackColor(kScrollBarGrey);
     }
     connect({&lblTestDelay, &lblSType, &lblDate, &lblDN, &lblDelNote, &lblSBS, &cboCopyPrinter, &txtCopies, &cmdFaxOnly,
-             &cmdCancel});
+             &cmdCancel, &lblCoverPage});
 }
 
 frmQuickFaxConfirm::frmQuickFaxConfirm(Addin& addin)
     : ConfirmDialog(addin, "frmQuickFaxConfirm", "Quick Fax", {0, 0, 310, 146}, kQuickFaxCopyPrinterQuestion,
                     topic::QuickFaxConfirm) {
     connect({&lblTestDelay, &lblSType, &lblDate, &lblDN, &lblDelNote, &lblSBS, &cboCopyPrinter, &txtCopies, &cmdFaxOnly,
-             &cmdCancel});
+             &cmdCancel, &lblCoverPage});
 }
 
 }  // namespace telvora

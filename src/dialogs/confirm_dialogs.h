@@ -41,6 +41,8 @@ public:
     virtual Form& form() = 0;
     virtual Control& deliveryHeading() = 0;  // lblDN
     virtual Control& deliveryHint() = 0;     // lblSBS
+    // The cover page the fax goes with; shown only when one is.
+    virtual Control& coverPageLabel() = 0;   // lblCoverPage
     // The filing copies the user chose with Fax; none before.
     virtual FilingCopies& filing() = 0;
 
@@ -68,6 +70,7 @@ public:
     Control& deliveryLabel() override { return *shared_.lblDelNote; }
     Control& deliveryHeading() override { return *shared_.lblDN; }
     Control& deliveryHint() override { return *shared_.lblSBS; }
+    Control& coverPageLabel() override { return *shared_.lblCoverPage; }
 
     void cboCopyPrinter_Click() { CopyPrinterChosen(*this); }
     void lblTestDelay_Click() { ChangeSchedule(addin_, *this); }
@@ -88,6 +91,7 @@ protected:
         Control* txtCopies;
         Control* cmdFaxOnly;
         Control* cmdCancel;
+        Control* lblCoverPage;
     };
 
     ConfirmDialog(Addin& addin, std::string name, std::string caption, Geometry size, const char* copyPrinterQuestion,
@@ -130,6 +134,7 @@ public:
     Control& lblDN = add(ControlKind::Label, "lblDN", "Delivery Notification:", {7, 114, 120, 8});
     Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 114, 173, 8});
     Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 124, 173, 8});
+    Control& lblCoverPage = add(ControlKind::Label, "lblCoverPage", "", {7, 132, 296, 8});
     Control& Label5 = add(ControlKind::Label, "Label5", "Print for Filing to printer:", {7, 142, 120, 8});
     Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 140, 173, 14});
     Control& Label4 = add(ControlKind::Label, "Label4", "Number of copies:", {7, 160, 120, 8});
@@ -153,6 +158,7 @@ public:
     Control& lblDN = add(ControlKind::Label, "lblDN", "Delivery Notification:", {7, 59, 120, 8});
     Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 59, 173, 8});
     Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 69, 173, 8});
+    Control& lblCoverPage = add(ControlKind::Label, "lblCoverPage", "", {7, 77, 296, 8});
     Control& Label1 = add(ControlKind::Label, "Label1", "Print for Filing to printer:", {7, 87, 120, 8});
     Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 85, 173, 14});
     Control& Label2 = add(ControlKind::Label, "Label2", "Number of Copies:", {7, 105, 120, 8});

@@ -10,6 +10,15 @@
 namespace telvora {
 namespace {
 
+// Raises a flag for as long as it lives, whatever ends the work.
+struct FlagWhile {
+    bool& flag;
+    explicit FlagWhile(bool& f) : flag(f) { flag = true; }
+    ~FlagWhile() { flag = false; }
+    FlagWhile(const FlagWhile&) = delete;
+    FlagWhile& operator=(const FlagWhile&) = delete;
+};
+
 constexpr const char* kChoosePrinterMessage =
     "Please choose your Windows Fax printer from the list!\r\n\r\n"
     "If there are no printers displayed in the list then it is likely that you have not installed your "
@@ -34,6 +43,13 @@ constexpr const char* kNoFaxInNameQuestion =
 constexpr const char* kEnterHylafaxHostMessage = "Please enter the name or address of the HylaFAX server.";
 constexpr const char* kHylafaxPortMessage = "The HylaFAX server's port must be a number from 1 to 65535 (usually 4559).";
 constexpr const char* kEnterHylafaxUserMessage = "Please enter the user name the HylaFAX server knows you by.";
+
+constexpr const char* kChooseCoverPageMessage =
+    "Please choose the cover page to send in front of your faxes, or choose \"No cover page\".";
+constexpr const char* kWinFaxNoCoverPage =
+    "WinFax is handed the document alone: faxes sent through WinFax go without a cover page.";
+constexpr const char* kHylafaxNoCoverPage =
+    "The HylaFAX server is handed the finished fax image: faxes sent through it go without a cover page.";
 
 // The shared fax server cannot be reached (RPC_S_SERVER_UNAVAILABLE).
 constexpr std::int32_t kServerUnavailable = -2147023174;
@@ -71,7 +87,7 @@ void frmFaxPrinterSetupMessage::lblTelvoraFAQ_Click() {
 
 // --- The settings dialog -------------------------------------------------------------------------
 
-frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 312}), addin_(addin) {
+frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0, 0, 300, 453}), addin_(addin) {
     cmdOk.setDefault(true);
     cmdCancel.setCancel(true);
     // Both printer boxes offer the installed printers only: a name typed in could not be printed to.
@@ -81,6 +97,10 @@ frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0
     optSBS.onClick = [this] { optSBS_Click(); };
     optWinFax.onClick = [this] { optWinFax_Click(); };
     optHylafax.onClick = [this] { optHylafax_Click(); };
+    optCoverNone.onClick = [this] { optCoverNone_Click(); };
+    optCoverPersonal.onClick = [this] { optCoverPersonal_Click(); };
+    optCoverServer.onClick = [this] { optCoverServer_Click(); };
+    cboCoverPage.onGotFocus = [this] { cboCoverPage_GotFocus(); };
     cboPrinter.onGotFocus = [this] { cboPrinter_GotFocus(); };
     cboPrinter.onClick = [this] { cboPrinter_Click(); };
     chkShowFaxPrintersOnly.onClick = [this] { chkShowFaxPrintersOnly_Click(); };
@@ -123,6 +143,21 @@ void frmPrinter::Form_Load() {
         // The Windows user name is the likeliest name on the fax server too.
         txtHylafaxUser.setText(hylafax.user.empty() ? addin_.platform().environment("username") : hylafax.user);
     });
+    step([&] {
+        const CoverPageSetting cover = addin_.settings().coverPage();
+        {
+            const FlagWhile showing(showingStored_);
+            optCoverNone.setValue(cover.kind == CoverPageKind::None ? 1 : 0);
+            optCoverPersonal.setValue(cover.kind == CoverPageKind::Personal ? 1 : 0);
+            optCoverServer.setValue(cover.kind == CoverPageKind::Server ? 1 : 0);
+        }
+        txtCoverNote.setText(cover.note);
+        listedFolder_.clear();
+        unlistedFolder_.clear();
+        coverPageKindChosen();
+        if (cover.chosen() && !SelectListEntry(cboCoverPage, cover.name)) cboCoverPage.setText(cover.name);
+    });
+    step([&] { chkPreviewFax.setValue(addin_.settings().previewFax() ? 1 : 0); });
     step([&] { chkResetPrinter.setValue(addin_.settings().resetPrinter() ? 1 : 0); });
     step([&] { txtPrefix.setText(GetDialOutPrefix(addin_)); });
     step([&] { fillPrinters(); });
@@ -134,11 +169,7 @@ void frmPrinter::Form_Load() {
 }
 
 void frmPrinter::fillPrinters() {
-    struct Refill {
-        bool& flag;
-        explicit Refill(bool& f) : flag(f) { flag = true; }
-        ~Refill() { flag = false; }
-    } refill(refilling_);
+    const FlagWhile refill(refilling_);
     const std::string current = cboPrinter.text();
     const bool faxOnly = chkShowFaxPrintersOnly.value() != 0;
     cboPrinter.clear();
@@ -157,6 +188,64 @@ void frmPrinter::faxSoftwareChosen() {
     };
     enable(txtServerName, optSBS.value() != 0);
     for (Control* box : {&txtHylafaxHost, &txtHylafaxPort, &txtHylafaxUser}) enable(*box, optHylafax.value() != 0);
+    coverPageKindChosen();
+}
+
+FaxType frmPrinter::chosenFaxType() const {
+    if (optSBS.value() != 0) return FaxType::SharedFax;
+    if (optWinFax.value() != 0) return FaxType::WinFax;
+    if (optHylafax.value() != 0) return FaxType::Hylafax;
+    return optWindows.value() != 0 ? FaxType::WindowsFax : FaxType::None;
+}
+
+CoverPageKind frmPrinter::chosenCoverPageKind() const {
+    if (optCoverPersonal.value() != 0) return CoverPageKind::Personal;
+    if (optCoverServer.value() != 0) return CoverPageKind::Server;
+    return CoverPageKind::None;
+}
+
+void frmPrinter::coverPageKindChosen(bool userAsked) {
+    const FaxType type = chosenFaxType();
+    // Before any fax software is chosen the choice stays open; it is checked when one is.
+    const bool possible = type == FaxType::None || sendsCoverPages(type);
+    const CoverPageKind kind = chosenCoverPageKind();
+    for (Control* option : {&optCoverNone, &optCoverPersonal, &optCoverServer}) option->setEnabled(possible);
+    const bool named = possible && kind != CoverPageKind::None;
+    cboCoverPage.setEnabled(named);
+    cboCoverPage.setBackColor(named ? kWindowWhite : kButtonFace);
+    txtCoverNote.setEnabled(named);
+    txtCoverNote.setBackColor(named ? kWindowWhite : kButtonFace);
+    lblCoverUnsupported.setCaption(type == FaxType::WinFax ? kWinFaxNoCoverPage
+                                   : type == FaxType::Hylafax ? kHylafaxNoCoverPage
+                                                              : "");
+    lblCoverUnsupported.setVisible(!possible);
+    chkPreviewFax.setEnabled(type != FaxType::WinFax);
+    const std::string folder =
+        kind == CoverPageKind::None       ? std::string()
+        : kind == CoverPageKind::Personal ? PersonalCoverPagesFolder(addin_)
+                                          : ServerCoverPagesFolder(addin_, type == FaxType::SharedFax ? trimBlanks(txtServerName.text()) : "");
+    // A name the user typed stays while the list would not change.
+    if (folder == listedFolder_) return;
+    // A fax server's folder is read only once the user asks for its list: a server that does not
+    // answer would otherwise hold the dialog for the network's time limit as it opens or as the fax
+    // software is changed.
+    if (kind == CoverPageKind::Server && !userAsked) {
+        if (folder != unlistedFolder_) {
+            cboCoverPage.clear();
+            cboCoverPage.setText("");
+        }
+        listedFolder_.clear();
+        unlistedFolder_ = folder;
+        return;
+    }
+    const std::string typed = folder == unlistedFolder_ ? cboCoverPage.text() : std::string();
+    unlistedFolder_.clear();
+    listedFolder_ = folder;
+    cboCoverPage.clear();
+    cboCoverPage.setText("");
+    if (folder.empty()) return;
+    for (const auto& name : addin_.platform().filesWithExtension(folder, ".cov")) cboCoverPage.addItem(name);
+    if (!typed.empty() && !SelectListEntry(cboCoverPage, typed)) cboCoverPage.setText(typed);
 }
 
 void frmPrinter::cboPrinter_GotFocus() { rememberedPrinter_ = cboPrinter.text(); }
@@ -237,6 +326,7 @@ bool frmPrinter::acceptChoices() {
     }
     if (optWinFax.value() != 0 && !acceptFaxSoftware(CanCreateWinFax(addin_), "2")) return false;
     if (optHylafax.value() != 0 && !acceptHylafax()) return false;
+    if (!acceptCoverPage()) return false;
 
     settings.save(keys::ResetPrinter, chkResetPrinter.value() != 0 ? "True" : "False");
 
@@ -313,6 +403,48 @@ bool frmPrinter::acceptHylafax() {
     settings.save(keys::HylafaxUser, user);
     settings.save(keys::FaxType, "4");
     return true;
+}
+
+bool frmPrinter::acceptCoverPage() {
+    const Settings& settings = addin_.settings();
+    const CoverPageKind kind = chosenCoverPageKind();
+    const std::string name = trimBlanks(cboCoverPage.text());
+    if (kind != CoverPageKind::None && name.empty() && cboCoverPage.enabled()) {
+        ShowMessage(addin_, kChooseCoverPageMessage, MsgIcon::Exclamation);
+        cboCoverPage.setFocus();
+        return false;
+    }
+    // Only what changed is written, so a user who never chose a cover page or the preview has
+    // neither stored.
+    if ((chkPreviewFax.value() != 0) != settings.previewFax())
+        settings.save(keys::PreviewFax, chkPreviewFax.value() != 0 ? "True" : "False");
+    if (kind != coverPageKindOf(settings.get(keys::CoverPageKind))) settings.save(keys::CoverPageKind, coverPageKindText(kind));
+    for (const auto& [key, value] : {std::pair{keys::CoverPageName, name}, std::pair{keys::CoverPageNote, txtCoverNote.text()}}) {
+        if (settings.get(key) != value) settings.save(key, value);
+    }
+    return true;
+}
+
+// --- The cover page folders -----------------------------------------------------------------------
+
+std::string PersonalCoverPagesFolder(Addin& addin) {
+    return addin.platform().documentsFolder() + "\\Fax\\Personal Coverpages";
+}
+
+std::string ServerCoverPagesFolder(Addin& addin, const std::string& server) {
+    if (!server.empty()) return "\\\\" + server + "\\FAX$\\Coverpg";
+    return addin.platform().environment("ALLUSERSPROFILE") +
+           "\\Application Data\\Microsoft\\Windows NT\\MSFax\\Common Coverpages";
+}
+
+CoverPageSetting CoverPageToSend(Addin& addin) {
+    CoverPageSetting cover = addin.settings().coverPage();
+    if (!sendsCoverPages(addin.settings().faxType())) return {};
+    cover.name = trimBlanks(cover.name);
+    // A personal cover page goes by its whole path; one chosen from the list is named by its file.
+    if (cover.kind == CoverPageKind::Personal && cover.name.find_first_of("\\/") == std::string::npos)
+        cover.name = PersonalCoverPagesFolder(addin) + "\\" + cover.name;
+    return cover;
 }
 
 // --- The fax printer check -----------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The add-in's settings dialog "Telvora Settings" (fax software, fax printer, shared fax server or
-// HylaFAX server, dial-out prefix, printer reset, copy printer and copies), its help window for a
+// HylaFAX server, dial-out prefix, printer reset, copy printer and copies, the cover page and the
+// preview before sending), its help window for a
 // missing fax printer, and the check every sending command and the start-up make that an installed
 // fax printer is chosen.
 #pragma once
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "app/addin.h"
+#include "core/settings.h"
 #include "dialogs/copy_printer.h"
 #include "forms/form.h"
 
@@ -16,6 +18,15 @@ namespace telvora {
 // installed, shows the settings dialog until the user picks an installed printer (stored as
 // `Printer`) or cancels. Reports its own errors and then answers False.
 bool EnsureFaxPrinter(Addin& addin);
+
+// Where the Windows fax service keeps the user's own cover pages: "Fax\Personal Coverpages" in the
+// user's Documents folder.
+std::string PersonalCoverPagesFolder(Addin& addin);
+// Where the cover pages of the fax server are: the "Coverpg" folder of a shared fax server's "FAX$"
+// share, or this computer's common cover pages folder when `server` is empty.
+std::string ServerCoverPagesFolder(Addin& addin, const std::string& server);
+// The cover page a fax goes with: none when none is chosen or the fax software cannot send one.
+CoverPageSetting CoverPageToSend(Addin& addin);
 
 // What the dialog's SelectedPrinter holds after the user cancelled it.
 inline constexpr const char* kCancelledPrinter = "Cancel";
@@ -96,8 +107,24 @@ public:
     Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {7, 280, 200, 14});
     Control& lblCopies = add(ControlKind::Label, "lblCopies", "Number of Copies:", {7, 300, 70, 8});
     Control& txtCopies = add(ControlKind::TextBox, "txtCopies", "", {80, 298, 30, 14});
-    Control& cmdOk = add(ControlKind::Button, "cmdOk", "&OK", {187, 321, 50, 14});
-    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {243, 321, 50, 14});
+    // The cover page sent in front of every fax, when the fax software can send one.
+    Control& fraCoverPage = add(ControlKind::Frame, "fraCoverPage", "Cover Page:", {7, 318, 286, 92});
+    Control& optCoverNone = add(ControlKind::OptionButton, "optCoverNone", "&No cover page", {15, 331, 74, 10},
+                                "fraCoverPage");
+    Control& optCoverPersonal = add(ControlKind::OptionButton, "optCoverPersonal", "&Personal cover page",
+                                    {92, 331, 94, 10}, "fraCoverPage");
+    Control& optCoverServer = add(ControlKind::OptionButton, "optCoverServer", "Fax &server cover page",
+                                  {189, 331, 98, 10}, "fraCoverPage");
+    Control& lblCoverPage = add(ControlKind::Label, "lblCoverPage", "Cover page:", {15, 347, 60, 8});
+    Control& cboCoverPage = add(ControlKind::ComboBox, "cboCoverPage", "", {78, 345, 207, 14});
+    Control& lblCoverNote = add(ControlKind::Label, "lblCoverNote", "Note:", {15, 365, 60, 8});
+    Control& txtCoverNote = add(ControlKind::TextBox, "txtCoverNote", "", {78, 363, 207, 14});
+    Control& lblCoverUnsupported = add(ControlKind::Label, "lblCoverUnsupported", "", {15, 382, 270, 24});
+    // Faxes shown before they go; WinFax makes its own fax image, so there is none to show.
+    Control& chkPreviewFax = add(ControlKind::CheckBox, "chkPreviewFax", "Pre&view the fax before sending",
+                                 {7, 415, 286, 10});
+    Control& cmdOk = add(ControlKind::Button, "cmdOk", "&OK", {187, 432, 50, 14});
+    Control& cmdCancel = add(ControlKind::Button, "cmdCancel", "&Cancel", {243, 432, 50, 14});
 
     Control& copyPrinterBox() override { return cboCopyPrinter; }
     Control& copiesBox() override { return txtCopies; }
@@ -106,6 +133,10 @@ public:
     void optSBS_Click() { faxSoftwareChosen(); }
     void optWinFax_Click() { faxSoftwareChosen(); }
     void optHylafax_Click() { faxSoftwareChosen(); }
+    void optCoverNone_Click() { coverPageKindChosen(!showingStored_); }
+    void optCoverPersonal_Click() { coverPageKindChosen(!showingStored_); }
+    void optCoverServer_Click() { coverPageKindChosen(!showingStored_); }
+    void cboCoverPage_GotFocus() { coverPageKindChosen(true); }
     void cboPrinter_GotFocus();
     void cboPrinter_Click();
     void chkShowFaxPrintersOnly_Click();
@@ -121,6 +152,13 @@ protected:
 
 private:
     void faxSoftwareChosen();
+    // Lists the cover pages of the kind chosen and enables what the kind and the fax software allow.
+    // `userAsked`: the user chose a kind of cover page or went to the list, and may wait for it.
+    void coverPageKindChosen(bool userAsked = false);
+    CoverPageKind chosenCoverPageKind() const;
+    FaxType chosenFaxType() const;
+    // Stores the cover page; false (with the user told) when a kind is chosen without a cover page.
+    bool acceptCoverPage();
     void fillPrinters();
     // The OK steps; answers whether every check passed and the dialog may close.
     bool acceptChoices();
@@ -133,6 +171,10 @@ private:
     std::string rememberedPrinter_;
     // Set while the box is refilled, so reselecting an entry asks nothing.
     bool refilling_ = false;
+    // The folder whose cover pages the box lists ("" for none).
+    std::string listedFolder_;
+    std::string unlistedFolder_;
+    bool showingStored_ = false;  // the stored cover page is being put on the form, not chosen  // a server's folder not read yet: the list waits for the user
 };
 
 }  // namespace telvora

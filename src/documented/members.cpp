@@ -177,6 +177,9 @@ std::vector<Member> makeTable() {
         {"FAXCOMEX.FaxDocument", "ReceiptType", P, Long, "", {}, FAX_PAGE("-mfax-faxdocument-receipttype-vb")},
         {"FAXCOMEX.FaxDocument", "ReceiptAddress", P, String, "", {}, FAX_PAGE("-mfax-faxdocument-receiptaddress-vb")},
         {"FAXCOMEX.FaxDocument", "CoverPageType", P, Long, "", {}, FAX_PAGE("-mfax-faxdocument-coverpagetype-vb")},
+        // A server cover page by its file name on the server, a personal one by its path.
+        {"FAXCOMEX.FaxDocument", "CoverPage", P, String, "", {}, FAX_PAGE("-mfax-faxdocument-coverpage-vb")},
+        {"FAXCOMEX.FaxDocument", "Note", P, String, "", {}, FAX_PAGE("-mfax-faxdocument-note-vb")},
         {"FAXCOMEX.FaxDocument", "ScheduleType", P, Long, "", {}, FAX_PAGE("-mfax-faxdocument-scheduletype-vb")},
         {"FAXCOMEX.FaxDocument", "ScheduleTime", P, Date, "", {}, FAX_PAGE("-mfax-faxdocument-scheduletime-vb")},
         {"FAXCOMEX.FaxDocument", "Subject", P, String, "", {}, FAX_PAGE("-mfax-faxdocument-subject-vb")},

@@ -13,7 +13,7 @@ frmGetFields::frmGetFields(Addin& addin)
     // A field name is chosen from the data source's own list: a typed name could name no field.
     for (Control* box : {&cboName, &cboCompany, &cboNumber}) box->setComboStyle(ComboStyle::DropDownList);
     connect({&lblTestDelay, &lblSType, &lblDate, &lblDN, &lblDelNote, &lblSBS, &cboCopyPrinter, &txtCopies, &cmdFaxOnly,
-             &cmdCancel});
+             &cmdCancel, &lblCoverPage});
     cmdFaxOnly.onClick = [this] { cmdFaxOnly_Click(); };
 }
 

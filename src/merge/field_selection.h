@@ -41,6 +41,7 @@ public:
     Control& lblDN = add(ControlKind::Label, "lblDN", "Delivery Notification:", {7, 145, 120, 8});
     Control& lblDelNote = add(ControlKind::LinkLabel, "lblDelNote", "Don't Notify", {130, 145, 173, 8});
     Control& lblSBS = add(ControlKind::Label, "lblSBS", "(Small Business Server Fax Only)", {130, 155, 173, 8});
+    Control& lblCoverPage = add(ControlKind::Label, "lblCoverPage", "", {7, 156, 120, 8});
     Control& Line3 = add(ControlKind::Line, "Line3", "", {7, 167, 296, 1});
     Control& Label7 = add(ControlKind::Label, "Label7", "Print for Filing to printer:", {7, 177, 120, 8});
     Control& cboCopyPrinter = add(ControlKind::ComboBox, "cboCopyPrinter", "", {130, 175, 173, 14});

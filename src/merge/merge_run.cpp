@@ -330,6 +330,8 @@ void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const Me
             const std::int32_t records = counts.records;
             const std::int32_t recipients = counts.recipients();
             std::int32_t faxed = 0;
+            // The first record's fax is shown when the user asked for that; its Send sends every one.
+            std::int32_t previewFaxes = recipients;
             for (std::int32_t k = 0; k < records; ++k) {
                 restrictTo(*source, current);
                 readRecord(*source, dialog, job);
@@ -338,7 +340,8 @@ void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const Me
                 if (IsAcceptableFaxNumber(job.faxNumber)) {
                     progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
                     MergedDocument merged(*merge, word, mainDocument, addin.diagnostics());
-                    const SendOutcome outcome = SendFax(addin, job, schedule, delivery);
+                    const SendOutcome outcome = SendFax(addin, job, schedule, delivery, previewFaxes);
+                    if (outcome.sent()) previewFaxes = 0;
                     merged.close();
                     // A submission the shared fax server refused ends the run.
                     if (!outcome.sent() && outcome.endsRun) break;

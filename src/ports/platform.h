@@ -73,6 +73,10 @@ public:
     // Raises a run-time error (53 or 75) when the file cannot be read or written.
     virtual std::string readFile(const std::string& path) = 0;
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
+    // The names (without the folder) of the files in `folder` whose names end in `extension`
+    // (".cov"), compared without regard to case, sorted; none when the folder is not there or
+    // cannot be read.
+    virtual std::vector<std::string> filesWithExtension(const std::string& folder, const std::string& extension) = 0;
     // The text in the system's ANSI code page, as the text files other Windows programs read are
     // written: a character the code page lacks becomes the system's replacement character, so the
     // bytes always form a readable file.

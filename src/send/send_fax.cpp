@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "core/settings.h"
 #include "core/validation.h"
+#include "dialogs/printer_setup.h"
 #include "dialogs/send_options.h"
 
 namespace telvora {
@@ -127,12 +128,35 @@ SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::strin
     details.faxNumber = std::move(to.number);
     details.coverpageSubject = std::move(to.subject);
     details.sendFileName = file;
+    if (const CoverPageSetting cover = CoverPageToSend(addin); cover.chosen()) {
+        details.sendCoverpage = true;
+        details.serverCoverpage = cover.kind == CoverPageKind::Server;
+        details.coverpageName = cover.name;
+        details.coverpageNote = cover.note;
+    }
     setFaxSchedule(kind, details, schedule);
     if (extended) setFaxDeliveryNote(details, delivery);
     return submitFax(addin, kind, details);
 }
 
-SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery) {
+// The fax image shown to the user when they asked for that: nothing when they chose Send (or see no
+// preview), otherwise why the fax stays unsent. A preview that cannot be shown is reported and sends
+// nothing either; it would fail for every later record of a merge too.
+std::optional<SendOutcome> previewRefusal(Addin& addin, const FaxJob& job, const std::string& file, std::int32_t faxes) {
+    if (faxes <= 0 || !addin.settings().previewFax()) return std::nullopt;
+    try {
+        const Addressee to = addresseeOf(addin, job);
+        if (addin.faxPreview().showFaxPreview({file, to.recipient, to.number, faxes}) == PreviewAnswer::Send)
+            return std::nullopt;
+        return SendOutcome::stopped(kPreviewCancelled, true);
+    } catch (const RuntimeError& e) {
+        ReportError(addin, e);
+        return SendOutcome::failed("Error number: " + std::to_string(e.number()) + " " + e.description(), true);
+    }
+}
+
+SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                           std::int32_t previewFaxes) {
     word::Application& word = addin.word();
     const Settings& settings = addin.settings();
     const std::int16_t faxType = settings.faxTypeValue();
@@ -148,8 +172,11 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
     TemporaryFaxFile file(addin, GetTempFolder(addin) + (winFax ? kWinFaxFileName : kFaxImageFileName));
     if (!winFax) printToFaxFile(word, file.path());
 
-    const SendOutcome outcome = hylafax ? submitToHylafaxServer(addin, std::move(*hylafax), file.path())
-                                        : submitToFaxService(addin, job, schedule, delivery, faxType, file.path());
+    // WinFax makes its own image of the document: there is nothing of Telvora's to show.
+    const std::optional<SendOutcome> refused = winFax ? std::nullopt : previewRefusal(addin, job, file.path(), previewFaxes);
+    const SendOutcome outcome = refused ? *refused
+                                : hylafax ? submitToHylafaxServer(addin, std::move(*hylafax), file.path())
+                                          : submitToFaxService(addin, job, schedule, delivery, faxType, file.path());
 
     if (job.filing.print && outcome.sent()) {
         printer.switchTo(job.filing.printer);
@@ -176,9 +203,10 @@ std::string GetTempFolder(Addin& addin) {
     return folder.substr(0, folder.find('\0'));
 }
 
-SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery) {
+SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                    std::int32_t previewFaxes) {
     SendOutcome outcome;
-    trapAndReport([&] { outcome = printAndSubmit(addin, job, schedule, delivery); },
+    trapAndReport([&] { outcome = printAndSubmit(addin, job, schedule, delivery, previewFaxes); },
                   [&](const RuntimeError& e) {
                       ReportError(addin, e);
                       outcome = SendOutcome::failed("Error number: " + std::to_string(e.number()) + " " + e.description(),

@@ -4,6 +4,7 @@
 // printed, and the user's printer and the temporary folder are left as they were.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/addin.h"
@@ -27,11 +28,18 @@ Addressee addresseeOf(Addin& addin, const FaxJob& job);
 // cannot tell (the file then lies in the current folder).
 std::string GetTempFolder(Addin& addin);
 
+// What the user cancelled in the preview, as the outcome says it.
+inline constexpr const char* kPreviewCancelled = "The fax was not sent: the preview was cancelled.";
+
 // Sends the active document to `job` with the schedule text ("Now", "Discount" or a date-time) and
 // the delivery text ("", "PopUp" or "Email: " and an address). Reports any error itself and never
 // raises: a failure is answered as failed (a HylaFAX server's failure, or a discount schedule it
 // cannot keep, also ends a merge run); on every path the user's active printer is put back and
 // the temporary file deleted before the report.
-SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery);
+// When the user asked to see faxes first, the fax image is shown before it is submitted, saying
+// that Send sends `previewFaxes` faxes; Cancel sends nothing and answers stopped, ending a merge
+// run. `previewFaxes` 0: the user already saw this run's fax, and it goes without a preview.
+SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                    std::int32_t previewFaxes = 1);
 
 }  // namespace telvora

@@ -170,6 +170,9 @@ protected:
         job.company = text("RecipientCompany");
         job.subject = text("CoverpageSubject");
         job.schedule = property("DiscountSend").toBool() ? "Discount" : "Now";
+        const std::int32_t coverKind =
+            !property("SendCoverpage").toBool() ? 0 : property("ServerCoverpage").toBool() ? 2 : 1;
+        job.coverPage = fax_.coverPage(coverKind, text("CoverpageName"), text("CoverpageNote"), class_);
         job.bodyFile = file_;
         job.body = readBody(fax_, file_, class_);
         fax_.accept(std::move(job));
@@ -274,6 +277,8 @@ public:
                      {"ReceiptType", std::int32_t{0}},
                      {"ReceiptAddress", ""},
                      {"CoverPageType", std::int32_t{0}},
+                     {"CoverPage", ""},
+                     {"Note", ""},
                      {"ScheduleType", std::int32_t{0}},
                      {"ScheduleTime", DateValue{}},
                      {"Subject", ""}}) {}
@@ -295,6 +300,7 @@ protected:
         if (receiptType == 4 && !fax_.popUpReceiptsServed()) throw error(fax_error::InvalidParameter);
         if (receiptType == 1 && trimBlanks(text("ReceiptAddress")).empty()) throw error(fax_error::InvalidParameter);
         if (fax_.submissionRefused) throw error(*fax_.submissionRefused);
+        const auto cover = fax_.coverPage(property("CoverPageType").toInt32(), text("CoverPage"), text("Note"), class_);
 
         const std::int32_t scheduleType = property("ScheduleType").toInt32();
         std::vector<Variant> ids;
@@ -312,6 +318,7 @@ protected:
             job.bodyFile = text("Body");
             // Each recipient's job keeps the document; the last takes the one read.
             job.body = &r == &recipients.back() ? std::move(body) : body;
+            job.coverPage = cover;
             fax_.accept(std::move(job));
             ids.emplace_back(fax_.jobs.back().jobId);
         }
@@ -508,6 +515,28 @@ bool FaxSoftware::receiveApplicationPrint(const std::string& faxImage) {
         taken = true;
     }
     return taken;
+}
+
+std::optional<SubmittedCoverPage> FaxSoftware::coverPage(std::int32_t kind, const std::string& file,
+                                                         const std::string& note, const std::string& source) const {
+    if (kind == 0) return std::nullopt;
+    if (kind != 1 && kind != 2) throw faxError(fax_error::InvalidParameter, source);
+    bool found = false;
+    if (kind == 2) {
+        found = std::any_of(serverCoverPages.begin(), serverCoverPages.end(),
+                            [&](const std::string& name) { return equalsIgnoringCase(name, file); });
+    } else {
+        try {
+            found = !file.empty() && platform_.fileExists(file);
+        } catch (const RuntimeError&) {
+            // a path that leads out of the machine names no file on it
+        }
+    }
+    if (!found) throw faxError(fax_error::FileNotFound, source);
+    // The sender as the fax service knows the user; a machine without a user name sends as itself.
+    std::string sender = platform_.environment("username");
+    if (sender.empty()) sender = platform_.environment("computername");
+    return SubmittedCoverPage{file, kind == 2, note, std::move(sender)};
 }
 
 std::string FaxSoftware::connect(const std::string& server, const std::string& source) const {

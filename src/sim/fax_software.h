@@ -57,6 +57,15 @@ struct FaxCall {
 
 enum class ReceiptKind { None, Email, PopUp };
 
+// The cover page a job goes with: the cover page file (a personal one by its path on the machine,
+// a server one by its name among the server's), the note on it, and who sends the fax.
+struct SubmittedCoverPage {
+    std::string file;
+    bool onServer = false;
+    std::string note;
+    std::string sender;
+};
+
 // One fax the software accepted.
 struct SubmittedFax {
     std::string software;  // the programmatic identifier the sender created
@@ -72,6 +81,7 @@ struct SubmittedFax {
     std::string body;      // that file's bytes when the job was accepted
     bool bodyPrintedByApplication = false;  // WinFax waits for the document to be printed to it
     std::string printedDocument;            // the document printed to WinFax for it, once it was
+    std::optional<SubmittedCoverPage> coverPage;  // none when the fax goes without one
     std::string jobId;
     LocalTime submitted{};  // the machine's clock when the software accepted the job
 };
@@ -99,6 +109,14 @@ public:
     // The server has delivery notifications turned off: a submission asking for a receipt is
     // refused with 0x8007065E; the same submission without one goes through.
     bool receiptsRefused = false;
+    // The cover pages every fax server keeps for its users (file names, compared without regard to
+    // case). A cover page that is neither one of these nor a file on the machine is refused with
+    // 0x80070002, as the fax service cannot render a cover page it cannot find.
+    std::vector<std::string> serverCoverPages;
+    // The cover page the job asks for, checked as the fax service checks it: kind 0 none, 1 a
+    // personal cover page file, 2 one of the server's; raises with `source` what the service raises.
+    std::optional<SubmittedCoverPage> coverPage(std::int32_t kind, const std::string& file, const std::string& note,
+                                                const std::string& source) const;
     // Every submission is refused with this HRESULT (0x8007000D for a body that is no fax image,
     // 0x80070483, or any other).
     std::optional<std::int32_t> submissionRefused;

@@ -89,6 +89,23 @@ MsgResult ScriptedUser::messageBox(const std::string& prompt, MsgButtons buttons
     return result;
 }
 
+PreviewAnswer ScriptedUser::showFaxPreview(const FaxPreviewRequest& request) {
+    PreviewRecord record{request, readFaxImage_ ? readFaxImage_(request.imageFile) : std::string(), PreviewAnswer::Cancel};
+    if (!previewAnswers_.empty()) {
+        record.answer = previewAnswers_.front();
+        previewAnswers_.pop_front();
+    } else if (unscripted_.answer) {
+        record.answer = unscripted_.answer(MsgButtons::OKCancel) == MsgResult::OK ? PreviewAnswer::Send : PreviewAnswer::Cancel;
+    } else {
+        problem("fax preview left unanswered: the fax to " + request.number);
+    }
+    previews_.push_back(record);
+    transcript_.push_back("preview of the fax to " + request.number + " (" + record.image + ") -> " +
+                          (record.answer == PreviewAnswer::Send ? "Send" : "Cancel"));
+    if (observer_) observer_->previewShown(previews_.back());
+    return record.answer;
+}
+
 void ScriptedUser::forceClose(Form& form) {
     if (form.visible()) form.closeFromFrame();
     if (form.visible()) form.hide();
@@ -218,6 +235,8 @@ std::vector<std::string> ScriptedUser::finishProblems() {
     std::vector<std::string> all = std::move(problems_);
     problems_.clear();
     if (!answers_.empty()) all.push_back(std::to_string(answers_.size()) + " message box answer(s) unused");
+    if (!previewAnswers_.empty()) all.push_back(std::to_string(previewAnswers_.size()) + " preview answer(s) unused");
+    previewAnswers_.clear();
     for (const auto& s : scripts_) all.push_back("the script for form " + s.formName + " was never used");
     answers_.clear();
     scripts_.clear();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "ports/fax_preview.h"
 #include "ports/ui.h"
 
 namespace telvora::sim {
@@ -47,6 +48,13 @@ struct FormRecord {
     std::vector<ControlState> controls;
 };
 
+// A fax shown to the user before it was sent, what its image held, and the user's choice.
+struct PreviewRecord {
+    FaxPreviewRequest request;
+    std::string image;  // the pages as the user saw them: count, size and resolution
+    PreviewAnswer answer = PreviewAnswer::Cancel;
+};
+
 struct UserStep {
     enum class Kind { Type, Choose, Click, Key, CloseWindow } kind;
     std::string control;  // empty for keys to the form and for closing the window
@@ -74,6 +82,8 @@ public:
     virtual void acted(const std::string& formName, const UserStep& step) = 0;
     // After the user answered it.
     virtual void messageShown(const MessageRecord& message) = 0;
+    // After the user answered it.
+    virtual void previewShown(const PreviewRecord&) {}
 };
 
 // What the user does where the script says nothing. Without it, every unscripted question and form
@@ -85,7 +95,7 @@ struct UnscriptedUser {
     std::function<std::vector<UserStep>(const Form&)> act;
 };
 
-class ScriptedUser final : public Ui {
+class ScriptedUser final : public Ui, public FaxPreview {
 public:
     void setObserver(UserObserver* observer) noexcept { observer_ = observer; }
     void setUnscripted(UnscriptedUser policy) { unscripted_ = std::move(policy); }
@@ -94,9 +104,19 @@ public:
     void answer(MsgResult result) { answers_.push_back(result); }
     // The script for the next form shown; forms are matched in the order they are shown.
     void onForm(std::string formName, std::vector<UserStep> steps);
+    // The answers to the next fax previews, in order. A preview nobody answers is cancelled (and a
+    // problem, unless the unscripted user's OK or Cancel answers it): nothing is sent unasked.
+    void answerPreview(PreviewAnswer answer) { previewAnswers_.push_back(answer); }
+    // How the user reads a fax image file, for the record of each preview; without it the record
+    // says nothing of the pages.
+    void setFaxImageReader(std::function<std::string(const std::string& imageFile)> reader) {
+        readFaxImage_ = std::move(reader);
+    }
 
     MsgResult messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
     void runModal(Form& form) override;
+    PreviewAnswer showFaxPreview(const FaxPreviewRequest& request) override;
+    const std::vector<PreviewRecord>& previews() const noexcept { return previews_; }
 
     const std::vector<MessageRecord>& messages() const noexcept { return messages_; }
     const std::vector<FormRecord>& forms() const noexcept { return forms_; }
@@ -120,6 +140,9 @@ private:
     void runSteps(Form& form, std::deque<UserStep> steps, bool scripted);
 
     std::deque<MsgResult> answers_;
+    std::deque<PreviewAnswer> previewAnswers_;
+    std::vector<PreviewRecord> previews_;
+    std::function<std::string(const std::string&)> readFaxImage_;
     std::deque<FormScript> scripts_;
     std::vector<MessageRecord> messages_;
     std::vector<FormRecord> forms_;

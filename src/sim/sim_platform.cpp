@@ -124,6 +124,27 @@ void SimPlatform::writeFile(const std::string& path, const std::string& bytes) {
         throw RuntimeError::standard(err::PathFileAccess);
 }
 
+std::vector<std::string> SimPlatform::filesWithExtension(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> names;
+    if (fails("filesWithExtension " + folder)) return names;
+    std::error_code ec;
+    fs::path real;
+    try {
+        real = realPath(folder);
+    } catch (const RuntimeError&) {
+        return names;  // a folder the machine does not have holds no files
+    }
+    for (fs::directory_iterator it(real, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const std::string name = it->path().filename().string();
+        if (name.size() > extension.size() &&
+            equalsIgnoringCase(std::string_view(name).substr(name.size() - extension.size()), extension))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::optional<RegistryValue> SimPlatform::machineRegistryValue(const std::string& keyPath,
                                                                const std::string& valueName) {
     if (fails("machineRegistryValue " + keyPath + "\\" + valueName)) return std::nullopt;

@@ -37,6 +37,7 @@ public:
     void deleteFile(const std::string& path) override;
     std::string readFile(const std::string& path) override;
     void writeFile(const std::string& path, const std::string& bytes) override;
+    std::vector<std::string> filesWithExtension(const std::string& folder, const std::string& extension) override;
     // Windows-1252, the code page of an English or Western European Windows; "?" for the rest.
     std::string systemCodePageBytes(const std::string& utf8) override;
     std::optional<RegistryValue> machineRegistryValue(const std::string& keyPath, const std::string& valueName) override;

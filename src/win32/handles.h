@@ -63,6 +63,13 @@ struct FileHandleTraits {
     static void close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
+// A directory search handle is closed with FindClose and is INVALID_HANDLE_VALUE for "none".
+struct FindHandleTraits {
+    using type = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
 using KernelHandleTraits = NullIsNoneTraits<HANDLE, &::CloseHandle>;
 using RegKeyTraits = NullIsNoneTraits<HKEY, &::RegCloseKey>;
 using ModuleTraits = NullIsNoneTraits<HMODULE, &::FreeLibrary>;
@@ -74,6 +81,7 @@ using LocalMemoryTraits = NullIsNoneTraits<T*, &::LocalFree>;
 
 using unique_handle = unique_any<KernelHandleTraits>;
 using unique_file = unique_any<FileHandleTraits>;
+using unique_find = unique_any<FindHandleTraits>;
 using unique_hkey = unique_any<RegKeyTraits>;
 using unique_hmodule = unique_any<ModuleTraits>;
 template <class T>

@@ -8,6 +8,7 @@
 
 #include "win32/automation.h"
 #include "win32/diagnostics_log.h"
+#include "win32/fax_preview_window.h"
 #include "win32/registry_settings_store.h"
 #include "win32/win32_date_time.h"
 #include "win32/win32_platform.h"
@@ -43,7 +44,8 @@ struct AddinHost {
     Win32DateTime dateTimes;
     DiagnosticsLog diagnostics;
     NetworkOnFirstUse network;
-    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network}};
+    Win32FaxPreview faxPreview;
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network, &faxPreview}};
 };
 
 struct State {

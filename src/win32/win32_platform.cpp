@@ -12,6 +12,7 @@
 
 #include "base/errors.h"
 #include "base/product_info.h"
+#include "base/text.h"
 #include "win32/com_errors.h"
 #include "win32/registry.h"
 #include "win32/text.h"
@@ -163,6 +164,25 @@ std::string Win32Platform::environment(const std::string& name) {
         if (n < buffer.size()) return narrow(std::wstring_view(buffer.data(), n));
         buffer.resize(n);
     }
+}
+
+std::vector<std::string> Win32Platform::filesWithExtension(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> names;
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    WIN32_FIND_DATAW found{};
+    const unique_find search(::FindFirstFileW(widen(pattern + "*" + extension).c_str(), &found));
+    if (!search) return names;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        // "*.cov" also finds "x.cove" by its short name; only the long name counts.
+        const std::string name = narrow(found.cFileName);
+        if (name.size() > extension.size() &&
+            equalsIgnoringCase(std::string_view(name).substr(name.size() - extension.size()), extension))
+            names.push_back(name);
+    } while (::FindNextFileW(search.get(), &found));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool Win32Platform::fileExists(const std::string& path) {

@@ -73,6 +73,27 @@ TEST_F(ConfirmTest, TheDeliveryLineIsShownOnlyForTheSharedFaxWithItsServiceThere
     }
 }
 
+TEST_F(ConfirmTest, TheCoverPageIsShownOnlyWhenOneGoesWithTheFax) {
+    save(keys::CoverPageName, "C:\\Users\\User\\Documents\\Fax\\Personal Coverpages\\urgent.cov");
+    const struct {
+        const char* faxType;
+        const char* kind;
+        const char* shown;  // nullptr: hidden
+    } cases[] = {
+        {"1", "Personal", "Cover page: urgent.cov"}, {"3", "Server", "Cover page: urgent.cov"},
+        {"1", "None", nullptr}, {"2", "Personal", nullptr}, {"4", "Server", nullptr},
+    };
+    for (const auto& c : cases) {
+        save(keys::FaxType, c.faxType);
+        save(keys::CoverPageKind, c.kind);
+        forBothDialogs(addin, [&](ConfirmDialog& form, const std::string& name) {
+            form.load();
+            EXPECT_EQ(form.coverPageLabel().visible(), c.shown != nullptr) << name << " " << c.kind << " " << c.faxType;
+            EXPECT_EQ(form.coverPageLabel().caption(), c.shown ? c.shown : "") << name;
+        });
+    }
+}
+
 TEST_F(ConfirmTest, TheSavedDeliveryDefaultCountsOnlyWhenSavingWasTickedAndEmailWins) {
     const struct {
         const char* ynoSave;

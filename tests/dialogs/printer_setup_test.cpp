@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "base/product_info.h"
 #include "core/settings.h"
 #include "host/buttons.h"
@@ -244,6 +247,89 @@ TEST_F(PrinterSetupTest, TheWindowsFaxAndWinFaxAreStoredWhereTheirObjectsExist) 
     save(keys::FaxType, "2");
     toolsPrinter({click("optWindows"), click("cmdOk")});
     EXPECT_EQ(stored(keys::FaxType), "2");
+}
+
+// --- The cover page ----------------------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, APersonalCoverPageIsPickedFromTheUsersCoverPagesAndStoredWithItsNote) {
+    const std::string folder = PersonalCoverPagesFolder(addin);
+    EXPECT_EQ(folder, "C:\\Users\\User\\Documents\\Fax\\Personal Coverpages");
+    std::filesystem::create_directories(platform.realPath(folder));
+    for (const char* name : {"urgent.cov", "notes.txt", "Confidential.COV"}) platform.writeFile(folder + "\\" + name, "cover");
+    toolsPrinter({choose("cboPrinter", "Fax"), click("optCoverPersonal"), choose("cboCoverPage", "urgent.cov"),
+                  typeInto("txtCoverNote", "Please call back"), click("chkPreviewFax"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::PreviewFax), "True");
+    EXPECT_EQ(stored(keys::CoverPageKind), "Personal");
+    EXPECT_EQ(stored(keys::CoverPageName), "urgent.cov");
+    EXPECT_EQ(stored(keys::CoverPageNote), "Please call back");
+    // A personal cover page goes by its whole path; back to none, the name stays for next time.
+    EXPECT_EQ(CoverPageToSend(addin).name, folder + "\\urgent.cov");
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_EQ(form.optCoverPersonal.value(), 1);
+    EXPECT_EQ(form.cboCoverPage.text(), "urgent.cov");
+    EXPECT_EQ(form.cboCoverPage.items(), (Items{"Confidential.COV", "urgent.cov"}));
+    EXPECT_EQ(form.txtCoverNote.text(), "Please call back");
+    EXPECT_EQ(form.chkPreviewFax.value(), 1);
+    toolsPrinter({click("optCoverNone"), click("cmdOk")});
+    EXPECT_EQ(stored(keys::CoverPageKind), "None");
+    EXPECT_FALSE(CoverPageToSend(addin).chosen());
+}
+
+TEST_F(PrinterSetupTest, AServerCoverPageIsTypedWhenTheServerCannotBeListedAndOneMustBeNamed) {
+    save(keys::Printer, "Fax");
+    toolsPrinter({click("optCoverServer"), click("cmdOk"), typeInto("cboCoverPage", " generic.cov "), click("cmdOk")});
+    expectMessage(0, "Please choose the cover page to send in front of your faxes, or choose \"No cover page\".",
+                  MsgIcon::Exclamation);
+    EXPECT_EQ(user.messages().size(), 1u);
+    EXPECT_EQ(stored(keys::CoverPageKind), "Server");
+    EXPECT_EQ(stored(keys::CoverPageName), "generic.cov") << "a server cover page goes by its name alone";
+    EXPECT_EQ(CoverPageToSend(addin).name, "generic.cov");
+    EXPECT_EQ(ServerCoverPagesFolder(addin, "SBS01"), "\\\\SBS01\\FAX$\\Coverpg");
+}
+
+// A fax server that does not answer holds whoever reads its folder for the network's time limit:
+// the dialog opens without reading it, and reads it when the user goes to the list.
+TEST_F(PrinterSetupTest, TheServersCoverPagesAreReadOnlyWhenTheUserGoesToTheList) {
+    save(keys::FaxType, "3");
+    save(keys::ServerName, "SBS01");
+    save(keys::CoverPageKind, "Server");
+    save(keys::CoverPageName, "generic.cov");
+    const auto serverReads = [&] {
+        return std::count_if(platform.calls.begin(), platform.calls.end(),
+                             [](const std::string& c) { return c.find(R"(\\SBS01\FAX$)") != std::string::npos; });
+    };
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_EQ(serverReads(), 0);
+    EXPECT_EQ(form.cboCoverPage.text(), "generic.cov");
+    form.cboCoverPage.onGotFocus();
+    EXPECT_EQ(serverReads(), 1);
+    EXPECT_EQ(form.cboCoverPage.text(), "generic.cov") << "the saved name stays when the list does not have it";
+    form.cboCoverPage.onGotFocus();
+    EXPECT_EQ(serverReads(), 1) << "read once";
+}
+
+TEST_F(PrinterSetupTest, FaxSoftwareThatCannotSendACoverPageSaysSoAndNoneIsSentThroughIt) {
+    fax.winFaxInstalled = true;
+    save(keys::CoverPageKind, "Server");
+    save(keys::CoverPageName, "generic.cov");
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_TRUE(form.optCoverServer.enabled());
+    EXPECT_FALSE(form.lblCoverUnsupported.visible());
+    for (Control* software : {&form.optWinFax, &form.optHylafax}) {
+        software->setValue(1);
+        EXPECT_FALSE(form.optCoverServer.enabled());
+        EXPECT_FALSE(form.cboCoverPage.enabled());
+        EXPECT_TRUE(form.lblCoverUnsupported.visible());
+        EXPECT_NE(form.lblCoverUnsupported.caption().find("without a cover page"), std::string::npos);
+        EXPECT_EQ(form.chkPreviewFax.enabled(), software == &form.optHylafax) << "WinFax makes its own fax image";
+    }
+    save(keys::FaxType, "2");
+    EXPECT_FALSE(CoverPageToSend(addin).chosen()) << "the stored choice waits for fax software that can send it";
+    save(keys::FaxType, "3");
+    EXPECT_TRUE(CoverPageToSend(addin).chosen());
 }
 
 // --- A HylaFAX server -------------------------------------------------------------------------------

@@ -116,6 +116,13 @@ TEST(DialogGallery, EveryDialogClassHasASampleThatBuildsIt) {
             EXPECT_EQ(form->control("lblDelNote").visible(), sample.variant == "shared-fax");
         }
         sampled.insert(classNameOf(*form));
+        // A control beyond the dialog's edge is cut off on screen, where nobody can reach it.
+        for (const auto& c : form->controls()) {
+            const Geometry& g = c->geometry();
+            EXPECT_TRUE(g.x >= 0 && g.y >= 0 && g.x + g.width <= form->size().width &&
+                        g.y + g.height <= form->size().height)
+                << sample.formName << "." << c->name() << " lies outside the dialog";
+        }
     }
     for (const auto& dialog : dialogClasses(bases)) {
         EXPECT_TRUE(sampled.count(dialog)) << dialog << " has no sample in dialogSamples(), so the gallery never shows it";

@@ -155,13 +155,40 @@ TEST_F(MergeRunTest, TheErrorLogListsTheRecordWithoutANumberAndTheOneWithLetters
     expectMainDocumentUnchanged();
 }
 
-TEST_F(MergeRunTest, TheWindowsFaxServiceFaxesTheSameThreeRecords) {
+TEST_F(MergeRunTest, TheWindowsFaxServiceFaxesTheSameThreeRecordsEachWithTheCoverPage) {
     useRoad("1");
+    fax.serverCoverPages = {"generic.cov"};
+    save(keys::CoverPageKind, "Server");
+    save(keys::CoverPageName, "generic.cov");
     mergeFiveRecordsFaxingAnyway();
     EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
     EXPECT_EQ(fax.jobs.at(0).server, "SIMPC") << "the fax service of this computer";
+    for (const auto& job : fax.jobs) EXPECT_TRUE(job.coverPage && job.coverPage->file == "generic.cov") << job.number;
     expectMainDocumentUnchanged();
     expectStatusBarEndsCleared();
+}
+
+TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancelStopsTheRunBeforeAnyIsSent) {
+    save(keys::PreviewFax, "True");
+    openMergeLetter();
+    for (const PreviewAnswer answer : {PreviewAnswer::Send, PreviewAnswer::Cancel}) {
+        fax.jobs.clear();
+        user.answerPreview(answer);
+        user.onForm("frmGetFields", chooseFields());
+        user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
+        user.answer(MsgResult::OK);
+        MergeFax(addin);
+        const auto& shown = user.previews().back();
+        EXPECT_EQ(shown.request.number, "0298765432") << "the first record's fax";
+        EXPECT_EQ(shown.request.faxes, 3) << "its Send sends every record that has a number";
+        if (answer == PreviewAnswer::Send) EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
+        else EXPECT_TRUE(fax.jobs.empty());
+        expectMainDocumentUnchanged();
+        expectStatusBarEndsCleared();
+        EXPECT_FALSE(platform.fileExists(testing::kFaxFile));
+    }
+    EXPECT_EQ(user.previews().size(), 2u) << "one preview a run";
+    EXPECT_EQ(user.finish(), "");
 }
 
 TEST_F(MergeRunTest, WinFaxIsHandedOnlyTheRecordsTheConfirmationCounted) {

@@ -122,6 +122,93 @@ TEST_F(SendFaxTest, AFaxTheServiceRefusesGetsNoCopiesButTheResetPrintStillFollow
     expectMachineAsBefore();
 }
 
+TEST_F(SendFaxTest, TheChosenCoverPageGoesThroughEachFaxServiceWithItsNoteAndAMissingOneSendsNothing) {
+    const std::string personal = "C:\\Users\\User\\Documents\\Fax\\Personal Coverpages\\urgent.cov";
+    std::filesystem::create_directories(platform.realPath(personal).parent_path());
+    platform.writeFile(personal, "cover");
+    platform.variables["username"] = "jdoe";
+    fax.serverCoverPages = {"Generic.cov"};
+    fax.reachableServers = {"FAXSRV"};
+    save(keys::ServerName, "FAXSRV");
+    save(keys::CoverPageNote, "Call me\r\nback");
+    const struct {
+        OsVersion windows;
+        const char* faxType;
+        const char* kind;
+        const char* name;
+        const char* sentFile;
+    } cases[] = {
+        {sim::windows::W10, "1", "Personal", "urgent.cov", personal.c_str()},
+        {sim::windows::W10, "3", "Server", "generic.cov", "generic.cov"},
+        {sim::windows::W2000, "1", "Personal", personal.c_str(), personal.c_str()},
+        {sim::windows::W2000, "1", "Server", "generic.cov", "generic.cov"},
+    };
+    for (const auto& c : cases) {
+        machine.runWindows(c.windows);
+        fax.extendedFaxInstalled = c.windows.major > 5;
+        fax.faxServiceInstalled = c.windows.major == 5;
+        save(keys::FaxType, c.faxType);
+        save(keys::CoverPageKind, c.kind);
+        save(keys::CoverPageName, c.name);
+        ASSERT_TRUE(SendFax(addin, job, "Now", "").sent()) << c.kind;
+        const auto& cover = fax.jobs.back().coverPage;
+        ASSERT_TRUE(cover) << c.kind;
+        EXPECT_EQ(cover->file, c.sentFile);
+        EXPECT_EQ(cover->onServer, std::string(c.kind) == "Server");
+        EXPECT_EQ(cover->note, "Call me\r\nback") << "a note may run over several lines of the cover page";
+    }
+    // A cover page the fax service cannot find: the fax is not sent, and the machine is as before.
+    save(keys::CoverPageName, "gone.cov");
+    EXPECT_FALSE(SendFax(addin, job, "Now", "").sent());
+    EXPECT_EQ(fax.jobs.size(), std::size(cases));
+    EXPECT_EQ(user.messages().size(), 1u);
+    save(keys::CoverPageKind, "None");
+    ASSERT_TRUE(SendFax(addin, job, "Now", "").sent());
+    EXPECT_FALSE(fax.jobs.back().coverPage);
+    expectMachineAsBefore();
+}
+
+TEST_F(SendFaxTest, ThePreviewShowsThePrintedImageAndCancelSendsNothingAndLeavesEverythingAsItWas) {
+    save(keys::PreviewFax, "True");
+    fileCopies(2);
+    user.setFaxImageReader([this](const std::string& file) { return platform.readFile(file) == printedLetter() ? "the letter" : "?"; });
+    user.answerPreview(PreviewAnswer::Cancel);
+    const auto settingsBefore = store.size();
+    const SendOutcome cancelled = SendFax(addin, job, "Now", "");
+    EXPECT_EQ(cancelled.result, SendOutcome::Result::Stopped);
+    EXPECT_TRUE(cancelled.endsRun);
+    EXPECT_TRUE(fax.jobs.empty());
+    EXPECT_EQ(printLines(), Lines{kTiffPrint}) << "no filing copies of a fax that was not sent";
+    EXPECT_EQ(store.size(), settingsBefore);
+    EXPECT_TRUE(user.messages().empty());
+    expectMachineAsBefore();
+    ASSERT_EQ(user.previews().size(), 1u);
+    EXPECT_EQ(user.previews()[0].image, "the letter") << "the fax printer's image, before it is submitted";
+    EXPECT_EQ(user.previews()[0].request.number, "029876");
+    EXPECT_EQ(user.previews()[0].request.faxes, 1);
+
+    user.answerPreview(PreviewAnswer::Send);
+    EXPECT_TRUE(SendFax(addin, job, "Now", "").sent());
+    EXPECT_EQ(fax.jobs.size(), 1u);
+    // Already seen: no second preview.
+    EXPECT_TRUE(SendFax(addin, job, "Now", "", 0).sent());
+    EXPECT_EQ(user.previews().size(), 2u);
+    EXPECT_EQ(user.finish(), "");
+    expectMachineAsBefore();
+}
+
+TEST_F(SendFaxTest, APreviewThatCannotBeShownIsReportedAndSendsNothing) {
+    save(keys::PreviewFax, "True");
+    Addin blind{Ports{store, automation, user, platform, &machine.dateTimes}};
+    blind.setWord(word);
+    const SendOutcome outcome = SendFax(blind, job, "Now", "");
+    EXPECT_FALSE(outcome.sent());
+    EXPECT_TRUE(outcome.endsRun) << "every later record would fail the same way";
+    EXPECT_TRUE(fax.jobs.empty());
+    EXPECT_NE(onlyMessage().prompt.find("91"), std::string::npos) << onlyMessage().prompt;
+    expectMachineAsBefore();
+}
+
 // Where a fax can fail: each case arranges the machine, says what the user is told and how many
 // faxes went out before the failure.
 struct Failure {

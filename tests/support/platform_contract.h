@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
+#include <vector>
 #include <string>
 
 #include "base/errors.h"
@@ -73,9 +75,26 @@ TYPED_TEST_P(PlatformContract, EnvironmentVariablesAreFoundWithoutRegardToCase) 
     EXPECT_EQ(this->platform.environment("TELVORA_CONTRACT_NEVER_SET"), "");
 }
 
+TYPED_TEST_P(PlatformContract, AFoldersFilesAreListedByTheEndOfTheirNamesAlone) {
+    auto& p = this->platform;
+    // An ending no other file of the temporary folder has; a longer one must not count (Windows
+    // matches "*.cov" against short names too, which would find "x.cove").
+    std::random_device random;
+    const std::string ending = ".cv" + std::to_string(random() % 100000);
+    const std::string folder = p.tempFolder();
+    const std::vector<std::string> names = {"b-telvora" + ending, "A-telvora" + ending, "c-telvora" + ending + "x"};
+    for (const auto& name : names) p.writeFile(folder + name, "cover");
+    std::string upper = ending;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(p.filesWithExtension(folder, upper), (std::vector<std::string>{names[1], names[0]}));
+    for (const auto& name : names) p.deleteFile(folder + name);
+    EXPECT_TRUE(p.filesWithExtension(folder + "telvora-no-such-folder", ending).empty());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(PlatformContract, TheTemporaryFolderEndsWithASeparator,
                             AFileInTheTemporaryFolderIsWrittenReadAndDeletedByteForByte,
                             DeletingAFileThatIsNotThereIsNoError, ReadingAFileThatIsNotThereRaises53,
-                            EnvironmentVariablesAreFoundWithoutRegardToCase);
+                            EnvironmentVariablesAreFoundWithoutRegardToCase,
+                            AFoldersFilesAreListedByTheEndOfTheirNamesAlone);
 
 }  // namespace telvora::testing

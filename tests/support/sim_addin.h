@@ -87,7 +87,7 @@ protected:
     sim::SimAutomation& automation = machine.automation;
     sim::FaxSoftware& fax = machine.fax;
     sim::ScriptedUser user;
-    Addin addin{Ports{store, automation, user, platform, &machine.dateTimes}};
+    Addin addin{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, nullptr, &user}};
 };
 
 }  // namespace telvora::testing

@@ -22,9 +22,11 @@ protected:
     }
     void TearDown() override { ::DeleteFileW(result_.c_str()); }
 
-    // Runs the macro for `progId`; the user answers each message box it shows with OK.
-    void fax(const std::wstring& progId) {
-        ASSERT_EQ(0, test::runScript(L"fax_send.vbs", L"\"" + progId + L"\" \"" + result_ + L"\""));
+    // Runs the macro for `progId` (asking for `coverPage` when one is named); the user answers each
+    // message box it shows with OK.
+    void fax(const std::wstring& progId, const std::wstring& coverPage = L"") {
+        ASSERT_EQ(0, test::runScript(L"fax_send.vbs", L"\"" + progId + L"\" \"" + result_ + L"\"" +
+                                                          (coverPage.empty() ? L"" : L" \"" + coverPage + L"\"")));
         std::ifstream in(narrow(result_));
         ASSERT_TRUE(std::getline(in, seen)) << "the macro did not get to its end";
     }
@@ -57,6 +59,23 @@ TEST_F(FaxSend, FaxSbsSubmitsTheMacrosJobToTheNamedServer) {
                     "member=Add positional=[BSTR:90123456,BSTR:Ann Smith] named=[]", assigned("ReceiptType", "I4:0"),
                     assigned("ScheduleTime", "DATE:39807.604167"), assigned("Subject", "BSTR:Quote 42")},
                    "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+}
+
+TEST_F(FaxSend, TheCoverPageReachesEachFaxServiceThroughItsOwnCoverPageProperties) {
+    test::ScopedEnvironment objects(L"TELVORA_RECORDER_OBJECTS", L"Recipients,GetPorts,CreateDocument");
+    fax(L"Telvora.FaxSBS", L"server:generic.cov");
+    EXPECT_EQ("0|||False", seen);
+    expectReceived({assigned("CoverPageType", "I4:2"), assigned("CoverPage", "BSTR:generic.cov"),
+                    assigned("Note", "BSTR:Call back")},
+                   "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+    registration.clearLog();
+    fax(L"Telvora.Fax", L"C:\\Users\\Ann\\Documents\\Fax\\Personal Coverpages\\urgent.cov");
+    EXPECT_EQ("0|||False", seen);
+    expectReceived({assigned("SendCoverpage", "BOOL:True"), assigned("ServerCoverpage", "BOOL:False"),
+                    assigned("CoverpageName", "BSTR:C:\\Users\\Ann\\Documents\\Fax\\Personal Coverpages\\urgent.cov"),
+                    assigned("CoverpageNote", "BSTR:Call back")},
+                   "member=Send positional=[] named=[]");
+    EXPECT_TRUE(user.texts().empty());
 }
 
 TEST_F(FaxSend, ARefusedSharedFaxIsExplainedToTheUserAndStopsTheFaxWithoutAnErrorForTheMacro) {

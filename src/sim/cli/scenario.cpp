@@ -168,9 +168,16 @@ UserScript parseUser(const Reader& r, const YAML::Node& node) {
             script.acceptEverything = true;
             return script;
         }
-        r.fail(node, "user must be accept, or a mapping with answers, dialogs and otherwise");
+        r.fail(node, "user must be accept, or a mapping with answers, dialogs, previews and otherwise");
     }
-    r.keys(node, "user", {"answers", "dialogs", "otherwise"});
+    r.keys(node, "user", {"answers", "dialogs", "previews", "otherwise"});
+    if (node["previews"]) {
+        for (const auto& p : r.list(node["previews"], "user.previews")) {
+            const std::string answer = lower(r.text(p, "a preview's answer"));
+            if (answer != "send" && answer != "cancel") r.fail(p, "a preview is answered Send or Cancel");
+            script.previews.push_back(answer == "send" ? PreviewAnswer::Send : PreviewAnswer::Cancel);
+        }
+    }
     if (node["answers"])
         for (const auto& a : r.list(node["answers"], "user.answers")) script.answers.push_back(parseAnswer(r, a));
     if (node["dialogs"]) {
@@ -268,7 +275,8 @@ private:
     void machine(const YAML::Node& m) {
         const Reader& r = reader_;
         r.keys(m, "machine", {"windows", "computer", "printers", "faxSoftware", "faxDevices", "faxServiceAnswers",
-                              "faxServers", "sharedFaxServer", "tempFolder", "clock", "files", "failures"});
+                              "faxServers", "serverCoverPages", "sharedFaxServer", "tempFolder", "clock", "files",
+                              "failures"});
         MachineSetup& setup = scenario_.machine;
         if (m["windows"]) {
             const auto release = windowsRelease(r.text(m["windows"], "machine.windows"));
@@ -311,6 +319,7 @@ private:
         if (m["faxDevices"]) setup.faxDevices = static_cast<int>(r.integer(m["faxDevices"], "machine.faxDevices", 0, 100));
         if (m["faxServiceAnswers"]) setup.faxServiceAnswers = r.boolean(m["faxServiceAnswers"], "machine.faxServiceAnswers");
         if (m["faxServers"]) setup.faxServers = r.texts(m["faxServers"], "machine.faxServers");
+        if (m["serverCoverPages"]) setup.serverCoverPages = r.texts(m["serverCoverPages"], "machine.serverCoverPages");
         if (m["sharedFaxServer"]) {
             const std::string kind = lower(r.text(m["sharedFaxServer"], "machine.sharedFaxServer"));
             if (kind == "hylafax") setup.hylafaxServer = true;
@@ -580,7 +589,8 @@ private:
             x.faxJobs.emplace();
             for (const auto& j : r.list(e["faxJobs"], "expect.faxJobs")) {
                 r.keys(j, "an expected fax job", {"number", "recipient", "company", "subject", "schedule", "receipt",
-                                                   "receiptAddress", "server", "software", "pages", "text"});
+                                                   "receiptAddress", "server", "software", "pages", "text", "coverPage",
+                                                   "coverNote"});
                 ExpectedFaxJob job;
                 for (const auto& item : j) {
                     const std::string key = item.first.as<std::string>();

@@ -45,6 +45,8 @@ struct MachineSetup {
     int faxDevices = 1;
     bool faxServiceAnswers = true;
     std::vector<std::string> faxServers;
+    // The cover pages the fax servers keep for their users, by file name.
+    std::vector<std::string> serverCoverPages;
     // The shared fax server is a real HylaFAX server, started for the run in its folder when the
     // package is installed (the run is skipped where it cannot start).
     bool hylafaxServer = false;
@@ -80,6 +82,8 @@ struct UserScript {
     std::map<std::string, std::vector<UserStep>> beforeAccepting;
     std::vector<MsgResult> answers;
     std::vector<std::pair<std::string, std::vector<UserStep>>> dialogs;
+    // The answers to the fax previews shown, in order.
+    std::vector<PreviewAnswer> previews;
 };
 
 struct ScenarioStep {

@@ -25,6 +25,7 @@
 #include "host/buttons.h"
 #include "host/connection.h"
 #include "sim/docx/docx.h"
+#include "sim/output/fax_image.h"
 #include "sim/output/output_files.h"
 #include "sim/output/outbox.h"
 #include "sim/output/printer_drivers.h"
@@ -247,7 +248,9 @@ public:
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
         outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox", scenario_.previews);
         addin_ = std::make_unique<Addin>(
-            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_, &network_});
+            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_, &network_,
+                  &user_});
+        user_.setFaxImageReader([this](const std::string& file) { return output::describeFaxImage(machine_->platform.readFile(file), file); });
     }
 
     ~Run() {
@@ -311,6 +314,7 @@ private:
         fax.localFaxDevices = m.faxDevices;
         fax.localServiceAnswers = m.faxServiceAnswers;
         fax.reachableServers = m.faxServers;
+        fax.serverCoverPages = m.serverCoverPages;
         fax.receiptsRefused = m.receiptsRefused;
         fax.submissionRefused = m.submissionsRefused;
         fax.winFaxPollsBeforeReady = m.winFaxPollsBeforeReady;
@@ -448,6 +452,7 @@ private:
             return;
         }
         for (MsgResult answer : step.user.answers) user_.answer(answer);
+        for (PreviewAnswer answer : step.user.previews) user_.answerPreview(answer);
         for (const auto& [form, actions] : step.user.dialogs) user_.onForm(form, actions);
         user_.setUnscripted(step.user.acceptEverything ? acceptingUser(step.user.beforeAccepting) : UnscriptedUser{});
 
@@ -723,7 +728,9 @@ private:
                 {"schedule", job.schedule},
                 {"receipt", job.receipt == ReceiptKind::None ? "none" : job.receipt == ReceiptKind::Email ? "email" : "popup"},
                 {"receiptAddress", job.receiptAddress}, {"server", job.server},
-                {"software", output::faxSoftwareName(job.software)}};
+                {"software", output::faxSoftwareName(job.software)},
+                {"coverPage", job.coverPage ? job.coverPage->file : ""},
+                {"coverNote", job.coverPage ? job.coverPage->note : ""}};
             for (const auto& [field, value] : e.fields) {
                 const auto it = actual.find(field);
                 if (it == actual.end()) differ(what + ": no field " + field);

@@ -172,6 +172,15 @@ void Transcript::messageShown(const MessageRecord& m) {
           {"answer", toString(m.answer)}}});
 }
 
+void Transcript::previewShown(const PreviewRecord& p) {
+    const char* answer = p.answer == PreviewAnswer::Send ? "Send" : "Cancel";
+    add({"preview",
+         {"preview of the fax to " + p.request.number + " (" + p.request.recipient + "): " + p.image + " -> " + answer,
+          "Send sends " + std::to_string(p.request.faxes) + (p.request.faxes == 1 ? " fax" : " faxes")},
+         {{"number", p.request.number}, {"recipient", p.request.recipient}, {"image", p.image},
+          {"faxes", p.request.faxes}, {"answer", answer}}});
+}
+
 void Transcript::print(const PrintRecord& p, int copies) {
     const bool toFile = p.argument("PrintToFile") && p.argument("PrintToFile")->toBool();
     std::string line = "print on \"" + p.printer + "\": " + (p.document.empty() ? p.fileName : p.document);
@@ -195,12 +204,19 @@ void Transcript::faxJob(const SubmittedFax& job, const std::filesystem::path& fo
                       job.subject + "\"");
     e.lines.push_back("schedule " + job.schedule + ", receipt " + receiptName(job.receipt) +
                       (job.receiptAddress.empty() ? "" : " to " + job.receiptAddress) + ", server " + job.server);
+    if (job.coverPage) {
+        e.lines.push_back(std::string("cover page ") + (job.coverPage->onServer ? "from the fax server " : "") + "\"" +
+                          job.coverPage->file + "\" in front, from \"" + job.coverPage->sender + "\", note \"" +
+                          oneLine(job.coverPage->note) + "\"");
+    }
     e.lines.push_back("outbox: " + folder.string());
     e.detail = {{"job", job.jobId},       {"number", job.number},   {"recipient", job.recipient},
                 {"company", job.company}, {"subject", job.subject}, {"schedule", job.schedule},
                 {"receipt", receiptName(job.receipt)}, {"receiptAddress", job.receiptAddress},
                 {"server", job.server},   {"software", output::faxSoftwareName(job.software)},
                 {"pages", pages},         {"folder", folder.string()}};
+    if (job.coverPage) e.detail["coverPage"] = {{"file", job.coverPage->file}, {"server", job.coverPage->onServer},
+                                                {"note", job.coverPage->note}};
     add(std::move(e));
 }
 

@@ -48,6 +48,7 @@ public:
     void formShown(const FormRecord& form) override;
     void acted(const std::string& formName, const UserStep& step) override;
     void messageShown(const MessageRecord& message) override;
+    void previewShown(const PreviewRecord& preview) override;
     void print(const PrintRecord& print, int copies);
     void faxJob(const SubmittedFax& job, const std::filesystem::path& folder, int pages);
     // The fax-field marks of a document changed: each style with its marked text ("" for none).

@@ -242,8 +242,8 @@ struct FaxTiffWriter::Impl {
 
 FaxTiffWriter::FaxTiffWriter() : impl_(std::make_unique<Impl>()) { impl_->start(); }
 
-FaxTiffWriter::FaxTiffWriter(int descriptor) : impl_(std::make_unique<Impl>()) {
-    impl_->file.descriptor = descriptor;
+FaxTiffWriter::FaxTiffWriter(OpenFile file) : impl_(std::make_unique<Impl>()) {
+    impl_->file.descriptor = file.descriptor;
     impl_->start();
 }
 
@@ -416,6 +416,22 @@ std::string previewPng(const FaxPage& page) {
     if (height <= 0 || !encodeBitonalPng(&page, height, &png, &why))
         throw RuntimeError(err::InternalError, "The preview could not be made: " + why);
     return png;
+}
+
+std::string describeFaxImage(const std::string& bytes, const std::string& name) {
+    FaxTiffReader image(bytes, name);
+    int pages = 0;
+    std::string sizes, last;
+    while (image.nextPage()) {
+        ++pages;
+        const FaxPage page = image.page();
+        char text[96];
+        std::snprintf(text, sizeof text, "%d x %d pixels, %g x %g dpi", page.width, page.height, page.xResolution,
+                      page.yResolution);
+        if (text != last) sizes += (sizes.empty() ? "" : "; page " + std::to_string(pages) + " ") + std::string(text);
+        last = text;
+    }
+    return std::to_string(pages) + (pages == 1 ? " page, " : " pages, ") + sizes;
 }
 
 }  // namespace telvora::sim::output

@@ -61,9 +61,13 @@ std::vector<FaxPage> renderFaxPages(const DocumentLayout& layout, const std::vec
 class FaxTiffWriter {
 public:
     FaxTiffWriter();
-    // Into the file open for reading and writing under `descriptor`, from its start; the file stays
-    // open, its descriptor the caller's.
-    explicit FaxTiffWriter(int descriptor);
+    // A file open for reading and writing, by its descriptor; a type of its own, so that no count
+    // or size is ever taken for one.
+    struct OpenFile {
+        int descriptor;
+    };
+    // Into `file`, from its start; the file stays open, its descriptor the caller's.
+    explicit FaxTiffWriter(OpenFile file);
     ~FaxTiffWriter();
     FaxTiffWriter(const FaxTiffWriter&) = delete;
     FaxTiffWriter& operator=(const FaxTiffWriter&) = delete;
@@ -103,6 +107,10 @@ private:
 
 // Every page of a bitonal TIFF file's bytes, read as above.
 std::vector<FaxPage> decodeFaxTiff(const std::string& bytes, const std::string& name);
+
+// What a person sees of a fax image: "2 pages, 1728 x 2200 pixels, 204 x 196 dpi" (the size and
+// resolution of the first page, and of each other page that differs). Raises as the reader does.
+std::string describeFaxImage(const std::string& bytes, const std::string& name);
 
 // A picture of the page for a person: black on white, as tall as the page really is.
 std::string previewPng(const FaxPage& page);

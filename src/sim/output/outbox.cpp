@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/text.h"
+#include "sim/output/cover_page.h"
 #include "sim/output/fax_image.h"
 #include "sim/output/output_files.h"
 
@@ -91,13 +92,30 @@ Outbox::Delivery Outbox::deliver(const SubmittedFax& job) {
         record["image"] = nullptr;
         record["pages"] = 0;
         record["previews"] = nlohmann::json::array();
+        record["coverPage"] = nullptr;
+        if (job.coverPage) {
+            record["coverPage"] = {{"file", job.coverPage->file},
+                                   {"server", job.coverPage->onServer},
+                                   {"note", job.coverPage->note},
+                                   {"sender", job.coverPage->sender}};
+        }
         if (!job.body.empty()) {
             if (looksLikeTiff(job.body)) {
-                writeWhole(staging / "fax.tif", job.body);
+                // The fax service sends its cover page in front of the document's pages.
+                std::string covered;
+                if (job.coverPage) {
+                    try {
+                        covered = withCoverPage(job, *job.coverPage, job.body, job.bodyFile);
+                    } catch (const RuntimeError&) {
+                        // a damaged image is delivered as it came, and reading it below says why
+                    }
+                }
+                const std::string& sent = covered.empty() ? job.body : covered;
+                writeWhole(staging / "fax.tif", sent);
                 record["image"] = "fax.tif";
                 std::vector<std::string> previews;
                 try {
-                    FaxTiffReader image(job.body, job.bodyFile);
+                    FaxTiffReader image(sent, job.bodyFile);
                     int pages = 0;
                     while (image.nextPage()) {
                         // Every page is read, pictures or not: a page whose coding is damaged is

@@ -168,7 +168,7 @@ void FaxPrinterDriver::printToFile(const PrintJob& job, const fs::path& file) {
     } catch (const RuntimeError& e) {
         throw asWords(e);
     }
-    FaxTiffWriter image(whole->descriptor());
+    FaxTiffWriter image(FaxTiffWriter::OpenFile{whole->descriptor()});
     faxImage(job, image);
     (void)image.finish();
     try {

@@ -136,6 +136,35 @@ TEST_F(OutboxTest, AWinFaxFaxIsDeliveredOnceTheDocumentWasPrintedToWinFax) {
     EXPECT_EQ(fax.jobs.size(), 1u);
 }
 
+TEST_F(OutboxTest, ACoverPageIsDrawnInFrontOfTheDocumentsPagesWhichStayAsSent) {
+    FaxPage page;
+    page.height = 40;
+    page.bits.assign(static_cast<std::size_t>(page.stride()) * 40, 0);
+    page.bits[5] = 0xF0;  // a mark to know the page by
+    SubmittedFax job;
+    job.jobId = "12";
+    job.software = fax_progid::ExtendedDocument;
+    job.recipient = "Ann Okafor";
+    job.number = "0893351234";
+    job.bodyFile = "C:\\Temp\\Pagewire.tif";
+    job.body = encodeFaxTiff({page, page});
+    job.coverPage = SubmittedCoverPage{"Generic.cov", true, "Call me", "tom"};
+    const auto delivery = outbox.deliver(job);
+
+    EXPECT_EQ(delivery.pages, 3) << "one more page in front";
+    const auto pages = decodeFaxTiff(telvora::testing::readBytes(delivery.folder / "fax.tif"), "fax.tif");
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].width, kFaxWidth);
+    EXPECT_GT(std::count_if(pages[0].bits.begin(), pages[0].bits.end(), [](std::uint8_t b) { return b != 0; }), 100)
+        << "the cover page carries text";
+    EXPECT_EQ(pages[1].bits, page.bits);
+    EXPECT_EQ(pages[2].bits, page.bits);
+    const auto description = jobOf(delivery.folder);
+    EXPECT_EQ(description["coverPage"]["file"], "Generic.cov");
+    EXPECT_EQ(description["coverPage"]["note"], "Call me");
+    EXPECT_EQ(description["pages"], 3);
+}
+
 TEST_F(OutboxTest, ADeliveryReplacesAnEarlierRunsFolderAndABodyThatIsNoFaxImageIsKeptAsItCame) {
     fs::create_directories(out.path() / "outbox" / "job-0007");
     std::ofstream(out.path() / "outbox" / "job-0007" / "stale.txt") << "from an earlier run";

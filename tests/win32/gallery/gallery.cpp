@@ -19,6 +19,7 @@
 #include "support.h"
 #include "support/dialog_samples.h"
 #include "user_script.h"
+#include "win32/fax_preview_window.h"
 #include "win32/handles.h"
 #include "win32/text.h"
 #include "win32/win32_ui.h"
@@ -117,6 +118,61 @@ std::string photograph(const testing::DialogSample& sample, Win32Ui& ui, const s
     return problem;
 }
 
+// The accessible name a screen reader hears for a window.
+std::string accessibleName(HWND window) {
+    ComPtr<IAccessible> accessible;
+    BSTR name = nullptr;
+    VARIANT self;
+    ::VariantInit(&self);
+    V_VT(&self) = VT_I4;
+    V_I4(&self) = CHILDID_SELF;
+    if (SUCCEEDED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                               accessible.putVoid())))
+        (void)accessible->get_accName(self, &name);
+    const std::string said = name ? narrow(name) : std::string();
+    ::SysFreeString(name);
+    return said;
+}
+
+// Photographs the fax preview of a two-page fax image; answers what went wrong ("" when the
+// picture was taken).
+std::string photographPreview(const std::wstring& file) {
+    std::string problem;
+    HWND shown = nullptr;
+    std::chrono::steady_clock::time_point shownAt;
+    Win32FaxPreview preview;
+    preview.onShown = [&](HWND window) {
+        shown = window;
+        shownAt = std::chrono::steady_clock::now();
+    };
+    test::UserScript script(
+        {until([&] { return shown && ::IsWindowVisible(shown); }, "the preview"),
+         until([&] { return std::chrono::steady_clock::now() - shownAt > std::chrono::milliseconds(300); },
+               "the preview to reach the display"),
+         act([&] {
+             try {
+                 test::saveScreenshot(shown, file);
+             } catch (const std::exception& e) {
+                 problem += std::string("no picture: ") + e.what() + "\n";
+             }
+             for (const int id : {preview_id::Pages, preview_id::Zoom, preview_id::Page}) {
+                 if (accessibleName(::GetDlgItem(shown, id)).empty())
+                     problem += "no accessible name: control " + std::to_string(id) + "\n";
+             }
+         })},
+        [&] {
+            if (shown && ::IsWindow(shown)) ::PostMessageW(shown, WM_CLOSE, 0, 0);
+        });
+    try {
+        (void)preview.showFaxPreview({"Z:" TELVORA_TEST_DATA "/two-page-fax.tif", "Ann Okafor", "0893351234", 3});
+    } catch (...) {
+        const RuntimeError e = currentAsRuntimeError();
+        problem += "error " + std::to_string(e.number()) + ": " + e.description() + "\n";
+    }
+    if (!script.failure().empty()) problem += script.failure() + "\n";
+    return problem;
+}
+
 }  // namespace
 
 // Photographs every sample at the display scaling this process was started with; `suffix` follows
@@ -136,6 +192,13 @@ int photographAll(const std::wstring& folder, const std::string& suffix) {
             ++failed;
             std::printf("%s: FAILED\n%s", name.c_str(), problem.c_str());
         }
+    }
+    const std::string preview = "FaxPreview" + suffix;
+    if (const std::string problem = photographPreview(folder + L"\\" + widen(preview) + L".png"); problem.empty()) {
+        std::printf("%s.png\n", preview.c_str());
+    } else {
+        ++failed;
+        std::printf("%s: FAILED\n%s", preview.c_str(), problem.c_str());
     }
     std::fflush(stdout);
     return failed;
