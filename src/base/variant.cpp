@@ -107,7 +107,12 @@ std::string describeTyped(const Variant& value) {
     if (value.is<Opaque>()) return "OPAQUE:" + std::to_string(value.get<Opaque>().kind);
     if (value.is<Variant::Array>()) {
         std::string text = "ARRAY:[";
-        for (const auto& e : value.elements()) text += (text.size() > 7 ? "," : "") + describeTyped(e);
+        // Appended piece by piece: GCC 12's optimiser takes a temporary joined here for an
+        // overlapping copy (-Wrestrict, its known false alarm) and fails the release build.
+        for (const auto& e : value.elements()) {
+            if (text.size() > 7) text += ',';
+            text += describeTyped(e);
+        }
         return text + "]";
     }
     return std::string("DISPATCH:") + (value.get<Variant::Object>() ? "object" : "nothing");
