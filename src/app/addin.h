@@ -14,8 +14,10 @@
 #include "core/settings.h"
 #include "ports/automation.h"
 #include "ports/date_time.h"
+#include "ports/fax_history.h"
 #include "ports/platform.h"
 #include "ports/settings_store.h"
+#include "ports/timer.h"
 #include "ports/ui.h"
 #include "ports/word.h"
 
@@ -64,6 +66,10 @@ struct Ports {
     // Where ignored errors are written. An add-in made without one keeps them itself (see
     // Addin::diagnostics).
     Diagnostics* diagnostics = nullptr;
+    // Where the faxes sent are kept. An add-in made without one keeps no history.
+    FaxHistory* history = nullptr;
+    // The timer following the faxes sent runs on. Without one the faxes are not followed.
+    Timer* timer = nullptr;
 };
 
 // The diagnostics of an add-in made without a sink of its own: the latest lines, in memory.
@@ -97,6 +103,10 @@ public:
     bool hasWord() const noexcept { return word_ != nullptr; }
     void setWord(std::shared_ptr<word::Application> application) { word_ = std::move(application); }
 
+    // The fax history, or none when the add-in keeps none.
+    FaxHistory* history() const noexcept { return ports_.history; }
+    Timer* timer() const noexcept { return ports_.timer; }
+
     // The folder the add-in was loaded from, without a trailing separator.
     std::string folder() const { return ports_.platform.addinFolder(); }
 
@@ -111,6 +121,8 @@ public:
     // goes without a receipt until the next confirmation dialog is loaded.
     bool notificationDisabled = false;
     CommandSession session;
+    // The user was told that the fax history cannot be kept: not again while the add-in is loaded.
+    bool historyProblemReported = false;
 
 private:
     Ports ports_;

@@ -2,8 +2,10 @@
 #include "send/send_fax.h"
 
 #include "app/reports.h"
+#include "app/sent_faxes.h"
 #include "backends/availability.h"
 #include "backends/fax_adapters.h"
+#include "backends/fax_follower.h"
 #include "backends/printing.h"
 #include "base/errors.h"
 #include "core/settings.h"
@@ -55,7 +57,39 @@ void resetPrint(word::Application& word) {
     word.PrintOut({{"PrintToFile", Variant(false)}, {"Pages", Variant("0")}, {"Range", Variant(std::int32_t{4})}});
 }
 
-SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery) {
+// The history's entry for a fax given to the Windows fax service or the shared fax server.
+FaxRecord historyEntry(const FaxDetails& details, bool extended,
+                       const std::string& schedule, const std::string& delivery, const std::string& mergeRun) {
+    FaxRecord record;
+    record.recipient = details.recipientName;
+    record.company = details.recipientCompany;
+    record.number = details.faxNumber;
+    record.subject = details.coverpageSubject;
+    record.software = extended ? FaxSoftwareKind::ExtendedFaxService : FaxSoftwareKind::LegacyFaxService;
+    record.server = details.faxServerName;
+    record.mergeRun = mergeRun;
+    record.schedule = schedule;
+    record.delivery = delivery;
+    return record;
+}
+
+// Records what the submission answered, with the fax image kept for sending again.
+void recordSubmission(Addin& addin, FaxRecord record, const SendOutcome& outcome, const std::string& file) {
+    if (!addin.history()) return;
+    switch (outcome.result) {
+    case SendOutcome::Result::Sent: record.state = FaxState::Queued; break;
+    case SendOutcome::Result::Stopped: record.state = FaxState::Cancelled; break;
+    case SendOutcome::Result::Failed: record.state = FaxState::Failed; break;
+    }
+    record.reason = outcome.why;
+    record.jobIds = outcome.jobIds;
+    if (!RecordFax(addin, record)) return;
+    KeepFaxImage(addin, record, file);
+    if (outcome.sent()) FollowFaxes(addin);
+}
+
+SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                           const std::string& mergeRun) {
     word::Application& word = addin.word();
     Platform& platform = addin.platform();
     const Settings& settings = addin.settings();
@@ -83,7 +117,17 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
     details.sendFileName = file.path();
     setFaxSchedule(kind, details, schedule);
     if (extended) setFaxDeliveryNote(details, delivery);
-    const SendOutcome outcome = submitFax(addin, kind, details);
+    const FaxRecord entry = historyEntry(details, extended, schedule, delivery, mergeRun);
+    SendOutcome outcome;
+    try {
+        outcome = submitFax(addin, kind, details);
+    } catch (const RuntimeError& e) {
+        // The fax software refused the fax: it is in the history as failed, with the reason the
+        // user is told.
+        recordSubmission(addin, entry, SendOutcome::failed(errorReason(e), false), file.path());
+        throw;
+    }
+    recordSubmission(addin, entry, outcome, file.path());
 
     if (job.filing.print && outcome.sent()) {
         printer.switchTo(job.filing.printer);
@@ -99,19 +143,23 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
 
 }  // namespace
 
+std::string errorReason(const RuntimeError& e) {
+    return "Error number: " + std::to_string(e.number()) + " " + e.description();
+}
+
 std::string GetTempFolder(Addin& addin) {
     std::string folder;
     if (!succeeded(addin.diagnostics(), [&] { folder = addin.platform().tempFolder(); })) return "";
     return folder.substr(0, folder.find('\0'));
 }
 
-SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery) {
+SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                    const std::string& mergeRun) {
     SendOutcome outcome;
-    trapAndReport([&] { outcome = printAndSubmit(addin, job, schedule, delivery); },
+    trapAndReport([&] { outcome = printAndSubmit(addin, job, schedule, delivery, mergeRun); },
                   [&](const RuntimeError& e) {
                       ReportError(addin, e);
-                      outcome = SendOutcome::failed("Error number: " + std::to_string(e.number()) + " " + e.description(),
-                                                    false);
+                      outcome = SendOutcome::failed(errorReason(e), false);
                   });
     return outcome;
 }

@@ -24,6 +24,12 @@ std::string GetTempFolder(Addin& addin);
 // the delivery text ("", "PopUp" or "Email: " and an address). Reports any error itself and never
 // raises: a failure is answered as failed; on every path the user's active printer is put back and
 // the temporary file deleted before the report.
-SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery);
+// Each submission is recorded in the fax history (with `mergeRun`, the merge run it belongs to,
+// empty for a single fax) and its fax image kept there for sending again.
+SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                    const std::string& mergeRun = {});
+
+// A run-time error as a failed fax's reason: "Error number: ", the number, a blank, the description.
+std::string errorReason(const RuntimeError& e);
 
 }  // namespace telvora

@@ -1,0 +1,186 @@
+// Following the faxes sent.
+#include "backends/fax_follower.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "app/sent_faxes.h"
+#include "backends/availability.h"
+#include "base/errors.h"
+
+namespace telvora {
+namespace {
+
+using Object = std::shared_ptr<AutomationObject>;
+
+bool onItsWay(FaxState state) {
+    return state == FaxState::Queued || state == FaxState::Dialling || state == FaxState::Sending ||
+           state == FaxState::Retrying;
+}
+
+std::string reasonInWords(std::int32_t code, const std::string& text) {
+    using namespace extendedstatus;
+    switch (code) {
+    case Busy: return "the line was busy";
+    case NoAnswer: return "there was no answer";
+    case BadAddress: return "the number is not a fax number that can be dialled";
+    case NoDialTone: return "there was no dial tone";
+    case LineUnavailable: return "no fax line was free";
+    case Disconnected: return "the call was cut off";
+    case FatalError: return "the fax device failed";
+    case CallDelayed: return "the call was delayed";
+    case CallBlacklisted: return "the number is blocked";
+    case NotFaxCall: return "a person or another machine answered, not a fax";
+    case CallAborted: return "the call was aborted";
+    default: return text;
+    }
+}
+
+std::int32_t readLong(AutomationObject& object, const char* member) { return object.get(member).toInt32(); }
+
+}  // namespace
+
+JobReport readJobStatus(std::int32_t status, std::int32_t code, const std::string& extendedText) {
+    using namespace jobstatus;
+    JobReport report;
+    report.reason = reasonInWords(code, extendedText);
+    if (status & Completed) {
+        report.state = FaxState::Sent;
+        report.reason.clear();
+    } else if (status & (Canceled | Canceling)) {
+        report.state = FaxState::Cancelled;
+        if (report.reason.empty()) report.reason = "the fax was cancelled";
+    } else if (status & (Failed | RetriesExceeded)) {
+        report.state = FaxState::Failed;
+        if (report.reason.empty()) report.reason = "the fax service gave up";
+        if (status & RetriesExceeded) report.reason += "; no retries are left";
+    } else if (status & Retrying) {
+        report.state = FaxState::Retrying;
+    } else if (status & InProgress) {
+        report.state = code == extendedstatus::Transmitting ? FaxState::Sending : FaxState::Dialling;
+        report.reason.clear();
+    } else {
+        report.state = FaxState::Queued;
+        report.reason.clear();
+    }
+    return report;
+}
+
+std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object folders = faxServer->get("Folders").toObject();
+    Object job;
+    if (succeeded(addin.diagnostics(),
+                  [&] { job = folders->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject(); })) {
+        JobReport report = readJobStatus(readLong(*job, "Status"), readLong(*job, "ExtendedStatusCode"),
+                                         job->get("ExtendedStatus").toString());
+        report.currentPage = readLong(*job, "CurrentPage");
+        report.pages = readLong(*job, "Pages");
+        report.retries = readLong(*job, "Retries");
+        return report;
+    }
+    // Gone from the queue: a job the archive holds was sent.
+    Object message;
+    if (!succeeded(addin.diagnostics(), [&] {
+            message = folders->get("OutgoingArchive").toObject()->call("GetMessage", {Variant(jobId)}).toObject();
+        }))
+        return std::nullopt;
+    JobReport report;
+    report.state = FaxState::Sent;
+    report.pages = readLong(*message, "Pages");
+    report.currentPage = report.pages;
+    report.retries = readLong(*message, "Retries");
+    return report;
+}
+
+std::string faxStatusLine(const FaxRecord& record, const std::string& at) {
+    std::string line = "Fax to " + (record.recipient.empty() ? record.number : record.recipient) + ": ";
+    switch (record.state) {
+    case FaxState::Queued: return line + "waiting in the queue";
+    case FaxState::Dialling: return line + "dialling";
+    case FaxState::Sending:
+        return line + "sending page " + std::to_string(record.pagesSent + 1) + " of " + std::to_string(record.pagesTotal);
+    case FaxState::Retrying:
+        return line + "failed: " + record.reason + "; retry " + std::to_string(record.retries + 1) + " to come";
+    case FaxState::Sent: return line + "sent at " + at;
+    case FaxState::Failed: return line + "failed: " + record.reason;
+    case FaxState::Cancelled: return line + "cancelled" + (record.reason.empty() ? "" : ": " + record.reason);
+    case FaxState::HandedOn: return line + "handed to the fax software";
+    }
+    return line;
+}
+
+bool FaxFollower::follow(FaxRecord& record) {
+    if (record.software != FaxSoftwareKind::ExtendedFaxService || record.jobIds.empty()) {
+        // Fax software that tells nothing of its jobs: recorded as handed to it, and no longer asked.
+        record.state = FaxState::HandedOn;
+        return true;
+    }
+    // One job per recipient, and the add-in gives one recipient: the first job is the fax.
+    std::optional<JobReport> report;
+    if (!succeeded(addin_.diagnostics(), [&] { report = askExtendedFaxJob(addin_, record.server, record.jobIds[0]); }))
+        return false;  // the server cannot be asked now; it is asked again at the next round
+    if (!report) {
+        record.state = FaxState::Failed;
+        record.reason = "the fax service no longer knows the fax";
+        return true;
+    }
+    const FaxRecord before = record;
+    record.state = report->state;
+    record.reason = report->reason;
+    record.retries = report->retries;
+    if (report->pages > 0) record.pagesTotal = report->pages;
+    record.pagesSent = report->state == FaxState::Sent ? record.pagesTotal
+                                                       : std::max(0, report->currentPage - 1);
+    return record.state != before.state || record.reason != before.reason || record.retries != before.retries ||
+           record.pagesSent != before.pagesSent || record.pagesTotal != before.pagesTotal;
+}
+
+void FaxFollower::tell(const FaxRecord& record) {
+    if (!addin_.hasWord()) return;
+    ignoreErrors(addin_.diagnostics(), [&] {
+        word::Application& word = addin_.word();
+        // Something else on the bar since the add-in wrote it is the user's or Word's: left alone.
+        if (!lastShown_.empty() && word.statusBarText() != lastShown_) return;
+        std::string at;
+        if (record.state == FaxState::Sent) {
+            const LocalTime now = addin_.platform().now();
+            const auto day = std::chrono::floor<std::chrono::days>(now);
+            const std::chrono::hh_mm_ss<std::chrono::seconds> time(now - day);
+            char hhmm[8];
+            std::snprintf(hhmm, sizeof hhmm, "%02d:%02d", static_cast<int>(time.hours().count()),
+                          static_cast<int>(time.minutes().count()));
+            at = hhmm;
+        }
+        const std::string line = faxStatusLine(record, at);
+        word.setStatusBar(line);
+        lastShown_ = line;
+    });
+}
+
+void FollowFaxes(Addin& addin) {
+    Timer* timer = addin.timer();
+    if (!timer || !addin.history() || timer->running()) return;
+    auto follower = std::make_shared<FaxFollower>(addin);
+    timer->start(kFollowEvery, [follower, timer] {
+        if (!follower->poll()) timer->stop();
+    });
+}
+
+bool FaxFollower::poll() {
+    bool onTheWay = false;
+    for (FaxRecord& record : RecentFaxes(addin_)) {
+        if (!onItsWay(record.state)) continue;
+        if (follow(record)) {
+            UpdateFax(addin_, record);
+            tell(record);
+        }
+        onTheWay = onTheWay || onItsWay(record.state);
+    }
+    return onTheWay;
+}
+
+}  // namespace telvora
