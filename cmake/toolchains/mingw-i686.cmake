@@ -13,3 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # (32-bit Wine, wine32:i386, installed; without it they report themselves skipped).
 set(TELVORA_WINE_BITS 32)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../wine-run.sh)
+# 32-bit MinGW unwinds exceptions by DWARF tables. GCC 12 splits a function's rarely run blocks
+# (where a throw usually sits) into a cold part, and in some link layouts the unwinder then ends
+# the program at a throw a caller two frames up would have caught: a run-time error the add-in
+# reports would close Word instead. Keep every function's blocks together.
+set(CMAKE_C_FLAGS_INIT "-fno-reorder-blocks-and-partition")
+set(CMAKE_CXX_FLAGS_INIT "-fno-reorder-blocks-and-partition")

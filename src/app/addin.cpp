@@ -15,6 +15,11 @@ DateTimeTexts& Addin::dateTimes() const {
     return *ports_.dateTimes;
 }
 
+Network& Addin::network() const {
+    if (!ports_.network) throw RuntimeError::objectNotSet();
+    return *ports_.network;
+}
+
 void RememberedDiagnostics::ignored(const RuntimeError& error, const CodePlace& where) noexcept {
     constexpr std::size_t kKept = 100;
     try {

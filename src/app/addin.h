@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "ports/automation.h"
 #include "ports/date_time.h"
+#include "ports/network.h"
 #include "ports/fax_history.h"
 #include "ports/platform.h"
 #include "ports/settings_store.h"
@@ -66,6 +67,9 @@ struct Ports {
     // Where ignored errors are written. An add-in made without one keeps them itself (see
     // Addin::diagnostics).
     Diagnostics* diagnostics = nullptr;
+    // The network a HylaFAX server is reached through. An add-in made without it fails a fax to
+    // one with 91.
+    Network* network = nullptr;
     // Where the faxes sent are kept. An add-in made without one keeps no history.
     FaxHistory* history = nullptr;
     // The timer following the faxes sent runs on. Without one the faxes are not followed.
@@ -94,6 +98,8 @@ public:
     Platform& platform() const noexcept { return ports_.platform; }
     // Raises 91 when the add-in was made without one, as a macro's reference to an absent object.
     DateTimeTexts& dateTimes() const;
+    // Raises 91 when the add-in was made without one.
+    Network& network() const;
     // Where the add-in writes the errors it ignores.
     Diagnostics& diagnostics() const noexcept { return ports_.diagnostics ? *ports_.diagnostics : remembered_; }
 

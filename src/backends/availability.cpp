@@ -86,14 +86,21 @@ bool IsFaxSoftwareAvailable(Addin& addin) {
     }
     case 2: return CanCreateWinFax(addin);
     case 3: return CanCreateExtendedFaxServer(addin);
+    // The HylaFAX server is no program on this machine: it is there once the settings name it,
+    // and it is asked when the fax is sent.
+    case 4: {
+        bool named = false;
+        ignoreErrors(addin.diagnostics(), [&] { named = !trimBlanks(addin.settings().hylafax().host).empty(); });
+        return named;
+    }
     default: return false;
     }
 }
 
 bool CheckFaxService(Addin& addin) {
     const std::int16_t type = faxTypeOrNone(addin);
-    // WinFax and the shared fax server are asked when the fax is sent.
-    if (type == 2 || type == 3) return true;
+    // WinFax and the shared fax servers are asked when the fax is sent.
+    if (type == 2 || type == 3 || type == 4) return true;
 
     std::shared_ptr<AutomationObject> server;
     bool extended = false;

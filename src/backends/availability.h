@@ -37,10 +37,11 @@ bool CanCreateExtendedFaxServer(Addin& addin);
 bool CanCreateFaxServer(Addin& addin);
 bool CanCreateWinFax(Addin& addin);
 
-// Whether the fax software of the stored `FaxType` can be created. Shows nothing, never raises.
+// Whether the fax software of the stored `FaxType` can be created (for a HylaFAX server: whether
+// one is named). Shows nothing, never raises.
 bool IsFaxSoftwareAvailable(Addin& addin);
 // Whether the fax service answers with at least one fax device; tells the user when it does not.
-// WinFax and the shared fax server are not asked here (answered True at once).
+// WinFax and the shared fax servers (Windows and HylaFAX) are not asked here (answered True at once).
 bool CheckFaxService(Addin& addin);
 
 inline constexpr const char* kFaxNotInstalledMessage =

@@ -124,6 +124,12 @@ public:
 
     void logIn() {
         Reply reply = command("USER " + oneLine(server_.user));
+        // No password is kept where it could be read back, so a server that wants one is told
+        // apart from one that refuses the user.
+        if (reply.code == 331 && server_.password.empty())
+            fail(reply, "asks for a password for the user " + server_.user +
+                            ". Telvora sends only to HylaFAX servers that let their users in without one; "
+                            "ask the server's administrator to let this computer in without a password", false);
         if (reply.code == 331) reply = command("PASS " + oneLine(server_.password));
         if (reply.code != 230) fail(reply, "refused the user name " + server_.user, false);
     }

@@ -107,8 +107,6 @@ std::string describeTyped(const Variant& value) {
     if (value.is<Opaque>()) return "OPAQUE:" + std::to_string(value.get<Opaque>().kind);
     if (value.is<Variant::Array>()) {
         std::string text = "ARRAY:[";
-        // Appended piece by piece: GCC 12's optimiser takes a temporary joined here for an
-        // overlapping copy (-Wrestrict, its known false alarm) and fails the release build.
         for (const auto& e : value.elements()) {
             if (text.size() > 7) text += ',';
             text += describeTyped(e);

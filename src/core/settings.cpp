@@ -22,7 +22,7 @@ std::int16_t Settings::faxTypeValue() const {
 
 FaxType Settings::faxType() const {
     const std::int16_t v = faxTypeValue();
-    return v >= 1 && v <= 3 ? static_cast<FaxType>(v) : FaxType::None;
+    return v >= 1 && v <= 4 ? static_cast<FaxType>(v) : FaxType::None;
 }
 
 std::optional<std::int16_t> Settings::faxTypeIfSet() const {
@@ -55,5 +55,25 @@ bool Settings::ynoSave() const { return optionalBool(keys::YnoSave); }
 bool Settings::popupMsg() const { return optionalBool(keys::PopupMsg); }
 bool Settings::email() const { return optionalBool(keys::Email); }
 std::string Settings::emailAddress() const { return get(keys::EmailAddress); }
+
+HylafaxSetting Settings::hylafax() const {
+    HylafaxSetting server{get(keys::HylafaxHost), 4559, get(keys::HylafaxUser)};
+    if (const auto port = portNumber(get(keys::HylafaxPort))) server.port = *port;
+    return server;
+}
+
+std::optional<std::uint16_t> portNumber(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    if (value < 1 || value > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
 
 }  // namespace telvora

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/product.h"
 #include "ports/settings_store.h"
@@ -32,10 +33,22 @@ inline constexpr const char* PopupMsg = "PopupMsg";
 inline constexpr const char* Email = "Email";
 inline constexpr const char* EmailAddress = "EmailAddress";
 inline constexpr const char* DontNotify = "DontNotify";
+// The HylaFAX server: its host name or address, its port and the user the fax goes as.
+inline constexpr const char* HylafaxHost = "HylafaxHost";
+inline constexpr const char* HylafaxPort = "HylafaxPort";
+inline constexpr const char* HylafaxUser = "HylafaxUser";
 }  // namespace keys
 
-// The configured fax software.
-enum class FaxType : std::int16_t { None = 0, WindowsFax = 1, WinFax = 2, SharedFax = 3 };
+// The configured fax software. A HylaFAX server is 4: releases that knew only 1 to 3 take it for no
+// fax software and leave it stored as it is.
+enum class FaxType : std::int16_t { None = 0, WindowsFax = 1, WinFax = 2, SharedFax = 3, Hylafax = 4 };
+
+// The HylaFAX server as stored; the port is 4559 when none is stored or the stored one is no port.
+struct HylafaxSetting {
+    std::string host;
+    std::uint16_t port = 4559;
+    std::string user;
+};
 
 class Settings {
 public:
@@ -47,7 +60,7 @@ public:
     void remove(const std::string& key) const;
 
     // `FaxType` read with default 1: a missing key is 1, a stored empty text is 0, anything else
-    // its 16-bit value (overflow 6, type mismatch 13). Values other than 1..3 select no software.
+    // its 16-bit value (overflow 6, type mismatch 13). Values other than 1..4 select no software.
     std::int16_t faxTypeValue() const;
     FaxType faxType() const;
     // `FaxType` read without default: nothing when empty or missing (unset).
@@ -72,6 +85,7 @@ public:
     bool popupMsg() const;
     bool email() const;
     std::string emailAddress() const;
+    HylafaxSetting hylafax() const;
 
 private:
     // A Boolean key with no default: empty or missing reads False.
@@ -79,5 +93,8 @@ private:
 
     SettingsStore& store_;
 };
+
+// A TCP port as a user types it: digits only (blanks around them allowed), 1 to 65535.
+std::optional<std::uint16_t> portNumber(std::string_view text);
 
 }  // namespace telvora

@@ -31,6 +31,10 @@ constexpr const char* kNoFaxInNameQuestion =
     "Small Business Server or WinFax have the word fax in it\r\n\r\n"
     "Are you sure that this is the correct fax printer driver?";
 
+constexpr const char* kEnterHylafaxHostMessage = "Please enter the name or address of the HylaFAX server.";
+constexpr const char* kHylafaxPortMessage = "The HylaFAX server's port must be a number from 1 to 65535 (usually 4559).";
+constexpr const char* kEnterHylafaxUserMessage = "Please enter the user name the HylaFAX server knows you by.";
+
 // The shared fax server cannot be reached (RPC_S_SERVER_UNAVAILABLE).
 constexpr std::int32_t kServerUnavailable = -2147023174;
 
@@ -76,6 +80,7 @@ frmPrinter::frmPrinter(Addin& addin) : Form("frmPrinter", "Telvora Settings", {0
     optWindows.onClick = [this] { optWindows_Click(); };
     optSBS.onClick = [this] { optSBS_Click(); };
     optWinFax.onClick = [this] { optWinFax_Click(); };
+    optHylafax.onClick = [this] { optHylafax_Click(); };
     cboPrinter.onGotFocus = [this] { cboPrinter_GotFocus(); };
     cboPrinter.onClick = [this] { cboPrinter_Click(); };
     chkShowFaxPrintersOnly.onClick = [this] { chkShowFaxPrintersOnly_Click(); };
@@ -105,10 +110,18 @@ void frmPrinter::Form_Load() {
         if (*type == 1) optWindows.setValue(1);
         if (*type == 2) optWinFax.setValue(1);
         if (*type == 3) optSBS.setValue(1);
+        if (*type == 4) optHylafax.setValue(1);
     });
     step([&] {
         const std::string server = addin_.settings().serverName();
         if (!server.empty()) txtServerName.setText(server);
+    });
+    step([&] {
+        const HylafaxSetting hylafax = addin_.settings().hylafax();
+        txtHylafaxHost.setText(hylafax.host);
+        txtHylafaxPort.setText(std::to_string(hylafax.port));
+        // The Windows user name is the likeliest name on the fax server too.
+        txtHylafaxUser.setText(hylafax.user.empty() ? addin_.platform().environment("username") : hylafax.user);
     });
     step([&] { chkResetPrinter.setValue(addin_.settings().resetPrinter() ? 1 : 0); });
     step([&] { txtPrefix.setText(GetDialOutPrefix(addin_)); });
@@ -138,12 +151,12 @@ void frmPrinter::fillPrinters() {
 }
 
 void frmPrinter::faxSoftwareChosen() {
-    txtServerName.setEnabled(false);
-    txtServerName.setBackColor(kButtonFace);
-    if (optSBS.value() != 0) {
-        txtServerName.setEnabled(true);
-        txtServerName.setBackColor(kWindowWhite);
-    }
+    const auto enable = [](Control& box, bool on) {
+        box.setEnabled(on);
+        box.setBackColor(on ? kWindowWhite : kButtonFace);
+    };
+    enable(txtServerName, optSBS.value() != 0);
+    for (Control* box : {&txtHylafaxHost, &txtHylafaxPort, &txtHylafaxUser}) enable(*box, optHylafax.value() != 0);
 }
 
 void frmPrinter::cboPrinter_GotFocus() { rememberedPrinter_ = cboPrinter.text(); }
@@ -223,6 +236,7 @@ bool frmPrinter::acceptChoices() {
         if (IsExtendedFaxSystem(addin_) && !acceptFaxSoftware(CanCreateExtendedFaxServer(addin_), "1")) return false;
     }
     if (optWinFax.value() != 0 && !acceptFaxSoftware(CanCreateWinFax(addin_), "2")) return false;
+    if (optHylafax.value() != 0 && !acceptHylafax()) return false;
 
     settings.save(keys::ResetPrinter, chkResetPrinter.value() != 0 ? "True" : "False");
 
@@ -277,6 +291,27 @@ bool frmPrinter::acceptSharedFax() {
     }
     addin_.settings().save(keys::FaxType, "3");
     addin_.settings().save(keys::ServerName, name);
+    return true;
+}
+
+bool frmPrinter::acceptHylafax() {
+    const auto refuse = [&](Control& box, const char* message) {
+        ShowMessage(addin_, message, MsgIcon::Exclamation);
+        selectAll(box);
+        box.setFocus();
+        return false;
+    };
+    const std::string host = trimBlanks(txtHylafaxHost.text());
+    if (host.empty()) return refuse(txtHylafaxHost, kEnterHylafaxHostMessage);
+    const auto port = portNumber(txtHylafaxPort.text());
+    if (!port) return refuse(txtHylafaxPort, kHylafaxPortMessage);
+    const std::string user = trimBlanks(txtHylafaxUser.text());
+    if (user.empty()) return refuse(txtHylafaxUser, kEnterHylafaxUserMessage);
+    const Settings& settings = addin_.settings();
+    settings.save(keys::HylafaxHost, host);
+    settings.save(keys::HylafaxPort, std::to_string(*port));
+    settings.save(keys::HylafaxUser, user);
+    settings.save(keys::FaxType, "4");
     return true;
 }
 

@@ -74,7 +74,7 @@ FaxState stateFrom(int value) {
     return value >= 0 && value <= static_cast<int>(FaxState::HandedOn) ? static_cast<FaxState>(value) : FaxState::Failed;
 }
 FaxSoftwareKind softwareFrom(int value) {
-    return value >= 0 && value <= static_cast<int>(FaxSoftwareKind::WinFax) ? static_cast<FaxSoftwareKind>(value)
+    return value >= 0 && value <= static_cast<int>(FaxSoftwareKind::Hylafax) ? static_cast<FaxSoftwareKind>(value)
                                                                             : FaxSoftwareKind::ExtendedFaxService;
 }
 

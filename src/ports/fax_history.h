@@ -24,7 +24,7 @@ enum class FaxState : std::uint8_t {
 };
 
 // The fax software a submission went to, as it is stored.
-enum class FaxSoftwareKind : std::uint8_t { LegacyFaxService, ExtendedFaxService, WinFax };
+enum class FaxSoftwareKind : std::uint8_t { LegacyFaxService, ExtendedFaxService, WinFax, Hylafax };
 
 struct FaxRecord {
     std::int64_t id = 0;  // given by the history when the entry is added

@@ -95,6 +95,9 @@ public:
     virtual void htmlHelp(const std::string& helpFile, HelpCommand command, std::uint32_t data) = 0;
 
     virtual LocalTime now() = 0;
+    // The moment a local date and time of this machine's time zone stands for, with the daylight
+    // saving rule of that date; raises when the system cannot convert it.
+    virtual std::chrono::sys_seconds universalTime(LocalTime local) = 0;
     // The folder the add-in's own file was loaded from, without a trailing separator.
     virtual std::string addinFolder() = 0;
     // The version of the add-in's own file (its version record on Windows).

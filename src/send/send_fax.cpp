@@ -1,15 +1,20 @@
-// The sending step for the Windows fax service and the shared fax server.
+// The sending step for the Windows fax service, the shared fax server and a HylaFAX server.
 #include "send/send_fax.h"
+
+#include <optional>
 
 #include "app/reports.h"
 #include "app/sent_faxes.h"
 #include "backends/availability.h"
 #include "backends/fax_adapters.h"
+#include "backends/hylafax.h"
 #include "backends/fax_follower.h"
 #include "backends/printing.h"
 #include "base/errors.h"
+#include "base/text.h"
 #include "core/settings.h"
 #include "core/validation.h"
+#include "dialogs/send_options.h"
 
 namespace telvora {
 namespace {
@@ -51,6 +56,10 @@ void printToFaxFile(word::Application& word, const std::string& file) {
                    {"Background", Variant(false)}});
 }
 
+constexpr const char* kHylafaxDiscountMessage =
+    "The HylaFAX fax server cannot send a fax \"When discount applies\": it keeps no discount period that "
+    "Telvora could ask for. Please schedule the fax \"Now\" or at a time you specify, and send it again.";
+
 // A print of page "0", which prints nothing but makes Word take up the restored printer's own
 // settings instead of the fax printer's.
 void resetPrint(word::Application& word) {
@@ -88,19 +97,69 @@ void recordSubmission(Addin& addin, FaxRecord record, const SendOutcome& outcome
     if (outcome.sent()) FollowFaxes(addin);
 }
 
-SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
-                           const std::string& mergeRun) {
-    word::Application& word = addin.word();
-    Platform& platform = addin.platform();
+// The fax as the HylaFAX server is to queue it, all but the image, worked out before anything is
+// printed: a schedule it cannot keep is refused while nothing has happened yet.
+std::optional<HylafaxFax> hylafaxFax(Addin& addin, const FaxJob& job, const std::string& scheduleText,
+                                     const std::string& deliveryText) {
+    if (scheduleText == schedule::Discount) {
+        ShowMessage(addin, kHylafaxDiscountMessage, MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    HylafaxFax fax;
+    Addressee to = addresseeOf(addin, job);
+    fax.number = std::move(to.number);
+    fax.recipient = std::move(to.recipient);
+    fax.company = std::move(to.company);
+    fax.subject = std::move(to.subject);
+    if (scheduleText != schedule::Now) {
+        // The dialogs wrote the time in this machine's zone; the server counts in universal time.
+        const auto local = addin.dateTimes().parse(scheduleText);
+        if (!local) throw RuntimeError::standard(err::TypeMismatch);
+        fax.schedule = {HylafaxSchedule::Kind::At, addin.platform().universalTime(*local)};
+    }
+    // The server mails its receipts and shows no pop-up: the address asked for with this fax, or
+    // else the one the user saved for e-mail receipts; no receipt when there is neither.
     const Settings& settings = addin.settings();
+    if (const auto colon = deliveryText.find(':'); colon != std::string::npos) {
+        fax.receiptAddress = trimBlanks(deliveryText.substr(colon + 1));
+    } else if (deliveryText != delivery::PopUp && settings.ynoSave() && settings.email()) {
+        fax.receiptAddress = trimBlanks(settings.emailAddress());
+    }
+    return fax;
+}
 
-    ActivePrinterSwitch printer(word, addin.diagnostics());
-    printer.switchTo(settings.printer());
-    const std::int16_t faxType = settings.faxTypeValue();
-    const bool winFax = faxType == static_cast<std::int16_t>(FaxType::WinFax);
-    TemporaryFaxFile file(addin, GetTempFolder(addin) + (winFax ? kWinFaxFileName : kFaxImageFileName));
-    if (!winFax) printToFaxFile(word, file.path());
+SendOutcome submitToHylafaxServer(Addin& addin, HylafaxFax fax, const std::string& file, const std::string& schedule,
+                                  const std::string& delivery, const std::string& mergeRun) {
+    const HylafaxSetting server = addin.settings().hylafax();
+    Network& network = addin.network();
+    fax.image = addin.platform().readFile(file);
+    FaxRecord entry;
+    entry.recipient = fax.recipient;
+    entry.company = fax.company;
+    entry.number = fax.number;
+    entry.subject = fax.subject;
+    entry.software = FaxSoftwareKind::Hylafax;
+    entry.server = server.host;
+    entry.mergeRun = mergeRun;
+    entry.schedule = schedule;
+    entry.delivery = delivery;
+    SendOutcome outcome;
+    try {
+        outcome = SendOutcome::sentAs({submitToHylafax(network, {server.host, server.port, server.user}, fax)});
+    } catch (const RuntimeError& e) {
+        // A server that cannot be reached or refuses the fax would refuse the next record of a
+        // merge too.
+        ShowMessage(addin, "The fax to " + fax.number + " was not sent.\r\n\r\n" + e.description(), MsgIcon::Exclamation);
+        outcome = SendOutcome::failed(e.description(), true);
+    }
+    recordSubmission(addin, std::move(entry), outcome, file);
+    return outcome;
+}
 
+SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::string& schedule,
+                               const std::string& delivery, std::int16_t faxType, const std::string& file,
+                               const std::string& mergeRun) {
+    const Settings& settings = addin.settings();
     const bool extended = CanCreateExtendedFaxServer(addin);
     const FaxAdapterKind kind = extended ? FaxAdapterKind::FaxSbs : FaxAdapterKind::Fax;
     FaxDetails details = extended ? newFaxSbsDetails(addin) : FaxDetails{};
@@ -108,13 +167,14 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
         addin.sharedFaxServer = settings.serverName();
         details.faxServerName = addin.sharedFaxServer;
     } else {
-        details.faxServerName = platform.environment("computername");
+        details.faxServerName = addin.platform().environment("computername");
     }
-    details.recipientCompany = StripReturns(job.recipientCompany);
-    details.recipientName = StripReturns(job.recipientName);
-    details.faxNumber = GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber);
-    details.coverpageSubject = StripReturns(job.subject);
-    details.sendFileName = file.path();
+    Addressee to = addresseeOf(addin, job);
+    details.recipientCompany = std::move(to.company);
+    details.recipientName = std::move(to.recipient);
+    details.faxNumber = std::move(to.number);
+    details.coverpageSubject = std::move(to.subject);
+    details.sendFileName = file;
     setFaxSchedule(kind, details, schedule);
     if (extended) setFaxDeliveryNote(details, delivery);
     const FaxRecord entry = historyEntry(details, extended, schedule, delivery, mergeRun);
@@ -124,10 +184,33 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
     } catch (const RuntimeError& e) {
         // The fax software refused the fax: it is in the history as failed, with the reason the
         // user is told.
-        recordSubmission(addin, entry, SendOutcome::failed(errorReason(e), false), file.path());
+        recordSubmission(addin, entry, SendOutcome::failed(errorReason(e), false), file);
         throw;
     }
-    recordSubmission(addin, entry, outcome, file.path());
+    recordSubmission(addin, entry, outcome, file);
+    return outcome;
+}
+
+SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
+                           const std::string& mergeRun) {
+    word::Application& word = addin.word();
+    const Settings& settings = addin.settings();
+    const std::int16_t faxType = settings.faxTypeValue();
+    const bool winFax = faxType == static_cast<std::int16_t>(FaxType::WinFax);
+    std::optional<HylafaxFax> hylafax;
+    if (faxType == static_cast<std::int16_t>(FaxType::Hylafax)) {
+        hylafax = hylafaxFax(addin, job, schedule, delivery);
+        if (!hylafax) return SendOutcome::failed(kHylafaxDiscountMessage, true);
+    }
+
+    ActivePrinterSwitch printer(word, addin.diagnostics());
+    printer.switchTo(settings.printer());
+    TemporaryFaxFile file(addin, GetTempFolder(addin) + (winFax ? kWinFaxFileName : kFaxImageFileName));
+    if (!winFax) printToFaxFile(word, file.path());
+
+    const SendOutcome outcome =
+        hylafax ? submitToHylafaxServer(addin, std::move(*hylafax), file.path(), schedule, delivery, mergeRun)
+                : submitToFaxService(addin, job, schedule, delivery, faxType, file.path(), mergeRun);
 
     if (job.filing.print && outcome.sent()) {
         printer.switchTo(job.filing.printer);
@@ -136,7 +219,7 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
     printer.restore();
     if (!settings.resetPrinter()) resetPrint(word);
     // The fax printer may still hold the file while Word finishes the print.
-    platform.yield();
+    addin.platform().yield();
     file.remove();
     return outcome;
 }
@@ -145,6 +228,11 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
 
 std::string errorReason(const RuntimeError& e) {
     return "Error number: " + std::to_string(e.number()) + " " + e.description();
+}
+
+Addressee addresseeOf(Addin& addin, const FaxJob& job) {
+    return {GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber), StripReturns(job.recipientName),
+            StripReturns(job.recipientCompany), StripReturns(job.subject)};
 }
 
 std::string GetTempFolder(Addin& addin) {

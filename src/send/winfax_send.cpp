@@ -10,6 +10,7 @@
 #include "backends/printing.h"
 #include "base/errors.h"
 #include "core/validation.h"
+#include "send/send_fax.h"
 
 namespace telvora {
 namespace {
@@ -29,10 +30,11 @@ SendOutcome throughWinFaxSdk(Addin& addin, const FaxJob& job, const std::string&
     WinFaxSdk sdk(addin, progid::WinFax);
     sdk.request("SetClientID", {Variant("Client Name")});
     SetWinFaxSchedule(addin, sdk, schedule);
-    sdk.request("SetNumber", {Variant(GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber))});
-    sdk.request("SetSubject", {Variant(StripReturns(job.subject))});
-    sdk.request("SetCompany", {Variant(StripReturns(job.recipientCompany))});
-    sdk.request("SetTo", {Variant(StripReturns(job.recipientName))});
+    const Addressee to = addresseeOf(addin, job);
+    sdk.request("SetNumber", {Variant(to.number)});
+    sdk.request("SetSubject", {Variant(to.subject)});
+    sdk.request("SetCompany", {Variant(to.company)});
+    sdk.request("SetTo", {Variant(to.recipient)});
     sdk.request("AddRecipient");
     sdk.request("SetPrintFromApp", {WinFaxSdk::flag(1)});
     sdk.request("ShowSendScreen", {WinFaxSdk::flag(0)});

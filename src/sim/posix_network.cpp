@@ -38,9 +38,8 @@ std::int32_t portableNumber(int code) {
     throw RuntimeError(portableNumber(code), what + ": " + std::strerror(code) + ".");
 }
 
-// Waits until `fd` can take or give bytes; false when the time ran out.
-bool ready(int fd, short events, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
+// Waits until `fd` can take or give bytes; false when the deadline passed first.
+bool ready(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd p{fd, events, 0};
@@ -70,9 +69,12 @@ class PosixConnection final : public Connection {
 public:
     PosixConnection(int fd, std::string peer) : fd_(fd), peer_(std::move(peer)) {}
 
+    // The time limit runs from the last bytes that moved: a wake-up with nothing to do must not
+    // start the wait over.
     void send(std::string_view bytes, std::chrono::milliseconds timeout) override {
+        auto deadline = Clock::now() + timeout;
         while (!bytes.empty()) {
-            if (!ready(fd_.get(), POLLOUT, timeout))
+            if (!ready(fd_.get(), POLLOUT, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " took nothing for " + seconds(timeout) + ".");
             const ssize_t n = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
             if (n < 0) {
@@ -80,13 +82,15 @@ public:
                 raise(errno, "sending to " + peer_);
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
+            deadline = Clock::now() + timeout;
         }
     }
 
     std::string receive(std::size_t limit, std::chrono::milliseconds timeout) override {
         std::string bytes(limit, '\0');
+        const auto deadline = Clock::now() + timeout;
         for (;;) {
-            if (!ready(fd_.get(), POLLIN, timeout))
+            if (!ready(fd_.get(), POLLIN, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " sent nothing for " + seconds(timeout) + ".");
             const ssize_t n = ::recv(fd_.get(), bytes.data(), limit, 0);
             if (n < 0) {
@@ -142,8 +146,7 @@ std::unique_ptr<Connection> PosixNetwork::connect(const std::string& host, std::
                 lastError = errno;
                 continue;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0 || !ready(fd.get(), POLLOUT, left)) {
+            if (Clock::now() >= deadline || !ready(fd.get(), POLLOUT, deadline)) {
                 lastError = ETIMEDOUT;
                 break;
             }

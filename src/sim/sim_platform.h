@@ -46,6 +46,9 @@ public:
     std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
     void htmlHelp(const std::string& helpFile, HelpCommand command, std::uint32_t data) override;
     LocalTime now() override { return clock; }
+    std::chrono::sys_seconds universalTime(LocalTime local) override {
+        return std::chrono::sys_seconds(local.time_since_epoch() - zoneOffset);
+    }
     std::string addinFolder() override;
     ProductVersion addinVersion() override { return ownVersion; }
     void yield() override { ++yields; }
@@ -66,6 +69,8 @@ public:
     // the registry compares them.
     std::map<std::pair<std::string, std::string>, RegistryValue> machineRegistry;
     LocalTime clock{};
+    // How far the clock's zone is ahead of universal time (one offset all year).
+    std::chrono::minutes zoneOffset{0};
     // What the temporary-path query answers; empty: the query fails.
     std::string temporaryFolder = "C:\\Temp\\";
     // The user's Documents folder.

@@ -15,9 +15,27 @@
 #include "win32/text.h"
 #include "win32/win32_timer.h"
 #include "win32/win32_ui.h"
+#include "win32/winsock_network.h"
 
 namespace telvora::win32::module {
 namespace {
+
+// Windows Sockets, started the first time a fax goes to a HylaFAX server: Word's start-up does not
+// wait for it, and a Windows Sockets that cannot start fails only that fax, with its reason.
+class NetworkOnFirstUse final : public Network {
+public:
+    std::unique_ptr<Connection> connect(const std::string& host, std::uint16_t port,
+                                        std::chrono::milliseconds timeout) override {
+        std::unique_lock lock(mutex_);
+        if (!sockets_) sockets_ = std::make_unique<WinsockNetwork>();
+        lock.unlock();
+        return sockets_->connect(host, port, timeout);
+    }
+
+private:
+    std::mutex mutex_;
+    std::unique_ptr<WinsockNetwork> sockets_;
+};
 
 // The add-in with the Windows ports it works through.
 struct AddinHost {
@@ -27,11 +45,12 @@ struct AddinHost {
     Win32Platform platform;
     Win32DateTime dateTimes;
     DiagnosticsLog diagnostics;
+    NetworkOnFirstUse network;
     // The faxes sent, beside the log in the user's local application data folder; none when that
     // folder cannot be found.
     std::unique_ptr<SqliteFaxHistory> history = makeHistory(DiagnosticsLog::defaultFolder());
     Win32Timer timer;
-    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, history.get(), &timer}};
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network, history.get(), &timer}};
 
     static std::unique_ptr<SqliteFaxHistory> makeHistory(const std::wstring& folder) {
         if (folder.empty()) return nullptr;

@@ -300,6 +300,25 @@ LocalTime Win32Platform::now() {
     return LocalTime(day.time_since_epoch() + hours(t.wHour) + minutes(t.wMinute) + seconds(t.wSecond));
 }
 
+std::chrono::sys_seconds Win32Platform::universalTime(LocalTime local) {
+    using namespace std::chrono;
+    const local_days day = floor<days>(local);
+    const year_month_day date{day};
+    const hh_mm_ss time{local - day};
+    SYSTEMTIME l{};
+    l.wYear = static_cast<WORD>(static_cast<int>(date.year()));
+    l.wMonth = static_cast<WORD>(static_cast<unsigned>(date.month()));
+    l.wDay = static_cast<WORD>(static_cast<unsigned>(date.day()));
+    l.wHour = static_cast<WORD>(time.hours().count());
+    l.wMinute = static_cast<WORD>(time.minutes().count());
+    l.wSecond = static_cast<WORD>(time.seconds().count());
+    // With no zone given, the system's current zone and the daylight rule of the date converted.
+    SYSTEMTIME u{};
+    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &l, &u)) throw errorFromHresult(HRESULT_FROM_WIN32(::GetLastError()));
+    const sys_days utcDay = sys_days(year(u.wYear) / month(u.wMonth) / std::chrono::day(u.wDay));
+    return sys_seconds(utcDay.time_since_epoch() + hours(u.wHour) + minutes(u.wMinute) + seconds(u.wSecond));
+}
+
 std::string Win32Platform::addinFolder() {
     const HMODULE self = ownModule();
     std::vector<wchar_t> buffer(MAX_PATH);

@@ -29,6 +29,7 @@ public:
     std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
     void htmlHelp(const std::string& helpFile, HelpCommand command, std::uint32_t data) override;
     LocalTime now() override;
+    std::chrono::sys_seconds universalTime(LocalTime local) override;
     std::string addinFolder() override;
     ProductVersion addinVersion() override;
     void yield() override;

@@ -23,15 +23,16 @@ using Clock = std::chrono::steady_clock;
     throw RuntimeError(code, what + ": " + text);
 }
 
-// Waits until the socket can take (or give) bytes, or has failed to connect; false when the time
-// ran out.
-bool ready(SOCKET s, bool writing, std::chrono::milliseconds timeout) {
+// Waits until the socket can take (or give) bytes, or has failed to connect; false when the
+// deadline passed first.
+bool ready(SOCKET s, bool writing, Clock::time_point deadline) {
     fd_set wanted, failed;
     FD_ZERO(&wanted);
     FD_ZERO(&failed);
     FD_SET(s, &wanted);
     FD_SET(s, &failed);
-    const auto ms = std::max<std::chrono::milliseconds::rep>(timeout.count(), 0);
+    const auto ms = std::max<std::chrono::milliseconds::rep>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count(), 0);
     timeval limit{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
     const int n = ::select(0, writing ? nullptr : &wanted, writing ? &wanted : nullptr, &failed, &limit);
     if (n == SOCKET_ERROR) raise(::WSAGetLastError(), "waiting on the connection");
@@ -57,9 +58,12 @@ class WinsockConnection final : public Connection {
 public:
     WinsockConnection(SOCKET s, std::string peer) : s_(s), peer_(std::move(peer)) {}
 
+    // The time limit runs from the last bytes that moved: a wake-up with nothing to do (which
+    // select() may give) must not start the wait over.
     void send(std::string_view bytes, std::chrono::milliseconds timeout) override {
+        auto deadline = Clock::now() + timeout;
         while (!bytes.empty()) {
-            if (!ready(s_.get(), true, timeout))
+            if (!ready(s_.get(), true, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " took nothing for " + std::to_string(timeout.count()) + " ms.");
             const int part = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
             const int n = ::send(s_.get(), bytes.data(), part, 0);
@@ -68,13 +72,15 @@ public:
                 raise(::WSAGetLastError(), "sending to " + peer_);
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
+            deadline = Clock::now() + timeout;
         }
     }
 
     std::string receive(std::size_t limit, std::chrono::milliseconds timeout) override {
         std::string bytes(std::min<std::size_t>(limit, 1 << 20), '\0');
+        const auto deadline = Clock::now() + timeout;
         for (;;) {
-            if (!ready(s_.get(), false, timeout))
+            if (!ready(s_.get(), false, deadline))
                 throw RuntimeError(neterr::TimedOut, peer_ + " sent nothing for " + std::to_string(timeout.count()) + " ms.");
             const int n = ::recv(s_.get(), bytes.data(), static_cast<int>(bytes.size()), 0);
             if (n == SOCKET_ERROR) {
@@ -133,8 +139,7 @@ std::unique_ptr<Connection> WinsockNetwork::connect(const std::string& host, std
                 lastError = ::WSAGetLastError();
                 continue;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0 || !ready(s.get(), true, left)) {
+            if (Clock::now() >= deadline || !ready(s.get(), true, deadline)) {
                 lastError = WSAETIMEDOUT;
                 break;
             }

@@ -41,7 +41,7 @@ protected:
 
     FaxJob job;
     SqliteFaxHistory history{file(), kKept, platform.realPath(kKept), 50ms};
-    Addin history_{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, &history}};
+    Addin history_{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, nullptr, &history}};
 };
 
 TEST_F(FaxHistoryTest, EntriesComeBackAsWrittenNewestFirstAndTheOldOnesGo) {

@@ -121,8 +121,19 @@ TEST_F(AvailabilityTest, AFaxTypeThatNamesNoSoftwareIsNeverAvailable) {
     EXPECT_TRUE(user.messages().empty());
 }
 
-TEST_F(AvailabilityTest, WinFaxAndTheSharedFaxAreNotAskedBeforeSending) {
-    for (const char* type : {"2", "3"}) {
+TEST_F(AvailabilityTest, AHylafaxServerIsAvailableOnceItIsNamedAndNoFaxObjectIsTried) {
+    installEverything();
+    storeFaxType("4");
+    EXPECT_FALSE(IsFaxSoftwareAvailable(addin)) << "no server named";
+    store.SaveSetting(kAppName, kSectionName, keys::HylafaxHost, "  ");
+    EXPECT_FALSE(IsFaxSoftwareAvailable(addin)) << "a blank name names none";
+    store.SaveSetting(kAppName, kSectionName, keys::HylafaxHost, "fax.example");
+    EXPECT_TRUE(IsFaxSoftwareAvailable(addin));
+    EXPECT_EQ(newAttempts(), Lines{});
+}
+
+TEST_F(AvailabilityTest, WinFaxAndTheSharedFaxServersAreNotAskedBeforeSending) {
+    for (const char* type : {"2", "3", "4"}) {
         storeFaxType(type);
         EXPECT_TRUE(CheckFaxService(addin)) << type;
     }

@@ -272,21 +272,14 @@ TEST_F(FaxAdapterTest, FaxSbsTellsTheUserWhyTheFaxWasNotSentAndEndsTheRun) {
     }
 }
 
-TEST_F(FaxAdapterTest, WhatTheSendingStepSetsFromTheDialogsTexts) {
+// What the dialog's texts make of a fax is the sending step's test (the receipt, the schedule on
+// each fax service); here what a FaxSBS object of a macro starts with.
+TEST_F(FaxAdapterTest, EachDeliveryTextStartsFromNoReceiptAndAMacrosFaxSbsFromTheLastServer) {
     FaxDetails job = details();
-    setFaxDeliveryNote(job, "Email:   ann@example.com  ");
-    EXPECT_TRUE(job.email);
-    EXPECT_EQ(job.emailAddress, "ann@example.com");
+    setFaxDeliveryNote(job, "Email: ann@example.com");
     setFaxDeliveryNote(job, "PopUp");
     EXPECT_TRUE(job.popUpMsg);
-    EXPECT_FALSE(job.email) << "each delivery text starts from no receipt";
-
-    // The old fax service knows the discount period only.
-    FaxDetails old;
-    setFaxSchedule(FaxAdapterKind::Fax, old, "Discount");
-    EXPECT_TRUE(old.discountSend);
-    setFaxSchedule(FaxAdapterKind::Fax, old, "12/25/2008 2:30:00 PM");
-    EXPECT_FALSE(old.specTime);
+    EXPECT_FALSE(job.email);
     EXPECT_EQ(newFaxSbsDetails(addin).serverName, "") << "no fax was sent yet";
     addin.sharedFaxServer = "SBS01";
     EXPECT_EQ(newFaxSbsDetails(addin).serverName, "SBS01");

@@ -20,27 +20,16 @@ TEST(FaxNumber, CleaningKeepsDigitsAndDropsPunctuationBlanksAndControlCharacters
 }
 
 TEST(FaxNumber, AcceptsNumbersWithBracketsAndBlanksAndRefusesTheRest) {
-    for (const char* ok : {"+1 (55) 12-34", "0299 876 543", "(02)\t9876", "555\r", "1,234", "12.5", "1,234,567.89"}) {
+    for (const std::string& ok : {std::string("+1 (55) 12-34"), std::string("0299 876 543"), std::string("(02)\t9876"),
+                                  std::string("555\r"), std::string("1,234"), std::string("12.5"),
+                                  std::string("1,234,567.89"), std::string(309, '9'), std::string(5000, '1')})
         EXPECT_TRUE(IsAcceptableFaxNumber(ok)) << ok;
-    }
-    for (const char* bad : {"", "   ", "---", "()+ -", "ext 12", "12 34 x", "555-FAX", "12#34", "12*34", "12/34",
-                            "\t\r\n"}) {
-        EXPECT_FALSE(IsAcceptableFaxNumber(bad)) << '"' << bad << '"';
-    }
-}
-
-TEST(FaxNumber, NumberFormsADiallerWouldReadDifferentlyAreRefused) {
     // The cleaned text is what the fax software dials: an exponent, a hexadecimal or octal
     // literal, a currency sign or a dangling separator is no telephone number.
-    for (const char* bad : {"&H1F", "&O17", "1E5", "2D3", "555.", ".555", "5,", ",5", "1..2", "1.2.3", "1,,2",
-                            "1.2,3", "$555", "555\xE2\x82\xAC", "\xEF\xBC\x95\xEF\xBC\x95"}) {
+    for (const char* bad : {"", "   ", "---", "()+ -", "ext 12", "12 34 x", "555-FAX", "12#34", "12*34", "12/34",
+                            "\t\r\n", "&H1F", "&O17", "1E5", "2D3", "555.", ".555", "5,", ",5", "1..2", "1.2.3", "1,,2",
+                            "1.2,3", "$555", "555\xE2\x82\xAC", "\xEF\xBC\x95\xEF\xBC\x95"})
         EXPECT_FALSE(IsAcceptableFaxNumber(bad)) << '"' << bad << '"';
-    }
-}
-
-TEST(FaxNumber, DigitRunsOfAnyLengthPass) {
-    EXPECT_TRUE(IsAcceptableFaxNumber(std::string(309, '9')));
-    EXPECT_TRUE(IsAcceptableFaxNumber(std::string(5000, '1')));
 }
 
 // Whatever the user marks, the acceptance test never crashes and is exactly the dialable-number
@@ -59,23 +48,14 @@ TEST(FaxNumber, AcceptanceIsTheGrammarOfTheCleanedNumberForAnyText) {
     }
 }
 
-TEST(Marks, ANumberAndANameOrCompanyAreRequired) {
+TEST(Marks, ANumberAndANameOrCompanyAreRequiredAndReturnsAreStripped) {
     EXPECT_TRUE(HasRequiredMarks("555", "", "Acme"));
     EXPECT_TRUE(HasRequiredMarks("555", "Ann", ""));
     EXPECT_TRUE(HasRequiredMarks(" ", " ", "")) << "blanks are tested as they are";
     EXPECT_FALSE(HasRequiredMarks("", "Ann", "Acme"));
     EXPECT_FALSE(HasRequiredMarks("555", "", ""));
-}
-
-TEST(Marks, StrippingReturnsKeepsLineFeedsAndOrder) {
     EXPECT_EQ(StripReturns("Ann Smith\r"), "Ann Smith");
     EXPECT_EQ(StripReturns("a\r\nb\rc"), "a\nbc");
-}
-
-TEST(EmailAddress, OrdinaryAddressesPass) {
-    for (const char* ok : {"a@b.c", "ann.smith@example.com", "L.L@L.L", "x_y-z@mail.example.co.uk"}) {
-        EXPECT_TRUE(IsValidEmailAddress(ok)) << ok;
-    }
 }
 
 TEST(EmailAddress, ControlCharactersAndBrokenBytesNeverReachAReceiptMail) {
@@ -85,7 +65,8 @@ TEST(EmailAddress, ControlCharactersAndBrokenBytesNeverReachAReceiptMail) {
                                   std::string("a\xFF@b.c")}) {
         EXPECT_FALSE(IsValidEmailAddress(bad)) << bad;
     }
-    EXPECT_TRUE(IsValidEmailAddress("m\xC3\xBCller@example.com")) << "printable UTF-8 is no control character";
+    for (const char* ok : {"a@b.c", "ann.smith@example.com", "L.L@L.L", "x_y-z@mail.example.co.uk", "m\xC3\xBCller@example.com"})
+        EXPECT_TRUE(IsValidEmailAddress(ok)) << ok;
 }
 
 TEST(EmailAddress, EachRejectingStepRefuses) {

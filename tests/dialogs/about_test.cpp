@@ -26,25 +26,18 @@ protected:
         std::filesystem::create_directories(platform.realPath(path).parent_path());
         platform.writeFile(path, "MZ");
     }
-    void expectUnavailable() {
-        const auto m = onlyMessage();
-        EXPECT_EQ(m.prompt, "System Information Is Unavailable At This Time");
-        EXPECT_EQ(m.icon, MsgIcon::None);
-        EXPECT_EQ(m.buttons, MsgButtons::OK);
-        EXPECT_EQ(m.title, "Telvora");
-        EXPECT_TRUE(platform.programsStarted.empty());
-    }
 
     Buttons buttons{addin};
 };
 
 TEST_F(AboutTest, ShowsTitleVersionNoticeAndHomePageAndOpensTheHomePage) {
     platform.ownVersion = {3, 14, 159};
-    user.onForm("frmAbout", {click("lblHomePage"), click("cmdOK")});
+    user.onForm("frmAbout", {click("lblHomePage"), click("cmdSysInfo"), click("cmdOK")});
     buttons.cmdHelpAbout();
     ASSERT_EQ(user.forms().size(), 1u);
     EXPECT_EQ(user.forms()[0].caption, "About Telvora");
     EXPECT_EQ(platform.addressesOpened, std::vector<std::string>{product::kHomePage});
+    expectMessage(onlyMessage(), "System Information Is Unavailable At This Time", MsgIcon::None);
 
     frmAbout about(addin);
     about.load();
@@ -55,41 +48,39 @@ TEST_F(AboutTest, ShowsTitleVersionNoticeAndHomePageAndOpensTheHomePage) {
     EXPECT_TRUE(about.cmdOK.isDefault() && about.cmdOK.isCancel()) << "Return and Escape both close the box";
 }
 
-TEST_F(AboutTest, TheStoredProgramPathIsStartedWithoutLookingFurther) {
-    putProgram("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe");
-    registry(kPathKey, "PATH", text(std::string("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe") + '\0'));
-    registry(kFolderKey, "MSINFO", text("C:\\Elsewhere"));
-    user.onForm("frmAbout", {click("cmdSysInfo"), click("cmdOK")});
-    buttons.cmdHelpAbout();
-    EXPECT_EQ(platform.programsStarted,
-              std::vector<std::string>{"\"C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe\""});
-    EXPECT_TRUE(user.messages().empty());
-}
-
-TEST_F(AboutTest, AStoredPathThatCannotBeStartedIsReportedAsUnavailable) {
-    registry(kPathKey, "PATH", text("C:\\Removed\\msinfo32.exe"));
+TEST_F(AboutTest, SystemInformationStartsFromTheStoredPathOrElseTheProgramFolderOrIsUnavailable) {
+    const std::string shared = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe";
+    putProgram(shared);
     putProgram("C:\\MSInfo\\MSINFO32.EXE");
-    registry(kFolderKey, "MSINFO", text("C:\\MSInfo"));
-    StartSysInfo(addin);
-    expectUnavailable();
-}
-
-TEST_F(AboutTest, TheProgramFolderIsUsedWhenTheProgramIsInIt) {
-    putProgram("C:\\MSInfo\\MSINFO32.EXE");
-    registry(kFolderKey, "MSINFO", text("C:\\MSInfo"));
-    StartSysInfo(addin);
-    EXPECT_EQ(platform.programsStarted, std::vector<std::string>{"\"C:\\MSInfo\\MSINFO32.EXE\""});
-    EXPECT_TRUE(user.messages().empty());
-}
-
-TEST_F(AboutTest, AFolderWithoutTheProgramOrNoRegistryEntryIsUnavailable) {
-    registry(kFolderKey, "MSINFO", text("C:\\MSInfo"));
-    StartSysInfo(addin);
-    expectUnavailable();
-    platform.machineRegistry.clear();
-    StartSysInfo(addin);
-    EXPECT_EQ(user.messages().size(), 2u);
-    EXPECT_EQ(user.messages()[1].prompt, "System Information Is Unavailable At This Time");
+    const struct {
+        std::optional<std::string> path;    // the stored program path
+        std::optional<std::string> folder;  // the stored program folder
+        std::optional<std::string> started;
+    } cases[] = {
+        {shared + '\0', "C:\\Elsewhere", "\"" + shared + "\""},
+        {std::nullopt, "C:\\MSInfo", "\"C:\\MSInfo\\MSINFO32.EXE\""},
+        // A stored path that cannot be started is not looked past.
+        {"C:\\Removed\\msinfo32.exe", "C:\\MSInfo", std::nullopt},
+        {std::nullopt, "C:\\Elsewhere", std::nullopt},
+        {std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.value_or("-") + " " + c.folder.value_or("-"));
+        platform.machineRegistry.clear();
+        platform.programsStarted.clear();
+        if (c.path) registry(kPathKey, "PATH", text(*c.path));
+        if (c.folder) registry(kFolderKey, "MSINFO", text(*c.folder));
+        const std::size_t before = user.messages().size();
+        StartSysInfo(addin);
+        if (c.started) {
+            EXPECT_EQ(platform.programsStarted, std::vector<std::string>{*c.started});
+            EXPECT_EQ(user.messages().size(), before);
+        } else {
+            ASSERT_EQ(user.messages().size(), before + 1);
+            expectMessage(user.messages().back(), "System Information Is Unavailable At This Time", MsgIcon::None);
+            EXPECT_TRUE(platform.programsStarted.empty());
+        }
+    }
 }
 
 TEST_F(AboutTest, RegistryValuesReadAsText) {

@@ -1,6 +1,6 @@
 // The "Fax" and "Quick Fax" confirmation dialogs as the fax commands show them: what they open
-// with, the copy printer question, what Fax and Cancel hand back, help, and the schedule and
-// delivery lines working through them.
+// with, the delivery line and its saved default, the copy printer question, what Fax and Cancel hand
+// back, and help.
 #include "dialogs/confirm_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,6 @@ constexpr const char* kLaser = "HP LaserJet 4250 PCL6";
 class ConfirmTest : public testing::SimAddinTest {
 protected:
     ConfirmTest() { machine.setPrinters({"Fax", kLaser, "Office Fax (Reception)"}); }
-    void save(const char* key, const std::string& value) { store.SaveSetting(kAppName, kSectionName, key, value); }
     void expectCopies(const ConfirmDialog& form, const std::string& printer, const std::string& copies, bool editable) {
         auto& dialog = const_cast<ConfirmDialog&>(form);
         EXPECT_EQ(dialog.copyPrinterBox().text(), printer);
@@ -138,11 +137,7 @@ TEST_F(ConfirmTest, AMissingCopyPrinterIsAskedAboutInEachDialogsOwnWords) {
         user.answer(MsgResult::No);
         form.load();
         ASSERT_FALSE(user.messages().empty());
-        const auto& m = user.messages().back();
-        EXPECT_EQ(m.prompt, question.at(name));
-        EXPECT_EQ(m.buttons, MsgButtons::YesNo);
-        EXPECT_EQ(m.icon, MsgIcon::Question);
-        EXPECT_EQ(m.title, "Telvora");
+        expectMessage(user.messages().back(), question.at(name), MsgIcon::Question, MsgButtons::YesNo);
         expectCopies(form, "Don't Print", "0", false);
     });
 }
@@ -165,7 +160,7 @@ TEST_F(ConfirmTest, YesOpensTheCopyPrinterSettingsAndShowsWhatWasSetThere) {
 
 // --- Fax and Cancel -----------------------------------------------------------------------------
 
-TEST_F(ConfirmTest, FaxKeepsTheCopyPrinterAndCopiesForTheFax) {
+TEST_F(ConfirmTest, FaxKeepsTheCopyPrinterAndCopiesForTheFaxAndDontPrintNeverChecksThem) {
     save(keys::DefaultPrinter, kLaser);
     frmSendConfirm form(addin);
     user.onForm("frmSendConfirm", {typeInto("txtCopies", " 3 "), click("cmdFaxOnly")});
@@ -174,6 +169,16 @@ TEST_F(ConfirmTest, FaxKeepsTheCopyPrinterAndCopiesForTheFax) {
     EXPECT_TRUE(form.filing().print);
     EXPECT_EQ(form.filing().printer, kLaser);
     EXPECT_EQ(form.filing().copies, 3);
+
+    // Don't Print never checks the copies.
+    form.cboCopyPrinter.setListIndex(0);
+    form.txtCopies.setText("not a number");
+    form.cmdFaxOnly_Click();
+    EXPECT_TRUE(user.messages().empty());
+    EXPECT_EQ(form.tag(), "Fax");
+    EXPECT_FALSE(form.filing().print);
+    EXPECT_EQ(form.filing().printer, "Don't Print");
+    EXPECT_EQ(form.filing().copies, 0);
 }
 
 TEST_F(ConfirmTest, RefusedCopiesLeaveInvalidWithTheDialogOpenUntilTheyAreRight) {
@@ -191,19 +196,6 @@ TEST_F(ConfirmTest, RefusedCopiesLeaveInvalidWithTheDialogOpenUntilTheyAreRight)
     form.cmdFaxOnly_Click();
     EXPECT_EQ(form.tag(), "Invalid");
     EXPECT_FALSE(form.filing().print);
-}
-
-TEST_F(ConfirmTest, DontPrintNeverChecksTheCopies) {
-    frmSendConfirm form(addin);
-    form.load();
-    form.cboCopyPrinter.setListIndex(0);
-    form.txtCopies.setText("not a number");
-    form.cmdFaxOnly_Click();
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(form.tag(), "Fax");
-    EXPECT_FALSE(form.filing().print);
-    EXPECT_EQ(form.filing().printer, "Don't Print");
-    EXPECT_EQ(form.filing().copies, 0);
 }
 
 TEST_F(ConfirmTest, CancelAndClosingTheWindowSendNothing) {
@@ -230,22 +222,6 @@ TEST_F(ConfirmTest, F1OpensEachDialogsOwnHelpTopic) {
         EXPECT_EQ(platform.helpCalls.back().data, name == "frmSendConfirm" ? 1070u : 1075u);
     });
     EXPECT_EQ(platform.helpCalls.size(), 2u);
-}
-
-// --- The schedule and delivery lines ------------------------------------------------------------
-
-TEST_F(ConfirmTest, TheScheduleAndDeliveryChosenThroughTheDialogReachTheFaxSoftwareTexts) {
-    save(keys::FaxType, "3");
-    fax.extendedFaxInstalled = true;
-    frmSendConfirm form(addin);
-    user.onForm("frmSendConfirm", {click("lblTestDelay"), click("lblDelNote"), click("cmdFaxOnly")});
-    user.onForm("frmScheduleType", {click("optSendDiscount"), click("cmdOK")});
-    user.onForm("frmDeliveryNote", {click("optEmail"), typeInto("txtEmailAddress", "anna@okafor.example"), click("cmdOK")});
-    form.showModal(user);
-    EXPECT_EQ(form.tag(), "Fax");
-    EXPECT_EQ(form.lblTestDelay.caption(), "When discount applies");
-    EXPECT_EQ(ReadSchedule(form), "Discount");
-    EXPECT_EQ(ReadDeliveryNote(form), "Email: anna@okafor.example");
 }
 
 }  // namespace

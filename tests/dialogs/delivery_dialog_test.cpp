@@ -16,27 +16,6 @@ namespace {
 using sim::click;
 using sim::typeInto;
 
-// Records the order of the writes a settings store receives.
-class RecordingStore final : public SettingsStore {
-public:
-    explicit RecordingStore(SettingsStore& inner) : inner_(inner) {}
-    std::string GetSetting(const std::string& a, const std::string& s, const std::string& k,
-                           const std::string& d) override {
-        return inner_.GetSetting(a, s, k, d);
-    }
-    void SaveSetting(const std::string& a, const std::string& s, const std::string& k, const std::string& v) override {
-        inner_.SaveSetting(a, s, k, v);
-        writes.push_back(k + "=" + v);
-    }
-    void DeleteSetting(const std::string& a, const std::string& s, const std::string& k) override {
-        inner_.DeleteSetting(a, s, k);
-    }
-    std::vector<std::string> writes;
-
-private:
-    SettingsStore& inner_;
-};
-
 class DeliveryTest : public testing::SimAddinTest {
 protected:
     DeliveryTest() {
@@ -46,19 +25,26 @@ protected:
         fax.reachableServers = {"SBS01"};
         save(keys::FaxType, "3");
         confirm.load();
+        opened = store.all();
     }
-    void save(const char* key, const std::string& value) { store.SaveSetting(kAppName, kSectionName, key, value); }
-    std::optional<std::string> stored(const char* key) const { return store.stored(kAppName, kSectionName, key); }
     // The user clicks the delivery notification on the confirmation dialog and follows `steps`.
     void notify(std::vector<sim::UserStep> steps) {
         user.onForm("frmDeliveryNote", std::move(steps));
         confirm.lblDelNote_Click();
     }
     std::pair<std::string, std::string> shown() const { return {confirm.lblDelNote.tag(), confirm.lblDelNote.caption()}; }
+    void expectSaved(const char* popup, const char* email, const char* address) const {
+        EXPECT_EQ(stored(keys::PopupMsg), popup);
+        EXPECT_EQ(stored(keys::Email), email);
+        EXPECT_EQ(stored(keys::EmailAddress), address);
+        EXPECT_EQ(stored(keys::YnoSave), "1");
+        EXPECT_EQ(stored(keys::DontNotify), "False");
+    }
+    // Nothing was saved since the dialog opened.
+    bool nothingSaved() const { return store.all() == opened; }
 
-    RecordingStore recording{store};
-    Addin recorded{Ports{recording, automation, user, platform, &machine.dateTimes}};
-    frmSendConfirm confirm{recorded};
+    frmSendConfirm confirm{addin};
+    std::map<testing::MemorySettingsStore::Address, std::string> opened;
 };
 
 TEST_F(DeliveryTest, AnAddressIsAcceptedOnlyWhenItCanReceiveTheReceipt) {
@@ -85,10 +71,7 @@ TEST_F(DeliveryTest, AnAddressIsAcceptedOnlyWhenItCanReceiveTheReceipt) {
         if (c.message) {
             notify({click("optEmail"), typeInto("txtEmailAddress", c.address), click("cmdOK"), click("cmdCancel")});
             ASSERT_EQ(user.messages().size(), messages + 1) << c.address;
-            const auto& m = user.messages().back();
-            EXPECT_EQ(m.prompt, c.message);
-            EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-            EXPECT_EQ(m.title, "Telvora");
+            expectMessage(user.messages().back(), c.message, MsgIcon::Exclamation);
             EXPECT_EQ(shown(), before) << c.address;
         } else {
             notify({click("optEmail"), typeInto("txtEmailAddress", c.address), click("cmdOK")});
@@ -97,11 +80,11 @@ TEST_F(DeliveryTest, AnAddressIsAcceptedOnlyWhenItCanReceiveTheReceipt) {
             EXPECT_EQ(ReadDeliveryNote(confirm), "Email: " + trimBlanks(c.address));
         }
     }
-    EXPECT_TRUE(recording.writes.empty()) << "nothing saved without the tick";
+    EXPECT_TRUE(nothingSaved()) << "nothing saved without the tick";
 }
 
 TEST_F(DeliveryTest, ARefusedAddressIsSelectedForRetyping) {
-    frmDeliveryNote form(recorded);
+    frmDeliveryNote form(addin);
     form.load();
     form.optEmail.setValue(1);
     form.chkSave.setValue(1);
@@ -112,15 +95,13 @@ TEST_F(DeliveryTest, ARefusedAddressIsSelectedForRetyping) {
     EXPECT_EQ(form.txtEmailAddress.selStart(), 0);
     EXPECT_EQ(form.txtEmailAddress.selLength(), 11);
     EXPECT_EQ(form.tag(), "");
-    EXPECT_TRUE(recording.writes.empty());
+    EXPECT_TRUE(nothingSaved());
 }
 
-TEST_F(DeliveryTest, SavingWritesTheFiveSettingsInOrderAndTheNextDialogOpensOnThem) {
+TEST_F(DeliveryTest, SavingStoresTheFiveSettingsAndTheNextDialogOpensOnThem) {
     notify({click("optEmail"), typeInto("txtEmailAddress", " anna@okafor.example "), click("chkSave"), click("cmdOK")});
-    EXPECT_EQ(recording.writes, (std::vector<std::string>{"PopupMsg=False", "Email=True",
-                                                          "EmailAddress=anna@okafor.example", "ynoSave=1",
-                                                          "DontNotify=False"}));
-    frmQuickFaxConfirm next(recorded);
+    expectSaved("False", "True", "anna@okafor.example");
+    frmQuickFaxConfirm next(addin);
     next.load();
     EXPECT_EQ(next.lblDelNote.tag(), "Email");
     EXPECT_EQ(next.lblDelNote.caption(), "Email: anna@okafor.example");
@@ -129,9 +110,7 @@ TEST_F(DeliveryTest, SavingWritesTheFiveSettingsInOrderAndTheNextDialogOpensOnTh
 TEST_F(DeliveryTest, PopUpSavesTheAddressStillInTheField) {
     notify({click("optEmail"), typeInto("txtEmailAddress", "anna@okafor.example"), click("optPopUpMsg"),
             click("chkSave"), click("cmdOK")});
-    EXPECT_EQ(recording.writes, (std::vector<std::string>{"PopupMsg=True", "Email=False",
-                                                          "EmailAddress=anna@okafor.example", "ynoSave=1",
-                                                          "DontNotify=False"}));
+    expectSaved("True", "False", "anna@okafor.example");
     EXPECT_EQ(shown(), std::make_pair(std::string("PopUp"), std::string("Pop up Message")));
     EXPECT_EQ(ReadDeliveryNote(confirm), "PopUp");
 }
@@ -140,11 +119,11 @@ TEST_F(DeliveryTest, FromWindowsVistaOnAPopUpReceiptIsNotOfferedAndASavedOneIsNo
     machine.runWindows(sim::windows::W10);
     save(keys::YnoSave, "True");
     save(keys::PopupMsg, "True");
-    frmSendConfirm again{recorded};
+    frmSendConfirm again{addin};
     again.load();
     EXPECT_EQ(again.lblDelNote.caption(), "Don't Notify") << "what the confirmation says is what will happen";
     EXPECT_EQ(ReadDeliveryNote(again), "");
-    frmDeliveryNote form(recorded);
+    frmDeliveryNote form(addin);
     EXPECT_FALSE(form.optPopUpMsg.enabled());
     EXPECT_TRUE(form.optNoNote.enabled());
     EXPECT_TRUE(form.optEmail.enabled());
@@ -153,11 +132,12 @@ TEST_F(DeliveryTest, FromWindowsVistaOnAPopUpReceiptIsNotOfferedAndASavedOneIsNo
 TEST_F(DeliveryTest, WithoutTheTickTheSavedDefaultStays) {
     save(keys::YnoSave, "True");
     save(keys::PopupMsg, "True");
+    opened = store.all();
     notify({click("optNoNote"), click("cmdOK")});
     EXPECT_EQ(shown(), std::make_pair(std::string("None"), std::string("Don't Notify")));
     EXPECT_EQ(ReadDeliveryNote(confirm), "");
-    EXPECT_TRUE(recording.writes.empty());
-    EXPECT_EQ(DefaultDeliveryKind(recorded), "PopUp");
+    EXPECT_TRUE(nothingSaved());
+    EXPECT_EQ(DefaultDeliveryKind(addin), "PopUp");
 }
 
 TEST_F(DeliveryTest, OpeningAgainShowsTheChoiceAndCancelChangesNothing) {
@@ -167,7 +147,7 @@ TEST_F(DeliveryTest, OpeningAgainShowsTheChoiceAndCancelChangesNothing) {
     EXPECT_EQ(shown(), chosen) << "the option and address come back as chosen";
     notify({click("optPopUpMsg"), click("chkSave"), click("cmdCancel")});
     EXPECT_EQ(shown(), chosen);
-    EXPECT_TRUE(recording.writes.empty());
+    EXPECT_TRUE(nothingSaved());
     EXPECT_TRUE(user.messages().empty());
 }
 

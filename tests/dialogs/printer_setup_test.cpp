@@ -31,8 +31,6 @@ protected:
         fax.extendedFaxInstalled = true;
         fax.reachableServers = {"SBS01"};
     }
-    void save(const char* key, const std::string& value) { store.SaveSetting(kAppName, kSectionName, key, value); }
-    std::optional<std::string> stored(const char* key) const { return store.stored(kAppName, kSectionName, key); }
     // Opens the dialog as Tools > Printer setup does, the user following `steps`.
     void toolsPrinter(std::vector<sim::UserStep> steps) {
         user.onForm("frmPrinter", std::move(steps));
@@ -41,11 +39,7 @@ protected:
     void expectMessage(std::size_t index, const std::string& prompt, MsgIcon icon,
                        MsgButtons buttons = MsgButtons::OK) const {
         ASSERT_GT(user.messages().size(), index);
-        const auto& m = user.messages()[index];
-        EXPECT_EQ(m.prompt, prompt);
-        EXPECT_EQ(m.icon, icon);
-        EXPECT_EQ(m.buttons, buttons);
-        EXPECT_EQ(m.title, "Telvora");
+        SimAddinTest::expectMessage(user.messages()[index], prompt, icon, buttons);
     }
 
     Buttons buttons{addin};
@@ -174,7 +168,7 @@ TEST_F(PrinterSetupTest, TheSharedFaxIsStoredWithItsServerOnceTheServerAnswers) 
     EXPECT_EQ(stored(keys::Printer), "Fax");
 }
 
-TEST_F(PrinterSetupTest, AnUnreachableServerIsSelectedForCorrectionAndNothingAboutTheFaxSoftwareIsStored) {
+TEST_F(PrinterSetupTest, AnUnreachableServerIsSelectedForCorrectionABlankOneAskedForAndNothingAboutTheFaxSoftwareStored) {
     save(keys::FaxType, "1");
     frmPrinter form(addin);
     form.load();
@@ -190,16 +184,11 @@ TEST_F(PrinterSetupTest, AnUnreachableServerIsSelectedForCorrectionAndNothingAbo
     EXPECT_FALSE(stored(keys::ServerName));
     EXPECT_FALSE(stored(keys::DefaultPrinter));
     EXPECT_EQ(form.SelectedPrinter, "Fax") << "the printer was chosen before the server failed";
-}
 
-TEST_F(PrinterSetupTest, ABlankServerNameIsAskedFor) {
-    frmPrinter form(addin);
-    form.load();
-    form.cboPrinter.setListIndex(0);
-    form.optSBS.setValue(1);
+    // A blank name is asked for.
     form.txtServerName.setText("   ");
     form.cmdOk.fireClick();
-    expectMessage(0, "Please enter the Server name", MsgIcon::Exclamation);
+    expectMessage(1, "Please enter the Server name", MsgIcon::Exclamation);
     EXPECT_EQ(form.txtServerName.text(), "");
     EXPECT_TRUE(form.txtServerName.hasFocus());
     EXPECT_EQ(stored(keys::FaxType), "1");
@@ -250,14 +239,65 @@ TEST_F(PrinterSetupTest, TheWindowsFaxAndWinFaxAreStoredWhereTheirObjectsExist) 
     toolsPrinter({click("optWindows"), click("cmdOk")});
     EXPECT_EQ(stored(keys::FaxType), "1");
     EXPECT_TRUE(user.messages().empty());
-}
-
-TEST_F(PrinterSetupTest, OnAReleaseWithoutAnyFaxObjectsTheWindowsFaxChoiceLeavesTheStoredOne) {
+    // On a release without any fax objects the Windows fax choice leaves the stored one.
     machine.runWindows(windows::NT4);
     save(keys::FaxType, "2");
-    toolsPrinter({choose("cboPrinter", "Fax"), click("optWindows"), click("cmdOk")});
+    toolsPrinter({click("optWindows"), click("cmdOk")});
     EXPECT_EQ(stored(keys::FaxType), "2");
-    EXPECT_EQ(stored(keys::Printer), "Fax");
+}
+
+// --- A HylaFAX server -------------------------------------------------------------------------------
+
+TEST_F(PrinterSetupTest, TheHylafaxServerIsShownAsStoredAndItsFieldsAreForItAlone) {
+    platform.variables["username"] = "jdoe";
+    save(keys::FaxType, "4");
+    save(keys::HylafaxHost, "fax.example");
+    frmPrinter form(addin);
+    form.load();
+    EXPECT_EQ(form.optHylafax.value(), 1);
+    EXPECT_EQ(form.optWindows.value() + form.optSBS.value() + form.optWinFax.value(), 0);
+    EXPECT_EQ(form.txtHylafaxHost.text(), "fax.example");
+    EXPECT_EQ(form.txtHylafaxPort.text(), "4559");
+    EXPECT_EQ(form.txtHylafaxUser.text(), "jdoe") << "the Windows user name until another is stored";
+    EXPECT_TRUE(form.txtHylafaxUser.enabled());
+    form.optWindows.setValue(1);
+    EXPECT_FALSE(form.txtHylafaxHost.enabled());
+    EXPECT_EQ(form.txtHylafaxPort.backColor(), kButtonFace);
+}
+
+TEST_F(PrinterSetupTest, TheHylafaxServerIsStoredOnlyWithAHostAPortAndAUser) {
+    const std::string badPort = "The HylaFAX server's port must be a number from 1 to 65535 (usually 4559).";
+    const struct {
+        const char* host;
+        const char* port;
+        const char* user;
+        std::string message;  // "": stored
+    } cases[] = {
+        {"  ", "4559", "clerk", "Please enter the name or address of the HylaFAX server."},
+        {"fax.example", "0", "clerk", badPort},
+        {"fax.example", "65536", "clerk", badPort},
+        {"fax.example", "45 59", "clerk", badPort},
+        {"fax.example", "", "clerk", badPort},
+        {"fax.example", "4559", " ", "Please enter the user name the HylaFAX server knows you by."},
+        {" fax.example ", " 65535 ", " clerk ", ""},
+    };
+    save(keys::FaxType, "1");
+    for (const auto& c : cases) {
+        std::vector<sim::UserStep> steps{choose("cboPrinter", "Fax"), click("optHylafax"), typeInto("txtHylafaxHost", c.host),
+                                         typeInto("txtHylafaxPort", c.port), typeInto("txtHylafaxUser", c.user),
+                                         click("cmdOk")};
+        if (!c.message.empty()) steps.push_back(click("cmdCancel"));  // the dialog stayed open
+        toolsPrinter(std::move(steps));
+        if (!c.message.empty()) {
+            expectMessage(user.messages().size() - 1, c.message, MsgIcon::Exclamation);
+            EXPECT_EQ(stored(keys::FaxType), "1") << c.host << "/" << c.port << "/" << c.user;
+        }
+    }
+    EXPECT_EQ(user.messages().size(), 6u);
+    EXPECT_EQ(stored(keys::FaxType), "4");
+    EXPECT_EQ(stored(keys::HylafaxHost), "fax.example");
+    EXPECT_EQ(stored(keys::HylafaxPort), "65535");
+    EXPECT_EQ(stored(keys::HylafaxUser), "clerk");
 }
 
 TEST_F(PrinterSetupTest, AFirstDialOutPrefixIsConfirmedAndAnEmptiedBoxClearsIt) {
@@ -319,7 +359,7 @@ TEST_F(PrinterSetupTest, APrinterWithoutFaxInItsNameIsQuestionedAndNoPutsThePrev
     EXPECT_EQ(user.messages().size(), 2u);
 }
 
-TEST_F(PrinterSetupTest, TheHelpForAMissingFaxPrinterLeadsToTheQuestionsPage) {
+TEST_F(PrinterSetupTest, TheHelpForAMissingFaxPrinterLeadsToTheQuestionsPageAndF1ToTheHelpTopic) {
     user.onForm("frmPrinter", {click("lblNoFax"), click("cmdCancel")});
     user.onForm("frmFaxPrinterSetupMessage", {click("lblTelvoraFAQ"), click("cmdOK")});
     buttons.ToolsPrinter();
@@ -330,9 +370,8 @@ TEST_F(PrinterSetupTest, TheHelpForAMissingFaxPrinterLeadsToTheQuestionsPage) {
     frmFaxPrinterSetupMessage help(addin);
     help.load();
     EXPECT_EQ(help.lblTelvoraFAQ.caption(), product::kFaqPage) << "the user sees where the link leads";
-}
 
-TEST_F(PrinterSetupTest, F1OpensTheSetupHelpTopic) {
+    // F1 opens the setup help topic.
     toolsPrinter({sim::pressKey(kKeyF1), click("cmdCancel")});
     ASSERT_EQ(platform.helpCalls.size(), 1u);
     EXPECT_EQ(platform.helpCalls[0].data, 2000u);
@@ -341,45 +380,31 @@ TEST_F(PrinterSetupTest, F1OpensTheSetupHelpTopic) {
 
 // --- The fax printer check ------------------------------------------------------------------------
 
-TEST_F(PrinterSetupTest, AStoredPrinterThatIsInstalledIsAcceptedWithoutShowingTheDialog) {
-    save(keys::Printer, "Office Fax (Reception)");
-    EXPECT_TRUE(EnsureFaxPrinter(addin));
-    EXPECT_TRUE(user.forms().empty());
-    EXPECT_EQ(stored(keys::Printer), "Office Fax (Reception)");
-}
-
-
-TEST_F(PrinterSetupTest, ARemovedPrinterBringsUpTheDialogUntilAnInstalledOneIsPicked) {
-    save(keys::Printer, "Old Fax");
-    user.onForm("frmPrinter", {choose("cboPrinter", "Fax"), click("cmdOk")});
-    EXPECT_TRUE(EnsureFaxPrinter(addin));
-    EXPECT_EQ(stored(keys::Printer), "Fax");
-    EXPECT_EQ(user.forms().size(), 1u);
-}
-
-TEST_F(PrinterSetupTest, ARemovedPrinterAndCancelLeaveTheStoredPrinter) {
-    save(keys::Printer, "Old Fax");
-    user.onForm("frmPrinter", {click("cmdCancel")});
-    EXPECT_FALSE(EnsureFaxPrinter(addin));
-    EXPECT_EQ(stored(keys::Printer), "Old Fax");
-}
-
-TEST_F(PrinterSetupTest, WithNoPrinterStoredThePickedOneIsStored) {
-    user.onForm("frmPrinter", {choose("cboPrinter", "Office Fax (Reception)"), click("cmdOk")});
-    EXPECT_TRUE(EnsureFaxPrinter(addin));
-    EXPECT_EQ(stored(keys::Printer), "Office Fax (Reception)");
-}
-
-TEST_F(PrinterSetupTest, ClosingTheSetupWindowCountsAsCancelAndIsNotShownAgain) {
-    user.onForm("frmPrinter", {closeWindow()});
-    EXPECT_FALSE(EnsureFaxPrinter(addin));
-    EXPECT_EQ(user.forms().size(), 1u);
-    EXPECT_FALSE(stored(keys::Printer));
-
-    save(keys::Printer, "Old Fax");
-    user.onForm("frmPrinter", {closeWindow()});
-    EXPECT_FALSE(EnsureFaxPrinter(addin));
-    EXPECT_EQ(user.forms().size(), 2u);
+TEST_F(PrinterSetupTest, TheCheckShowsTheDialogOnlyUntilAnInstalledPrinterIsStoredAndCancelOrClosingKeepTheStoredOne) {
+    const struct {
+        std::optional<std::string> stored;
+        std::vector<sim::UserStep> steps;  // empty: the dialog is not shown
+        bool accepted;
+        std::optional<std::string> after;
+    } cases[] = {
+        {"Office Fax (Reception)", {}, true, "Office Fax (Reception)"},
+        {"Old Fax", {choose("cboPrinter", "Fax"), click("cmdOk")}, true, "Fax"},
+        {"Old Fax", {click("cmdCancel")}, false, "Old Fax"},
+        {"Old Fax", {closeWindow()}, false, "Old Fax"},
+        {std::nullopt, {choose("cboPrinter", "Office Fax (Reception)"), click("cmdOk")}, true, "Office Fax (Reception)"},
+        {std::nullopt, {closeWindow()}, false, std::nullopt},
+    };
+    std::size_t shown = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.value_or("nothing stored"));
+        if (c.stored) save(keys::Printer, *c.stored);
+        else store.DeleteSetting(kAppName, kSectionName, keys::Printer);
+        if (!c.steps.empty()) user.onForm("frmPrinter", c.steps);
+        EXPECT_EQ(EnsureFaxPrinter(addin), c.accepted);
+        EXPECT_EQ(stored(keys::Printer), c.after);
+        shown += !c.steps.empty();
+        EXPECT_EQ(user.forms().size(), shown) << "shown once at most";
+    }
 
     frmPrinter form(addin);
     form.load();

@@ -13,6 +13,7 @@
 namespace telvora {
 namespace {
 
+using telvora::testing::contains;
 using sim::click;
 using sim::closeWindow;
 using sim::typeInto;
@@ -55,12 +56,6 @@ protected:
         return {confirm.lblSType.tag(), confirm.lblSType.caption(), confirm.lblTestDelay.caption(),
                 confirm.lblDate.caption()};
     }
-    void expectMessage(const sim::MessageRecord& m, const std::string& prompt, MsgIcon icon, MsgButtons buttons) {
-        EXPECT_EQ(m.prompt, prompt);
-        EXPECT_EQ(m.icon, icon);
-        EXPECT_EQ(m.buttons, buttons);
-        EXPECT_EQ(m.title, "Telvora");
-    }
 
     frmSendConfirm confirm{addin};
 };
@@ -96,36 +91,41 @@ TEST_F(ScheduleTest, ATimeCanBeChosenWhereverTheConfirmationOpensItButOnWindows2
 
     machine.runWindows(sim::windows::W2000);
     schedule({click("optTime"), click("cmdCancel")});
-    EXPECT_NE(user.finish().find("cannot reach frmScheduleType.optTime"), std::string::npos);
+    EXPECT_TRUE(contains(user.finish(), "cannot reach frmScheduleType.optTime"));
 }
 
 // --- What OK accepts ----------------------------------------------------------------------------
 
-TEST_F(ScheduleTest, ADateAndTimeAheadAreShownToTheSecondAndHandedOnAsShown) {
-    scheduleAt("16/06/2026", "01:00 AM");
-    EXPECT_TRUE(user.messages().empty()) << "a later day takes any valid time";
-    EXPECT_EQ(shown(), (Schedule{"Time", "Time: 01:00 AM", "16-Jun-2026 01:00:00 AM", "16/06/2026"}));
-    EXPECT_EQ(ReadSchedule(confirm), "16-Jun-2026 01:00:00 AM");
-}
-
-TEST_F(ScheduleTest, TheDateFieldIsReadDayFirstAsItsHintSays) {
-    // On this United States machine the system alone would read 06/07/2026 as June 7.
-    scheduleAt("06/07/2026", "03:30 PM");
-    EXPECT_EQ(ReadSchedule(confirm), "06-Jul-2026 03:30:00 PM");
-}
-
-TEST_F(ScheduleTest, ATimeInTheCurrentMinuteHasNotPassed) {
-    scheduleAt(" 15/06/2026 ", "2:30 pm");
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(shown(), (Schedule{"Time", "Time: 2:30 pm", "15-Jun-2026 02:30:00 PM", "15/06/2026"}));
-}
-
-TEST_F(ScheduleTest, ATimeAMinuteAgoTodayOffersTomorrowAndYesMovesTheDate) {
-    user.answer(MsgResult::Yes);
-    scheduleAt("15/06/2026", "02:29 PM");
-    ASSERT_EQ(user.messages().size(), 1u);
-    expectMessage(user.messages()[0], kTomorrowQuestion, MsgIcon::Question, MsgButtons::YesNo);
-    EXPECT_EQ(shown(), (Schedule{"Time", "Time: 02:29 PM", "16-Jun-2026 02:29:00 PM", "16-Jun-26"}));
+TEST_F(ScheduleTest, ATimeAheadIsShownToTheSecondAndHandedOnAsShownAndOneThatPassedTodayOffersTomorrow) {
+    const struct {
+        const char* date;
+        const char* time;
+        bool askedForTomorrow;
+        Schedule expected;
+    } cases[] = {
+        // A later day takes any valid time; the date field is read day first, as its hint says (this
+        // United States machine alone would read 06/07/2026 as June 7).
+        {"16/06/2026", "01:00 AM", false, {"Time", "Time: 01:00 AM", "16-Jun-2026 01:00:00 AM", "16/06/2026"}},
+        {"06/07/2026", "03:30 PM", false, {"Time", "Time: 03:30 PM", "06-Jul-2026 03:30:00 PM", "06/07/2026"}},
+        // A time in the current minute has not passed; one a minute ago has, and Yes moves the date.
+        {" 15/06/2026 ", "2:30 pm", false, {"Time", "Time: 2:30 pm", "15-Jun-2026 02:30:00 PM", "15/06/2026"}},
+        {"15/06/2026", "02:29 PM", true, {"Time", "Time: 02:29 PM", "16-Jun-2026 02:29:00 PM", "16-Jun-26"}},
+        // A time alone is for today while it is still ahead.
+        {"", "05:00 PM", false, {"Time", "Time: 05:00 PM", "15-Jun-2026 05:00 PM", ""}},
+        {"", "09:00 AM", true, {"Time", "Time: 09:00 AM", "16-Jun-2026 09:00:00 AM", "16-Jun-26"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.date) + " " + c.time);
+        const std::size_t before = user.messages().size();
+        if (c.askedForTomorrow) user.answer(MsgResult::Yes);
+        scheduleAt(c.date, c.time);
+        ASSERT_EQ(user.messages().size(), before + c.askedForTomorrow);
+        if (c.askedForTomorrow) expectMessage(user.messages().back(), kTomorrowQuestion, MsgIcon::Question, MsgButtons::YesNo);
+        EXPECT_EQ(shown(), c.expected);
+        if (c.date[0] != '\0') {
+            EXPECT_EQ(ReadSchedule(confirm), c.expected.shown);
+        }
+    }
 }
 
 TEST_F(ScheduleTest, AnsweringNoKeepsTheDialogOpenAndTheScheduleAsItWas) {
@@ -135,18 +135,6 @@ TEST_F(ScheduleTest, AnsweringNoKeepsTheDialogOpenAndTheScheduleAsItWas) {
     EXPECT_EQ(user.messages()[0].prompt, kTomorrowQuestion);
     EXPECT_EQ(shown(), kNow);
     EXPECT_EQ(ReadSchedule(confirm), "Now");
-}
-
-TEST_F(ScheduleTest, ATimeAloneIsForTodayWhenItIsStillAheadAndForTomorrowWhenTheUserSaysSo) {
-    schedule({click("optTime"), typeInto("txtDate", ""), typeInto("cboTime", "05:00 PM"), click("cmdOK")});
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(shown(), (Schedule{"Time", "Time: 05:00 PM", "15-Jun-2026 05:00 PM", ""}));
-
-    user.answer(MsgResult::Yes);
-    schedule({click("optTime"), typeInto("txtDate", ""), typeInto("cboTime", "09:00 AM"), click("cmdOK")});
-    ASSERT_EQ(user.messages().size(), 1u);
-    EXPECT_EQ(user.messages()[0].prompt, kTomorrowQuestion);
-    EXPECT_EQ(shown(), (Schedule{"Time", "Time: 09:00 AM", "16-Jun-2026 09:00:00 AM", "16-Jun-26"}));
 }
 
 TEST_F(ScheduleTest, TheTurnOfTheYearAndTwentyNinthOfFebruaryAreOrdinaryDays) {

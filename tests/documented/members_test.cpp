@@ -10,31 +10,6 @@
 namespace telvora::documented {
 namespace {
 
-TEST(DocumentedMembers, TheAnswersTheAddinReliesOnAreTheDocumentedOnes) {
-    const struct {
-        const char* object;
-        const char* member;
-        Type type;
-    } facts[] = {
-        {"FAXCOMEX.FaxDocument", "ConnectedSubmit", Type::StringArray},
-        {"FAXCOMEX.FaxDocument", "ScheduleTime", Type::Date},
-        {"FaxServer.FaxDoc", "Send", Type::Long},
-        {"Word.Find", "Execute", Type::Boolean},
-        {"Word.Fields", "Update", Type::Long},
-        {"WinFax.SDKSend8.0", "IsEntryIDReady", Type::Integer},
-        {"winfax.sdksend", "SEND", Type::Integer},
-    };
-    for (const auto& f : facts) {
-        const Member* m = find(f.object, f.member);
-        ASSERT_NE(m, nullptr) << f.object << "." << f.member;
-        EXPECT_EQ(m->type, f.type) << f.object << "." << f.member;
-        EXPECT_FALSE(m->page.empty());
-    }
-    EXPECT_EQ(find("Word.AddIns", "Item")->answers, "Word.AddIn");
-    EXPECT_EQ(find("Word.Find", "Delete"), nullptr) << "a member the add-in never calls is not listed";
-    EXPECT_EQ(membersOf("Word.Font").size(), 27u);
-}
-
 TEST(DocumentedMembers, AValueIsCoercedToItsDocumentedTypeOrRefused) {
     const auto readDate = [](std::string_view text) -> std::optional<double> {
         return text == "12/25/2008 2:30:00 PM" ? std::optional<double>(39807.604166666664) : std::nullopt;

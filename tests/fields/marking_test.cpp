@@ -39,41 +39,23 @@ protected:
     Buttons buttons{addin};
 };
 
-TEST_F(MarkingTest, WithOnlyAnInsertionPointEachCommandAsksForASelectionAndAddsNoStyle) {
+TEST_F(MarkingTest, WithoutADocumentOrWithOnlyAnInsertionPointEachCommandSaysWhyAndAddsNoStyle) {
+    const std::pair<void (Buttons::*)(), const char*> commands[] = {
+        {&Buttons::cmdFaxnumber, "Please select the text for fax number before clicking 'Fax Number' on the toolbar."},
+        {&Buttons::cmdFaxName, "Please select the text for recipient name before clicking 'Recipient Name' on the toolbar."},
+        {&Buttons::cmdFaxCompany,
+         "Please select the text for recipient company before clicking 'Recipient Company' on the toolbar."},
+        {&Buttons::cmdFaxSubject, "Please select the text for subject before clicking 'Subject' on the toolbar."}};
+    for (const auto& [command, _] : commands) (buttons.*command)();
     open(DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 4));
-    buttons.cmdFaxnumber();
-    buttons.cmdFaxName();
-    buttons.cmdFaxCompany();
-    buttons.cmdFaxSubject();
-    ASSERT_EQ(user.messages().size(), 4u);
-    EXPECT_EQ(user.messages()[0].prompt,
-              "Please select the text for fax number before clicking 'Fax Number' on the toolbar.");
-    EXPECT_EQ(user.messages()[1].prompt,
-              "Please select the text for recipient name before clicking 'Recipient Name' on the toolbar.");
-    EXPECT_EQ(user.messages()[2].prompt,
-              "Please select the text for recipient company before clicking 'Recipient Company' on the toolbar.");
-    EXPECT_EQ(user.messages()[3].prompt,
-              "Please select the text for subject before clicking 'Subject' on the toolbar.");
-    for (const auto& m : user.messages()) {
-        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-        EXPECT_EQ(m.buttons, MsgButtons::OK);
-        EXPECT_EQ(m.title, "Telvora");
+    for (const auto& [command, _] : commands) (buttons.*command)();
+    ASSERT_EQ(user.messages().size(), 8u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        expectMessage(user.messages()[i], "This command is not available because no document is open.", MsgIcon::Exclamation);
+        expectMessage(user.messages()[4 + i], commands[i].second, MsgIcon::Exclamation);
     }
     for (FaxField f : {FaxField::Number, FaxField::Name, FaxField::Company, FaxField::Subject})
         EXPECT_FALSE(FieldStyleExists(addin, FieldStyleName(f))) << FieldStyleName(f);
-}
-
-TEST_F(MarkingTest, WithNoDocumentOpenEachCommandSaysSoAndNothingElse) {
-    buttons.cmdFaxnumber();
-    buttons.cmdFaxName();
-    buttons.cmdFaxCompany();
-    buttons.cmdFaxSubject();
-    ASSERT_EQ(user.messages().size(), 4u);
-    for (const auto& m : user.messages()) {
-        EXPECT_EQ(m.prompt, "This command is not available because no document is open.");
-        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-        EXPECT_EQ(m.title, "Telvora");
-    }
 }
 
 TEST_F(MarkingTest, MarkingEachFieldMakesItReadableAndChangesNoLook) {
@@ -101,44 +83,31 @@ TEST_F(MarkingTest, MarkingEachFieldMakesItReadableAndChangesNoLook) {
     EXPECT_EQ(look(*doc, 3, 12, FontAttribute::Italic), word::FontValue(-1));
 }
 
-TEST_F(MarkingTest, MarkingAgainMovesTheMarkAndTheOldTextKeepsItsLook) {
-    const Format old = Format().bold().italic().size(14).name("Arial");
-    auto doc = open(DocumentBuilder("Letter.doc").text("Fax ").styled("tlvFaxNumber", "111", old).text(" or 222"));
-    select(11, 14);
-    buttons.cmdFaxnumber();
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(ReadField(addin, FaxField::Number), "222");
-    EXPECT_EQ(styleAt(*doc, 4), "");
-    EXPECT_EQ(styleAt(*doc, 11), "tlvFaxNumber");
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Italic), word::FontValue(-1));
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Size), word::FontValue(14.0f));
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Name), word::FontValue(std::string("Arial")));
-    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Bold), word::FontValue(0)) << "the new mark wears no formatting";
-}
-
-TEST_F(MarkingTest, MarkingAgainKeepsTheLookTheFieldStyleItselfGaveTheOldText) {
-    // A document whose field style was given formatting of its own: deleting the style takes that
+TEST_F(MarkingTest, MarkingAgainMovesTheMarkAndTheOldTextKeepsItsLookWhetherItsOwnOrItsStyles) {
+    // In the second letter the field style has formatting of its own: deleting the style takes that
     // formatting away, so only the restored look keeps the old number as the user saw it.
-    auto doc = open(DocumentBuilder("Letter.doc")
-                        .style("tlvFaxNumber", word::wdCharacterStyle, Format().bold().size(14).name("Arial"))
-                        .text("Fax ")
-                        .styled("tlvFaxNumber", "111", Format().italic())
-                        .text(" or 222"));
-    ASSERT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
-    select(11, 14);
-    buttons.cmdFaxnumber();
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(ReadField(addin, FaxField::Number), "222");
-    EXPECT_EQ(styleAt(*doc, 4), "");
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Bold), word::FontValue(-1));
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Italic), word::FontValue(-1));
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Size), word::FontValue(14.0f));
-    EXPECT_EQ(look(*doc, 4, 7, FontAttribute::Name), word::FontValue(std::string("Arial")));
-    // The style made afresh has no formatting: the new mark looks as it did.
-    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Bold), word::FontValue(0));
-    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Size), word::FontValue(12.0f));
-    EXPECT_EQ(look(*doc, 11, 14, FontAttribute::Name), word::FontValue(std::string("Times New Roman")));
+    const DocumentBuilder letters[] = {
+        DocumentBuilder("Own.doc").text("Fax ").styled("tlvFaxNumber", "111", Format().bold().italic().size(14).name("Arial"))
+            .text(" or 222"),
+        DocumentBuilder("Style.doc").style("tlvFaxNumber", word::wdCharacterStyle, Format().bold().size(14).name("Arial"))
+            .text("Fax ").styled("tlvFaxNumber", "111", Format().italic()).text(" or 222")};
+    const auto lookOf = [](const sim::DocumentModel& doc, int start, int end) {
+        return std::vector<word::FontValue>{look(doc, start, end, FontAttribute::Bold), look(doc, start, end, FontAttribute::Italic),
+                                            look(doc, start, end, FontAttribute::Size), look(doc, start, end, FontAttribute::Name)};
+    };
+    for (const auto& letter : letters) {
+        auto doc = open(letter);
+        SCOPED_TRACE(doc->name);
+        select(11, 14);
+        buttons.cmdFaxnumber();
+        EXPECT_TRUE(user.messages().empty());
+        EXPECT_EQ(ReadField(addin, FaxField::Number), "222");
+        EXPECT_EQ(styleAt(*doc, 4), "");
+        EXPECT_EQ(styleAt(*doc, 11), "tlvFaxNumber");
+        EXPECT_EQ(lookOf(*doc, 4, 7), (std::vector<word::FontValue>{-1, -1, 14.0f, std::string("Arial")}));
+        // The style made afresh has no formatting: the new mark looks as it did.
+        EXPECT_EQ(lookOf(*doc, 11, 14), (std::vector<word::FontValue>{0, 0, 12.0f, std::string("Times New Roman")}));
+    }
 }
 
 TEST_F(MarkingTest, AMarkOfMixedLookKeepsEachPartsLookWhenItMoves) {

@@ -29,7 +29,7 @@ std::string bareName(std::string name) {
 }
 
 // Class name -> its direct bases, from C++ source text (comments removed first).
-void collectClasses(std::string text, std::map<std::string, std::set<std::string>>& bases) {
+[[maybe_unused]] void collectClasses(std::string text, std::map<std::string, std::set<std::string>>& bases) {
     text = std::regex_replace(text, std::regex(R"(//[^\n]*)"), " ");
     text = std::regex_replace(text, std::regex(R"(/\*[\s\S]*?\*/)"), " ");
     static const std::regex declaration(R"(\b(?:class|struct)\s+(?:\[\[[^\]]*\]\]\s*)?(\w+)\s*(?:final\s*)?:\s*([^{;]*)\{)");
@@ -47,7 +47,7 @@ void collectClasses(std::string text, std::map<std::string, std::set<std::string
 
 // The dialogs: classes deriving from Form at any depth that no other such class derives from
 // (a shared base of two dialogs is not a dialog of its own).
-std::set<std::string> dialogClasses(const std::map<std::string, std::set<std::string>>& bases) {
+[[maybe_unused]] std::set<std::string> dialogClasses(const std::map<std::string, std::set<std::string>>& bases) {
     std::set<std::string> forms;
     for (bool grew = true; grew;) {
         grew = false;
@@ -76,25 +76,18 @@ std::set<std::string> dialogClasses(const std::map<std::string, std::set<std::st
     return bareName(status == 0 && demangled ? demangled.get() : typeid(form).name());
 }
 
-TEST(DialogGallery, TheSourceScanFindsEveryDialogClassAndOnlyThose) {
-    std::map<std::string, std::set<std::string>> bases;
-    collectClasses(R"(
-        // class frmCommented : public Form {
-        class frmPrinter final : public Form {};
-        class ConfirmBase : public telvora::Form, private Helper<int> {};
-        struct frmSendConfirm final : ConfirmBase {};
-        class frmQuickFaxConfirm : public ConfirmBase, public ScheduleLabels {};
-        class PrinterList : public std::vector<std::string> {};
-        class Form;
-    )", bases);
-    EXPECT_EQ(dialogClasses(bases), (std::set<std::string>{"frmPrinter", "frmQuickFaxConfirm", "frmSendConfirm"}));
-}
-
 TEST(DialogGallery, EveryDialogClassHasASampleThatBuildsIt) {
 #if !defined(TELVORA_SOURCE_DIR)
     GTEST_SKIP() << "the sources are not at hand in this build";
 #else
+    // The scan itself: comments skipped, bases through a shared base, a base of two dialogs no dialog.
     std::map<std::string, std::set<std::string>> bases;
+    collectClasses(R"(// class frmCommented : public Form {
+        class frmPrinter final : public Form {}; class ConfirmBase : public telvora::Form, private Helper<int> {};
+        struct frmSendConfirm final : ConfirmBase {}; class frmQuick : public ConfirmBase, public Labels {};
+        class PrinterList : public std::vector<std::string> {}; class Form;)", bases);
+    EXPECT_EQ(dialogClasses(bases), (std::set<std::string>{"frmPrinter", "frmQuick", "frmSendConfirm"}));
+    bases.clear();
     const std::filesystem::path sources = std::filesystem::path(TELVORA_SOURCE_DIR) / "src";
     ASSERT_TRUE(std::filesystem::is_directory(sources / "forms")) << "not the sources: " << sources;
     for (const char* folder : {"dialogs", "merge"}) {

@@ -18,6 +18,7 @@ namespace {
 using sim::button;
 using sim::DocumentBuilder;
 using sim::popup;
+using Lines = std::vector<std::string>;
 
 constexpr const char* kTemplatePath = "C:\\Telvora\\Telvora.dot";
 
@@ -242,40 +243,40 @@ TEST_F(StartupTest, TheToolbarFollowsTheShowToolbarSettingAtEveryStart) {
     }
 }
 
-TEST_F(StartupTest, EntriesOfEarlierReleasesAreRemovedAndOnlyTheirMenusReset) {
-    word->customizeCommandBar("Help", {button("About Telvora"), button("Telvora Help"), button("UserHelpMacro")});
-    word->customizeCommandBar("Tools", {popup("Telvora", {button("Fax"), button("Settings")}), button("UserToolsMacro")});
-    connection.OnConnection(word);
-    show("Letter.doc");
-    // A reset brings back Word's own menu: the user's own entries in a menu that held an old
-    // entry go too, as they always did.
-    EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents", "AboutWord"}));
-    EXPECT_EQ(word->controlTags("Tools"), (std::vector<std::string>{"Spelling", "Options"}));
-    EXPECT_TRUE(connection.initialised());
-}
-
-TEST_F(StartupTest, MenusWithoutOldEntriesKeepTheUsersCustomisations) {
-    word->customizeCommandBar("Help", {button("UserHelpMacro")});
-    word->customizeCommandBar("Tools", {button("UserToolsMacro"), button("Telvora")});
-    const auto help = word->controlTags("Help");
-    const auto tools = word->controlTags("Tools");
-    for (const char* doc : {"Letter.doc", "Memo.doc"}) {
-        connection.OnConnection(word);
-        show(doc);
-        connection.OnDisconnection();
+// A menu holding an entry of an earlier release is reset to Word's own (the user's own entries in
+// it go too, as they always did); a menu without one keeps the user's customisations, also over
+// several starts. An entry tagged like the old pop-up that is no pop-up is the user's.
+TEST_F(StartupTest, EntriesOfEarlierReleasesResetOnlyTheirOwnMenu) {
+    using Menu = std::vector<sim::MenuControl>;
+    const struct {
+        Menu help, tools;
+        Lines helpAfter, toolsAfter;
+    } cases[] = {
+        {{button("Telvora Help")},
+         {button("UserToolsMacro")},
+         {"HelpContents", "AboutWord"},
+         {"Spelling", "Options", "UserToolsMacro"}},
+        {{button("About Telvora"), button("Telvora Help"), button("UserHelpMacro")},
+         {popup("Telvora", {button("Fax"), button("Settings")}), button("UserToolsMacro")},
+         {"HelpContents", "AboutWord"},
+         {"Spelling", "Options"}},
+        {{button("UserHelpMacro")},
+         {button("UserToolsMacro"), button("Telvora")},
+         {"HelpContents", "AboutWord", "UserHelpMacro"},
+         {"Spelling", "Options", "UserToolsMacro", "Telvora"}},
+    };  // each case adds to the menus the one before left
+    for (const auto& c : cases) {
+        word->customizeCommandBar("Help", c.help);
+        word->customizeCommandBar("Tools", c.tools);
+        for (const char* doc : {"Letter.doc", "Memo.doc"}) {
+            connection.OnConnection(word);
+            show(doc);
+            EXPECT_TRUE(connection.initialised());
+            connection.OnDisconnection();
+        }
+        EXPECT_EQ(word->controlTags("Help"), c.helpAfter);
+        EXPECT_EQ(word->controlTags("Tools"), c.toolsAfter);
     }
-    EXPECT_EQ(word->controlTags("Help"), help);
-    // An entry tagged like the old pop-up that is no pop-up is the user's, not an old release's.
-    EXPECT_EQ(word->controlTags("Tools"), tools);
-}
-
-TEST_F(StartupTest, AnOldEntryInOneMenuResetsThatMenuOnly) {
-    word->customizeCommandBar("Help", {button("Telvora Help")});
-    word->customizeCommandBar("Tools", {button("UserToolsMacro")});
-    connection.OnConnection(word);
-    show("Letter.doc");
-    EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents", "AboutWord"}));
-    EXPECT_EQ(word->controlTags("Tools"), (std::vector<std::string>{"Spelling", "Options", "UserToolsMacro"}));
 }
 
 TEST_F(StartupTest, AfterTheTemplateIsLoadedWordsErrorsDoNotStopTheStart) {

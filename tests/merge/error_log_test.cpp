@@ -45,11 +45,6 @@ TEST(ErrorLogTexts, GiveBackTheTextsOfEachColumnWhateverTheirLength) {
     EXPECT_EQ(ErrorLogTexts("no log line"), Texts{"no log line"});
 }
 
-TEST(ErrorLogFile, HeadingAndRuleAreTheColumnNamesPaddedAnd133Hyphens) {
-    EXPECT_EQ(ErrorLogHeading(), "ERROR REASON\t RECIPIENT NAME\t\t RECIPIENT COMPANY\t\t\t SUBJECT\t\t FAX NUMBER\t ");
-    EXPECT_EQ(ErrorLogRule(), std::string(133, '-'));
-}
-
 // The sort exactly as it has always been written: every pair (i, j > i), exchanged when out of order.
 std::string slice(const std::string& line, LogSlice s) {
     const auto characters = splitCharacters(line);

@@ -146,7 +146,8 @@ TEST_F(MergeRunTest, TheErrorLogListsTheRecordWithoutANumberAndTheOneWithLetters
     MergeFax(addin);
 
     EXPECT_EQ(platform.readFile("C:\\Temp\\errors.txt"),
-              ErrorLogHeading() + "\r\n" + std::string(133, '-') + "\r\n" +
+              "ERROR REASON\t RECIPIENT NAME\t\t RECIPIENT COMPANY\t\t\t SUBJECT\t\t FAX NUMBER\t \r\n" +
+                  std::string(133, '-') + "\r\n" +
                   "N.\t\t Bo Lind\t\t\t Lind AB\t\t\t\t a\t\t\t \t\t \r\n"
                   "Invalid Fax Number. Di Moss\t\t\t Moss Ltd\t\t\t\t Springprices\t\t call office\t \r\n");
     EXPECT_TRUE(fax.jobs.empty());
@@ -252,15 +253,22 @@ TEST_F(MergeRunTest, ARefusedSubmissionOfTheSharedFaxStopsTheRunAfterThatRecord)
 }
 
 TEST_F(MergeRunTest, ChecksBeforeTheDialogEndTheRunWithTheirMessage) {
-    // A reference field, before the data source is looked at.
-    word->open(sim::DocumentBuilder("Totals.doc").field(word::wdFieldRef, "REF Total", "42").build());
+    // Reference fields, before the data source is looked at: one message for them all.
+    word->open(sim::DocumentBuilder("Totals.doc")
+                   .mergeField("Name")
+                   .field(word::wdFieldRef, "REF Total", "42")
+                   .field(word::wdFieldRef, "REF Other", "7")
+                   .build());
     MergeFax(addin);
     // A document without a data source.
     word->open(sim::DocumentBuilder("Plain.doc").text("Hello").build());
     MergeFax(addin);
     EXPECT_EQ(prompts(), (Lines{"Invalid field found! Faxing cancelled ...\r\n\r\nPlease correct the fields to continue.",
                                 kNotMergeDocumentMessage}));
-    EXPECT_EQ(user.messages()[1].icon, MsgIcon::Exclamation);
+    for (const auto& m : user.messages()) {
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+        EXPECT_EQ(m.title, "Telvora");
+    }
     // No document at all.
     word->activeDocument()->Close(0);
     word->activeDocument()->Close(0);

@@ -126,6 +126,9 @@ TEST_F(FaxCommandTest, ANumberChangedToLettersInTheDialogIsShownAsTypedAndNothin
     user.onForm("frmSendConfirm", {typeInto("txtNumber", "call Ann first"), click("cmdFaxOnly")});
     FaxCommand(addin);
     EXPECT_EQ(prompts(), Lines{invalidNumberMessage("call Ann first")});
+    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(user.messages()[0].buttons, MsgButtons::OK);
+    EXPECT_EQ(user.messages()[0].title, "Telvora");
     EXPECT_TRUE(fax.jobs.empty());
     EXPECT_TRUE(word->prints().empty());
 }

@@ -13,6 +13,7 @@
 
 #include "base/errors.h"
 #include "support/settings_store_contract.h"
+#include "sim/host_tools.h"
 #include "support/sim_addin.h"
 
 namespace telvora::sim {
@@ -53,37 +54,23 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Sqlite, SettingsStoreContract, SqliteStores);
 namespace telvora::sim {
 namespace {
 
-std::string contents(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
+using telvora::testing::contains;
 class SqliteSettingsStoreTest : public ::testing::Test {
 protected:
     telvora::testing::ScratchFolder scratch;
     std::filesystem::path file = scratch.path() / "profile" / "settings.db";
 };
 
-TEST_F(SqliteSettingsStoreTest, ValuesRoundTripAndSurviveReopening) {
+TEST_F(SqliteSettingsStoreTest, ValuesSurviveReopeningAndADeletedOneStaysDeleted) {
     {
         SqliteSettingsStore store(file);
-        EXPECT_EQ(store.GetSetting("0x61645694", "Settings", "FaxType", "1"), "1");
-        store.SaveSetting("0x61645694", "Settings", "FaxType", "3");
         store.SaveSetting("0x61645694", "Settings", "Printer", "Fax \"Office\" ü");
-        store.SaveSetting("0x61645694", "Other", "Printer", "kept apart");
-        store.SaveSetting("0x61645694", "Settings", "FaxType", "2");
         store.SaveSetting("0x61645694", "Settings", "BlnServer", "True");
-        store.DeleteSetting("0x61645694", "Settings", "BlnServer");
         store.DeleteSetting("0x61645694", "Settings", "BlnServer");
     }
     SqliteSettingsStore reopened(file);
-    EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "FaxType"), "2");
     EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "Printer"), "Fax \"Office\" ü");
-    EXPECT_EQ(reopened.GetSetting("0x61645694", "Other", "Printer"), "kept apart");
     EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "BlnServer", "gone"), "gone");
-    EXPECT_EQ(reopened.GetSetting("0x61645694", "Settings", "Email"), "");
 }
 
 TEST_F(SqliteSettingsStoreTest, ADamagedFileIsReportedByNameAndNotTouched) {
@@ -95,10 +82,10 @@ TEST_F(SqliteSettingsStoreTest, ADamagedFileIsReportedByNameAndNotTouched) {
         ADD_FAILURE() << "a damaged settings file was accepted";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), err::PathFileAccess);
-        EXPECT_NE(e.description().find(file.string()), std::string::npos) << e.description();
-        EXPECT_NE(e.description().find("damaged"), std::string::npos) << e.description();
+        EXPECT_TRUE(contains(e.description(), file.string()));
+        EXPECT_TRUE(contains(e.description(), "damaged"));
     }
-    EXPECT_EQ(contents(file), garbage) << "the user's file must never be reset";
+    EXPECT_EQ(telvora::testing::readBytes(file), garbage) << "the user's file must never be reset";
 }
 
 TEST_F(SqliteSettingsStoreTest, AFileLockedForLongerThanTheWaitIsReportedAndTheStoredValuesStay) {
@@ -113,7 +100,7 @@ TEST_F(SqliteSettingsStoreTest, AFileLockedForLongerThanTheWaitIsReportedAndTheS
         ADD_FAILURE() << "a write to a locked file reported success";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), err::PathFileAccess);
-        EXPECT_NE(e.description().find("locked"), std::string::npos) << e.description();
+        EXPECT_TRUE(contains(e.description(), "locked"));
     }
     // Readers go on while another program writes.
     EXPECT_EQ(store.GetSetting("0x61645694", "Settings", "Printer"), "Fax");

@@ -15,8 +15,8 @@
 namespace telvora::testing {
 namespace {
 
-void save(SampleMachine& m, const char* key, const std::string& value) {
-    m.store.SaveSetting(kAppName, kSectionName, key, value);
+void save(SampleMachine& m, std::initializer_list<std::pair<const char*, const char*>> settings) {
+    for (const auto& [key, value] : settings) m.store.SaveSetting(kAppName, kSectionName, key, value);
 }
 
 // The recipient as the fax command fills it in from the document's marks.
@@ -45,51 +45,47 @@ SampleMachine::SampleMachine(Ui& ui) : addin(Ports{store, automation, ui, platfo
 std::vector<DialogSample> dialogSamples() {
     std::vector<DialogSample> samples;
     samples.push_back({"frmPrinter", "", [](SampleMachine& m) {
-                           save(m, keys::FaxType, "1");
-                           save(m, keys::Printer, "Fax");
-                           save(m, keys::DialOutLine, "9");
-                           save(m, keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
-                           save(m, keys::DefaultCopies, "2");
+                           save(m, {{keys::FaxType, "1"}, {keys::Printer, "Fax"}, {keys::DialOutLine, "9"},
+                                    {keys::DefaultPrinter, "HP LaserJet 4250 PCL6"}, {keys::DefaultCopies, "2"}});
                            return loaded<frmPrinter>(m);
                        }});
     samples.push_back({"frmPrinter", "shared-fax", [](SampleMachine& m) {
-                           save(m, keys::FaxType, "3");
-                           save(m, keys::ServerName, "SBS01");
-                           save(m, keys::Printer, "Office Fax (Reception)");
-                           save(m, keys::ResetPrinter, "False");
-                           save(m, keys::DefaultPrinter, "Don't Print");
+                           save(m, {{keys::FaxType, "3"}, {keys::ServerName, "SBS01"},
+                                    {keys::Printer, "Office Fax (Reception)"}, {keys::ResetPrinter, "False"},
+                                    {keys::DefaultPrinter, "Don't Print"}});
+                           return loaded<frmPrinter>(m);
+                       }});
+    samples.push_back({"frmPrinter", "hylafax", [](SampleMachine& m) {
+                           save(m, {{keys::FaxType, "4"}, {keys::HylafaxHost, "fax.example.com"},
+                                    {keys::HylafaxUser, "jdoe"}, {keys::Printer, "Fax"}});
                            return loaded<frmPrinter>(m);
                        }});
     samples.push_back({"frmFaxPrinterSetupMessage", "", [](SampleMachine& m) {
                            return loaded<frmFaxPrinterSetupMessage>(m);
                        }});
     samples.push_back({"frmSettings", "", [](SampleMachine& m) {
-                           save(m, keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
-                           save(m, keys::DefaultCopies, "2");
+                           save(m, {{keys::DefaultPrinter, "HP LaserJet 4250 PCL6"}, {keys::DefaultCopies, "2"}});
                            return loaded<frmSettings>(m);
                        }});
     samples.push_back({"frmAbout", "", [](SampleMachine& m) { return loaded<frmAbout>(m); }});
     samples.push_back({"frmSendConfirm", "", [](SampleMachine& m) {
-                           save(m, keys::FaxType, "1");
-                           save(m, keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
-                           save(m, keys::DefaultCopies, "2");
+                           save(m, {{keys::FaxType, "1"}, {keys::DefaultPrinter, "HP LaserJet 4250 PCL6"},
+                                    {keys::DefaultCopies, "2"}});
                            auto form = loaded<frmSendConfirm>(m);
                            markedRecipient(*form, "Revised site plan");
                            return form;
                        }});
     samples.push_back({"frmSendConfirm", "shared-fax", [](SampleMachine& m) {
                            m.fax.extendedFaxInstalled = true;
-                           save(m, keys::FaxType, "3");
-                           save(m, keys::ServerName, "SBS01");
-                           save(m, keys::YnoSave, "True");
-                           save(m, keys::Email, "True");
-                           save(m, keys::EmailAddress, "reception@okafor-lindqvist.example");
+                           save(m, {{keys::FaxType, "3"}, {keys::ServerName, "SBS01"}, {keys::YnoSave, "True"},
+                                    {keys::Email, "True"},
+                                    {keys::EmailAddress, "reception@okafor-lindqvist.example"}});
                            auto form = loaded<frmSendConfirm>(m);
                            markedRecipient(*form, "Today's Fax");
                            return form;
                        }});
     samples.push_back({"frmQuickFaxConfirm", "", [](SampleMachine& m) {
-                           save(m, keys::FaxType, "1");
+                           save(m, {{keys::FaxType, "1"}});
                            auto form = loaded<frmQuickFaxConfirm>(m);
                            form->txtNumber.setText("020 7946 0999");
                            form->txtSubject.setText("Today's Fax");
@@ -98,9 +94,8 @@ std::vector<DialogSample> dialogSamples() {
     samples.push_back({"frmScheduleType", "", [](SampleMachine& m) { return loaded<frmScheduleType>(m); }});
     samples.push_back({"frmDeliveryNote", "", [](SampleMachine& m) { return loaded<frmDeliveryNote>(m); }});
     samples.push_back({"frmGetFields", "", [](SampleMachine& m) {
-                           save(m, keys::FaxType, "1");
-                           save(m, keys::DefaultPrinter, "HP LaserJet 4250 PCL6");
-                           save(m, keys::DefaultCopies, "1");
+                           save(m, {{keys::FaxType, "1"}, {keys::DefaultPrinter, "HP LaserJet 4250 PCL6"},
+                                    {keys::DefaultCopies, "1"}});
                            auto form = loaded<frmGetFields>(m);
                            // The fields of a customer list, as the merge lists them.
                            for (Control* box : {&form->cboName, &form->cboCompany, &form->cboNumber}) {
@@ -115,8 +110,7 @@ std::vector<DialogSample> dialogSamples() {
                        }});
     samples.push_back({"frmGetFields", "shared-fax", [](SampleMachine& m) {
                            m.fax.extendedFaxInstalled = true;
-                           save(m, keys::FaxType, "3");
-                           save(m, keys::ServerName, "SBS01");
+                           save(m, {{keys::FaxType, "3"}, {keys::ServerName, "SBS01"}});
                            auto form = loaded<frmGetFields>(m);
                            for (Control* box : {&form->cboName, &form->cboCompany, &form->cboNumber}) box->addItem("");
                            form->txtSubject.setText("Today's Fax");

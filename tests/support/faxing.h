@@ -63,8 +63,6 @@ protected:
         save(keys::FaxType, "1");
     }
 
-    void save(const char* key, const std::string& value) { store.SaveSetting(kAppName, kSectionName, key, value); }
-
     // "Letter.doc": a line for each mark, then the body text. The main text as the fax printer
     // writes it is `printedLetter`.
     std::shared_ptr<sim::DocumentModel> openLetter(const Marks& marks = {}, const std::string& name = "Letter.doc") {

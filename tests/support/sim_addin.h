@@ -10,12 +10,19 @@
 #include <string>
 
 #include "app/addin.h"
+#include "core/settings.h"
 #include "host/buttons.h"
 #include "support/memory_settings_store.h"
 #include "sim/scripted_user.h"
 #include "sim/sim_machine.h"
 
 namespace telvora::testing {
+
+// Whether `text` holds `part`; a failure shows both.
+inline ::testing::AssertionResult contains(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << part << "\" is not in:\n" << text;
+}
 
 // A folder of its own for each test, removed afterwards.
 class ScratchFolder {
@@ -54,6 +61,17 @@ protected:
     void TearDown() override {
         EXPECT_EQ(user.finish(), "") << "the scripted user was not followed";
         for (const auto& v : fax.violations) ADD_FAILURE() << "the simulated fax software broke its documentation: " << v;
+    }
+
+    void save(const char* key, const std::string& value) { store.SaveSetting(kAppName, kSectionName, key, value); }
+    std::optional<std::string> stored(const char* key) const { return store.stored(kAppName, kSectionName, key); }
+    // A message box as the add-in shows every one: its text, icon and buttons, under the product's name.
+    static void expectMessage(const sim::MessageRecord& m, const std::string& prompt, MsgIcon icon,
+                              MsgButtons buttons = MsgButtons::OK) {
+        EXPECT_EQ(m.prompt, prompt);
+        EXPECT_EQ(m.icon, icon);
+        EXPECT_EQ(m.buttons, buttons);
+        EXPECT_EQ(m.title, "Telvora");
     }
 
     // The one message the command showed; fails the test when there was not exactly one.

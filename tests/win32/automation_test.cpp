@@ -159,37 +159,24 @@ TEST_F(AutomationBinding, ArraysDatesAndValuesNoMacroReadsArriveAsThePlatformGiv
     server->perform("Matrix");  // an answer nobody reads is let go as it comes
 }
 
+// A SAFEARRAY of texts, as ConnectedSubmit answers its job identifiers.
 TEST(AutomationDocumented, TheExtendedFaxServiceAnswersAnArrayOfJobIdentifiers) {
     test::Apartment apartment;
     test::RecorderRegistration registration{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
     Win32Automation automation;
-    const auto server = automation.create("FAXCOMEX.FaxServer");
     const auto document = automation.create("FAXCOMEX.FaxDocument");
-    const Variant ids = document->call("ConnectedSubmit", {Variant(server)});
+    const Variant ids = document->call("ConnectedSubmit", {Variant(automation.create("FAXCOMEX.FaxServer"))});
     ASSERT_EQ(1u, ids.elements().size()) << "one job identifier per recipient";
-    EXPECT_FALSE(ids.elements()[0].toString().empty());
-    document->perform("ConnectedSubmit", {Variant(server)});
-
-    // Its typed members coerce what they are given, or refuse it as a macro's Err shows it.
-    document->put("Priority", Variant("1"));
-    EXPECT_EQ(Variant(std::int32_t{1}), document->get("Priority"));
-    EXPECT_EQ(err::TypeMismatch, testing::errorOf([&] { document->put("Priority", Variant("high")); }));
-    EXPECT_EQ(err::MemberNotFound, testing::errorOf([&] { (void)document->get("Colour"); }));
-    const auto recipients = document->get("Recipients").toObject();
-    EXPECT_EQ(err::NamedArgumentNotFound,
-              testing::errorOf([&] { recipients->perform("Add", {}, {{"Colour", Variant("red")}}); }));
-    EXPECT_EQ(err::ArgumentNotOptional, testing::errorOf([&] { recipients->perform("Add"); }));
-    EXPECT_EQ(err::WrongArgumentCount,
-              testing::errorOf([&] { recipients->perform("Add", {Variant("1"), Variant("2"), Variant("3")}); }));
+    EXPECT_EQ("20a3d7e1c5b40001", ids.elements()[0].toString());
 }
 
 TEST_F(AutomationBinding, AFailureOfLateBindingItselfIsTheNumberAMacroSees) {
     const struct {
         const wchar_t* hresult;
         std::int32_t number;
-    } failures[] = {{L"80020005", err::TypeMismatch}, {L"8002000A", err::Overflow},
+    } failures[] = {{L"80020005", err::TypeMismatch},       {L"8002000A", err::Overflow},
                     {L"8002000E", err::WrongArgumentCount}, {L"80020004", err::NamedArgumentNotFound},
-                    {L"80020003", err::MemberNotFound}};
+                    {L"80020003", err::MemberNotFound},     {L"8002000F", err::ArgumentNotOptional}};
     for (const auto& f : failures) {
         test::ScopedEnvironment fail(L"TELVORA_RECORDER_FAIL", std::wstring(L"Connect|") + f.hresult);
         EXPECT_EQ(f.number, testing::errorOf([&] { server->perform("Connect"); })) << narrow(f.hresult);

@@ -49,21 +49,15 @@ private:
     Variant caption_ = Variant("");
 };
 
+using test::textArgument;
+
 class ByNameDispatchTest : public ::testing::Test {
 protected:
     HRESULT invoke(DISPID id, WORD flags, std::vector<VARIANT> args, std::vector<DISPID> named = {}) {
-        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), named.empty() ? nullptr : named.data(),
-                          static_cast<UINT>(reversed.size()), static_cast<UINT>(named.size())};
         info.clear();
         argError = 99;
-        return object->Invoke(id, IID_NULL, 0, flags, &params, result.put(), info.get(), &argError);
-    }
-    static VARIANT text(BSTR b) {
-        VARIANT v;
-        V_VT(&v) = VT_BSTR;
-        V_BSTR(&v) = b;
-        return v;
+        return test::invoke(object.get(), id, flags, std::move(args), result.put(), info.get(), &argError,
+                            std::move(named));
     }
 
     test::Apartment apartment;
@@ -76,15 +70,13 @@ protected:
 TEST_F(ByNameDispatchTest, AChangedByReferenceTextGoesBackAlsoWhenTheMemberThenFails) {
     Bstr mode = makeBstr(L"ok");
     BSTR variable = makeBstr(L"hey").release();
-    VARIANT byRef;
-    V_VT(&byRef) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&byRef) = &variable;
-    ASSERT_EQ(S_OK, invoke(2, DISPATCH_METHOD, {byRef, text(mode.get())}));
+    const VARIANT byRef = test::byReference(&variable);
+    ASSERT_EQ(S_OK, invoke(2, DISPATCH_METHOD, {byRef, textArgument(mode.get())}));
     EXPECT_STREQ(L"hey!", variable);
     EXPECT_STREQ(L"hey!", V_BSTR(result.get()));
 
     Bstr fail = makeBstr(L"fail");
-    ASSERT_EQ(DISP_E_EXCEPTION, invoke(2, DISPATCH_METHOD, {byRef, text(fail.get())}));
+    ASSERT_EQ(DISP_E_EXCEPTION, invoke(2, DISPATCH_METHOD, {byRef, textArgument(fail.get())}));
     EXPECT_STREQ(L"hey!!", variable);
     EXPECT_EQ(static_cast<SCODE>(0x800A0005), info->scode);
     EXPECT_EQ(L"Sample", bstrText(info->bstrSource));
@@ -93,41 +85,41 @@ TEST_F(ByNameDispatchTest, AChangedByReferenceTextGoesBackAlsoWhenTheMemberThenF
 
     // Memory running out inside a member is an error like any other, never a crash of the caller.
     Bstr memory = makeBstr(L"memory");
-    EXPECT_EQ(DISP_E_EXCEPTION, invoke(2, DISPATCH_METHOD, {text(mode.get()), text(memory.get())}));
+    EXPECT_EQ(DISP_E_EXCEPTION, invoke(2, DISPATCH_METHOD, {textArgument(mode.get()), textArgument(memory.get())}));
     EXPECT_EQ(static_cast<SCODE>(0x800A0007), info->scode);
 }
 
 TEST_F(ByNameDispatchTest, APropertyIsReadAndAssignedAsMacrosDoAndAMethodIsNotAssigned) {
     Bstr value = makeBstr(L"Fax");
     // VBScript and VBA name the assigned value DISPID_PROPERTYPUT; older callers pass it plainly.
-    ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYPUT, {text(value.get())}, {DISPID_PROPERTYPUT}));
+    ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYPUT, {textArgument(value.get())}, {DISPID_PROPERTYPUT}));
     ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYGET, {}));
     EXPECT_STREQ(L"Fax", V_BSTR(result.get()));
     Bstr other = makeBstr(L"Memo");
-    ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYPUT, {text(other.get())}));
+    ASSERT_EQ(S_OK, invoke(1, DISPATCH_PROPERTYPUT, {textArgument(other.get())}));
     ASSERT_EQ(S_OK, invoke(1, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}));
     EXPECT_STREQ(L"Memo", V_BSTR(result.get()));
 
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(1, DISPATCH_METHOD, {}));  // a property is not called
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(1, DISPATCH_PROPERTYPUTREF, {text(value.get())}, {DISPID_PROPERTYPUT}));
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(3, DISPATCH_PROPERTYPUT, {text(value.get())}, {DISPID_PROPERTYPUT}));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              invoke(1, DISPATCH_PROPERTYPUTREF, {textArgument(value.get())}, {DISPID_PROPERTYPUT}));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              invoke(3, DISPATCH_PROPERTYPUT, {textArgument(value.get())}, {DISPID_PROPERTYPUT}));
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, invoke(1, DISPATCH_PROPERTYPUT, {}));
-    EXPECT_EQ(DISP_E_NONAMEDARGS, invoke(1, DISPATCH_PROPERTYPUT, {text(value.get())}, {7}));
-    EXPECT_EQ(DISP_E_NONAMEDARGS, invoke(3, DISPATCH_METHOD, {text(value.get())}, {DISPID_PROPERTYPUT}));
+    EXPECT_EQ(DISP_E_NONAMEDARGS, invoke(1, DISPATCH_PROPERTYPUT, {textArgument(value.get())}, {7}));
+    EXPECT_EQ(DISP_E_NONAMEDARGS, invoke(3, DISPATCH_METHOD, {textArgument(value.get())}, {DISPID_PROPERTYPUT}));
 }
 
 TEST_F(ByNameDispatchTest, AnArgumentOfTheWrongTypeIsNamedByItsPlaceInTheCall) {
     Bstr word = makeBstr(L"seven");
     // A text that is no number where a Long is expected.
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(3, DISPATCH_METHOD, {text(word.get())}));
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(3, DISPATCH_METHOD, {textArgument(word.get())}));
     EXPECT_EQ(0u, argError);
     // rgvarg holds the arguments in reverse: the first argument has the highest index.
-    VARIANT anObject;
-    V_VT(&anObject) = VT_DISPATCH;
-    V_DISPATCH(&anObject) = object.get();
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(2, DISPATCH_METHOD, {anObject, text(word.get())}));
+    const VARIANT anObject = test::objectArgument(object.get());
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(2, DISPATCH_METHOD, {anObject, textArgument(word.get())}));
     EXPECT_EQ(1u, argError);
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(2, DISPATCH_METHOD, {text(word.get()), anObject}));
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(2, DISPATCH_METHOD, {textArgument(word.get()), anObject}));
     EXPECT_EQ(0u, argError);
 
     // A number too large for a Long is the macro's overflow, reported as an error of the call.

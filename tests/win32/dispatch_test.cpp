@@ -23,62 +23,37 @@ protected:
     test::Apartment apartment;
     ComPtr<ButtonsObject> buttons = makeComObject<ButtonsObject>();
 
-    DISPID idOf(const wchar_t* name) {
-        std::wstring copy(name);
-        LPOLESTR names[] = {copy.data()};
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, buttons->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) << copy;
-        return id;
-    }
-
     // Calls a method the way a macro does (method or property get), arguments in call order.
-    HRESULT call(const wchar_t* name, std::vector<VARIANT> args, UniqueVariant& result, EXCEPINFO& info) {
-        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    HRESULT call(const wchar_t* name, std::vector<VARIANT> args, UniqueVariant& result, EXCEPINFO& info,
+                 std::vector<DISPID> named = {}) {
         UINT argError = 0;
-        return buttons->Invoke(idOf(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                               &params, result.put(), &info, &argError);
+        return test::invoke(buttons.get(), test::idOf(buttons.get(), name), DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                            std::move(args), result.put(), &info, &argError, std::move(named));
     }
 };
 
 TEST(DispatchArguments, IntegersOfEveryWidthBecomeTheirExactDecimalText) {
-    VARIANT v;
-    V_VT(&v) = VT_UI1;
-    V_UI1(&v) = 200;
-    EXPECT_EQ("200", argumentText(v));
-    V_VT(&v) = VT_I1;
-    V_I1(&v) = -5;
-    EXPECT_EQ("-5", argumentText(v));
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = -2147483647 - 1;
-    EXPECT_EQ("-2147483648", argumentText(v));
-    V_VT(&v) = VT_UI4;
-    V_UI4(&v) = 4294967295u;
-    EXPECT_EQ("4294967295", argumentText(v));
-    V_VT(&v) = VT_I8;
-    V_I8(&v) = 1234567890123456789LL;
-    EXPECT_EQ("1234567890123456789", argumentText(v));
     LONG referenced = 42;
-    V_VT(&v) = VT_BYREF | VT_I4;
-    V_I4REF(&v) = &referenced;
-    EXPECT_EQ("42", argumentText(v));
     VARIANT inner;
     V_VT(&inner) = VT_I2;
     V_I2(&inner) = 7;
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = &inner;
-    EXPECT_EQ("7", argumentText(v));
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = VARIANT_TRUE;
-    EXPECT_EQ("True", argumentText(v));
+    VARIANT v[8];
+    V_VT(&v[0]) = VT_UI1, V_UI1(&v[0]) = 200;
+    V_VT(&v[1]) = VT_I1, V_I1(&v[1]) = -5;
+    V_VT(&v[2]) = VT_I4, V_I4(&v[2]) = -2147483647 - 1;
+    V_VT(&v[3]) = VT_UI4, V_UI4(&v[3]) = 4294967295u;
+    V_VT(&v[4]) = VT_I8, V_I8(&v[4]) = 1234567890123456789LL;
+    V_VT(&v[5]) = VT_BYREF | VT_I4, V_I4REF(&v[5]) = &referenced;
+    V_VT(&v[6]) = VT_BYREF | VT_VARIANT, V_VARIANTREF(&v[6]) = &inner;
+    V_VT(&v[7]) = VT_BOOL, V_BOOL(&v[7]) = VARIANT_TRUE;
+    const char* texts[] = {"200", "-5", "-2147483648", "4294967295", "1234567890123456789", "42", "7", "True"};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(texts[i], argumentText(v[i])) << "variant type " << V_VT(&v[i]);
 }
 
 TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
     // A ByRef String of VBA.
     BSTR variable = makeBstr(L"one").release();
-    VARIANT byRefString;
-    V_VT(&byRefString) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&byRefString) = &variable;
+    VARIANT byRefString = test::byReference(&variable);
     writeBackText(byRefString, "uno");
     EXPECT_STREQ(L"uno", variable);
     ::SysFreeString(variable);
@@ -86,9 +61,7 @@ TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
     // VBScript's variables, holding a text or a number: either way the variable takes the text.
     for (VARTYPE held : {VT_BSTR, VT_I2}) {
         UniqueVariant inner = held == VT_BSTR ? toVariant(Variant("two")) : toVariant(Variant(std::int16_t{3}));
-        VARIANT byRefVariant;
-        V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&byRefVariant) = inner.get();
+        VARIANT byRefVariant = test::byReference(inner.get());
         writeBackText(byRefVariant, "dos");
         ASSERT_EQ(VT_BSTR, V_VT(inner.get()));
         EXPECT_STREQ(L"dos", V_BSTR(inner.get()));
@@ -96,21 +69,15 @@ TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
 
     // A Variant variable holding a ByRef String (a VBA caller's String passed on).
     BSTR nested = makeBstr(L"three").release();
-    VARIANT inner;
-    V_VT(&inner) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&inner) = &nested;
-    VARIANT byRefVariant;
-    V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&byRefVariant) = &inner;
+    VARIANT inner = test::byReference(&nested);
+    VARIANT byRefVariant = test::byReference(&inner);
     writeBackText(byRefVariant, "tres");
     EXPECT_STREQ(L"tres", nested);
     ::SysFreeString(nested);
 
     // By value: the caller's variable is out of reach and the argument stays as it was.
     Bstr value = makeBstr(L"same");
-    VARIANT byValue;
-    V_VT(&byValue) = VT_BSTR;
-    V_BSTR(&byValue) = value.get();
+    VARIANT byValue = test::textArgument(value.get());
     writeBackText(byValue, "changed");
     EXPECT_EQ(value.get(), V_BSTR(&byValue));
     EXPECT_STREQ(L"same", value.get());
@@ -119,9 +86,7 @@ TEST(DispatchArguments, AChangedTextGoesBackOnlyToAnArgumentPassedByReference) {
 TEST_F(ButtonsDispatch, ANullTextIsInvalidUseOfNullAsTheMacrosErrShowsIt) {
     VARIANT null;
     V_VT(&null) = VT_NULL;
-    VARIANT variable;  // a VBScript variable holding Null
-    V_VT(&variable) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&variable) = &null;
+    const VARIANT variable = test::byReference(&null);  // a VBScript variable holding Null
     for (const VARIANT& arg : {null, variable}) {
         UniqueVariant result;
         EXCEPINFO info{};
@@ -148,32 +113,21 @@ TEST_F(ButtonsDispatch, ArgumentsArePassedByTheNamesTheTypeLibraryGivesThem) {
     // RequiredFieldCheck strField:=" x ": named arguments come first in rgvarg, with their DISPIDs.
     for (const wchar_t* text : {L" x ", L"  "}) {
         UniqueVariant field = toVariant(Variant(narrow(text)));
-        DISPID named = 0;
-        DISPPARAMS params{field.get(), &named, 1, 1};
         UniqueVariant result;
         EXCEPINFO info{};
-        UINT argError = 0;
-        ASSERT_EQ(S_OK, buttons->Invoke(idOf(L"RequiredFieldCheck"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                        &params, result.put(), &info, &argError));
+        ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {*field.get()}, result, info, {0}));
         EXPECT_EQ(std::wstring(text) == L" x " ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(result.get()));
     }
     // The same argument by position and by name is one too many.
     UniqueVariant a = toVariant(Variant("a")), b = toVariant(Variant("b"));
-    VARIANT both[] = {*a.get(), *b.get()};
-    DISPID named = 0;
-    DISPPARAMS twice{both, &named, 2, 1};
     UniqueVariant result;
     EXCEPINFO info{};
-    UINT argError = 0;
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, buttons->Invoke(idOf(L"RequiredFieldCheck"), IID_NULL, LOCALE_USER_DEFAULT,
-                                                    DISPATCH_METHOD, &twice, result.put(), &info, &argError));
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"RequiredFieldCheck", {*a.get(), *b.get()}, result, info, {0}));
 }
 
 TEST_F(ButtonsDispatch, AnArrayOrAnObjectWhereTextIsWantedIsATypeMismatch) {
     UniqueVariant array = toVariant(Variant::array({Variant("x")}));
-    VARIANT object;
-    V_VT(&object) = VT_DISPATCH;
-    V_DISPATCH(&object) = buttons.get();
+    const VARIANT object = test::objectArgument(buttons.get());
     for (const VARIANT& arg : {*array.get(), object}) {
         UniqueVariant result;
         EXCEPINFO info{};

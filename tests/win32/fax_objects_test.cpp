@@ -31,22 +31,12 @@ protected:
         ASSERT_EQ(S_OK, getClassObject(clsid, IID_IClassFactory, factory.putVoid()));
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.putVoid()));
     }
-    DISPID idOf(const std::wstring& name) {
-        std::wstring copy = name;
-        LPOLESTR names[] = {copy.data()};
-        DISPID id = 0;
-        (void)object->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
-        return id;
-    }
     HRESULT invoke(const std::wstring& name, WORD flags, std::vector<VARIANT> args) {
-        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-        DISPID put = DISPID_PROPERTYPUT;
         const bool isPut = flags == DISPATCH_PROPERTYPUT;
-        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), isPut ? &put : nullptr,
-                          static_cast<UINT>(reversed.size()), isPut ? 1u : 0u};
         info.clear();
-        return object->Invoke(idOf(name), IID_NULL, 0, flags, &params, isPut ? nullptr : result.put(), info.get(),
-                              nullptr);
+        return test::invoke(object.get(), test::idOf(object.get(), name), flags, std::move(args),
+                            isPut ? nullptr : result.put(), info.get(), nullptr,
+                            isPut ? std::vector<DISPID>{DISPID_PROPERTYPUT} : std::vector<DISPID>{});
     }
     HRESULT assign(const std::wstring& name, const Variant& value) {
         UniqueVariant v = toVariant(value);
@@ -54,10 +44,9 @@ protected:
     }
     // What a macro reads: the property's value as its VARIANT.
     Variant read(const std::wstring& name) {
-        EXPECT_EQ(S_OK, invoke(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {})) << narrowName(name);
+        EXPECT_EQ(S_OK, invoke(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {})) << narrow(name);
         return fromVariant(*result.get());
     }
-    static std::string narrowName(const std::wstring& name) { return std::string(name.begin(), name.end()); }
 
     test::Apartment apartment;
     ComPtr<IDispatch> object;
@@ -77,13 +66,13 @@ TEST_P(FaxClasses, EveryPropertyStartsEmptyOrFalseAndKeepsWhatAMacroAssignsByAny
     const auto valueOf = [](std::size_t i, bool text) { return text ? Variant("value " + std::to_string(i)) : Variant(true); };
     for (std::size_t i = 0; i < properties.size(); ++i) {
         const auto& [name, text] = properties[i];
-        EXPECT_EQ(text ? Variant("") : Variant(false), read(name)) << narrowName(name);
+        EXPECT_EQ(text ? Variant("") : Variant(false), read(name)) << narrow(name);
         std::wstring upper = name;
         for (auto& c : upper) c = static_cast<wchar_t>(::towupper(c));
-        ASSERT_EQ(S_OK, assign(upper, valueOf(i, text))) << narrowName(name);
+        ASSERT_EQ(S_OK, assign(upper, valueOf(i, text))) << narrow(name);
     }
     for (std::size_t i = 0; i < properties.size(); ++i)
-        EXPECT_EQ(valueOf(i, properties[i].second), read(properties[i].first)) << narrowName(properties[i].first);
+        EXPECT_EQ(valueOf(i, properties[i].second), read(properties[i].first)) << narrow(properties[i].first);
 }
 
 INSTANTIATE_TEST_SUITE_P(Telvora, FaxClasses,
@@ -124,10 +113,7 @@ TEST_F(FaxProperties, AStringPropertyTakesNumbersAndBooleansAsTheirTextButNotNul
     EXPECT_EQ(Variant("True"), read(L"SpecificTime"));
     // A VBScript variable passed by reference.
     UniqueVariant held = toVariant(Variant("Zoë – 日本"));
-    VARIANT byRef;
-    V_VT(&byRef) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&byRef) = held.get();
-    ASSERT_EQ(S_OK, invoke(L"RecipientName", DISPATCH_PROPERTYPUT, {byRef}));
+    ASSERT_EQ(S_OK, invoke(L"RecipientName", DISPATCH_PROPERTYPUT, {test::byReference(held.get())}));
     EXPECT_EQ(Variant("Zoë – 日本"), read(L"RecipientName"));
     EXPECT_EQ(DISP_E_EXCEPTION, assign(L"RecipientName", Variant(Null{})));
     EXPECT_EQ(static_cast<SCODE>(0x800A005E), info->scode);
@@ -148,7 +134,7 @@ TEST_F(AutomationClassTest, SendOnAMachineWithoutTheFaxSoftwareRaisesThatItCanno
                                                              {&kClsidWinFax, L"WinFax.SDKSend"}};
     for (const auto& [clsid, software] : cases) {
         create(*clsid);
-        ASSERT_EQ(DISP_E_EXCEPTION, invoke(L"Send", DISPATCH_METHOD, {})) << narrowName(software);
+        ASSERT_EQ(DISP_E_EXCEPTION, invoke(L"Send", DISPATCH_METHOD, {})) << narrow(software);
         EXPECT_EQ(static_cast<SCODE>(0x800A01AD), info->scode);  // 429
         EXPECT_EQ(software, bstrText(info->bstrSource));
     }

@@ -479,29 +479,13 @@ TEST_F(FormHost, ShowingAFormThatIsAlreadyUpIsRefused) {
     })});
 }
 
-// One control of each kind that holds something of the window system beyond its window: its own
-// font, the link's underlined font, a brush of its own colour, the icon, a combo box's field and
-// list windows, a list box's measured width.
-class EveryResource final : public Form {
-public:
-    EveryResource() : Form("frmResources", "Resources", {0, 0, 200, 90}) {
-        lblHeading.setFont({"Arial", 10, true});
-        txtName.setBackColor(0x00C0FFC0);
-        for (const char* t : {"12:00 AM", "12:30 AM"}) cboTime.addItem(t);
-        lstLog.addItem("N.\t\t Mary Jones\t\t\t Widgets");
-    }
-    Control& lblHeading = add(ControlKind::Label, "lblHeading", "ERROR REASON", {7, 5, 120, 10});
-    Control& lnkMore = add(ControlKind::LinkLabel, "lnkMore", "More information", {7, 18, 90, 8});
-    Control& txtName = add(ControlKind::TextBox, "txtName", "Mary", {7, 28, 90, 12});
-    Control& cboTime = add(ControlKind::ComboBox, "cboTime", "", {100, 28, 90, 12});
-    Control& lstLog = add(ControlKind::ListBox, "lstLog", "", {7, 44, 186, 24});
-    Control& picIcon = add(ControlKind::Picture, "picIcon", "", {7, 70, 16, 16});
-    Control& cmdOK = add(ControlKind::Button, "cmdOK", "&OK", {150, 72, 40, 14});
-};
-
 TEST_F(FormHost, WindowsFontsBrushesAndIconsAreAllReleasedAfterAHundredDialogs) {
+    // Every kind of control that holds something of the window system beyond its window: its own
+    // font, the link's underlined font, a brush of its own colour, the icon, a combo box's field
+    // and list windows, a list box's measured width.
     auto cycle = [this] {
-        EveryResource shown;
+        EveryControl shown{ui};
+        shown.txtFixed.setBackColor(0x00C0FFC0);
         test::UserScript script({act([&] { (void)shown.unload(); })}, [&shown] {
             if (shown.visible()) shown.hide();
         });

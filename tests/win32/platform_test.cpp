@@ -78,6 +78,15 @@ TEST_F(Win32PlatformTest, AFolderIsNotAFile) {
     EXPECT_FALSE(platform.fileExists(narrow(test::programFolder())));
 }
 
+// What the error log saves: the system's ANSI code page (Windows-1252 on a Western European
+// system), the system's replacement for a character it lacks.
+TEST_F(Win32PlatformTest, TextForTheSystemCodePageKeepsItsLettersAndReplacesWhatItLacks) {
+    ASSERT_EQ(1252u, ::GetACP());
+    EXPECT_EQ("Zo\xEB \xC5ngstr\xF6m ? Tiles\r\n",
+              platform.systemCodePageBytes("Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m \xE6\x9D\xB1 Tiles\r\n"));
+    EXPECT_EQ("", platform.systemCodePageBytes(""));
+}
+
 TEST_F(Win32PlatformTest, MachineRegistryValuesReadAsStoredWithReadAccessOnly) {
     const std::wstring key = L"Software\\TelvoraPlatformTest";
     {

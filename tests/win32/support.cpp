@@ -70,6 +70,50 @@ int runProgram(const std::wstring& commandLine, DWORD timeoutMs) {
     return static_cast<int>(code);
 }
 
+HRESULT invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result, EXCEPINFO* info,
+               UINT* argError, std::vector<DISPID> named) {
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), named.empty() ? nullptr : named.data(),
+                      static_cast<UINT>(reversed.size()), static_cast<UINT>(named.size())};
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, info, argError);
+}
+
+DISPID idOf(IDispatch* object, const std::wstring& name) {
+    std::wstring copy = name;
+    LPOLESTR names[] = {copy.data()};
+    DISPID id = DISPID_UNKNOWN;
+    (void)object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+VARIANT textArgument(BSTR text) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = text;
+    return v;
+}
+
+VARIANT byReference(BSTR* variable) {
+    VARIANT v;
+    V_VT(&v) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&v) = variable;
+    return v;
+}
+
+VARIANT byReference(VARIANT* variable) {
+    VARIANT v;
+    V_VT(&v) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&v) = variable;
+    return v;
+}
+
+VARIANT objectArgument(IDispatch* object) {
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    V_DISPATCH(&v) = object;
+    return v;
+}
+
 namespace {
 
 // One class of the recording server per programmatic identifier: the CLSIDs differ in their last

@@ -73,6 +73,19 @@ private:
     ScopedEnvironment logSetting_;
 };
 
+// A late-bound call as a macro makes it: `args` in call order (rgvarg holds them last first), the
+// last `named.size()` of them given by the identifiers in `named`.
+HRESULT invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result = nullptr,
+               EXCEPINFO* info = nullptr, UINT* argError = nullptr, std::vector<DISPID> named = {});
+// A member's identifier by its name; DISPID_UNKNOWN for a name the object does not know.
+DISPID idOf(IDispatch* object, const std::wstring& name);
+// Arguments that borrow what they hold: a text, a String or Variant variable passed by reference,
+// an object.
+VARIANT textArgument(BSTR text);
+VARIANT byReference(BSTR* variable);
+VARIANT byReference(VARIANT* variable);
+VARIANT objectArgument(IDispatch* object);
+
 // A unique scratch file name in the temporary folder.
 std::wstring scratchFile(const std::wstring& stem);
 

@@ -1,6 +1,6 @@
 // The Word port over automation, against the in-memory word processor served as Word's object
-// model: which members each port call uses with which arguments, that identifiers are looked up
-// once per interface, that Word's errors and Nothing reach the caller as the port promises, that
+// model: that each port call does to the document what it says, identifiers are looked up once per
+// interface, that Word's errors and Nothing reach the caller as the port promises, that
 // window activations arrive, and that the commands do to a document through automation exactly
 // what they do to it directly.
 #include "word_automation/word_application.h"
@@ -30,85 +30,37 @@ protected:
         wp->open(builder.build());
         return wp->document(builder.build().name);
     }
-    // The calls made since the last look.
-    std::vector<std::string> takeCalls() {
-        auto calls = served.calls();
-        served.clearRecords();
-        return calls;
-    }
 
     std::shared_ptr<sim::WordProcessor> wp = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{platform.paths()});
     ServedWord served{wp};
     std::shared_ptr<word::Application> word = word_automation::wordApplication(served.application(), served.events());
 };
 
-TEST_F(WordOverAutomationTest, DocumentStylesFindAndSelectionAreTheMembersAMacroUses) {
-    open(DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 12));
-    const auto doc = word->activeDocument();
-    EXPECT_EQ(doc->name(), "Letter.doc");
-    const auto style = doc->styles()->add("tlvFaxNumber", word::wdCharacterStyle);
-    EXPECT_EQ(style->name(), "tlvFaxNumber");
-    EXPECT_EQ(style->type(), word::wdCharacterStyle);
-    word->selection()->setStyle(style);
-    const auto range = doc->content();
-    const auto find = range->find();
-    find->ClearFormatting();
-    find->ClearAllFuzzyOptions();
-    find->setForward(true);
-    find->setWrap(word::wdFindStop);
-    find->setText("");
-    find->setStyle("tlvFaxNumber");
-    EXPECT_TRUE(find->Execute(true));
-    EXPECT_EQ(range->text(), "555 1234");
-    EXPECT_EQ(range->start(), 4);
-    EXPECT_EQ(range->end(), 12);
-    doc->styles()->item("tlvFaxNumber")->Delete();
-    EXPECT_EQ(takeCalls(), (std::vector<std::string>{
-                               "Application.ActiveDocument", "Document.Name", "Document.Styles",
-                               "Styles.Add(BSTR:tlvFaxNumber, I4:2)", "Style.NameLocal", "Style.Type",
-                               "Application.Selection", "Selection.Style = DISPATCH:object", "Document.Content",
-                               "Range.Find", "Find.ClearFormatting", "Find.ClearAllFuzzyOptions",
-                               "Find.Forward = BOOL:True", "Find.Wrap = I4:0", "Find.Text = BSTR:",
-                               "Find.Style = BSTR:tlvFaxNumber", "Find.Execute(Format:=BOOL:True)", "Range.Text", "Range.Start",
-                               "Range.End", "Document.Styles", "Styles.Item(BSTR:tlvFaxNumber)", "Style.Delete"}));
-}
-
 TEST_F(WordOverAutomationTest, FontAttributesTravelAsTheTypesWordKeepsThem) {
     open(DocumentBuilder("Letter.doc").text("Fax", sim::Format().bold().size(10.5f).name("Arial")).select(0, 3));
     const auto font = word->selection()->range()->font();
-    served.clearRecords();
     EXPECT_EQ(font->get(word::FontAttribute::Bold), word::FontValue(std::int32_t{-1}));
     EXPECT_EQ(font->get(word::FontAttribute::Size), word::FontValue(10.5f));
     EXPECT_EQ(font->get(word::FontAttribute::Name), word::FontValue(std::string("Arial")));
     font->set(word::FontAttribute::Size, 14.0f);
     font->set(word::FontAttribute::Italic, std::int32_t{-1});
     font->set(word::FontAttribute::Name, std::string("Courier New"));
-    EXPECT_EQ(takeCalls(), (std::vector<std::string>{"Font.Bold", "Font.Size", "Font.Name", "Font.Size = R8:14.000000",
-                                                     "Font.Italic = I4:-1", "Font.Name = BSTR:Courier New"}));
     const auto doc = wp->document("Letter.doc");
     EXPECT_EQ(doc->fontValue(StoryKind::Main, {0, 3}, word::FontAttribute::Size), word::FontValue(14.0f));
     EXPECT_EQ(doc->fontValue(StoryKind::Main, {0, 3}, word::FontAttribute::Italic), word::FontValue(std::int32_t{-1}));
 }
 
-TEST_F(WordOverAutomationTest, PrintsPassTheirNamedArgumentsByNameInOrder) {
+TEST_F(WordOverAutomationTest, PrintsReachWordWithTheirNamedArguments) {
     wp->installPrinter("Fax");
     wp->installPrinter("Laser");
     open(DocumentBuilder("Letter.doc").text("Hello"));
     platform.writeFile("C:\\Temp\\Telvora.rtf", "log");
-    served.clearRecords();
     word->setActivePrinter("Laser");
     EXPECT_EQ(word->activePrinter(), "Laser");
     word->PrintOut({{"Copies", Variant(std::int16_t{2})}, {"PrintToFile", Variant(false)},
                     {"Range", Variant(std::int32_t{0})}, {"Background", Variant(false)}});
     word->printFile("C:\\Temp\\Telvora.rtf");
     word->activeDocument()->PrintOut();
-    EXPECT_EQ(takeCalls(),
-              (std::vector<std::string>{
-                  "Application.ActivePrinter = BSTR:Laser", "Application.ActivePrinter",
-                  "Application.PrintOut(Copies:=I2:2, PrintToFile:=BOOL:False, Range:=I4:0, Background:=BOOL:False)",
-                  "Application.PrintOut(FileName:=BSTR:C:\\Temp\\Telvora.rtf, Background:=BOOL:False, Range:=I4:0, "
-                  "Item:=I4:0, Copies:=I4:1, PageType:=I4:0, PrintToFile:=BOOL:False)",
-                  "Application.ActiveDocument", "Document.PrintOut(Background:=BOOL:False)"}));
     ASSERT_EQ(wp->prints().size(), 3u);
     EXPECT_EQ(wp->prints()[0].argument("Copies"), Variant(std::int16_t{2}));
     EXPECT_EQ(wp->prints()[0].printer, "Laser");
@@ -133,15 +85,6 @@ TEST_F(WordOverAutomationTest, CommandBarsAndAddInsAreReachedThroughTheirCollect
     const auto entry = word->addIns()->add("C:\\Telvora\\Telvora.dot");
     entry->setInstalled(false);
     EXPECT_FALSE(word->addIns()->item("Telvora.dot")->installed());
-    EXPECT_EQ(takeCalls(),
-              (std::vector<std::string>{
-                  "Application.CommandBars", "CommandBars.Item(BSTR:Tools)",
-                  "CommandBar.FindControl(Tag:=BSTR:Telvora, Recursive:=BOOL:True)", "CommandBarControl.Tag",
-                  "CommandBarControl.Type", "CommandBarControl.Controls", "CommandBarControls.Count",
-                  "CommandBarControls.Item(I4:1)", "CommandBarControl.Delete", "CommandBar.Reset",
-                  "CommandBar.Visible = BOOL:False", "CommandBar.Visible", "Application.AddIns",
-                  "AddIns.Add(BSTR:C:\\Telvora\\Telvora.dot, BOOL:True)", "AddIn.Installed = BOOL:False",
-                  "Application.AddIns", "AddIns.Item(BSTR:Telvora.dot)", "AddIn.Installed"}));
 }
 
 TEST_F(WordOverAutomationTest, MailMergeRecordsAndFieldsAreReadThroughTheDataSource) {
@@ -159,10 +102,6 @@ TEST_F(WordOverAutomationTest, MailMergeRecordsAndFieldsAreReadThroughTheDataSou
     EXPECT_EQ(source->dataFieldValue("Fax"), "555 2");
     EXPECT_EQ(doc->fields()->count(), 2);
     EXPECT_EQ(doc->fields()->item(2)->type(), word::wdFieldRef);
-    served.clearRecords();
-    (void)source->dataFieldValue("Name");
-    EXPECT_EQ(takeCalls(), (std::vector<std::string>{"MailMergeDataSource.DataFields",
-                                                     "MailMergeDataFields.Item(BSTR:Name)", "MailMergeDataField.Value"}));
 }
 
 TEST_F(WordOverAutomationTest, EachMemberIsLookedUpOncePerInterfaceHoweverOftenItIsCalled) {

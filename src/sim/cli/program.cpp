@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 struct Options {
     fs::path out = "telvora-out";
     bool json = false;
+    bool previews = false;
     std::vector<std::string> scenarios;
     // fax
     std::string letter;
@@ -113,10 +114,11 @@ struct Ran {
 // Runs the scenarios, each into a folder of its own below `out` (or `out` itself for one command
 // run alone), and says where the outputs are.
 Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFolders, const ProgramSetup& setup,
-           std::ostream& out) {
+           std::ostream& out, std::ostream& err) {
     nlohmann::json all = nlohmann::json::array();
     std::vector<fs::path> previews;
     std::vector<std::string> failed;
+    std::vector<std::string> skipped;
     std::vector<std::string> verdicts;
     Ran ran;
     for (const auto& scenario : scenarios) {
@@ -132,6 +134,11 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
             if (!outcome.verdict.empty()) all.back()["verdict"] = outcome.verdict;
         }
         if (!outcome.passed) failed.push_back(scenario.name);
+        if (!outcome.skipped.empty()) {
+            skipped.push_back(scenario.name);
+            // Said on the error stream too, so a skip is never mistaken for a pass.
+            err << "SKIPPED: " << scenario.name << ": " << outcome.skipped << "\n";
+        }
         ran.faxed = ran.faxed || !outcome.faxFolders.empty();
         previews.insert(previews.end(), outcome.previews.begin(), outcome.previews.end());
         if (!o.json) out << "transcript: " << (folder / "transcript.txt").string() << "\n\n";
@@ -142,10 +149,15 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
         // A command run alone ends with what happened, not with expectations it never had.
         for (const auto& v : verdicts) out << v << "\n";
     } else {
-        out << scenarios.size() - failed.size() << " of " << scenarios.size() << " scenario(s) ran as expected";
+        out << scenarios.size() - failed.size() - skipped.size() << " of " << scenarios.size()
+            << " scenario(s) ran as expected";
         if (!failed.empty()) {
             out << "; not as expected:";
             for (const auto& f : failed) out << " " << f;
+        }
+        if (!skipped.empty()) {
+            out << "; SKIPPED:";
+            for (const auto& f : skipped) out << " " << f;
         }
         out << "\n";
     }
@@ -157,7 +169,7 @@ Ran runAll(const std::vector<Scenario>& scenarios, const Options& o, bool ownFol
             out << "  " << fs::absolute(previews[i]).lexically_normal().string() << "\n";
         if (previews.size() > named) out << "  ... and " << previews.size() - named << " more\n";
     }
-    ran.exitCode = failed.empty() ? kExitPassed : kExitFailed;
+    ran.exitCode = !failed.empty() ? kExitFailed : skipped.size() == scenarios.size() ? kExitSkipped : kExitPassed;
     return ran;
 }
 
@@ -212,9 +224,10 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
     app.fallthrough();
     app.add_option("--out", o.out, "Where everything is written (default ./telvora-out)");
     app.add_flag("--json", o.json, "Write the transcript as JSON on standard output");
+    app.add_flag("--previews", o.previews, "Write a PNG picture of each fax page (the demo always does)");
     auto* run = app.add_subcommand("run", "Run scenario files and check what they expect");
     run->add_option("scenarios", o.scenarios, "Scenario files (YAML)")->required();
-    app.add_subcommand("demo", "Run the bundled example scenarios");
+    auto* demo = app.add_subcommand("demo", "Run the bundled example scenarios");
     auto* fax = app.add_subcommand("fax", "Fax one marked .docx letter with the default machine and user");
     fax->add_option("letter", o.letter, "The letter (.docx), its fax number and recipient marked")->required();
     fax->add_option("--number", o.number, "The fax number the user types into the confirmation");
@@ -252,6 +265,8 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
         } else {
             for (const auto& file : exampleFiles(setup.examplesFolder)) scenarios.push_back(loadScenario(file));
         }
+        // The demo shows each fax page as a picture; other runs write them when asked.
+        for (auto& scenario : scenarios) scenario.previews = o.previews || demo->parsed();
         for (std::size_t i = 0; i < scenarios.size(); ++i)
             for (std::size_t j = 0; j < i; ++j)
                 if (output::safeName(scenarios[i].name) == output::safeName(scenarios[j].name))
@@ -265,7 +280,7 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
                 throw InputError(folder.string() + ": is a symbolic link, not a folder telvora-sim made; choose another --out");
             checkOutputFolder(folder);
         }
-        const Ran ran = runAll(scenarios, o, ownFolders, setup, out);
+        const Ran ran = runAll(scenarios, o, ownFolders, setup, out, err);
         if (!o.json) {
             const fs::path outputs = fs::absolute(o.out).lexically_normal();
             out << "everything written: " << outputs.string() << "\n";

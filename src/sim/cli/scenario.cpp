@@ -268,7 +268,7 @@ private:
     void machine(const YAML::Node& m) {
         const Reader& r = reader_;
         r.keys(m, "machine", {"windows", "computer", "printers", "faxSoftware", "faxDevices", "faxServiceAnswers",
-                              "faxServers", "tempFolder", "clock", "files", "failures"});
+                              "faxServers", "sharedFaxServer", "tempFolder", "clock", "files", "failures"});
         MachineSetup& setup = scenario_.machine;
         if (m["windows"]) {
             const auto release = windowsRelease(r.text(m["windows"], "machine.windows"));
@@ -311,6 +311,11 @@ private:
         if (m["faxDevices"]) setup.faxDevices = static_cast<int>(r.integer(m["faxDevices"], "machine.faxDevices", 0, 100));
         if (m["faxServiceAnswers"]) setup.faxServiceAnswers = r.boolean(m["faxServiceAnswers"], "machine.faxServiceAnswers");
         if (m["faxServers"]) setup.faxServers = r.texts(m["faxServers"], "machine.faxServers");
+        if (m["sharedFaxServer"]) {
+            const std::string kind = lower(r.text(m["sharedFaxServer"], "machine.sharedFaxServer"));
+            if (kind == "hylafax") setup.hylafaxServer = true;
+            else if (kind != "simulated") r.fail(m["sharedFaxServer"], "machine.sharedFaxServer must be simulated or hylafax");
+        }
         if (m["tempFolder"]) setup.tempFolder = machinePath(r, m["tempFolder"], "machine.tempFolder", scenario_.folder);
         if (m["clock"]) setup.clock = parseClock(r, m["clock"]);
         if (m["files"]) {
@@ -562,7 +567,7 @@ private:
 
     void expect(const YAML::Node& e) {
         const Reader& r = reader_;
-        r.keys(e, "expect", {"messages", "dialogs", "settings", "prints", "faxJobs", "tempFiles", "marks",
+        r.keys(e, "expect", {"messages", "dialogs", "settings", "prints", "faxJobs", "hylafaxQueue", "tempFiles", "marks",
                                       "statusBar"});
         Expectations& x = scenario_.expect;
         if (e["messages"]) {
@@ -619,6 +624,14 @@ private:
             }
         }
         if (e["statusBar"]) x.statusBar = r.text(e["statusBar"], "expect.statusBar");
+        if (e["hylafaxQueue"]) {
+            x.hylafaxQueue.emplace();
+            for (const auto& j : r.list(e["hylafaxQueue"], "expect.hylafaxQueue")) {
+                if (!j.IsMap()) r.fail(j, "a queued job maps fields of its queue file to their text");
+                auto& fields = x.hylafaxQueue->emplace_back();
+                for (const auto& item : j) fields[item.first.as<std::string>()] = r.text(item.second, item.first.as<std::string>());
+            }
+        }
         if (e["tempFiles"]) x.tempFiles = e["tempFiles"].IsNull() ? std::vector<std::string>{} : r.texts(e["tempFiles"], "expect.tempFiles");
         if (e["marks"]) {
             if (!e["marks"].IsMap()) r.fail(e["marks"], "expect.marks must map document names to styles and their text");

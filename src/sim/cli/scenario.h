@@ -47,6 +47,9 @@ struct MachineSetup {
     int faxDevices = 1;
     bool faxServiceAnswers = true;
     std::vector<std::string> faxServers;
+    // The shared fax server is a real HylaFAX server, started for the run in its folder when the
+    // package is installed (the run is skipped where it cannot start).
+    bool hylafaxServer = false;
     std::string tempFolder = "C:\\Temp\\";
     LocalTime clock{};
     // Failures the machine shows.
@@ -126,6 +129,9 @@ struct Expectations {
     std::map<std::string, std::optional<std::string>> settings;  // nothing: the key is absent
     std::optional<std::vector<ExpectedPrint>> prints;
     std::optional<std::vector<ExpectedFaxJob>> faxJobs;
+    // The jobs queued on the real HylaFAX server, in order, each by fields of its queue file
+    // ("number", "receiver", "regarding", "notify", ...).
+    std::optional<std::vector<std::map<std::string, std::string>>> hylafaxQueue;
     std::optional<std::vector<std::string>> tempFiles;
     // What Word's status bar shows at the end.
     std::optional<std::string> statusBar;
@@ -146,6 +152,9 @@ struct Scenario {
     // The run is judged by whether a fax went out, not by expectations (telvora-sim fax): it
     // ends with what happened, the faxes sent or why none was.
     bool judgedBySending = false;
+    // A PNG picture of each fax page beside each fax printed and each fax in the outbox: written
+    // when the run is asked for them (the demo always is), never read from the scenario file.
+    bool previews = false;
 };
 
 // Reads and checks a scenario file, reading its documents and their data sources. Raises

@@ -1,6 +1,14 @@
 // A scenario run on the simulated machine.
 #include "sim/cli/simulation.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <sstream>
+
 #include <algorithm>
 #include <deque>
 #include <fstream>
@@ -9,6 +17,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "base/text.h"
 #include "core/settings.h"
@@ -19,6 +28,7 @@
 #include "sim/output/output_files.h"
 #include "sim/output/outbox.h"
 #include "sim/output/printer_drivers.h"
+#include "sim/posix_network.h"
 #include "sim/sim_machine.h"
 #include "sim/sqlite_settings_store.h"
 #include "sim/word/served_word.h"
@@ -55,7 +65,9 @@ struct DeliveredFax {
 
 std::string readAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 int copiesOf(const PrintRecord& print) {
@@ -117,10 +129,91 @@ constexpr const char* kRunMark = ".telvora-sim";
 constexpr const char* kRunOwn[] = {"machine",         "outbox",          "printers",
                                    "settings.db",     "settings.db-wal", "settings.db-shm",
                                    "settings.db-journal", "history.db", "history.db-journal",
-                                   "transcript.txt", "transcript.json"};
+                                   "transcript.txt", "transcript.json", "hylafax-spool", "hylafax-server.txt"};
 
 // Where the simulated machine keeps the fax images of the faxes sent, for sending again.
 constexpr const char* kKeptImages = "C:\\Users\\User\\AppData\\Local\\Telvora\\Kept\\";
+
+// A private HylaFAX server for one run, its spool in the run's folder, started and stopped by the
+// script the tests start theirs with.
+class RealHylafaxServer {
+public:
+    explicit RealHylafaxServer(const fs::path& folder) : spool_(folder / "hylafax-spool"), said_(folder / "hylafax-server.txt") {}
+    ~RealHylafaxServer() {
+        if (port_) (void)script("stop");
+    }
+    RealHylafaxServer(const RealHylafaxServer&) = delete;
+    RealHylafaxServer& operator=(const RealHylafaxServer&) = delete;
+
+    // Nothing when the server runs; otherwise the script's own words, and whether that is a skip
+    // (no package, no root) rather than a failure.
+    struct NotStarted {
+        bool skipped;
+        std::string why;
+    };
+    std::optional<NotStarted> start() {
+        const int code = script("start");
+        std::string said = readAll(said_);
+        while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+        if (code == 0) {
+            port_ = static_cast<std::uint16_t>(std::stoi(readAll(spool_ / "port")));
+            return std::nullopt;
+        }
+        if (said.starts_with("SKIPPED: ")) said.erase(0, 9);
+        if (said.empty()) said = "the HylaFAX server did not start (exit code " + std::to_string(code) + ")";
+        return NotStarted{code == 77, said};
+    }
+    std::uint16_t port() const noexcept { return port_; }
+
+    // The queued jobs in the order they were submitted, each as the fields of its queue file.
+    std::vector<std::map<std::string, std::string>> queue() const {
+        std::vector<std::pair<long, fs::path>> files;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(spool_ / "sendq", ec)) {
+            const std::string name = e.path().filename().string();
+            if (name.size() > 1 && name[0] == 'q' && name.find_first_not_of("0123456789", 1) == std::string::npos)
+                files.emplace_back(std::stol(name.substr(1)), e.path());
+        }
+        std::sort(files.begin(), files.end());
+        std::vector<std::map<std::string, std::string>> jobs;
+        for (const auto& [id, file] : files) {
+            auto& fields = jobs.emplace_back();
+            fields["jobid"] = std::to_string(id);
+            std::istringstream lines(readAll(file));
+            for (std::string line; std::getline(lines, line);)
+                if (const auto colon = line.find(':'); colon != std::string::npos)
+                    fields[line.substr(0, colon)] = line.substr(colon + 1);
+        }
+        return jobs;
+    }
+
+private:
+    // Runs the script with no shell between, its output into the run's folder; answers its exit code.
+    int script(const char* action) const {
+        const std::string program = TELVORA_HYLAFAX_SERVER_SCRIPT;
+        const std::string spool = spool_.string();
+        const std::string out = said_.string();
+        std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(action),
+                                const_cast<char*>(spool.c_str()), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        pid_t pid = 0;
+        const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (failed) return 127;
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    }
+
+    fs::path spool_;
+    fs::path said_;
+    std::uint16_t port_ = 0;
+};
 
 class Run {
 public:
@@ -130,17 +223,18 @@ public:
         transcript_.writeInto(folder_);
         machine_ = std::make_unique<SimMachine>(folder_ / "machine");
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
-        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox");
+        outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox", scenario_.previews);
         history_ = std::make_unique<SqliteFaxHistory>(folder_ / "history.db", kKeptImages,
                                                       machine_->platform.realPath(kKeptImages));
         addin_ = std::make_unique<Addin>(Ports{*store_, machine_->automation, user_, machine_->platform,
-                                               &machine_->dateTimes, &transcript_, history_.get(),
+                                               &machine_->dateTimes, &transcript_, &network_, history_.get(),
                                                &machine_->timer});
     }
 
     ~Run() {
         // The connection lets go of Word before the add-in state it works on goes.
         connection_.reset();
+        hylafax_.reset();
     }
 
     RunOutcome run() {
@@ -148,6 +242,7 @@ public:
         try {
             setUpMachine();
             seedSettings();
+            if (scenario_.machine.hylafaxServer && !startHylafax()) return std::move(outcome_);
             openDocuments();
         } catch (...) {
             // A machine that cannot be set up as described runs nothing: that is the result.
@@ -220,13 +315,14 @@ private:
             names.push_back(printer.name);
             std::shared_ptr<PrinterDriver> driver;
             const fs::path own = folder_ / "printers" / output::safeName(printer.name);
+            const auto previews = scenario_.previews ? std::optional<fs::path>(own) : std::nullopt;
             switch (printer.kind) {
             case PrinterKind::Paper: driver = std::make_shared<output::PaperPrinterDriver>(own); break;
-            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{own, {}}); break;
+            case PrinterKind::Fax: driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{previews, {}}); break;
             case PrinterKind::WinFax:
                 fax.winFaxPrinter = printer.name;
                 driver = std::make_shared<output::FaxPrinterDriver>(output::FaxPrinterDriver::Options{
-                    own, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
+                    previews, [&fax](const std::string& image) { fax.receiveApplicationPrint(image); }});
                 break;
             }
             word_->installPrinter(printer.name, driver);
@@ -267,6 +363,43 @@ private:
             return std::stoi(digits);
         };
         transcript_.progress(number(m[2].str()), number(m[3].str()), text);
+    }
+
+    // Starts the real HylaFAX server and points the settings at it; false when the run cannot go
+    // on (skipped where the server cannot be had, failed where it would not start).
+    bool startHylafax() {
+        hylafax_ = std::make_unique<RealHylafaxServer>(folder_);
+        const auto notStarted = hylafax_->start();
+        if (!notStarted) {
+            store_->SaveSetting(kAppName, kSectionName, keys::HylafaxHost, "127.0.0.1");
+            store_->SaveSetting(kAppName, kSectionName, keys::HylafaxPort, std::to_string(hylafax_->port()));
+            return true;
+        }
+        if (notStarted->skipped) {
+            outcome_.skipped = notStarted->why;
+            outcome_.passed = true;
+            transcript_.problem(notStarted->why);
+            transcript_.result(true, {});
+        } else {
+            outcome_.differences.push_back("the HylaFAX server could not be started: " + notStarted->why);
+            transcript_.result(false, outcome_.differences);
+        }
+        return false;
+    }
+
+    void checkHylafaxQueue(const std::vector<std::map<std::string, std::string>>& expected) {
+        const auto queued = hylafax_ ? hylafax_->queue() : std::vector<std::map<std::string, std::string>>{};
+        if (queued.size() != expected.size())
+            differ("jobs queued on the HylaFAX server: expected " + std::to_string(expected.size()) + ", found " +
+                   std::to_string(queued.size()));
+        for (std::size_t i = 0; i < queued.size() && i < expected.size(); ++i) {
+            for (const auto& [field, text] : expected[i]) {
+                const auto found = queued[i].find(field);
+                const std::string actual = found == queued[i].end() ? "(none)" : "\"" + found->second + "\"";
+                if (actual != "\"" + text + "\"")
+                    differ("HylaFAX job " + std::to_string(i + 1) + " " + field + ": expected \"" + text + "\", queued " + actual);
+            }
+        }
     }
 
     void seedSettings() {
@@ -391,18 +524,15 @@ private:
     void deliver() {
         try {
             auto& jobs = machine_->fax.jobs;
-            for (const auto& folder : outbox_->deliverNew(jobs)) {
-                const auto job = std::find_if(jobs.rbegin(), jobs.rend(),
-                                              [&](const SubmittedFax& j) { return jobFolderName(j.jobId) == folder.filename(); });
-                int pages = 0;
-                for (int page = 1; fs::exists(folder / ("page-" + std::to_string(page) + ".png")); ++page) {
-                    ++pages;
-                    outcome_.previews.push_back(folder / ("page-" + std::to_string(page) + ".png"));
-                }
-                outcome_.faxFolders.push_back(folder);
+            for (const auto& delivery : outbox_->deliverNew(jobs)) {
+                const auto job = std::find_if(jobs.rbegin(), jobs.rend(), [&](const SubmittedFax& j) {
+                    return jobFolderName(j.jobId) == delivery.folder.filename();
+                });
+                outcome_.previews.insert(outcome_.previews.end(), delivery.previews.begin(), delivery.previews.end());
+                outcome_.faxFolders.push_back(delivery.folder);
                 if (job == jobs.rend()) continue;
-                transcript_.faxJob(*job, folder, pages);
-                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), pages);
+                transcript_.faxJob(*job, delivery.folder, delivery.pages);
+                delivered(*job, static_cast<std::size_t>(jobs.rend() - job - 1), delivery.pages);
             }
             // What the senders and the add-in called is not looked at by a run; a long one keeps none of it.
             machine_->fax.calls.clear();
@@ -482,6 +612,7 @@ private:
         }
         if (x.prints) checkPrints(*x.prints);
         if (x.faxJobs) checkFaxJobs(*x.faxJobs);
+        if (x.hylafaxQueue) checkHylafaxQueue(*x.hylafaxQueue);
         if (x.tempFiles) {
             std::vector<std::string> left;
             const fs::path temp = onDrive(scenario_.machine.tempFolder);
@@ -605,6 +736,8 @@ private:
     std::unique_ptr<SqliteFaxHistory> history_;
     std::unique_ptr<output::Outbox> outbox_;
     ScriptedUser user_;
+    // The machine's network: a HylaFAX server a scenario names is reached for real.
+    PosixNetwork network_;
     std::unique_ptr<Addin> addin_;
     std::shared_ptr<WordProcessor> word_;
     // The word processor as Word's object model, and the add-in's Word binding over it: the
@@ -612,6 +745,7 @@ private:
     std::unique_ptr<ServedWord> served_;
     std::shared_ptr<word::Application> office_;
     std::unique_ptr<AddinConnection> connection_;
+    std::unique_ptr<RealHylafaxServer> hylafax_;
     std::size_t printCount_ = 0;
     std::vector<PrintRecord> expectedPrints_;  // the first prints, as many as are expected
     std::deque<SeenPrint> unmatched_;          // the prints no fax job was made of yet
@@ -637,14 +771,18 @@ void checkOutputFolder(const std::filesystem::path& folder) {
 }
 
 std::string markedText(const DocumentModel& document, const std::string& style) {
+    // The styles of that name are found once; each character is then judged by its style's id, so
+    // a long letter's marks are read in one quick pass for each step of a run.
+    std::vector<std::uint32_t> ids;
+    for (const auto& entry : document.styles())
+        if (equalsIgnoringCase(entry.name, style)) ids.push_back(entry.id);
     std::string text;
     bool inRun = false;
-    const int length = document.length(StoryKind::Main);
-    for (int i = 0; i < length; ++i) {
-        const bool carries = equalsIgnoringCase(document.styleNameAt(StoryKind::Main, i), style);
+    for (const auto& c : document.story(StoryKind::Main)) {
+        const bool carries = c.style != 0 && std::find(ids.begin(), ids.end(), c.style) != ids.end();
         if (carries) {
             if (!inRun && !text.empty()) text += "|";
-            text += document.story(StoryKind::Main)[static_cast<std::size_t>(i)].glyph;
+            text += c.glyph;
         }
         inRun = carries;
     }

@@ -23,6 +23,9 @@ struct RunOutcome {
     // For a run judged by sending: "faxed: job 1, 3 pages, to 0893351234", or "no fax was sent: "
     // and what the user was told.
     std::string verdict;
+    // Why the run was skipped ("" when it ran): the machine it needs cannot be had here (a real
+    // HylaFAX server without the package).
+    std::string skipped;
 };
 
 // Runs `scenario` with everything it writes inside `folder`: "machine" (drive C: of the simulated

@@ -351,15 +351,11 @@ private:
     void put(pugi::xml_node node, std::string_view text, const Format& format, std::uint32_t style) {
         if (story_->inCode > 0) return;
         if (!isValidUtf8(text)) throw story_->part->fault(node, "the text is not UTF-8.");
-        std::string clean;
-        std::size_t count = 0;
-        for (const auto& glyph : splitCharacters(text)) {
-            // Line ends inside a text element are white space; the structure carries Word's breaks.
-            if (glyph == "\r" || glyph == "\n") clean += ' ';
-            else clean += glyph;
-            ++count;
-        }
-        package_.chargeCharacters(count);
+        // Line ends inside a text element are white space; the structure carries Word's breaks. In
+        // UTF-8 they are bytes of their own, never part of another character.
+        std::string clean(text);
+        std::replace_if(clean.begin(), clean.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        package_.chargeCharacters(characterCount(text));
         model_.append(story_->kind, clean, format, style, story_->paragraphStyle);
     }
 

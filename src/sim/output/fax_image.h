@@ -1,11 +1,13 @@
 // Fax images as a fax machine sends them: bitonal pages 1728 pixels wide at fine resolution
 // (204 by 196 dots per inch), kept as TIFF Class F files (CCITT Group 3) written and read with
-// libtiff, and shown to a person as PNG pictures with square pixels.
+// libtiff a page at a time, and shown to a person as one-bit PNG pictures with square pixels.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/output/page_layout.h"
@@ -31,15 +33,70 @@ struct FaxPage {
     }
 };
 
-// The pages `pages` (from 0) of a laid-out document as the fax printer prints them: the page's
-// width fitted into the fax line, text in black, every other pixel white.
+// Draws the pages of a laid-out document as the fax printer prints them, one page at a time: the
+// page's width fitted into the fax line, text in black, every other pixel white. One drawing
+// surface serves every page, so a long document takes no more memory than a page.
+class FaxPageRenderer {
+public:
+    explicit FaxPageRenderer(const DocumentLayout& layout);
+    ~FaxPageRenderer();
+    FaxPageRenderer(const FaxPageRenderer&) = delete;
+    FaxPageRenderer& operator=(const FaxPageRenderer&) = delete;
+
+    // Page `index` (from 0).
+    FaxPage render(int index);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The pages `pages` (from 0) of a laid-out document, drawn as above.
 std::vector<FaxPage> renderFaxPages(const DocumentLayout& layout, const std::vector<int>& pages);
 
-// The pages as a TIFF Class F file: one image a page, CCITT Group 3 (one-dimensional, byte
-// aligned lines), white is zero, resolution in dots per inch, numbered pages.
+// A TIFF Class F file made a page at a time: one image a page, CCITT Group 3 (one-dimensional,
+// byte aligned lines), white is zero, resolution in dots per inch, pages numbered of `pageCount`.
+// Only the coded pages are kept, never their pixels.
+class FaxTiffWriter {
+public:
+    explicit FaxTiffWriter(int pageCount);
+    ~FaxTiffWriter();
+    FaxTiffWriter(const FaxTiffWriter&) = delete;
+    FaxTiffWriter& operator=(const FaxTiffWriter&) = delete;
+
+    void add(const FaxPage& page);
+    // The file's bytes, once every page was added.
+    std::string finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The pages as one TIFF Class F file, written as above.
 std::string encodeFaxTiff(const std::vector<FaxPage>& pages);
-// The pages of a bitonal TIFF file's bytes; raises a run-time error naming `name` for bytes that
-// are no such image.
+
+// The pages of a bitonal TIFF file's bytes, read a page at a time; `bytes` must outlive the
+// reader. Each call raises a run-time error naming `name` for bytes that are no such image.
+class FaxTiffReader {
+public:
+    FaxTiffReader(std::string_view bytes, std::string name);
+    ~FaxTiffReader();
+    FaxTiffReader(const FaxTiffReader&) = delete;
+    FaxTiffReader& operator=(const FaxTiffReader&) = delete;
+
+    // Moves to the first page, then to each next one; false after the last. A page whose
+    // description is no fax page's (not one bit a pixel, no fax page's size) raises.
+    bool nextPage();
+    // The pixels of the page moved to.
+    FaxPage page();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Every page of a bitonal TIFF file's bytes, read as above.
 std::vector<FaxPage> decodeFaxTiff(const std::string& bytes, const std::string& name);
 
 // A picture of the page for a person: black on white, as tall as the page really is.

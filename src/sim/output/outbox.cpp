@@ -62,11 +62,12 @@ std::string faxSoftwareName(const std::string& progId) {
     return progId;
 }
 
-fs::path Outbox::deliver(const SubmittedFax& job) {
+Outbox::Delivery Outbox::deliver(const SubmittedFax& job) {
     std::error_code ec;
     fs::create_directories(folder_, ec);
     if (ec) throw cannotDeliver(folder_, ec.message());
-    const fs::path final = folder_ / folderName(job.jobId);
+    Delivery delivery{folder_ / folderName(job.jobId), 0, {}};
+    const fs::path& final = delivery.folder;
     std::random_device random;
     const fs::path staging = folder_ / ("." + final.filename().string() + "." + std::to_string(random() % 1000000) + ".partial");
     fs::create_directory(staging, ec);
@@ -94,16 +95,27 @@ fs::path Outbox::deliver(const SubmittedFax& job) {
             if (looksLikeTiff(job.body)) {
                 writeWhole(staging / "fax.tif", job.body);
                 record["image"] = "fax.tif";
+                std::vector<std::string> previews;
                 try {
-                    const auto pages = decodeFaxTiff(job.body, job.bodyFile);
-                    record["pages"] = pages.size();
-                    for (std::size_t k = 0; k < pages.size(); ++k) {
-                        const std::string name = "page-" + std::to_string(k + 1) + ".png";
-                        writeWhole(staging / name, previewPng(pages[k]));
-                        record["previews"].push_back(name);
+                    FaxTiffReader image(job.body, job.bodyFile);
+                    int pages = 0;
+                    while (image.nextPage()) {
+                        // Every page is read, pictures or not: a page whose coding is damaged is
+                        // no page the fax software could send.
+                        const FaxPage page = image.page();
+                        ++pages;
+                        if (!previews_) continue;
+                        previews.push_back("page-" + std::to_string(pages) + ".png");
+                        writeWhole(staging / previews.back(), previewPng(page));
                     }
+                    delivery.pages = pages;
+                    record["pages"] = pages;
+                    record["previews"] = previews;
+                    for (const auto& name : previews) delivery.previews.push_back(final / name);
                 } catch (const RuntimeError& e) {
-                    // The image is delivered as it came; the job says why it shows no pages.
+                    // The image is delivered as it came; the job says why it shows no pages, and
+                    // the pictures of the pages before the fault go with them.
+                    for (const auto& name : previews) fs::remove(staging / name, ec);
                     record["imageError"] = e.description();
                 }
             } else {
@@ -125,11 +137,11 @@ fs::path Outbox::deliver(const SubmittedFax& job) {
         throw;
     }
     delivered_.insert(job.jobId);
-    return final;
+    return delivery;
 }
 
-std::vector<fs::path> Outbox::deliverNew(const std::vector<SubmittedFax>& jobs) {
-    std::vector<fs::path> out;
+std::vector<Outbox::Delivery> Outbox::deliverNew(const std::vector<SubmittedFax>& jobs) {
+    std::vector<Delivery> out;
     if (settled_ > jobs.size()) settled_ = 0;
     for (std::size_t i = settled_; i < jobs.size(); ++i) {
         const SubmittedFax& job = jobs[i];

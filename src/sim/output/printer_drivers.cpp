@@ -125,21 +125,29 @@ PrintRequest readPrintRequest(const NamedArgs& arguments, int pageCount) {
 std::string FaxPrinterDriver::faxImage(const PrintJob& job) {
     const DocumentLayout layout(job.document);
     const auto request = readPrintRequest(job.arguments, layout.pageCount());
-    const auto pages = renderFaxPages(layout, request.pages);
+    std::string stem;
     if (options_.previewFolder) {
         std::error_code ec;
         fs::create_directories(*options_.previewFolder, ec);
         // "fax-0001" for the first fax image whose previews are not there yet.
         const std::string firstPage = "-page-1.png";
         const std::string name = nextFree(*options_.previewFolder, "fax", firstPage, nextPreview_).filename().string();
-        const std::string stem = name.substr(0, name.size() - firstPage.size());
-        for (std::size_t k = 0; k < pages.size(); ++k) {
+        stem = name.substr(0, name.size() - firstPage.size());
+    }
+    // Each page is drawn, shown and coded before the next: a long document's pixels are never
+    // all held at once.
+    FaxPageRenderer renderer(layout);
+    FaxTiffWriter image(static_cast<int>(request.pages.size()));
+    for (std::size_t k = 0; k < request.pages.size(); ++k) {
+        const FaxPage page = renderer.render(request.pages[k]);
+        if (options_.previewFolder) {
             const auto file = *options_.previewFolder / (stem + "-page-" + std::to_string(k + 1) + ".png");
-            writeWhole(file, previewPng(pages[k]));
+            writeWhole(file, previewPng(page));
             previews_.push_back(file);
         }
+        image.add(page);
     }
-    return encodeFaxTiff(pages);
+    return image.finish();
 }
 
 void FaxPrinterDriver::printToFile(const PrintJob& job, const fs::path& file) {

@@ -1,9 +1,12 @@
 // The fax software's outbox: every fax it accepted, delivered with the image the fax printer made,
-// a preview of each page and the job's description, and a WinFax fax once its print arrived.
+// a preview of each page when asked for and the job's description, and a WinFax fax once its print
+// arrived.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "sim/output/fax_image.h"
@@ -43,7 +46,7 @@ protected:
     SimMachine machine{scratch.path()};
     FaxSoftware& fax = machine.fax;
     WordProcessor wp{WordProcessorOptions{machine.platform.paths(), "C:\\Office"}};
-    Outbox outbox{out.path() / "outbox"};
+    Outbox outbox{out.path() / "outbox", true};
     bool taken = false;
 };
 
@@ -66,37 +69,40 @@ TEST_F(OutboxTest, EachAcceptedFaxIsDeliveredWithItsImagePreviewsAndDescription)
     machine.platform.deleteFile("C:\\Temp\\Pagewire.tif");
 
     const auto delivered = outbox.deliverNew(fax.jobs);
-    ASSERT_EQ(delivered, std::vector<fs::path>{out.path() / "outbox" / "job-0001"});
-    EXPECT_EQ(telvora::testing::readBytes(delivered[0] / "fax.tif"), image);
-    EXPECT_TRUE(fs::exists(delivered[0] / "page-1.png"));
-    EXPECT_TRUE(fs::exists(delivered[0] / "page-2.png"));
-    const auto job = jobOf(delivered[0]);
-    EXPECT_EQ(job["number"], "0123 4567");
-    EXPECT_EQ(job["recipient"], "Ann Lee");
-    EXPECT_EQ(job["company"], "Acme Ltd");
-    EXPECT_EQ(job["subject"], "Quote 42");
-    EXPECT_EQ(job["schedule"], "Discount");
-    EXPECT_EQ(job["receipt"], "none");
-    EXPECT_EQ(job["server"], "PC1");
-    EXPECT_EQ(job["submitted"], "2024-05-03T14:30:05");
-    EXPECT_EQ(job["software"], "FaxServer.FaxServer");
-    EXPECT_EQ(job["softwareName"], "Windows fax service");
-    EXPECT_EQ(job["pages"], 2);
-    EXPECT_EQ(job["previews"], nlohmann::json::array({"page-1.png", "page-2.png"}));
+    ASSERT_EQ(delivered.size(), 1u);
+    const fs::path folder = out.path() / "outbox" / "job-0001";
+    EXPECT_EQ(delivered[0].folder, folder);
+    EXPECT_EQ(delivered[0].pages, 2);
+    EXPECT_EQ(delivered[0].previews, (std::vector<fs::path>{folder / "page-1.png", folder / "page-2.png"}));
+    EXPECT_EQ(telvora::testing::readBytes(folder / "fax.tif"), image);
+    EXPECT_EQ(telvora::testing::readBytes(folder / "page-2.png"), previewPng(decodeFaxTiff(image, "fax.tif")[1]));
+    const auto job = jobOf(folder);
+    const std::pair<const char*, nlohmann::json> fields[] = {
+        {"number", "0123 4567"}, {"recipient", "Ann Lee"}, {"company", "Acme Ltd"}, {"subject", "Quote 42"},
+        {"schedule", "Discount"}, {"receipt", "none"}, {"server", "PC1"}, {"submitted", "2024-05-03T14:30:05"},
+        {"software", "FaxServer.FaxServer"}, {"softwareName", "Windows fax service"}, {"pages", 2},
+        {"previews", nlohmann::json::array({"page-1.png", "page-2.png"})}};
+    for (const auto& [name, value] : fields) EXPECT_EQ(job[name], value) << name;
 
     // Delivered once: the next round delivers only what is new, and a job of the extended fax
-    // service keeps its receipt.
+    // service keeps its receipt. An outbox not asked for previews counts the pages all the same.
     EXPECT_TRUE(outbox.deliverNew(fax.jobs).empty());
+    Outbox plain(out.path() / "plain", false);
     SubmittedFax shared = fax.jobs.front();
     shared.jobId = "2";
     shared.software = fax_progid::ExtendedDocument;
     shared.receipt = ReceiptKind::Email;
     shared.receiptAddress = "ann@example.com";
     shared.schedule = "12/25/2024 2:30:00 PM";
-    const auto second = jobOf(outbox.deliver(shared));
+    const auto plainDelivery = plain.deliver(shared);
+    EXPECT_EQ(plainDelivery.pages, 2);
+    EXPECT_TRUE(plainDelivery.previews.empty());
+    EXPECT_FALSE(fs::exists(plainDelivery.folder / "page-1.png"));
+    const auto second = jobOf(plainDelivery.folder);
+    EXPECT_EQ(second["pages"], 2);
+    EXPECT_EQ(second["previews"], nlohmann::json::array());
     EXPECT_EQ(second["receipt"], "email");
     EXPECT_EQ(second["receiptAddress"], "ann@example.com");
-    EXPECT_EQ(second["schedule"], "12/25/2024 2:30:00 PM");
     EXPECT_EQ(second["softwareName"], "Extended fax service");
 }
 
@@ -117,9 +123,9 @@ TEST_F(OutboxTest, AWinFaxFaxIsDeliveredOnceTheDocumentWasPrintedToWinFax) {
     EXPECT_TRUE(taken);
     const auto delivered = outbox.deliverNew(fax.jobs);
     ASSERT_EQ(delivered.size(), 1u);
-    const auto pages = decodeFaxTiff(telvora::testing::readBytes(delivered[0] / "fax.tif"), "fax.tif");
+    const auto pages = decodeFaxTiff(telvora::testing::readBytes(delivered[0].folder / "fax.tif"), "fax.tif");
     EXPECT_EQ(pages.size(), 2u);
-    const auto job = jobOf(delivered[0]);
+    const auto job = jobOf(delivered[0].folder);
     EXPECT_EQ(job["softwareName"], "WinFax");
     EXPECT_EQ(job["recipient"], "Ann Lee");
     EXPECT_EQ(job["bodyFile"], "");
@@ -130,7 +136,7 @@ TEST_F(OutboxTest, AWinFaxFaxIsDeliveredOnceTheDocumentWasPrintedToWinFax) {
     EXPECT_EQ(fax.jobs.size(), 1u);
 }
 
-TEST_F(OutboxTest, ADeliveryReplacesAnEarlierRunsFolderAndABodyThatIsNoImageKeepsItsName) {
+TEST_F(OutboxTest, ADeliveryReplacesAnEarlierRunsFolderAndABodyThatIsNoFaxImageIsKeptAsItCame) {
     fs::create_directories(out.path() / "outbox" / "job-0007");
     std::ofstream(out.path() / "outbox" / "job-0007" / "stale.txt") << "from an earlier run";
     SubmittedFax job;
@@ -138,17 +144,54 @@ TEST_F(OutboxTest, ADeliveryReplacesAnEarlierRunsFolderAndABodyThatIsNoImageKeep
     job.software = fax_progid::FaxServer;
     job.bodyFile = "C:\\Temp\\Pagewire.txt";
     job.body = "Dear Ann,\r\n";
-    const auto folder = outbox.deliver(job);
+    const auto folder = outbox.deliver(job).folder;
 
     EXPECT_FALSE(fs::exists(folder / "stale.txt"));
     EXPECT_EQ(telvora::testing::readBytes(folder / "Pagewire.txt"), "Dear Ann,\r\n");
     const auto description = jobOf(folder);
     EXPECT_EQ(description["image"], "Pagewire.txt");
     EXPECT_EQ(description["pages"], 0);
+
+    // An image whose second page is no fax page's goes as it came, without the first page's
+    // picture, the job saying why.
+    FaxPage first, tooWide;
+    first.height = tooWide.height = 20;
+    tooWide.width = 9000;
+    first.bits.assign(static_cast<std::size_t>(first.stride()) * 20, 0);
+    tooWide.bits.assign(static_cast<std::size_t>(tooWide.stride()) * 20, 0);
+    job.jobId = "8";
+    job.bodyFile = "C:\\Temp\\Pagewire.tif";
+    job.body = encodeFaxTiff({first, tooWide});
+    const auto damaged = outbox.deliver(job);
+    EXPECT_EQ(damaged.pages, 0);
+    EXPECT_TRUE(damaged.previews.empty());
+    EXPECT_EQ(telvora::testing::readBytes(damaged.folder / "fax.tif"), job.body);
+    EXPECT_FALSE(fs::exists(damaged.folder / "page-1.png"));
+    const auto why = jobOf(damaged.folder);
+    EXPECT_EQ(why["pages"], 0);
+    EXPECT_EQ(why["previews"], nlohmann::json::array());
+    EXPECT_NE(why["imageError"].get<std::string>().find("page size"), std::string::npos) << why.dump();
+
+    // An image whose coded rows are damaged is found out without pictures too: its rows (between
+    // the file's header and its first page's description) wiped.
+    Outbox plain(out.path() / "plain", false);
+    job.jobId = "9";
+    job.body = encodeFaxTiff({first});
+    std::uint32_t firstDescription = 0;
+    std::memcpy(&firstDescription, job.body.data() + 4, sizeof firstDescription);
+    ASSERT_EQ(job.body.substr(0, 2), "II");
+    ASSERT_GT(firstDescription, 8u);
+    std::fill(job.body.begin() + 8, job.body.begin() + firstDescription, '\0');
+    const auto wiped = plain.deliver(job);
+    EXPECT_EQ(wiped.pages, 0);
+    EXPECT_EQ(telvora::testing::readBytes(wiped.folder / "fax.tif"), job.body);
+    EXPECT_TRUE(jobOf(wiped.folder).contains("imageError")) << jobOf(wiped.folder).dump();
+
     // Nothing but the delivered folders is left in the outbox.
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(out.path() / "outbox")) names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"job-0007"});
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"job-0007", "job-0008"}));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The setup program users get (a 32-bit program) as a user and an administrator meet it, run by the
 // tests of each build tree: a silent install (also over an earlier one) puts the files in the
 // user's own programs folder and registers both DLLs exactly as each would register itself, each in
-// its own registry view; a Word of this test's bitness loads its own DLL from there, finds the
-// template and faxes a marked letter; either build unregistered by its own regsvr32 leaves the
-// other whole; the silent uninstall leaves nothing but the user's settings; an administrator's
+// its own registry view; a Word of this test's bitness loads its own DLL from there and finds the
+// template; either build unregistered by its own regsvr32 leaves the other whole; the silent
+// uninstall leaves nothing but the user's settings; an administrator's
 // install for all users goes to Program Files and the machine's registry, beside a user's own,
 // and each uninstaller removes its own installation only;
 // Windows before 7 is refused without a change, and a running Word is named: the user is told to
@@ -12,7 +12,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -238,7 +237,7 @@ protected:
     test::Apartment apartment;
 };
 
-TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordFaxesWithTheAddinFromThere) {
+TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordLoadsTheAddinFromThere) {
     ASSERT_EQ(0, install());
     ASSERT_EQ(0, install()) << "a second install over the first";
     for (const auto* file : {L"Telvora64.dll", L"Telvora32.dll", L"Telvora.dot", L"Telvora.chm", L"Readme.txt",
@@ -258,15 +257,12 @@ TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordFaxesWi
 
     {
         // Word starts and loads the add-in's DLL of its own bitness from the installed folder; its
-        // first window finds the installed template there, and the marked letter goes to the fax
-        // server the user's settings name.
+        // first window finds the installed template there. (Faxing with the add-in is the Word
+        // host's own test, on the same DLL.)
         MachineCopyOfClasses classes(ownDll());
         host::MessageBoxWatcher user;
         host::InstalledPrinter printer{L"Telvora Fax"};
         host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
-        host::StoredSetting faxType{"FaxType", "3"};
-        test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
-        test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
         auto word = host::wordOnThisMachine();
         word->addCommandBar("Telvora", {sim::button("FaxNumber")}, false);
         host::WordHost host(word);
@@ -275,14 +271,7 @@ TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordFaxesWi
         word->open(host::markedLetter());
         ASSERT_EQ(1u, host.addIns().entries().size());
         EXPECT_EQ(narrow((installFolder() / L"Telvora.dot").wstring()), host.addIns().entries()[0].path);
-
-        const host::FaxDialogRun sent = host::faxFromTheDialog();
-        EXPECT_EQ(sent.failure, "");
-        EXPECT_EQ(sent.shown, (std::vector<std::string>{"Ann Okafor", "", "(02) 9876 5432", "Quote 42", "0"}));
-        const auto calls = faxService.calls();
-        EXPECT_NE(calls.end(), std::find(calls.begin(), calls.end(), "member=Connect positional=[BSTR:OFFICEFAX] named=[]"));
-        ASSERT_FALSE(calls.empty());
-        EXPECT_EQ(calls.back(), "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+        EXPECT_TRUE(word->commandBarVisible("Telvora"));
         EXPECT_TRUE(user.texts().empty()) << user.texts().front();
         host.unloadAddins();
     }

@@ -12,20 +12,28 @@
 namespace telvora::win32::host {
 namespace {
 
+// The texts of a dialog's edit boxes, in the order of its controls.
+std::vector<std::string> editTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    for (HWND edit : editBoxes(dialog)) texts.push_back(narrow(test::windowTextOf(edit)));
+    return texts;
+}
+
+}  // namespace
+
 HWND dialogCaptioned(const wchar_t* caption) {
     HWND dialog = ::FindWindowW(L"#32770", caption);
     return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
 }
 
-// The texts of a dialog's edit boxes, in the order of its controls.
-std::vector<std::string> editTexts(HWND dialog) {
-    std::vector<std::string> texts;
+std::vector<HWND> editBoxes(HWND dialog) {
+    std::vector<HWND> edits;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t cls[16] = {};
         ::GetClassNameW(child, cls, 16);
-        if (std::wstring(cls) == L"Edit") texts.push_back(narrow(test::windowTextOf(child)));
+        if (std::wstring(cls) == L"Edit") edits.push_back(child);
     }
-    return texts;
+    return edits;
 }
 
 HWND childWithText(HWND dialog, const std::wstring& text) {
@@ -35,12 +43,10 @@ HWND childWithText(HWND dialog, const std::wstring& text) {
     return nullptr;
 }
 
-}  // namespace
-
-std::shared_ptr<sim::WordProcessor> wordOnThisMachine() {
+std::shared_ptr<sim::WordProcessor> wordOnThisMachine(std::shared_ptr<sim::PrinterDriver> faxDriver) {
     auto word = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{sim::MachinePaths("C:\\")});
     word->installPrinter("Office Laser");
-    word->installPrinter("Telvora Fax");
+    word->installPrinter("Telvora Fax", std::move(faxDriver));
     return word;
 }
 

@@ -3,6 +3,8 @@
 // window, and Word prints the letter to the fax printer for the shared fax server.
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,8 +14,14 @@
 namespace telvora::win32::host {
 
 // Word printing to files on this machine's drive (where the add-in's temporary folder is), with an
-// office printer active and the fax printer installed.
-std::shared_ptr<sim::WordProcessor> wordOnThisMachine();
+// office printer active and the fax printer installed (printing with `faxDriver` when given).
+std::shared_ptr<sim::WordProcessor> wordOnThisMachine(std::shared_ptr<sim::PrinterDriver> faxDriver = nullptr);
+
+// A visible dialog of that caption, or null; the child window showing that text, or null.
+HWND dialogCaptioned(const wchar_t* caption);
+HWND childWithText(HWND dialog, const std::wstring& text);
+// The dialog's edit boxes, in the order of its controls.
+std::vector<HWND> editBoxes(HWND dialog);
 
 // "Letter.doc" with its recipient, fax number and subject marked by the template's styles.
 sim::DocumentModel markedLetter();

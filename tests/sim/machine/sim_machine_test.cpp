@@ -1,19 +1,56 @@
-// The simulated machine's one mapping of Windows paths to host files: ordinary paths land below the
-// machine's root, and nothing a test or the add-in names can reach a file of the host outside it.
-#include "sim/machine/machine_paths.h"
-
+// The simulated machine behaves as Windows does where the add-in relies on it: one mapping of
+// Windows paths to host files that nothing can lead out of, programs started only from files on the
+// machine, the registry's names, automation's promises, and a United States machine's date texts.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "sim/machine/machine_paths.h"
+#include "sim/sim_automation.h"
+#include "sim/sim_date_time.h"
 #include "sim/sim_platform.h"
+#include "support/automation_contract.h"
+#include "support/date_time_contract.h"
 #include "support/error_number.h"
+#include "support/platform_contract.h"
+#include "support/recording_automation.h"
 #include "support/sim_addin.h"
+
+namespace telvora::testing {
+namespace {
+
+class SimPlatformBinding {
+public:
+    Platform& platform() { return platform_; }
+    void setEnvironment(const std::string& name, const std::string& value) { platform_.variables[name] = value; }
+
+private:
+    ScratchFolder scratch_;
+    sim::SimPlatform platform_{scratch_.path()};
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PlatformContract, SimPlatformBinding);
+
+
+
+class SimDateTimeBinding {
+public:
+    DateTimeTexts& dateTimes() { return dates_; }
+
+private:
+    ScratchFolder scratch_;
+    sim::SimPlatform platform_{scratch_.path()};
+    sim::SimDateTime dates_{platform_};
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, DateTimeContract, SimDateTimeBinding);
+
+}  // namespace
+}  // namespace telvora::testing
 
 namespace telvora::sim {
 namespace {
 
+using telvora::testing::contains;
 namespace fs = std::filesystem;
 using telvora::testing::errorOf;
 
@@ -64,11 +101,11 @@ TEST_F(MachinePathsTest, PathsThatLeadOutOfTheMachineAreRefusedNamingThePath) {
         const std::string why = refusal(path);
         std::string quoted(1, '"');
         quoted.append(path).push_back('"');
-        EXPECT_NE(why.find(quoted), std::string::npos) << why;
-        EXPECT_NE(why.find("outside the simulated machine"), std::string::npos) << why;
+        EXPECT_TRUE(contains(why, quoted));
+        EXPECT_TRUE(contains(why, "outside the simulated machine"));
     }
-    EXPECT_NE(refusal("D:\\x.tif").find("drive C: only"), std::string::npos);
-    EXPECT_NE(refusal("C:\\..\\x").find(".."), std::string::npos);
+    EXPECT_TRUE(contains(refusal("D:\\x.tif"), "drive C: only"));
+    EXPECT_TRUE(contains(refusal("C:\\..\\x"), ".."));
 }
 
 TEST_F(MachinePathsTest, SymbolicLinksAreFollowedAndRefusedWhenTheyLeadOut) {
@@ -82,7 +119,7 @@ TEST_F(MachinePathsTest, SymbolicLinksAreFollowedAndRefusedWhenTheyLeadOut) {
     fs::create_symlink("loop", root / "loop");
 
     for (const char* path : {"C:\\Temp\\out\\x.tif", "C:\\Temp\\up\\x.tif", "C:\\Temp\\dangling.tif", "C:\\loop"})
-        EXPECT_NE(refusal(path).find("symbolic link"), std::string::npos) << path;
+        EXPECT_TRUE(contains(refusal(path), "symbolic link"));
     EXPECT_EQ(paths.toHost("C:\\Scratch\\x.tif"), root / "Temp" / "x.tif");
 
     // Through the platform nothing is written, read or deleted beyond the machine.
@@ -107,6 +144,40 @@ TEST_F(MachinePathsTest, ThePlatformsFilesLiveOnTheMachinesDrive) {
     EXPECT_FALSE(fs::exists(root / "Temp" / "Pagewire.doc"));
     EXPECT_TRUE(fs::is_directory(root / "Telvora")) << "the add-in's folder " << platform.addinFolder();
     EXPECT_EQ(errorOf([&] { platform.readFile("C:\\Temp\\Missing.doc"); }), err::FileNotFound);
+}
+
+class SimPlatformTest : public ::testing::Test {
+protected:
+    void putProgram(const std::string& folder, const std::string& file) {
+        std::filesystem::create_directories(platform.realPath(folder));
+        platform.writeFile(folder + "\\" + file, "MZ");
+    }
+
+    testing::ScratchFolder scratch;
+    SimPlatform platform{scratch.path()};
+};
+
+TEST_F(SimPlatformTest, AProgramStartsOnlyWhenItsFileIsOnTheMachineFoundAsWindowsFindsIt) {
+    putProgram("C:\\Program Files\\Common Files\\MSInfo", "msinfo32.exe");
+    putProgram("C:\\Tools", "sysinfo.exe");
+    const std::string starts[] = {"\"C:\\Program Files\\Common Files\\MSInfo\\msinfo32.exe\"",
+                                  "C:\\Program Files\\Common Files\\MSInfo\\msinfo32.exe",
+                                  "C:\\Tools\\sysinfo /report", "C:\\Tools\\sysinfo.exe"};
+    for (const auto& line : starts) EXPECT_EQ(testing::errorOf([&] { platform.startProgram(line); }), 0) << line;
+    EXPECT_EQ(platform.programsStarted.size(), std::size(starts));
+    for (const char* line : {"\"C:\\Tools\\missing.exe\"", "C:\\Tools", "\"C:\\Tools\\sysinfo.exe", "",
+                             "..\\..\\bin\\sh", "C:\\Program"}) {
+        EXPECT_EQ(testing::errorOf([&] { platform.startProgram(line); }), err::FileNotFound) << line;
+    }
+    EXPECT_EQ(platform.programsStarted.size(), std::size(starts)) << "a program that did not start is not listed";
+}
+
+TEST_F(SimPlatformTest, MachineRegistryNamesIgnoreCaseAsTheRegistryDoes) {
+    platform.machineRegistry[{"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"}] = RegistryValue{1, "C:\\x.exe", 0};
+    const auto value = platform.machineRegistryValue("software\\microsoft\\shared tools\\msinfo", "Path");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->text, "C:\\x.exe");
+    EXPECT_FALSE(platform.machineRegistryValue("SOFTWARE\\Microsoft\\Shared Tools", "PATH").has_value());
 }
 
 }  // namespace
