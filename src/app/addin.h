@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -129,6 +130,9 @@ public:
     CommandSession session;
     // The user was told that the fax history cannot be kept: not again while the add-in is loaded.
     bool historyProblemReported = false;
+    // Called after following the faxes stored a change, so an open Fax Status window shows it at
+    // once; empty while no such window is open.
+    std::function<void()> faxesChanged;
 
 private:
     Ports ports_;

@@ -172,15 +172,35 @@ void FollowFaxes(Addin& addin) {
 
 bool FaxFollower::poll() {
     bool onTheWay = false;
+    bool changed = false;
     for (FaxRecord& record : RecentFaxes(addin_)) {
         if (!onItsWay(record.state)) continue;
         if (follow(record)) {
             UpdateFax(addin_, record);
             tell(record);
+            changed = true;
         }
         onTheWay = onTheWay || onItsWay(record.state);
     }
+    if (changed && addin_.faxesChanged) {
+        // A copy: the window it calls may close and let go of it meanwhile.
+        const std::function<void()> show = addin_.faxesChanged;
+        ignoreErrors(addin_.diagnostics(), show);
+    }
     return onTheWay;
+}
+
+bool canCancel(const FaxRecord& record) {
+    return record.state == FaxState::Queued && record.software == FaxSoftwareKind::ExtendedFaxService &&
+           !record.jobIds.empty();
+}
+
+void cancelExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object job =
+        faxServer->get("Folders").toObject()->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject();
+    job->perform("Cancel", {});
 }
 
 }  // namespace telvora

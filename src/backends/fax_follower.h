@@ -46,6 +46,13 @@ JobReport readJobStatus(std::int32_t status, std::int32_t extendedStatusCode, co
 // answer when the service knows the job in neither. Raises what the fax service raises otherwise.
 std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
 
+// Whether the fax can still be cancelled by the add-in: it waits in the extended fax service's
+// outgoing queue, which lets a job be cancelled. The other fax software's queues cannot be reached.
+bool canCancel(const FaxRecord& record);
+// Cancels the job `jobId` in the outgoing queue of the extended fax service on `server`. Raises
+// what the fax service raises (a job that has left the queue, a server that cannot be reached).
+void cancelExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
+
 // The one line the status bar shows for a fax: "Fax to Ann Okafor: sending page 2 of 3",
 // "Fax to Ann Okafor: sent at 14:32", "Fax to Ann Okafor: failed: the line was busy; retry 1 to come".
 std::string faxStatusLine(const FaxRecord& record, const std::string& at);

@@ -99,14 +99,13 @@ void recordSubmission(Addin& addin, FaxRecord record, const SendOutcome& outcome
 
 // The fax as the HylaFAX server is to queue it, all but the image, worked out before anything is
 // printed: a schedule it cannot keep is refused while nothing has happened yet.
-std::optional<HylafaxFax> hylafaxFax(Addin& addin, const FaxJob& job, const std::string& scheduleText,
+std::optional<HylafaxFax> hylafaxFax(Addin& addin, Addressee to, const std::string& scheduleText,
                                      const std::string& deliveryText) {
     if (scheduleText == schedule::Discount) {
         ShowMessage(addin, kHylafaxDiscountMessage, MsgIcon::Exclamation);
         return std::nullopt;
     }
     HylafaxFax fax;
-    Addressee to = addresseeOf(addin, job);
     fax.number = std::move(to.number);
     fax.recipient = std::move(to.recipient);
     fax.company = std::move(to.company);
@@ -156,20 +155,14 @@ SendOutcome submitToHylafaxServer(Addin& addin, HylafaxFax fax, const std::strin
     return outcome;
 }
 
-SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::string& schedule,
-                               const std::string& delivery, std::int16_t faxType, const std::string& file,
-                               const std::string& mergeRun) {
-    const Settings& settings = addin.settings();
-    const bool extended = CanCreateExtendedFaxServer(addin);
+// Gives the fax image `file` to the Windows fax service (`extended`: its extended service) of the
+// computer `server`, and records the submission.
+SendOutcome submitToFaxServer(Addin& addin, bool extended, const std::string& server, Addressee to,
+                              const std::string& schedule, const std::string& delivery, const std::string& file,
+                              const std::string& mergeRun) {
     const FaxAdapterKind kind = extended ? FaxAdapterKind::FaxSbs : FaxAdapterKind::Fax;
     FaxDetails details = extended ? newFaxSbsDetails(addin) : FaxDetails{};
-    if (faxType == static_cast<std::int16_t>(FaxType::SharedFax)) {
-        addin.sharedFaxServer = settings.serverName();
-        details.faxServerName = addin.sharedFaxServer;
-    } else {
-        details.faxServerName = addin.platform().environment("computername");
-    }
-    Addressee to = addresseeOf(addin, job);
+    details.faxServerName = server;
     details.recipientCompany = std::move(to.company);
     details.recipientName = std::move(to.recipient);
     details.faxNumber = std::move(to.number);
@@ -191,6 +184,20 @@ SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::strin
     return outcome;
 }
 
+SendOutcome submitToFaxService(Addin& addin, const FaxJob& job, const std::string& schedule,
+                               const std::string& delivery, std::int16_t faxType, const std::string& file,
+                               const std::string& mergeRun) {
+    std::string server;
+    if (faxType == static_cast<std::int16_t>(FaxType::SharedFax)) {
+        addin.sharedFaxServer = addin.settings().serverName();
+        server = addin.sharedFaxServer;
+    } else {
+        server = addin.platform().environment("computername");
+    }
+    return submitToFaxServer(addin, CanCreateExtendedFaxServer(addin), server, addresseeOf(addin, job), schedule,
+                             delivery, file, mergeRun);
+}
+
 SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
                            const std::string& mergeRun) {
     word::Application& word = addin.word();
@@ -199,7 +206,7 @@ SendOutcome printAndSubmit(Addin& addin, const FaxJob& job, const std::string& s
     const bool winFax = faxType == static_cast<std::int16_t>(FaxType::WinFax);
     std::optional<HylafaxFax> hylafax;
     if (faxType == static_cast<std::int16_t>(FaxType::Hylafax)) {
-        hylafax = hylafaxFax(addin, job, schedule, delivery);
+        hylafax = hylafaxFax(addin, addresseeOf(addin, job), schedule, delivery);
         if (!hylafax) return SendOutcome::failed(kHylafaxDiscountMessage, true);
     }
 
@@ -249,6 +256,46 @@ SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule
                       ReportError(addin, e);
                       outcome = SendOutcome::failed(errorReason(e), false);
                   });
+    return outcome;
+}
+
+SendOutcome ResendFax(Addin& addin, const FaxRecord& sent) {
+    SendOutcome outcome;
+    trapAndReport(
+        [&] {
+            if (sent.keptImage.empty() || !addin.platform().fileExists(sent.keptImage)) {
+                ShowMessage(addin, kResendImageGoneMessage, MsgIcon::Exclamation);
+                outcome = SendOutcome::failed(kResendImageGoneMessage, false);
+                return;
+            }
+            // The number was recorded as dialled: it goes out as it is, with the texts as they went.
+            const Addressee to{sent.number, sent.recipient, sent.company, sent.subject};
+            switch (sent.software) {
+            case FaxSoftwareKind::Hylafax: {
+                std::optional<HylafaxFax> fax = hylafaxFax(addin, to, sent.schedule, sent.delivery);
+                if (!fax) {
+                    outcome = SendOutcome::failed(kHylafaxDiscountMessage, false);
+                    return;
+                }
+                outcome = submitToHylafaxServer(addin, std::move(*fax), sent.keptImage, sent.schedule, sent.delivery,
+                                                sent.mergeRun);
+                return;
+            }
+            case FaxSoftwareKind::ExtendedFaxService:
+            case FaxSoftwareKind::LegacyFaxService:
+                outcome = submitToFaxServer(addin, sent.software == FaxSoftwareKind::ExtendedFaxService, sent.server,
+                                            to, sent.schedule, sent.delivery, sent.keptImage, sent.mergeRun);
+                return;
+            case FaxSoftwareKind::WinFax: break;
+            }
+            // WinFax prints the document itself: no image of it is ever kept.
+            ShowMessage(addin, kResendImageGoneMessage, MsgIcon::Exclamation);
+            outcome = SendOutcome::failed(kResendImageGoneMessage, false);
+        },
+        [&](const RuntimeError& e) {
+            ReportError(addin, e);
+            outcome = SendOutcome::failed(errorReason(e), false);
+        });
     return outcome;
 }
 

@@ -614,8 +614,13 @@ void FaxSoftware::accept(SubmittedFax job) {
     job.jobId = nextJobId();
     job.submitted = platform_.now();
     if (job.software == fax_progid::ExtendedDocument) {
-        job.pages = nextJobCourse.pages;
-        job.course = jobSteps(nextJobCourse);
+        JobCourse course = nextJobCourse;
+        if (!comingJobCourses.empty()) {
+            course = comingJobCourses.front();
+            comingJobCourses.pop_front();
+        }
+        job.pages = course.pages;
+        job.course = jobSteps(course);
     }
     jobs.push_back(std::move(job));
     if (onJobFiled) onJobFiled();

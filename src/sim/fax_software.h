@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -174,6 +175,8 @@ public:
     std::function<void()> onJobFiled;
     // How the extended fax service's jobs accepted from now on go.
     JobCourse nextJobCourse;
+    // The courses of the next jobs, one each in turn; once they are used up, nextJobCourse's.
+    std::deque<JobCourse> comingJobCourses;
     // Told each time a job moves to its next step.
     std::function<void(const SubmittedFax&)> onJobChanged;
     // The job with this identifier, if the software accepted one.
