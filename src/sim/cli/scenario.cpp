@@ -347,10 +347,21 @@ private:
             setup.winFaxPollsBeforeReady = static_cast<int>(r.integer(f["winFaxPollsBeforeReady"], "winFaxPollsBeforeReady", 0, 1000));
         if (f["winFaxPollsBeforeFiled"])
             setup.winFaxPollsBeforeFiled = static_cast<int>(r.integer(f["winFaxPollsBeforeFiled"], "winFaxPollsBeforeFiled", 0, 1000));
-        if (f["faxJobs"]) jobCourse(f["faxJobs"]);
+        if (f["faxJobs"] && f["faxJobs"].IsSequence()) {
+            // One course a job in turn; the last one goes on for every job after.
+            const auto courses = r.list(f["faxJobs"], "machine.failures.faxJobs");
+            if (courses.size() == 0) r.fail(f["faxJobs"], "faxJobs lists at least one course");
+            for (std::size_t i = 0; i < courses.size(); ++i) {
+                scenario_.machine.jobCourse = {};
+                jobCourse(courses[i]);
+                if (i + 1 < courses.size()) scenario_.machine.firstJobCourses.push_back(scenario_.machine.jobCourse);
+            }
+        } else if (f["faxJobs"]) {
+            jobCourse(f["faxJobs"]);
+        }
     }
 
-    // How the extended fax service's jobs go: "ending" (sent, busy, no answer, stopped after page,
+    // How the extended fax service's jobs go (the next one, when a list gives one a job): "ending" (sent, busy, no answer, stopped after page,
     // cancelled by server), "pages", "stoppedAfterPage", "retries".
     void jobCourse(const YAML::Node& j) {
         const Reader& r = reader_;

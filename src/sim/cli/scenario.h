@@ -61,6 +61,8 @@ struct MachineSetup {
     int winFaxPollsBeforeFiled = 0;
     // How the extended fax service's jobs go once accepted.
     JobCourse jobCourse;
+    // The courses of the jobs before those that take jobCourse, one each in turn.
+    std::vector<JobCourse> firstJobCourses;
     // Files put on the machine's drive: Windows path -> the host file beside the scenario.
     std::vector<std::pair<std::string, std::filesystem::path>> files;
 };

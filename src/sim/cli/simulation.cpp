@@ -297,6 +297,7 @@ private:
         fax.winFaxPollsBeforeReady = m.winFaxPollsBeforeReady;
         fax.winFaxPollsBeforeFiled = m.winFaxPollsBeforeFiled;
         fax.nextJobCourse = m.jobCourse;
+        fax.comingJobCourses.assign(m.firstJobCourses.begin(), m.firstJobCourses.end());
         fax.onJobChanged = [this](const SubmittedFax& job) { transcript_.faxJobStep(job); };
         for (const auto& [windowsPath, hostFile] : m.files) {
             const fs::path target = onDrive(windowsPath);
