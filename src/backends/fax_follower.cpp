@@ -8,7 +8,9 @@
 
 #include "app/sent_faxes.h"
 #include "backends/availability.h"
+#include "backends/hylafax.h"
 #include "base/errors.h"
+#include "base/text.h"
 
 namespace telvora {
 namespace {
@@ -96,6 +98,76 @@ std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& serv
     return report;
 }
 
+JobReport readLegacyQueueStatus(const std::string& queueStatus) {
+    // The fax service of Windows 2000 tells a queued job's state only in words, in the system's
+    // language; the English ones are recognised, any other is shown as the service wrote it.
+    JobReport report;
+    const std::string status = lowerAscii(queueStatus);
+    if (status == "pending" || status == "paused" || status.empty()) {
+        report.state = FaxState::Queued;
+    } else if (status == "in progress") {
+        report.state = FaxState::Sending;
+    } else if (status == "no line") {
+        report.state = FaxState::Queued;
+        report.reason = "no fax line was free";
+    } else if (status == "retrying") {
+        report.state = FaxState::Retrying;
+        report.reason = "the last attempt failed";
+    } else if (status == "retries exceeded") {
+        report.state = FaxState::Failed;
+        report.reason = "the fax service gave up; no retries are left";
+    } else if (status == "failed") {
+        report.state = FaxState::Failed;
+        report.reason = "the fax service gave up";
+    } else if (status == "deleting") {
+        report.state = FaxState::Cancelled;
+        report.reason = "the fax was cancelled";
+    } else {
+        report.state = FaxState::Queued;
+        report.reason = queueStatus;
+    }
+    return report;
+}
+
+std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::FaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object jobs = faxServer->call("GetJobs", {}).toObject();
+    const std::int32_t count = readLong(*jobs, "Count");
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const Object job = jobs->get("Item", {Variant(i)}).toObject();
+        if (std::to_string(readLong(*job, "JobId")) != jobId) continue;
+        JobReport report = readLegacyQueueStatus(job->get("QueueStatus").toString());
+        report.pages = readLong(*job, "PageCount");
+        return report;
+    }
+    return std::nullopt;
+}
+
+JobReport readHylafaxJob(const std::string& state, const std::string& status, int pagesSent, int pagesTotal) {
+    JobReport report;
+    report.pages = pagesTotal;
+    report.currentPage = pagesSent + 1;
+    report.reason = status;
+    if (state == "DONE") {
+        report.state = FaxState::Sent;
+        report.reason.clear();
+    } else if (state == "FAILED") {
+        report.state = FaxState::Failed;
+        if (report.reason.empty()) report.reason = "the fax server gave up";
+    } else if (state == "ACTIVE") {
+        report.state = pagesTotal > 0 ? FaxState::Sending : FaxState::Dialling;
+        report.reason.clear();
+    } else if (state == "SLEEPING" && !status.empty()) {
+        // Waiting for its next attempt after one that failed.
+        report.state = FaxState::Retrying;
+    } else {
+        report.state = FaxState::Queued;
+        report.reason.clear();
+    }
+    return report;
+}
+
 std::string faxStatusLine(const FaxRecord& record, const std::string& at) {
     std::string line = "Fax to " + (record.recipient.empty() ? record.number : record.recipient) + ": ";
     switch (record.state) {
@@ -114,15 +186,36 @@ std::string faxStatusLine(const FaxRecord& record, const std::string& at) {
 }
 
 bool FaxFollower::follow(FaxRecord& record) {
-    if (record.software != FaxSoftwareKind::ExtendedFaxService || record.jobIds.empty()) {
-        // Fax software that tells nothing of its jobs: recorded as handed to it, and no longer asked.
+    if (record.software == FaxSoftwareKind::WinFax || record.jobIds.empty()) {
+        // WinFax tells nothing of its jobs: recorded as handed to it, and no longer asked.
         record.state = FaxState::HandedOn;
         return true;
     }
     // One job per recipient, and the add-in gives one recipient: the first job is the fax.
+    const std::string& jobId = record.jobIds[0];
     std::optional<JobReport> report;
-    if (!succeeded(addin_.diagnostics(), [&] { report = askExtendedFaxJob(addin_, record.server, record.jobIds[0]); }))
-        return false;  // the server cannot be asked now; it is asked again at the next round
+    const bool asked = succeeded(addin_.diagnostics(), [&] {
+        switch (record.software) {
+        case FaxSoftwareKind::ExtendedFaxService: report = askExtendedFaxJob(addin_, record.server, jobId); break;
+        case FaxSoftwareKind::LegacyFaxService: report = askLegacyFaxJob(addin_, record.server, jobId); break;
+        case FaxSoftwareKind::Hylafax: {
+            const HylafaxSetting setting = addin_.settings().hylafax();
+            const HylafaxJobStatus job =
+                queryHylafaxJob(addin_.network(), {record.server, setting.port, setting.user}, jobId);
+            report = readHylafaxJob(job.state, job.status, job.pagesSent, job.pagesTotal);
+            break;
+        }
+        case FaxSoftwareKind::WinFax: break;
+        }
+    });
+    if (!asked) return false;  // the server cannot be asked now; it is asked again at the next round
+    if (!report && record.software == FaxSoftwareKind::LegacyFaxService) {
+        // The fax service of Windows 2000 lists only the jobs in its queue and keeps no archive:
+        // once the fax has left the queue nothing tells whether it arrived.
+        record.state = FaxState::HandedOn;
+        record.reason = "the fax has left the fax service's queue; this fax service does not tell whether it arrived";
+        return true;
+    }
     if (!report) {
         record.state = FaxState::Failed;
         record.reason = "the fax service no longer knows the fax";

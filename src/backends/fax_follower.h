@@ -1,8 +1,9 @@
 // Following the faxes sent: the faxes of the history that are still on their way are asked after
 // at the fax software, what changed is stored, and the latest change is told on Word's status bar.
 // The extended fax service (local or shared) is asked for each job in its outgoing queue and,
-// once the job has left the queue, in its outgoing archive. The legacy fax service and WinFax are
-// not followed: their faxes are recorded as handed to the fax software and stay so.
+// once the job has left the queue, in its outgoing archive; the fax service of Windows 2000 for its
+// job list; a HylaFAX server for the job's state. WinFax tells nothing after the hand-over: its
+// faxes are recorded as handed to the fax software and stay so.
 #pragma once
 
 #include <chrono>
@@ -40,6 +41,16 @@ inline constexpr std::int32_t None = 0, Disconnected = 1, Initializing = 2, Dial
 
 // The job's state from its status and extended status.
 JobReport readJobStatus(std::int32_t status, std::int32_t extendedStatusCode, const std::string& extendedStatus);
+
+// A job of the fax service of Windows 2000 from its queue status text ("Pending", "In Progress",
+// "Retrying", "Retries Exceeded", ...).
+JobReport readLegacyQueueStatus(const std::string& queueStatus);
+// Asks the fax service of Windows 2000 on `server` after the job `jobId` in its job list; no answer
+// once the job has left the queue. Raises what the fax service raises.
+std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
+// A HylaFAX job from the state the server names (PENDING, SLEEPING, READY, ACTIVE, DONE, FAILED, ...),
+// its status text and its pages.
+JobReport readHylafaxJob(const std::string& state, const std::string& status, int pagesSent, int pagesTotal);
 
 // Asks the extended fax service on `server` ("" for this computer's) after the job `jobId`: in the
 // outgoing queue, and in the outgoing archive once it has left the queue (then it was sent). No

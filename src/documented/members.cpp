@@ -161,6 +161,14 @@ std::vector<Member> makeTable() {
         {"FaxServer.FaxServer", "CreateDocument", M, Object, "FaxServer.FaxDoc", {{"FileName", String, false}},
          FAX_PAGE("-mfax-ifaxserver-createdocument-vb")},
         {"FaxServer.FaxPorts", "Count", R, Long, "", {}, FAX_PAGE("-mfax-ifaxports-get-count-vb")},
+        // Following a job: the service's list of the jobs in its queue, each job's queue status in words.
+        {"FaxServer.FaxServer", "GetJobs", M, Object, "FaxServer.FaxJobs", {}, FAX_PAGE("-mfax-ifaxserver-getjobs-vb")},
+        {"FaxServer.FaxJobs", "Count", R, Long, "", {}, FAX_PAGE("-mfax-faxjobs-object-visual-basic-")},
+        {"FaxServer.FaxJobs", "Item", R, Object, "FaxServer.FaxJob", {{"Index", Long, false}},
+         FAX_PAGE("-mfax-faxjobs-object-visual-basic-")},
+        {"FaxServer.FaxJob", "JobId", R, Long, "", {}, FAX_PAGE("-mfax-ifaxjob-get-jobid-vb")},
+        {"FaxServer.FaxJob", "QueueStatus", R, String, "", {}, FAX_PAGE("-mfax-ifaxjob-get-queuestatus-vb")},
+        {"FaxServer.FaxJob", "PageCount", R, Long, "", {}, FAX_PAGE("-mfax-ifaxjob-get-pagecount-vb")},
         // The number of the queued job.
         {"FaxServer.FaxDoc", "Send", M, Long, "", {}, FAX_PAGE("-mfax-ifaxdoc-send-vb")},
         {"FaxServer.FaxDoc", "DiscountSend", P, Boolean, "", {}, FAX_PAGE("-mfax-ifaxdoc-get-discountsend-vb")},

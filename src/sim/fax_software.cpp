@@ -184,6 +184,48 @@ private:
     std::string file_;
 };
 
+// A job in the service's list, as it stands at the moment the list was asked for.
+class LegacyFaxJob final : public FaxObject {
+public:
+    LegacyFaxJob(FaxSoftware& fax, const SubmittedFax& job, const std::string& queueStatus)
+        : FaxObject(fax, "FaxServer.FaxJob",
+                    {{"JobId", Variant(static_cast<std::int32_t>(std::stoi(job.jobId)))},
+                     {"QueueStatus", Variant(queueStatus)},
+                     {"PageCount", Variant(job.pages)}}) {}
+
+protected:
+    Variant invoke(const std::string&, const Args&) override { return {}; }
+};
+
+// The jobs in the queue of one server; "Item" counts from 1.
+class LegacyFaxJobs final : public FaxObject {
+public:
+    LegacyFaxJobs(FaxSoftware& fax, std::vector<std::shared_ptr<LegacyFaxJob>> jobs)
+        : FaxObject(fax, "FaxServer.FaxJobs", {{"Count", Variant(static_cast<std::int32_t>(jobs.size()))}}),
+          jobs_(std::move(jobs)) {}
+
+protected:
+    Variant invoke(const std::string&, const Args& args) override {
+        const std::int32_t index = args[0].toInt32();
+        if (index < 1 || static_cast<std::size_t>(index) > jobs_.size()) throw error(fax_error::InvalidParameter);
+        return Variant(std::shared_ptr<AutomationObject>(jobs_[static_cast<std::size_t>(index - 1)]));
+    }
+
+private:
+    std::vector<std::shared_ptr<LegacyFaxJob>> jobs_;
+};
+
+// The service's words for a job's queue status; "" for a job no longer in the queue (sent, or
+// cancelled and deleted).
+std::string legacyQueueStatus(const JobStep& at) {
+    if (at.leftQueue || at.status & 0x200) return "";
+    if (at.status & 0x80) return "Retries Exceeded";
+    if (at.status & 0x8) return "Failed";
+    if (at.status & 0x40) return "Retrying";
+    if (at.status & 0x2) return "In Progress";
+    return "Pending";
+}
+
 class LegacyFaxServer final : public FaxObject {
 public:
     explicit LegacyFaxServer(FaxSoftware& fax) : FaxObject(fax, fax_progid::FaxServer, {}) {}
@@ -196,12 +238,29 @@ protected:
         }
         if (!server_) throw error(fax_error::NotConnected);
         if (member == "getports") return Variant(make<CountedCollection>(fax_, "FaxServer.FaxPorts", devices()));
+        if (member == "getjobs") return jobList();
         std::string file = args[0].toString();
         (void)readBody(fax_, file, class_);
         return Variant(make<LegacyFaxDocument>(fax_, *server_, std::move(file)));
     }
 
 private:
+    // Every job of this server still in its queue; each is moved one step on first.
+    Variant jobList() {
+        std::vector<std::shared_ptr<LegacyFaxJob>> listed;
+        for (SubmittedFax& job : fax_.jobs) {
+            if (job.software != fax_progid::FaxServer || !equalsIgnoringCase(job.server, *server_) || job.course.empty())
+                continue;
+            if (job.step + 1 < job.course.size()) {
+                ++job.step;
+                if (fax_.onJobChanged) fax_.onJobChanged(job);
+            }
+            const std::string status = legacyQueueStatus(job.course.at(job.step));
+            if (!status.empty()) listed.push_back(make<LegacyFaxJob>(fax_, job, status));
+        }
+        return Variant(make<LegacyFaxJobs>(fax_, std::move(listed)));
+    }
+
     int devices() const {
         return equalsIgnoringCase(*server_, fax_.platform().environment("computername")) ? fax_.localFaxDevices : 1;
     }
@@ -613,7 +672,7 @@ SubmittedFax* FaxSoftware::job(const std::string& jobId) {
 void FaxSoftware::accept(SubmittedFax job) {
     job.jobId = nextJobId();
     job.submitted = platform_.now();
-    if (job.software == fax_progid::ExtendedDocument) {
+    if (job.software == fax_progid::ExtendedDocument || job.software == fax_progid::FaxServer) {
         JobCourse course = nextJobCourse;
         if (!comingJobCourses.empty()) {
             course = comingJobCourses.front();

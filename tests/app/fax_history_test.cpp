@@ -236,11 +236,11 @@ TEST_F(FollowingTest, EachStepOfTheJobIsStoredAndToldOnTheStatusBarUntilItIsOver
     }
 }
 
-TEST_F(FollowingTest, TheStatusBarIsLeftAloneOnceSomethingElseIsShownAndOtherSoftwareIsNotAskedAfter) {
+TEST_F(FollowingTest, TheStatusBarIsLeftAloneOnceSomethingElseIsShownAndWinFaxIsNotAskedAfter) {
     fax.nextJobCourse = {sim::JobEnding::Sent, 2};
     ASSERT_TRUE(SendFax(history_, job, "Now", "").sent());
     FaxRecord winFax;
-    winFax.software = FaxSoftwareKind::LegacyFaxService;
+    winFax.software = FaxSoftwareKind::WinFax;
     winFax.jobIds = {"77"};
     ASSERT_TRUE(RecordFax(history_, winFax));
 
@@ -252,8 +252,63 @@ TEST_F(FollowingTest, TheStatusBarIsLeftAloneOnceSomethingElseIsShownAndOtherSof
     EXPECT_EQ(word->statusBar(), "Saving Letter.doc");
     const auto faxes = RecentFaxes(history_);
     ASSERT_EQ(faxes.size(), 2u);
-    EXPECT_EQ(faxes[0].state, FaxState::HandedOn) << "the legacy service's jobs are not followed";
+    EXPECT_EQ(faxes[0].state, FaxState::HandedOn) << "WinFax tells nothing of its jobs";
     EXPECT_EQ(faxes[1].state, FaxState::Sent) << "the history follows on, whatever the status bar shows";
+}
+
+}  // namespace
+}  // namespace telvora
+
+namespace telvora {
+namespace {
+
+TEST_F(FollowingTest, TheLegacyServicesJobListIsFollowedUntilTheFaxLeavesItsQueueWhereNothingMoreIsKnown) {
+    fax.extendedFaxInstalled = false;
+    fax.faxServiceInstalled = true;
+    save(keys::FaxType, "1");
+    const std::string to = "Fax to Ann Okafor: ";
+    const struct {
+        sim::JobCourse course;
+        std::vector<std::string> shown;
+        FaxState final;
+    } cases[] = {
+        {{sim::JobEnding::Sent, 2}, {to + "sending page 1 of 2", to + "sending page 1 of 2", to + "sending page 1 of 2",
+                                     to + "handed to the fax software"}, FaxState::HandedOn},
+        {{sim::JobEnding::Busy, 1, 1, 0}, {to + "sending page 1 of 1", to + "failed: the fax service gave up; no retries are left"},
+         FaxState::Failed},
+    };
+    for (const auto& c : cases) {
+        fax.nextJobCourse = c.course;
+        ASSERT_TRUE(SendFax(history_, job, "Now", "").sent());
+        ASSERT_EQ(RecentFaxes(history_).front().software, FaxSoftwareKind::LegacyFaxService);
+        FaxFollower follower(history_);
+        EXPECT_EQ(followToTheEnd(follower), c.shown);
+        EXPECT_EQ(RecentFaxes(history_).front().state, c.final);
+    }
+}
+
+TEST(JobReports, TheLegacyServicesWordsAndHylafaxStatesReadAsTheFaxsState) {
+    const struct {
+        JobReport report;
+        FaxState state;
+        const char* reason;
+    } cases[] = {
+        {readLegacyQueueStatus("No Line"), FaxState::Queued, "no fax line was free"},
+        {readLegacyQueueStatus("Retrying"), FaxState::Retrying, "the last attempt failed"},
+        {readLegacyQueueStatus("Deleting"), FaxState::Cancelled, "the fax was cancelled"},
+        // Another language's words stay on their way, told as the service wrote them.
+        {readLegacyQueueStatus("En cours de nouvelle tentative"), FaxState::Queued, "En cours de nouvelle tentative"},
+        {readHylafaxJob("DONE", "", 3, 3), FaxState::Sent, ""},
+        {readHylafaxJob("FAILED", "Busy signal detected", 0, 3), FaxState::Failed, "Busy signal detected"},
+        {readHylafaxJob("ACTIVE", "", 1, 3), FaxState::Sending, ""},
+        {readHylafaxJob("SLEEPING", "No answer from remote", 0, 3), FaxState::Retrying, "No answer from remote"},
+        {readHylafaxJob("SLEEPING", "", 0, 0), FaxState::Queued, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ(c.report.state, c.state);
+        EXPECT_EQ(c.report.reason, c.reason);
+    }
 }
 
 }  // namespace
