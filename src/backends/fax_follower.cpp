@@ -193,6 +193,12 @@ bool FaxFollower::follow(FaxRecord& record) {
     }
     // One job per recipient, and the add-in gives one recipient: the first job is the fax.
     const std::string& jobId = record.jobIds[0];
+    const auto server = std::make_pair(record.software, record.server);
+    const LocalTime now = addin_.platform().now();
+    if (const auto rest = resting_.find(server); rest != resting_.end()) {
+        if (now < rest->second) return false;
+        resting_.erase(rest);
+    }
     std::optional<JobReport> report;
     const bool asked = succeeded(addin_.diagnostics(), [&] {
         switch (record.software) {
@@ -200,15 +206,19 @@ bool FaxFollower::follow(FaxRecord& record) {
         case FaxSoftwareKind::LegacyFaxService: report = askLegacyFaxJob(addin_, record.server, jobId); break;
         case FaxSoftwareKind::Hylafax: {
             const HylafaxSetting setting = addin_.settings().hylafax();
-            const HylafaxJobStatus job =
-                queryHylafaxJob(addin_.network(), {record.server, setting.port, setting.user}, jobId);
+            // Short limits: Word waits while the server is asked.
+            const HylafaxJobStatus job = queryHylafaxJob(addin_.network(), {record.server, setting.port, setting.user},
+                                                         jobId, {std::chrono::seconds(3), std::chrono::seconds(5)});
             report = readHylafaxJob(job.state, job.status, job.pagesSent, job.pagesTotal);
             break;
         }
         case FaxSoftwareKind::WinFax: break;
         }
     });
-    if (!asked) return false;  // the server cannot be asked now; it is asked again at the next round
+    if (!asked) {
+        resting_[server] = now + kUnansweredServerRest;
+        return false;
+    }
     if (!report && record.software == FaxSoftwareKind::LegacyFaxService) {
         // The fax service of Windows 2000 lists only the jobs in its queue and keeps no archive:
         // once the fax has left the queue nothing tells whether it arrived.

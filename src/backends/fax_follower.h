@@ -8,8 +8,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/addin.h"
 #include "ports/fax_history.h"
@@ -70,6 +72,9 @@ std::string faxStatusLine(const FaxRecord& record, const std::string& at);
 
 // How often the fax software is asked after the faxes on their way: no more often than this.
 inline constexpr std::chrono::seconds kFollowEvery{5};
+// A fax server that could not be asked is left alone this long: asking waits on Word's thread, and
+// a server that does not answer would hold Word at every round.
+inline constexpr std::chrono::seconds kUnansweredServerRest{60};
 
 class FaxFollower {
 public:
@@ -86,6 +91,8 @@ private:
 
     Addin& addin_;
     std::string lastShown_;
+    // The servers that did not answer, by fax software and name, with when they are asked again.
+    std::map<std::pair<FaxSoftwareKind, std::string>, LocalTime> resting_;
 };
 
 }  // namespace telvora

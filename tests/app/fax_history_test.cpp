@@ -287,6 +287,22 @@ TEST_F(FollowingTest, TheLegacyServicesJobListIsFollowedUntilTheFaxLeavesItsQueu
     }
 }
 
+TEST_F(FollowingTest, AServerThatDoesNotAnswerIsLeftAloneForAMinuteSoWordIsNotHeldAtEveryRound) {
+    FaxRecord gone;
+    gone.server = "GONE";
+    gone.jobIds = {"7"};
+    ASSERT_TRUE(RecordFax(history_, gone));
+    const auto connects = [&] {
+        return std::count_if(fax.calls.begin(), fax.calls.end(), [](const auto& c) { return c.member == "Connect"; });
+    };
+    FaxFollower follower(history_);
+    for (int round = 0; round < 3; ++round, platform.clock += kFollowEvery) EXPECT_TRUE(follower.poll());
+    EXPECT_EQ(connects(), 1);
+    platform.clock += kUnansweredServerRest;
+    EXPECT_TRUE(follower.poll()) << "the fax is still on its way";
+    EXPECT_EQ(connects(), 2);
+}
+
 TEST(JobReports, TheLegacyServicesWordsAndHylafaxStatesReadAsTheFaxsState) {
     const struct {
         JobReport report;
