@@ -32,19 +32,6 @@ double processorSeconds() {
     return seconds(kernel) + seconds(user);
 }
 
-// Word's idle thread: it sleeps until a message comes and dispatches it.
-void idle(DWORD ms) {
-    const DWORD end = ::GetTickCount() + ms;
-    for (DWORD now = ::GetTickCount(); static_cast<LONG>(end - now) > 0; now = ::GetTickCount()) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
 }  // namespace
 
 int main() {
@@ -69,7 +56,7 @@ int main() {
     }
     faxService.clearLog();
     const double before = processorSeconds();
-    idle(kIdleMs);
+    (void)host::idleUntil([] { return false; }, kIdleMs);
     const double used = processorSeconds() - before;
     const auto calls = faxService.calls();
     const auto asked = std::count_if(calls.begin(), calls.end(), [](const std::string& c) {
