@@ -70,15 +70,10 @@ JobReport readJobStatus(std::int32_t status, std::int32_t code, const std::strin
     return report;
 }
 
-std::shared_ptr<AutomationObject> connectFaxServer(Addin& addin, FaxSoftwareKind software, const std::string& server) {
-    const Object faxServer =
-        addin.automation().create(software == FaxSoftwareKind::LegacyFaxService ? progid::FaxServer : progid::ExtendedFaxServer);
+std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
     faxServer->perform("Connect", {Variant(server)});
-    return faxServer;
-}
-
-std::optional<JobReport> askExtendedFaxJob(Addin& addin, AutomationObject& faxServer, const std::string& jobId) {
-    const Object folders = faxServer.get("Folders").toObject();
+    const Object folders = faxServer->get("Folders").toObject();
     Object job;
     if (succeeded(addin.diagnostics(),
                   [&] { job = folders->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject(); })) {
@@ -134,8 +129,10 @@ JobReport readLegacyQueueStatus(const std::string& queueStatus) {
     return report;
 }
 
-std::optional<JobReport> askLegacyFaxJob(AutomationObject& faxServer, const std::string& jobId) {
-    const Object jobs = faxServer.call("GetJobs", {}).toObject();
+std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::FaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object jobs = faxServer->call("GetJobs", {}).toObject();
     const std::int32_t count = readLong(*jobs, "Count");
     for (std::int32_t i = 1; i <= count; ++i) {
         const Object job = jobs->get("Item", {Variant(i)}).toObject();
@@ -205,12 +202,8 @@ bool FaxFollower::follow(FaxRecord& record) {
     std::optional<JobReport> report;
     const bool asked = succeeded(addin_.diagnostics(), [&] {
         switch (record.software) {
-        case FaxSoftwareKind::ExtendedFaxService:
-            report = askExtendedFaxJob(addin_, connected(record.software, record.server), jobId);
-            break;
-        case FaxSoftwareKind::LegacyFaxService:
-            report = askLegacyFaxJob(connected(record.software, record.server), jobId);
-            break;
+        case FaxSoftwareKind::ExtendedFaxService: report = askExtendedFaxJob(addin_, record.server, jobId); break;
+        case FaxSoftwareKind::LegacyFaxService: report = askLegacyFaxJob(addin_, record.server, jobId); break;
         case FaxSoftwareKind::Hylafax: {
             const HylafaxSetting setting = addin_.settings().hylafax();
             // Short limits: Word waits while the server is asked.
@@ -224,7 +217,6 @@ bool FaxFollower::follow(FaxRecord& record) {
     });
     if (!asked) {
         resting_[server] = now + kUnansweredServerRest;
-        connections_.erase(server);  // a connection that failed is made afresh next time
         return false;
     }
     if (!report && record.software == FaxSoftwareKind::LegacyFaxService) {
@@ -248,12 +240,6 @@ bool FaxFollower::follow(FaxRecord& record) {
                                                        : std::max(0, report->currentPage - 1);
     return record.state != before.state || record.reason != before.reason || record.retries != before.retries ||
            record.pagesSent != before.pagesSent || record.pagesTotal != before.pagesTotal;
-}
-
-AutomationObject& FaxFollower::connected(FaxSoftwareKind software, const std::string& server) {
-    auto& connection = connections_[{software, server}];
-    if (!connection) connection = connectFaxServer(addin_, software, server);
-    return *connection;
 }
 
 void FaxFollower::tell(const FaxRecord& record) {
@@ -313,7 +299,8 @@ bool canCancel(const FaxRecord& record) {
 }
 
 void cancelExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
-    const Object faxServer = connectFaxServer(addin, FaxSoftwareKind::ExtendedFaxService, server);
+    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+    faxServer->perform("Connect", {Variant(server)});
     const Object job =
         faxServer->get("Folders").toObject()->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject();
     job->perform("Cancel", {});

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -48,20 +47,17 @@ JobReport readJobStatus(std::int32_t status, std::int32_t extendedStatusCode, co
 // A job of the fax service of Windows 2000 from its queue status text ("Pending", "In Progress",
 // "Retrying", "Retries Exceeded", ...).
 JobReport readLegacyQueueStatus(const std::string& queueStatus);
-// A fax server object of the fax service (`software`: the fax service of Windows 2000 or the extended
-// one) connected to `server` ("" for this computer's). Raises what the fax service raises.
-std::shared_ptr<AutomationObject> connectFaxServer(Addin& addin, FaxSoftwareKind software, const std::string& server);
-// Asks the fax service of Windows 2000 through its connected server object after the job `jobId`
-// in its job list; no answer once the job has left the queue. Raises what the fax service raises.
-std::optional<JobReport> askLegacyFaxJob(AutomationObject& faxServer, const std::string& jobId);
+// Asks the fax service of Windows 2000 on `server` after the job `jobId` in its job list; no answer
+// once the job has left the queue. Raises what the fax service raises.
+std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
 // A HylaFAX job from the state the server names (PENDING, SLEEPING, READY, ACTIVE, DONE, FAILED, ...),
 // its status text and its pages.
 JobReport readHylafaxJob(const std::string& state, const std::string& status, int pagesSent, int pagesTotal);
 
-// Asks the extended fax service through its connected server object after the job `jobId`: in the
+// Asks the extended fax service on `server` ("" for this computer's) after the job `jobId`: in the
 // outgoing queue, and in the outgoing archive once it has left the queue (then it was sent). No
 // answer when the service knows the job in neither. Raises what the fax service raises otherwise.
-std::optional<JobReport> askExtendedFaxJob(Addin& addin, AutomationObject& faxServer, const std::string& jobId);
+std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
 
 // Whether the fax can still be cancelled by the add-in: it waits in the extended fax service's
 // outgoing queue, which lets a job be cancelled. The other fax software's queues cannot be reached.
@@ -92,14 +88,11 @@ public:
 private:
     bool follow(FaxRecord& record);
     void tell(const FaxRecord& record);
-    // The fax server object of that software and server, connected once and kept while it answers.
-    AutomationObject& connected(FaxSoftwareKind software, const std::string& server);
 
     Addin& addin_;
     std::string lastShown_;
     // The servers that did not answer, by fax software and name, with when they are asked again.
     std::map<std::pair<FaxSoftwareKind, std::string>, LocalTime> resting_;
-    std::map<std::pair<FaxSoftwareKind, std::string>, std::shared_ptr<AutomationObject>> connections_;
 };
 
 }  // namespace telvora
