@@ -39,6 +39,10 @@ Public Sub FaxMerge()
     TelvoraCommands().ToolsFaxMerge
 End Sub
 
+Public Sub FaxStatus()
+    TelvoraCommands().cmdFaxStatus
+End Sub
+
 Public Sub FaxSettings()
     TelvoraCommands().cmdSettings
 End Sub

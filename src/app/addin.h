@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,8 +17,10 @@
 #include "ports/date_time.h"
 #include "ports/fax_preview.h"
 #include "ports/network.h"
+#include "ports/fax_history.h"
 #include "ports/platform.h"
 #include "ports/settings_store.h"
+#include "ports/timer.h"
 #include "ports/ui.h"
 #include "ports/word.h"
 
@@ -72,6 +75,10 @@ struct Ports {
     // Shows a fax before it is sent, when the user asked for that. An add-in made without it fails
     // such a fax with 91 before anything is sent.
     FaxPreview* faxPreview = nullptr;
+    // Where the faxes sent are kept. An add-in made without one keeps no history.
+    FaxHistory* history = nullptr;
+    // The timer following the faxes sent runs on. Without one the faxes are not followed.
+    Timer* timer = nullptr;
 };
 
 // The diagnostics of an add-in made without a sink of its own: the latest lines, in memory.
@@ -108,6 +115,10 @@ public:
     bool hasWord() const noexcept { return word_ != nullptr; }
     void setWord(std::shared_ptr<word::Application> application) { word_ = std::move(application); }
 
+    // The fax history, or none when the add-in keeps none.
+    FaxHistory* history() const noexcept { return ports_.history; }
+    Timer* timer() const noexcept { return ports_.timer; }
+
     // The folder the add-in was loaded from, without a trailing separator.
     std::string folder() const { return ports_.platform.addinFolder(); }
 
@@ -122,6 +133,11 @@ public:
     // goes without a receipt until the next confirmation dialog is loaded.
     bool notificationDisabled = false;
     CommandSession session;
+    // The user was told that the fax history cannot be kept: not again while the add-in is loaded.
+    bool historyProblemReported = false;
+    // Called after following the faxes stored a change, so an open Fax Status window shows it at
+    // once; empty while no such window is open.
+    std::function<void()> faxesChanged;
 
 private:
     Ports ports_;

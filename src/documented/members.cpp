@@ -161,6 +161,14 @@ std::vector<Member> makeTable() {
         {"FaxServer.FaxServer", "CreateDocument", M, Object, "FaxServer.FaxDoc", {{"FileName", String, false}},
          FAX_PAGE("-mfax-ifaxserver-createdocument-vb")},
         {"FaxServer.FaxPorts", "Count", R, Long, "", {}, FAX_PAGE("-mfax-ifaxports-get-count-vb")},
+        // Following a job: the service's list of the jobs in its queue, each job's queue status in words.
+        {"FaxServer.FaxServer", "GetJobs", M, Object, "FaxServer.FaxJobs", {}, FAX_PAGE("-mfax-ifaxserver-getjobs-vb")},
+        {"FaxServer.FaxJobs", "Count", R, Long, "", {}, FAX_PAGE("-mfax-faxjobs-object-visual-basic-")},
+        {"FaxServer.FaxJobs", "Item", R, Object, "FaxServer.FaxJob", {{"Index", Long, false}},
+         FAX_PAGE("-mfax-faxjobs-object-visual-basic-")},
+        {"FaxServer.FaxJob", "JobId", R, Long, "", {}, FAX_PAGE("-mfax-ifaxjob-get-jobid-vb")},
+        {"FaxServer.FaxJob", "QueueStatus", R, String, "", {}, FAX_PAGE("-mfax-ifaxjob-get-queuestatus-vb")},
+        {"FaxServer.FaxJob", "PageCount", R, Long, "", {}, FAX_PAGE("-mfax-ifaxjob-get-pagecount-vb")},
         // The number of the queued job.
         {"FaxServer.FaxDoc", "Send", M, Long, "", {}, FAX_PAGE("-mfax-ifaxdoc-send-vb")},
         {"FaxServer.FaxDoc", "DiscountSend", P, Boolean, "", {}, FAX_PAGE("-mfax-ifaxdoc-get-discountsend-vb")},
@@ -189,6 +197,28 @@ std::vector<Member> makeTable() {
         {"FAXCOMEX.FaxRecipients", "Add", M, Object, "FAXCOMEX.FaxRecipient",
          {{"bstrFaxNumber", String, false}, {"bstrRecipientName", String, true}}, FAX_PAGE("-mfax-faxrecipients-add-vb")},
         {"FAXCOMEX.FaxRecipients", "Count", R, Long, "", {}, FAX_PAGE("-mfax-faxrecipients-count-vb")},
+        // Following a job: the outgoing queue while the job is in it, the archive once it was sent.
+        // The job's status and extended status code are enumerations (FAX_JOB_STATUS_ENUM,
+        // FAX_JOB_EXTENDED_STATUS_ENUM), which travel as Longs.
+        {"FAXCOMEX.FaxServer", "Folders", R, Object, "FAXCOMEX.FaxFolders", {}, FAX_PAGE("-mfax-faxserver-folders-vb")},
+        {"FAXCOMEX.FaxFolders", "OutgoingQueue", R, Object, "FAXCOMEX.FaxOutgoingQueue", {},
+         FAX_PAGE("-mfax-faxfolders-outgoingqueue-vb")},
+        {"FAXCOMEX.FaxFolders", "OutgoingArchive", R, Object, "FAXCOMEX.FaxOutgoingArchive", {},
+         FAX_PAGE("-mfax-faxfolders-outgoingarchive-vb")},
+        {"FAXCOMEX.FaxOutgoingQueue", "GetJob", M, Object, "FAXCOMEX.FaxOutgoingJob", {{"bstrJobId", String, false}},
+         FAX_PAGE("-mfax-faxoutgoingqueue-getjob")},
+        {"FAXCOMEX.FaxOutgoingJob", "Status", R, Long, "", {}, FAX_PAGE("-mfax-faxoutgoingjob-status-vb")},
+        {"FAXCOMEX.FaxOutgoingJob", "ExtendedStatusCode", R, Long, "", {},
+         FAX_PAGE("-mfax-faxoutgoingjob-extendedstatuscode-vb")},
+        {"FAXCOMEX.FaxOutgoingJob", "ExtendedStatus", R, String, "", {}, FAX_PAGE("-mfax-faxoutgoingjob-extendedstatus-vb")},
+        {"FAXCOMEX.FaxOutgoingJob", "CurrentPage", R, Long, "", {}, FAX_PAGE("-mfax-faxoutgoingjob-currentpage-vb")},
+        {"FAXCOMEX.FaxOutgoingJob", "Pages", R, Long, "", {}, FAX_PAGE("-mfax-faxoutgoingjob-pages-vb")},
+        {"FAXCOMEX.FaxOutgoingJob", "Retries", R, Long, "", {}, FAX_PAGE("-mfax-faxoutgoingjob-retries-vb")},
+        {"FAXCOMEX.FaxOutgoingJob", "Cancel", M, Void, "", {}, FAX_PAGE("-mfax-faxoutgoingjob-cancel-vb")},
+        {"FAXCOMEX.FaxOutgoingArchive", "GetMessage", M, Object, "FAXCOMEX.FaxOutgoingMessage",
+         {{"bstrMessageId", String, false}}, FAX_PAGE("-mfax-faxoutgoingarchive-getmessage-vb")},
+        {"FAXCOMEX.FaxOutgoingMessage", "Pages", R, Long, "", {}, FAX_PAGE("-mfax-faxoutgoingmessage-pages-vb")},
+        {"FAXCOMEX.FaxOutgoingMessage", "Retries", R, Long, "", {}, FAX_PAGE("-mfax-faxoutgoingmessage-retries-vb")},
 
         // --- WinFax ---------------------------------------------------------------------------
         {"WinFax.SDKSend", "SetClientID", M, Integer, "", {{"ClientID", String, false}}, WINFAX_PAGE},

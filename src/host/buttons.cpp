@@ -16,6 +16,7 @@
 #include "merge/field_selection.h"
 #include "merge/merge_run.h"
 #include "send/fax_commands.h"
+#include "send/fax_status.h"
 #include "send/send_fax.h"
 
 namespace telvora {
@@ -23,7 +24,7 @@ namespace {
 
 using R = Buttons::ResultKind;
 
-constexpr std::array<Buttons::Method, 22> kMethods{{
+constexpr std::array<Buttons::Method, 23> kMethods{{
     {"getAppName", 0, R::Text, {}, [](Buttons& b, std::span<std::string>) { return b.getAppName(); }},
     {"getSectionName", 0, R::Text, {}, [](Buttons& b, std::span<std::string>) { return b.getSectionName(); }},
     {"cmdSettings", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdSettings(); return Variant(); }},
@@ -47,6 +48,7 @@ constexpr std::array<Buttons::Method, 22> kMethods{{
     {"cmdFaxnumber", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFaxnumber(); return Variant(); }},
     {"cmdQuickFax", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdQuickFax(); return Variant(); }},
     {"WinFaxSendFax", 1, R::None, {"strSendCaption"}, [](Buttons& b, std::span<std::string> a) { b.WinFaxSendFax(a[0]); return Variant(); }},
+    {"cmdFaxStatus", 0, R::None, {}, [](Buttons& b, std::span<std::string>) { b.cmdFaxStatus(); return Variant(); }},
 }};
 
 // The merge steps called on their own see the field choice as a merge run first loads it: nothing
@@ -160,6 +162,10 @@ void Buttons::cmdHelpAbout() {
             form.showModal(addin_.ui());
         },
         [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
+}
+
+void Buttons::cmdFaxStatus() {
+    trapAndReport([&] { ShowFaxStatus(addin_); }, [&](const RuntimeError& e) { ReportCommandError(addin_, e); });
 }
 
 void Buttons::ToolsPrinter() {

@@ -41,6 +41,8 @@ public:
     void cmdFaxnumber();
     void cmdQuickFax();
     void WinFaxSendFax(std::string& schedule);
+    // The Fax Status window: the faxes sent, what became of them, resend and cancel.
+    void cmdFaxStatus();
 
     // The method table, for late binding. Arguments are texts passed by reference: a method may
     // change them and the caller sees the change.

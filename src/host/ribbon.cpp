@@ -6,13 +6,15 @@
 namespace telvora {
 namespace {
 
-// Sending: a button for the fax status joins this group once that command exists.
-constexpr std::array<RibbonButton, 3> kSend{{
+constexpr std::array<RibbonButton, 4> kSend{{
     {"TelvoraFax", "Fax", "F", "Fax this document to the marked number", "cmdFax", "Fax", true, true},
     {"TelvoraQuickFax", "Quick Fax", "Q", "Fax this document to the selected number", "cmdQuickFax", "QuickFax", true,
      true},
     {"TelvoraFaxMerge", "Fax Merge", "M", "Fax this mail-merge document to every record of its data source",
      "ToolsFaxMerge", "FaxMerge", true, true},
+    // The faxes sent can be looked at with no document open.
+    {"TelvoraFaxStatus", "Fax Status", "U", "See what became of the faxes sent, send one again or cancel it",
+     "cmdFaxStatus", "FaxStatus", true, false},
 }};
 constexpr std::array<RibbonButton, 4> kMark{{
     {"TelvoraFaxNumber", "Fax Number", "N", "Mark the selected text as the fax number", "cmdFaxnumber", "MarkNumber",

@@ -137,9 +137,17 @@ std::int32_t moveOn(Addin& addin, word::MailMergeDataSource& source, std::int32_
 }
 
 // One record through WinFax; False when the user stopped waiting for a silent WinFax.
+// The name the fax history groups one merge run's faxes by: the main document and the moment the
+// run started, which no other run of this user shares.
+std::string mergeRunName(Addin& addin, const std::string& mainDocument) {
+    return mainDocument + " " +
+           std::to_string(addin.platform().now().time_since_epoch().count());
+}
+
 bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const FaxJob& job, const std::string& schedule,
                             word::MailMerge& merge, word::MailMergeDataSource& source,
-                            const std::string& mainDocument, bool recordsLeft, WinFaxPatience patience) {
+                            const std::string& mainDocument, bool recordsLeft, const std::string& mergeRun,
+                            WinFaxPatience patience) {
     word::Application& word = addin.word();
     WinFaxSdk sdk(addin, progid::WinFax);
     sdk.request("SetClientID", {Variant("Client Name")});
@@ -164,7 +172,9 @@ bool faxRecordThroughWinFax(Addin& addin, frmGetFields& dialog, const FaxJob& jo
     }
     word.documents()->activate(mainDocument);
     (void)moveOn(addin, source, record, recordsLeft);
-    return waitForWinFax(addin, [&] { return sdk.entryFiled(); }, patience);
+    const bool filed = waitForWinFax(addin, [&] { return sdk.entryFiled(); }, patience);
+    if (filed) RecordWinFaxHandOver(addin, job, schedule, mergeRun);
+    return filed;
 }
 
 void runMerge(Addin& addin, WinFaxPatience patience) {
@@ -332,6 +342,7 @@ void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const Me
             std::int32_t faxed = 0;
             // The first record's fax is shown when the user asked for that; its Send sends every one.
             std::int32_t previewFaxes = recipients;
+            const std::string run = mergeRunName(addin, mainDocument);
             for (std::int32_t k = 0; k < records; ++k) {
                 restrictTo(*source, current);
                 readRecord(*source, dialog, job);
@@ -340,7 +351,7 @@ void SendAllFax(Addin& addin, frmGetFields& dialog, const FaxJob& each, const Me
                 if (IsAcceptableFaxNumber(job.faxNumber)) {
                     progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
                     MergedDocument merged(*merge, word, mainDocument, addin.diagnostics());
-                    const SendOutcome outcome = SendFax(addin, job, schedule, delivery, previewFaxes);
+                    const SendOutcome outcome = SendFax(addin, job, schedule, delivery, previewFaxes, run);
                     if (outcome.sent()) previewFaxes = 0;
                     merged.close();
                     // A submission the shared fax server refused ends the run.
@@ -369,6 +380,7 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const FaxJob& each, const
             FaxJob job = each;
             const std::int32_t recipients = counts.recipients();
             std::int32_t faxed = 0;
+            const std::string run = mergeRunName(addin, mainDocument);
             for (std::int32_t k = 1; k <= last; ++k) {
                 word.documents()->activate(mainDocument);
                 clearRecipient(job);
@@ -380,7 +392,7 @@ void WinFaxDOMerge(Addin& addin, frmGetFields& dialog, const FaxJob& each, const
                 }
                 progress.show("Faxing record " + grouped(++faxed) + ofTotal(recipients));
                 if (!faxRecordThroughWinFax(addin, dialog, job, schedule, *merge, *source, mainDocument, k < last,
-                                            patience))
+                                            run, patience))
                     break;
             }
         },

@@ -292,6 +292,8 @@ public:
     // "StatusBar": the text Word's status bar shows until the next one; "" gives the bar back to
     // Word.
     virtual void setStatusBar(const std::string& text) = 0;
+    // The text the status bar shows now, whoever put it there.
+    virtual std::string statusBarText() = 0;
 
     // The window-activation event: one handler, replaced by the next subscription; an empty
     // handler ends the subscription. The handler is given the document and its window, never empty.

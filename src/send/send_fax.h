@@ -9,6 +9,7 @@
 
 #include "app/addin.h"
 #include "backends/send_outcome.h"
+#include "ports/fax_history.h"
 
 namespace telvora {
 
@@ -39,7 +40,23 @@ inline constexpr const char* kPreviewCancelled = "The fax was not sent: the prev
 // When the user asked to see faxes first, the fax image is shown before it is submitted, saying
 // that Send sends `previewFaxes` faxes; Cancel sends nothing and answers stopped, ending a merge
 // run. `previewFaxes` 0: the user already saw this run's fax, and it goes without a preview.
+// Each submission is recorded in the fax history (with `mergeRun`, the merge run it belongs to,
+// empty for a single fax) and its fax image kept there for sending again.
 SendOutcome SendFax(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& delivery,
-                    std::int32_t previewFaxes = 1);
+                    std::int32_t previewFaxes = 1, const std::string& mergeRun = {});
+
+// What the user is told when a fax is to be sent again but its image is no longer kept.
+inline constexpr const char* kResendImageGoneMessage =
+    "This fax cannot be sent again: Telvora no longer keeps its fax image (images are kept for 30 days, "
+    "and none is kept of a fax handed to WinFax). Please fax the document again from Word.";
+
+// Sends a fax of the history again: its kept image to the same number, with the same schedule and
+// delivery texts, through the same fax software and server. The new submission is a new entry of
+// the history. Refused with a message when the image is no longer kept; reports any error itself
+// and never raises.
+SendOutcome ResendFax(Addin& addin, const FaxRecord& sent);
+
+// A run-time error as a failed fax's reason: "Error number: ", the number, a blank, the description.
+std::string errorReason(const RuntimeError& e);
 
 }  // namespace telvora

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/reports.h"
+#include "app/sent_faxes.h"
 #include "backends/availability.h"
 #include "backends/printing.h"
 #include "base/errors.h"
@@ -92,9 +93,26 @@ void PrintForWinFax(Addin& addin, word::Document& document, const FilingCopies& 
     }
 }
 
+void RecordWinFaxHandOver(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& mergeRun) {
+    if (!addin.history()) return;
+    FaxRecord record;
+    record.recipient = StripReturns(job.recipientName);
+    record.company = StripReturns(job.recipientCompany);
+    record.number = GetDialOutPrefix(addin) + CleanFaxNumber(job.faxNumber);
+    record.subject = StripReturns(job.subject);
+    record.state = FaxState::HandedOn;
+    record.software = FaxSoftwareKind::WinFax;
+    record.mergeRun = mergeRun;
+    record.schedule = schedule;
+    (void)RecordFax(addin, record);
+}
+
 SendOutcome WinFaxSendFax(Addin& addin, const FaxJob& job, const std::string& schedule, WinFaxPatience patience) {
     SendOutcome outcome;
-    trapAndReport([&] { outcome = throughWinFaxSdk(addin, job, schedule, patience); },
+    trapAndReport([&] {
+                      outcome = throughWinFaxSdk(addin, job, schedule, patience);
+                      if (outcome.sent()) RecordWinFaxHandOver(addin, job, schedule, {});
+                  },
                   [&](const RuntimeError& e) {
                       const std::string why = "Error Number: " + std::to_string(e.number()) + "\r\n" + e.description();
                       ShowMessage(addin, why, MsgIcon::Exclamation);

@@ -20,6 +20,10 @@ void SetWinFaxSchedule(Addin& addin, WinFaxSdk& sdk, const std::string& schedule
 // active document on the copy printer; Word's printer is put back after each, errors included.
 void PrintForWinFax(Addin& addin, word::Document& document, const FilingCopies& filing);
 
+// Records in the fax history that the fax to `job` was handed to WinFax, which tells nothing more
+// of it; WinFax prints the document itself, so no image is kept for sending again.
+void RecordWinFaxHandOver(Addin& addin, const FaxJob& job, const std::string& schedule, const std::string& mergeRun);
+
 // Sends the active document to `job` with the schedule text "Now", "Discount" or a date-time. Tells
 // the user about any error ("Error Number: ", number, line break, description) and never raises;
 // the user's active printer is back afterwards on every path. A user who stops the wait for a

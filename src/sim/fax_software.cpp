@@ -125,6 +125,9 @@ class CountedCollection final : public FaxObject {
 public:
     CountedCollection(FaxSoftware& fax, std::string className, int count)
         : FaxObject(fax, std::move(className), {{"Count", Variant(std::int32_t{count})}}) {}
+    // An object read only for fixed numbers: an archived message's pages and retries.
+    CountedCollection(FaxSoftware& fax, std::string className, int, std::int32_t pages, std::int32_t retries)
+        : FaxObject(fax, std::move(className), {{"Pages", Variant(pages)}, {"Retries", Variant(retries)}}) {}
 
 protected:
     Variant invoke(const std::string&, const Args&) override { return {}; }
@@ -184,6 +187,48 @@ private:
     std::string file_;
 };
 
+// A job in the service's list, as it stands at the moment the list was asked for.
+class LegacyFaxJob final : public FaxObject {
+public:
+    LegacyFaxJob(FaxSoftware& fax, const SubmittedFax& job, const std::string& queueStatus)
+        : FaxObject(fax, "FaxServer.FaxJob",
+                    {{"JobId", Variant(static_cast<std::int32_t>(std::stoi(job.jobId)))},
+                     {"QueueStatus", Variant(queueStatus)},
+                     {"PageCount", Variant(job.pages)}}) {}
+
+protected:
+    Variant invoke(const std::string&, const Args&) override { return {}; }
+};
+
+// The jobs in the queue of one server; "Item" counts from 1.
+class LegacyFaxJobs final : public FaxObject {
+public:
+    LegacyFaxJobs(FaxSoftware& fax, std::vector<std::shared_ptr<LegacyFaxJob>> jobs)
+        : FaxObject(fax, "FaxServer.FaxJobs", {{"Count", Variant(static_cast<std::int32_t>(jobs.size()))}}),
+          jobs_(std::move(jobs)) {}
+
+protected:
+    Variant invoke(const std::string&, const Args& args) override {
+        const std::int32_t index = args[0].toInt32();
+        if (index < 1 || static_cast<std::size_t>(index) > jobs_.size()) throw error(fax_error::InvalidParameter);
+        return Variant(std::shared_ptr<AutomationObject>(jobs_[static_cast<std::size_t>(index - 1)]));
+    }
+
+private:
+    std::vector<std::shared_ptr<LegacyFaxJob>> jobs_;
+};
+
+// The service's words for a job's queue status; "" for a job no longer in the queue (sent, or
+// cancelled and deleted).
+std::string legacyQueueStatus(const JobStep& at) {
+    if (at.leftQueue || at.status & 0x200) return "";
+    if (at.status & 0x80) return "Retries Exceeded";
+    if (at.status & 0x8) return "Failed";
+    if (at.status & 0x40) return "Retrying";
+    if (at.status & 0x2) return "In Progress";
+    return "Pending";
+}
+
 class LegacyFaxServer final : public FaxObject {
 public:
     explicit LegacyFaxServer(FaxSoftware& fax) : FaxObject(fax, fax_progid::FaxServer, {}) {}
@@ -196,12 +241,29 @@ protected:
         }
         if (!server_) throw error(fax_error::NotConnected);
         if (member == "getports") return Variant(make<CountedCollection>(fax_, "FaxServer.FaxPorts", devices()));
+        if (member == "getjobs") return jobList();
         std::string file = args[0].toString();
         (void)readBody(fax_, file, class_);
         return Variant(make<LegacyFaxDocument>(fax_, *server_, std::move(file)));
     }
 
 private:
+    // Every job of this server still in its queue; each is moved one step on first.
+    Variant jobList() {
+        std::vector<std::shared_ptr<LegacyFaxJob>> listed;
+        for (SubmittedFax& job : fax_.jobs) {
+            if (job.software != fax_progid::FaxServer || !equalsIgnoringCase(job.server, *server_) || job.course.empty())
+                continue;
+            if (job.step + 1 < job.course.size()) {
+                ++job.step;
+                if (fax_.onJobChanged) fax_.onJobChanged(job);
+            }
+            const std::string status = legacyQueueStatus(job.course.at(job.step));
+            if (!status.empty()) listed.push_back(make<LegacyFaxJob>(fax_, job, status));
+        }
+        return Variant(make<LegacyFaxJobs>(fax_, std::move(listed)));
+    }
+
     int devices() const {
         return equalsIgnoringCase(*server_, fax_.platform().environment("computername")) ? fax_.localFaxDevices : 1;
     }
@@ -210,6 +272,9 @@ private:
 };
 
 // --- The extended fax service: "FAXCOMEX.FaxServer", "FAXCOMEX.FaxDocument" ----------------------
+
+// The server's folders, made below with the objects they hand out.
+Variant folders(FaxSoftware& fax);
 
 class ExtendedFaxServer final : public FaxObject {
 public:
@@ -225,6 +290,7 @@ protected:
             return {};
         }
         if (!server_) throw error(fax_error::NotConnected);
+        if (member == "folders") return folders(fax_);
         const bool local = equalsIgnoringCase(*server_, fax_.platform().environment("computername"));
         return Variant(make<CountedCollection>(fax_, "FAXCOMEX.FaxDevices", local ? fax_.localFaxDevices : 1));
     }
@@ -232,6 +298,83 @@ protected:
 private:
     std::optional<std::string> server_;
 };
+
+// A job asked after: what it is at this moment (each ask moves the job one step on first).
+class OutgoingJob final : public FaxObject {
+public:
+    OutgoingJob(FaxSoftware& fax, SubmittedFax& job, const JobStep& at)
+        : FaxObject(fax, "FAXCOMEX.FaxOutgoingJob",
+                    {{"Status", Variant(at.status)},
+                     {"ExtendedStatusCode", Variant(at.extendedStatusCode)},
+                     {"ExtendedStatus", Variant("")},
+                     {"CurrentPage", Variant(at.currentPage)},
+                     {"Pages", Variant(job.pages)},
+                     {"Retries", Variant(at.retries)}}),
+          jobId_(job.jobId) {}
+
+protected:
+    // "Cancel": a job still waiting is cancelled; one already over cannot be.
+    Variant invoke(const std::string&, const Args&) override {
+        SubmittedFax* job = fax_.job(jobId_);
+        if (!job || job->course.at(job->step).status & (0x8 | 0x80 | 0x100 | 0x200))
+            throw error(fax_error::InvalidParameter);
+        const JobStep at = job->course.at(job->step);
+        job->course.resize(job->step + 1);
+        job->course.push_back({0x200, 0, at.currentPage, at.retries, false});
+        ++job->step;
+        if (fax_.onJobChanged) fax_.onJobChanged(*job);
+        return {};
+    }
+
+private:
+    std::string jobId_;
+};
+
+class OutgoingQueue final : public FaxObject {
+public:
+    explicit OutgoingQueue(FaxSoftware& fax) : FaxObject(fax, "FAXCOMEX.FaxOutgoingQueue", {}) {}
+
+protected:
+    // "GetJob": a job in the queue; one that has left it, or was never there, is not found.
+    Variant invoke(const std::string&, const Args& args) override {
+        SubmittedFax* job = fax_.job(args[0].toString());
+        if (!job || job->course.empty() || job->course.at(job->step).leftQueue) throw error(fax_error::InvalidParameter);
+        if (job->step + 1 < job->course.size()) {
+            ++job->step;
+            if (fax_.onJobChanged) fax_.onJobChanged(*job);
+        }
+        const JobStep& at = job->course.at(job->step);
+        if (at.leftQueue) throw error(fax_error::InvalidParameter);
+        return Variant(make<OutgoingJob>(fax_, *job, at));
+    }
+};
+
+class OutgoingArchive final : public FaxObject {
+public:
+    explicit OutgoingArchive(FaxSoftware& fax) : FaxObject(fax, "FAXCOMEX.FaxOutgoingArchive", {}) {}
+
+protected:
+    // "GetMessage": a job that was sent.
+    Variant invoke(const std::string&, const Args& args) override {
+        SubmittedFax* job = fax_.job(args[0].toString());
+        if (!job || job->course.empty() || !job->course.at(job->step).leftQueue) throw error(fax_error::InvalidParameter);
+        return Variant(make<CountedCollection>(fax_, "FAXCOMEX.FaxOutgoingMessage", 0, job->pages,
+                                               job->course.at(job->step).retries));
+    }
+};
+
+class FaxFolders final : public FaxObject {
+public:
+    explicit FaxFolders(FaxSoftware& fax) : FaxObject(fax, "FAXCOMEX.FaxFolders", {}) {}
+
+protected:
+    Variant invoke(const std::string& member, const Args&) override {
+        if (member == "outgoingqueue") return Variant(make<OutgoingQueue>(fax_));
+        return Variant(make<OutgoingArchive>(fax_));
+    }
+};
+
+Variant folders(FaxSoftware& fax) { return Variant(make<FaxFolders>(fax)); }
 
 // A recipient added to a fax document; the add-in reads nothing of it.
 class RecipientObject final : public FaxObject {
@@ -498,9 +641,55 @@ void FaxSoftware::record(FaxCall call) {
     if (failingCall && failingCall->number == calls.size()) throw failingCall->error;
 }
 
+std::vector<JobStep> jobSteps(const JobCourse& c) {
+    constexpr std::int32_t Pending = 0x1, InProgress = 0x2, Failed = 0x8, Retrying = 0x40, RetriesExceeded = 0x80,
+                           Completed = 0x100, Canceled = 0x200;
+    constexpr std::int32_t Disconnected = 1, Dialing = 3, Transmitting = 4, Busy = 8, NoAnswer = 9;
+    std::vector<JobStep> steps{{Pending, 0, 0, 0, false}};
+    if (c.ending == JobEnding::CancelledByServer) {
+        steps.push_back({Canceled, 0, 0, 0, false});
+        return steps;
+    }
+    steps.push_back({InProgress, Dialing, 0, 0, false});
+    if (c.ending == JobEnding::Busy || c.ending == JobEnding::NoAnswer) {
+        const std::int32_t why = c.ending == JobEnding::Busy ? Busy : NoAnswer;
+        for (std::int32_t r = 0; r < c.retries; ++r) {
+            steps.push_back({Retrying, why, 0, r, false});
+            steps.push_back({InProgress, Dialing, 0, r + 1, false});
+        }
+        steps.push_back({RetriesExceeded, why, 0, c.retries, false});
+        return steps;
+    }
+    const std::int32_t last = c.ending == JobEnding::StoppedAfterPage ? std::min(c.stoppedAfterPage, c.pages) : c.pages;
+    for (std::int32_t page = 1; page <= last; ++page) steps.push_back({InProgress, Transmitting, page, 0, false});
+    if (c.ending == JobEnding::StoppedAfterPage) {
+        // The call broke off while the page after the last one sent was going out.
+        steps.push_back({Failed, Disconnected, last + 1, 0, false});
+    } else {
+        steps.push_back({Completed, 0, c.pages, 0, true});
+    }
+    return steps;
+}
+
+SubmittedFax* FaxSoftware::job(const std::string& jobId) {
+    for (auto& j : jobs) {
+        if (j.jobId == jobId) return &j;
+    }
+    return nullptr;
+}
+
 void FaxSoftware::accept(SubmittedFax job) {
     job.jobId = nextJobId();
     job.submitted = platform_.now();
+    if (job.software == fax_progid::ExtendedDocument || job.software == fax_progid::FaxServer) {
+        JobCourse course = nextJobCourse;
+        if (!comingJobCourses.empty()) {
+            course = comingJobCourses.front();
+            comingJobCourses.pop_front();
+        }
+        job.pages = course.pages;
+        job.course = jobSteps(course);
+    }
     jobs.push_back(std::move(job));
     if (onJobFiled) onJobFiled();
 }

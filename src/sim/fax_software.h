@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -66,6 +67,30 @@ struct SubmittedCoverPage {
     std::string sender;
 };
 
+// How a job of the extended fax service goes once accepted.
+enum class JobEnding {
+    Sent,               // dialled, every page sent
+    Busy,               // the line is busy at every attempt, until the retries are used up
+    NoAnswer,           // nobody answers at any attempt, until the retries are used up
+    StoppedAfterPage,   // the call breaks off after some pages
+    CancelledByServer,  // the server's administrator cancels it while it waits
+};
+struct JobCourse {
+    JobEnding ending = JobEnding::Sent;
+    std::int32_t pages = 1;
+    std::int32_t stoppedAfterPage = 1;  // for StoppedAfterPage
+    std::int32_t retries = 3;           // the attempts the server makes after the first one fails
+};
+
+// One moment of a job in the outgoing queue, as the job object tells it.
+struct JobStep {
+    std::int32_t status = 0x1;  // FAX_JOB_STATUS_ENUM
+    std::int32_t extendedStatusCode = 0;
+    std::int32_t currentPage = 0;
+    std::int32_t retries = 0;
+    bool leftQueue = false;  // sent: the job is in the outgoing archive now
+};
+
 // One fax the software accepted.
 struct SubmittedFax {
     std::string software;  // the programmatic identifier the sender created
@@ -84,7 +109,15 @@ struct SubmittedFax {
     std::optional<SubmittedCoverPage> coverPage;  // none when the fax goes without one
     std::string jobId;
     LocalTime submitted{};  // the machine's clock when the software accepted the job
+    // The extended fax service's jobs: the steps the job goes through and the one it is at. Each
+    // time the job is asked after it has moved one step on, so every step is seen.
+    std::int32_t pages = 1;
+    std::vector<JobStep> course;
+    std::size_t step = 0;
 };
+
+// The steps a job of `pages` pages goes through to its ending.
+std::vector<JobStep> jobSteps(const JobCourse& course);
 
 class FaxSoftware {
 public:
@@ -158,6 +191,14 @@ public:
     bool popUpReceiptsServed() const;
     // Told as soon as a job is filed (the simulator delivers it to the outbox then).
     std::function<void()> onJobFiled;
+    // How the extended fax service's jobs accepted from now on go.
+    JobCourse nextJobCourse;
+    // The courses of the next jobs, one each in turn; once they are used up, nextJobCourse's.
+    std::deque<JobCourse> comingJobCourses;
+    // Told each time a job moves to its next step.
+    std::function<void(const SubmittedFax&)> onJobChanged;
+    // The job with this identifier, if the software accepted one.
+    SubmittedFax* job(const std::string& jobId);
 
     // Used by the simulated objects.
     SimPlatform& platform() const noexcept { return platform_; }

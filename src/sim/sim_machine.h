@@ -12,6 +12,7 @@
 #include "sim/sim_automation.h"
 #include "sim/sim_date_time.h"
 #include "sim/sim_platform.h"
+#include "sim/sim_timer.h"
 
 namespace telvora::sim {
 
@@ -44,6 +45,8 @@ public:
     SimAutomation automation;
     // Installed fax software, reachable servers, failure switches, and what the senders did.
     FaxSoftware fax{platform, automation};
+    // The timer the add-in follows its faxes on; it ticks as the machine's clock is moved on.
+    SimTimer timer{platform};
 };
 
 }  // namespace telvora::sim

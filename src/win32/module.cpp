@@ -7,11 +7,14 @@
 #include <mutex>
 
 #include "win32/automation.h"
+#include "history/sqlite_fax_history.h"
 #include "win32/diagnostics_log.h"
 #include "win32/fax_preview_window.h"
 #include "win32/registry_settings_store.h"
 #include "win32/win32_date_time.h"
 #include "win32/win32_platform.h"
+#include "win32/text.h"
+#include "win32/win32_timer.h"
 #include "win32/win32_ui.h"
 #include "win32/winsock_network.h"
 
@@ -45,7 +48,19 @@ struct AddinHost {
     DiagnosticsLog diagnostics;
     NetworkOnFirstUse network;
     Win32FaxPreview faxPreview;
-    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network, &faxPreview}};
+    // The faxes sent, beside the log in the user's local application data folder; none when that
+    // folder cannot be found.
+    std::unique_ptr<SqliteFaxHistory> history = makeHistory(DiagnosticsLog::defaultFolder());
+    Win32Timer timer;
+    Addin addin{Ports{settings, automation, ui, platform, &dateTimes, &diagnostics, &network, &faxPreview, history.get(),
+                      &timer}};
+
+    static std::unique_ptr<SqliteFaxHistory> makeHistory(const std::wstring& folder) {
+        if (folder.empty()) return nullptr;
+        const std::wstring kept = folder + L"\\Kept\\";
+        return std::make_unique<SqliteFaxHistory>(std::filesystem::path(folder + L"\\History.db"), narrow(kept),
+                                                  std::filesystem::path(kept));
+    }
 };
 
 struct State {

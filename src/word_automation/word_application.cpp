@@ -306,6 +306,7 @@ public:
     }
     std::string path() override { return bound_.text("Path"); }
     void setStatusBar(const std::string& text) override { bound_.put("StatusBar", Variant(text)); }
+    std::string statusBarText() override { return bound_.get("StatusBar").toString(); }
 
     void onWindowActivate(WindowActivateHandler handler) override {
         if (!handler) {

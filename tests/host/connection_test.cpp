@@ -407,7 +407,7 @@ TEST(RibbonTab, EachButtonHasItsOwnIdentifierKeyTipAndACommandWithoutArguments) 
             EXPECT_EQ(findRibbonButton(button.id), &button);
         }
     }
-    EXPECT_EQ(ids.size(), 11u);
+    EXPECT_EQ(ids.size(), 12u);
 }
 
 }  // namespace

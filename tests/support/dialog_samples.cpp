@@ -10,6 +10,7 @@
 #include "dialogs/settings_dialog.h"
 #include "merge/error_log.h"
 #include "merge/field_selection.h"
+#include "send/fax_status.h"
 #include "support/moments.h"
 
 namespace telvora::testing {
@@ -36,7 +37,7 @@ std::unique_ptr<F> loaded(SampleMachine& m) {
 
 }  // namespace
 
-SampleMachine::SampleMachine(Ui& ui) : addin(Ports{store, automation, ui, platform, &dateTimes}) {
+SampleMachine::SampleMachine(Ui& ui) : addin(Ports{store, automation, ui, platform, &dateTimes, nullptr, nullptr, nullptr, &history}) {
     platform.installedPrinters = {"Fax", "HP LaserJet 4250 PCL6", "Office Fax (Reception)"};
     // An afternoon, so the schedule dialog shows a date and a time that read as such.
     platform.clock = moment(2026, 3, 17, 15, 42);
@@ -129,6 +130,40 @@ std::vector<DialogSample> dialogSamples() {
                                                               subject, "+44 20 79x6"));
                            form->lstLog.addItem(ErrorLogEntry(kNoNumberReason, "", "Harbour Street Dental",
                                                               kNoNumberSubject, ""));
+                           return form;
+                       }});
+    samples.push_back({"frmFaxStatus", "", [](SampleMachine& m) {
+                           const struct {
+                               const char* who;
+                               const char* number;
+                               FaxState state;
+                               int sent, pages;
+                               const char* reason;
+                               const char* run;
+                           } faxes[] = {
+                               {"Lars Lindqvist", "0046 8 123 456", FaxState::Sent, 3, 3, "", ""},
+                               {"Harbour Street Dental", "9,020 7946 0321", FaxState::Failed, 0, 1,
+                                "the line was busy; no retries are left", "Spring prices.docx 1"},
+                               {"Zoë Brennan", "9,020 7946 0110", FaxState::Sent, 1, 1, "", "Spring prices.docx 1"},
+                               {"Margaret Okafor", "+44 20 7946 0321", FaxState::Retrying, 0, 2,
+                                "there was no answer", ""},
+                               {"Okafor & Lindqvist Architects", "+44 20 7946 0999", FaxState::Sending, 1, 4, "", ""},
+                           };
+                           for (const auto& f : faxes) {
+                               m.platform.clock += std::chrono::minutes(7);
+                               FaxRecord r;
+                               r.submitted = m.platform.clock;
+                               r.recipient = f.who;
+                               r.number = f.number;
+                               r.state = f.state;
+                               r.pagesSent = f.sent;
+                               r.pagesTotal = f.pages;
+                               r.reason = f.reason;
+                               r.mergeRun = f.run;
+                               (void)m.history.add(r);
+                           }
+                           auto form = loaded<frmFaxStatus>(m);
+                           form->lstFaxes.setListIndex(3);
                            return form;
                        }});
     return samples;

@@ -11,6 +11,7 @@
 
 #include "app/addin.h"
 #include "forms/form.h"
+#include "history/sqlite_fax_history.h"
 #include "sim/fax_software.h"
 #include "sim/sim_automation.h"
 #include "sim/sim_date_time.h"
@@ -35,6 +36,8 @@ public:
     sim::SimDateTime dateTimes{platform};
     // Nothing installed until a sample says so.
     sim::FaxSoftware fax{platform, automation};
+    // Empty until a sample adds the faxes it shows.
+    SqliteFaxHistory history{scratch.path() / "history.db", "C:\\Kept\\", platform.realPath("C:\\Kept\\")};
     Addin addin;
 };
 

@@ -59,7 +59,7 @@ TEST(TemplateMacros, EachToolbarMacroCallsItsCommandByANameTheAddinAnswers) {
         {"MarkFaxNumber", "cmdFaxnumber"}, {"MarkRecipientName", "cmdFaxName"}, {"MarkCompany", "cmdFaxCompany"},
         {"MarkSubject", "cmdFaxSubject"},  {"SendFax", "cmdFax"},             {"QuickFax", "cmdQuickFax"},
         {"FaxMerge", "ToolsFaxMerge"},     {"FaxSettings", "cmdSettings"},    {"FaxPrinterSetup", "ToolsPrinter"},
-        {"TelvoraHelp", "cmdHelp"},        {"AboutTelvora", "cmdHelpAbout"},
+        {"TelvoraHelp", "cmdHelp"},        {"AboutTelvora", "cmdHelpAbout"},  {"FaxStatus", "cmdFaxStatus"},
     };
     test::RecorderRegistration probe({L"Telvora.TemplateProbe"});
     std::vector<std::string> macros;

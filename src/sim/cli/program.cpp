@@ -4,10 +4,14 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <optional>
 
+#include "app/sent_faxes.h"
 #include "core/settings.h"
+#include "history/sqlite_fax_history.h"
 #include "sim/cli/scenario.h"
 #include "sim/cli/simulation.h"
 #include "sim/docx/docx.h"
@@ -179,6 +183,37 @@ std::vector<fs::path> exampleFiles(const fs::path& folder) {
     return files;
 }
 
+// The faxes of a run's history, newest first: one line each.
+int showOutbox(const fs::path& folder, std::ostream& out, std::ostream& err) {
+    const fs::path file = folder / "history.db";
+    if (!fs::is_regular_file(file)) {
+        err << "telvora-sim: " << file.string() << ": no fax history here; give a scenario's output folder\n";
+        return kExitBadInput;
+    }
+    try {
+        SqliteFaxHistory history(file, "", folder);
+        for (const FaxRecord& r : history.since(LocalTime::min())) {
+            const auto day = std::chrono::floor<std::chrono::days>(r.submitted);
+            const std::chrono::year_month_day date(day);
+            const std::chrono::hh_mm_ss time(r.submitted - day);
+            char when[32];
+            std::snprintf(when, sizeof when, "%04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(date.year()),
+                          static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                          static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()),
+                          static_cast<long>(time.seconds().count()));
+            out << when << "  "
+                << (r.recipient.empty() ? "(no name)" : r.recipient) << "  " << r.number << "  " << r.pagesSent
+                << " of " << r.pagesTotal << " pages  " << FaxStateInWords(r.state)
+                << (r.reason.empty() ? "" : ": " + r.reason) << (r.retries ? ", retries " + std::to_string(r.retries) : "")
+                << (r.jobIds.empty() ? "" : "  job " + r.jobIds.front()) << "\n";
+        }
+        return kExitPassed;
+    } catch (const RuntimeError& e) {
+        err << "telvora-sim: " << e.description() << "\n";
+        return kExitBadInput;
+    }
+}
+
 }  // namespace
 
 int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& setup, std::ostream& out,
@@ -201,6 +236,9 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
     fax->add_option("--setting", o.settings, "A stored setting, KEY=VALUE (repeatable)");
     fax->add_flag("--quick", o.quick, "Quick Fax instead of Fax");
     fax->add_option("--select", o.select, "Text the user selects first (Quick Fax faxes a selected number)");
+    auto* outbox = app.add_subcommand("outbox", "Show what became of the faxes a scenario's run sent");
+    fs::path runFolder;
+    outbox->add_option("folder", runFolder, "The scenario's output folder (holding history.db)")->required();
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -212,6 +250,8 @@ int runProgram(const std::vector<std::string>& arguments, const ProgramSetup& se
         err << "telvora-sim: " << e.what() << "\n" << "Run telvora-sim --help for the commands.\n";
         return kExitBadInput;
     }
+
+    if (outbox->parsed()) return showOutbox(runFolder, out, err);
 
     try {
         // Every input is read and checked before anything is written.

@@ -344,7 +344,7 @@ private:
     void failures(const YAML::Node& f) {
         const Reader& r = reader_;
         r.keys(f, "machine.failures", {"receiptsRefused", "submissionsRefused", "tempFolderFails", "failingPrinters",
-                                       "winFaxPollsBeforeReady", "winFaxPollsBeforeFiled"});
+                                       "winFaxPollsBeforeReady", "winFaxPollsBeforeFiled", "faxJobs"});
         MachineSetup& setup = scenario_.machine;
         if (f["receiptsRefused"]) setup.receiptsRefused = r.boolean(f["receiptsRefused"], "receiptsRefused");
         if (f["submissionsRefused"])
@@ -356,6 +356,42 @@ private:
             setup.winFaxPollsBeforeReady = static_cast<int>(r.integer(f["winFaxPollsBeforeReady"], "winFaxPollsBeforeReady", 0, 1000));
         if (f["winFaxPollsBeforeFiled"])
             setup.winFaxPollsBeforeFiled = static_cast<int>(r.integer(f["winFaxPollsBeforeFiled"], "winFaxPollsBeforeFiled", 0, 1000));
+        if (f["faxJobs"] && f["faxJobs"].IsSequence()) {
+            // One course a job in turn; the last one goes on for every job after.
+            const auto courses = r.list(f["faxJobs"], "machine.failures.faxJobs");
+            if (courses.size() == 0) r.fail(f["faxJobs"], "faxJobs lists at least one course");
+            for (std::size_t i = 0; i < courses.size(); ++i) {
+                scenario_.machine.jobCourse = {};
+                jobCourse(courses[i]);
+                if (i + 1 < courses.size()) scenario_.machine.firstJobCourses.push_back(scenario_.machine.jobCourse);
+            }
+        } else if (f["faxJobs"]) {
+            jobCourse(f["faxJobs"]);
+        }
+    }
+
+    // How the extended fax service's jobs go (the next one, when a list gives one a job): "ending" (sent, busy, no answer, stopped after page,
+    // cancelled by server), "pages", "stoppedAfterPage", "retries".
+    void jobCourse(const YAML::Node& j) {
+        const Reader& r = reader_;
+        r.keys(j, "machine.failures.faxJobs", {"ending", "pages", "stoppedAfterPage", "retries"});
+        JobCourse& course = scenario_.machine.jobCourse;
+        if (j["ending"]) {
+            static const std::pair<const char*, JobEnding> kEndings[] = {
+                {"sent", JobEnding::Sent}, {"busy", JobEnding::Busy}, {"no answer", JobEnding::NoAnswer},
+                {"stopped after page", JobEnding::StoppedAfterPage},
+                {"cancelled by server", JobEnding::CancelledByServer}};
+            const std::string ending = lower(r.text(j["ending"], "ending"));
+            const auto* found = std::find_if(std::begin(kEndings), std::end(kEndings),
+                                             [&](const auto& e) { return ending == e.first; });
+            if (found == std::end(kEndings))
+                r.fail(j["ending"], "ending is one of: sent, busy, no answer, stopped after page, cancelled by server");
+            course.ending = found->second;
+        }
+        if (j["pages"]) course.pages = static_cast<std::int32_t>(r.integer(j["pages"], "pages", 1, 10000));
+        if (j["stoppedAfterPage"])
+            course.stoppedAfterPage = static_cast<std::int32_t>(r.integer(j["stoppedAfterPage"], "stoppedAfterPage", 0, 10000));
+        if (j["retries"]) course.retries = static_cast<std::int32_t>(r.integer(j["retries"], "retries", 0, 99));
     }
 
     // Every file the machine is given is made where the machine has no folder: not at its
@@ -508,10 +544,12 @@ private:
 
     void step(const YAML::Node& s) {
         const Reader& r = reader_;
-        r.keys(s, "a step", {"call", "arguments", "start", "save", "name", "document", "select", "user", "raises"});
+        r.keys(s, "a step", {"call", "arguments", "start", "save", "wait", "name", "document", "select", "user",
+                                    "raises"});
         ScenarioStep step;
-        const int kinds = (s["call"] ? 1 : 0) + (s["start"] ? 1 : 0) + (s["save"] ? 1 : 0);
-        if (kinds != 1) r.fail(s, "a step is one of call (a Buttons method), start (Word) or save (a path)");
+        const int kinds = (s["call"] ? 1 : 0) + (s["start"] ? 1 : 0) + (s["save"] ? 1 : 0) + (s["wait"] ? 1 : 0);
+        if (kinds != 1)
+            r.fail(s, "a step is one of call (a Buttons method), start (Word), save (a path) or wait (seconds)");
         if (s["call"]) {
             step.method = r.text(s["call"], "call");
             step.label = step.method;
@@ -520,6 +558,10 @@ private:
             if (lower(r.text(s["start"], "start")) != "word") r.fail(s["start"], "start can only be Word");
             step.kind = ScenarioStep::Kind::StartWord;
             step.label = "start Word";
+        } else if (s["wait"]) {
+            step.kind = ScenarioStep::Kind::Wait;
+            step.wait = std::chrono::seconds(r.integer(s["wait"], "wait", 1, 86400));
+            step.label = "wait " + std::to_string(step.wait.count()) + " s";
         } else {
             step.kind = ScenarioStep::Kind::Save;
             step.savePath = machinePath(r, s["save"], "save", scenario_.folder, true);
@@ -545,7 +587,8 @@ private:
 
     void expect(const YAML::Node& e) {
         const Reader& r = reader_;
-        r.keys(e, "expect", {"messages", "dialogs", "settings", "prints", "faxJobs", "hylafaxQueue", "tempFiles", "marks"});
+        r.keys(e, "expect", {"messages", "dialogs", "settings", "prints", "faxJobs", "hylafaxQueue", "tempFiles", "marks",
+                                      "statusBar"});
         Expectations& x = scenario_.expect;
         if (e["messages"]) {
             x.messages.emplace();
@@ -601,6 +644,7 @@ private:
                 x.faxJobs->push_back(std::move(job));
             }
         }
+        if (e["statusBar"]) x.statusBar = r.text(e["statusBar"], "expect.statusBar");
         if (e["hylafaxQueue"]) {
             x.hylafaxQueue.emplace();
             for (const auto& j : r.list(e["hylafaxQueue"], "expect.hylafaxQueue")) {

@@ -4,6 +4,7 @@
 // file and the place, found before anything is written.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "ports/platform.h"
+#include "sim/fax_software.h"
 #include "sim/scripted_user.h"
 #include "sim/word/word_model.h"
 
@@ -59,6 +61,10 @@ struct MachineSetup {
     std::vector<std::string> failingPrinters;
     int winFaxPollsBeforeReady = 0;
     int winFaxPollsBeforeFiled = 0;
+    // How the extended fax service's jobs go once accepted.
+    JobCourse jobCourse;
+    // The courses of the jobs before those that take jobCourse, one each in turn.
+    std::vector<JobCourse> firstJobCourses;
     // Files put on the machine's drive: Windows path -> the host file beside the scenario.
     std::vector<std::pair<std::string, std::filesystem::path>> files;
 };
@@ -87,13 +93,14 @@ struct UserScript {
 };
 
 struct ScenarioStep {
-    enum class Kind { Call, StartWord, Save } kind = Kind::Call;
+    enum class Kind { Call, StartWord, Save, Wait } kind = Kind::Call;
     std::string method;               // a Buttons method, for Call
     std::vector<std::string> arguments;
     std::string document;             // the document to bring to the front first ("" = as it is)
     std::optional<std::string> selectText;  // the text the user selects first (its first occurrence)
     std::optional<Span> selectRange;
     std::string savePath;             // for Save: the Windows path to save the active document to
+    std::chrono::seconds wait{0};     // for Wait: how long the user leaves Word idle
     UserScript user;
     // The run-time error the command is expected to let through to its caller (a macro would
     // show it); any other error escaping a command is a failure.
@@ -132,6 +139,8 @@ struct Expectations {
     // ("number", "receiver", "regarding", "notify", ...).
     std::optional<std::vector<std::map<std::string, std::string>>> hylafaxQueue;
     std::optional<std::vector<std::string>> tempFiles;
+    // What Word's status bar shows at the end.
+    std::optional<std::string> statusBar;
     // Document name -> style name -> the marked text ("" for none).
     std::map<std::string, std::map<std::string, std::string>> marks;
 };

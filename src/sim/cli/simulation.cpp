@@ -23,6 +23,7 @@
 #include "base/text.h"
 #include "core/settings.h"
 #include "host/buttons.h"
+#include "history/sqlite_fax_history.h"
 #include "host/connection.h"
 #include "sim/docx/docx.h"
 #include "sim/output/fax_image.h"
@@ -154,8 +155,11 @@ constexpr const char* kRunMark = ".telvora-sim";
 // settings file). A run replaces them; nothing else in the folder is touched.
 constexpr const char* kRunOwn[] = {"machine",         "outbox",          "printers",
                                    "settings.db",     "settings.db-wal", "settings.db-shm",
-                                   "settings.db-journal", "transcript.txt", "transcript.json",
-                                   "hylafax-spool", "hylafax-server.txt"};
+                                   "settings.db-journal", "history.db", "history.db-journal",
+                                   "transcript.txt", "transcript.json", "hylafax-spool", "hylafax-server.txt"};
+
+// Where the simulated machine keeps the fax images of the faxes sent, for sending again.
+constexpr const char* kKeptImages = "C:\\Users\\User\\AppData\\Local\\Telvora\\Kept\\";
 
 // A private HylaFAX server for one run, its spool in the run's folder, started and stopped by the
 // script the tests start theirs with.
@@ -247,9 +251,11 @@ public:
         machine_ = std::make_unique<SimMachine>(folder_ / "machine");
         store_ = std::make_unique<SqliteSettingsStore>(folder_ / "settings.db");
         outbox_ = std::make_unique<output::Outbox>(folder_ / "outbox", scenario_.previews);
-        addin_ = std::make_unique<Addin>(
-            Ports{*store_, machine_->automation, user_, machine_->platform, &machine_->dateTimes, &transcript_, &network_,
-                  &user_});
+        history_ = std::make_unique<SqliteFaxHistory>(folder_ / "history.db", kKeptImages,
+                                                      machine_->platform.realPath(kKeptImages));
+        addin_ = std::make_unique<Addin>(Ports{*store_, machine_->automation, user_, machine_->platform,
+                                               &machine_->dateTimes, &transcript_, &network_, &user_, history_.get(),
+                                               &machine_->timer});
         user_.setFaxImageReader([this](const std::string& file) { return output::describeFaxImage(machine_->platform.readFile(file), file); });
     }
 
@@ -319,6 +325,9 @@ private:
         fax.submissionRefused = m.submissionsRefused;
         fax.winFaxPollsBeforeReady = m.winFaxPollsBeforeReady;
         fax.winFaxPollsBeforeFiled = m.winFaxPollsBeforeFiled;
+        fax.nextJobCourse = m.jobCourse;
+        fax.comingJobCourses.assign(m.firstJobCourses.begin(), m.firstJobCourses.end());
+        fax.onJobChanged = [this](const SubmittedFax& job) { transcript_.faxJobStep(job); };
         for (const auto& [windowsPath, hostFile] : m.files) {
             const fs::path target = onDrive(windowsPath);
             fs::create_directories(target.parent_path());
@@ -463,6 +472,7 @@ private:
             case ScenarioStep::Kind::Call: call(step); break;
             case ScenarioStep::Kind::StartWord: startWord(); break;
             case ScenarioStep::Kind::Save: save(step.savePath); break;
+            case ScenarioStep::Kind::Wait: machine_->timer.elapse(step.wait); break;
             }
         } catch (...) {
             raised = currentAsRuntimeError();
@@ -617,6 +627,8 @@ private:
     void checkExpectations() {
         const Expectations& x = scenario_.expect;
         if (x.messages) checkMessages(*x.messages);
+        if (x.statusBar && word_->statusBar() != *x.statusBar)
+            differ("status bar: expected \"" + *x.statusBar + "\", shown \"" + word_->statusBar() + "\"");
         if (x.dialogs) {
             std::vector<std::string> shown;
             for (const auto& f : user_.forms()) shown.push_back(f.name);
@@ -755,6 +767,7 @@ private:
     Transcript& transcript_;
     std::unique_ptr<SimMachine> machine_;
     std::unique_ptr<SqliteSettingsStore> store_;
+    std::unique_ptr<SqliteFaxHistory> history_;
     std::unique_ptr<output::Outbox> outbox_;
     ScriptedUser user_;
     // The machine's network: a HylaFAX server a scenario names is reached for real.

@@ -220,6 +220,26 @@ void Transcript::faxJob(const SubmittedFax& job, const std::filesystem::path& fo
     add(std::move(e));
 }
 
+void Transcript::faxJobStep(const SubmittedFax& job) {
+    const JobStep& at = job.course.at(job.step);
+    static constexpr std::pair<std::int32_t, const char*> kStatuses[] = {
+        {0x100, "completed"}, {0x200, "cancelled"}, {0x80, "retries exceeded"}, {0x8, "failed"},
+        {0x40, "retrying"},   {0x2, "in progress"}, {0x1, "pending"}};
+    std::string status = "status " + std::to_string(at.status);
+    for (const auto& [bit, name] : kStatuses) {
+        if (at.status & bit) {
+            status = name;
+            break;
+        }
+    }
+    add({"fax-status",
+         {"fax job " + job.jobId + ": " + status + ", extended status " + std::to_string(at.extendedStatusCode) +
+          ", page " + std::to_string(at.currentPage) + " of " + std::to_string(job.pages) + ", retries " +
+          std::to_string(at.retries) + (at.leftQueue ? ", moved to the outgoing archive" : "")},
+         {{"job", job.jobId}, {"status", at.status}, {"extendedStatus", at.extendedStatusCode},
+          {"currentPage", at.currentPage}, {"pages", job.pages}, {"retries", at.retries}, {"archived", at.leftQueue}}});
+}
+
 void Transcript::marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks) {
     TranscriptEntry e{"marks", {"marks in " + document + ":"}, {{"document", document}}};
     for (const auto& [style, text] : marks) {

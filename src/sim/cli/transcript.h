@@ -51,6 +51,8 @@ public:
     void previewShown(const PreviewRecord& preview) override;
     void print(const PrintRecord& print, int copies);
     void faxJob(const SubmittedFax& job, const std::filesystem::path& folder, int pages);
+    // A job of the extended fax service moved on: its status as the fax server tells it.
+    void faxJobStep(const SubmittedFax& job);
     // The fax-field marks of a document changed: each style with its marked text ("" for none).
     void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
     void error(const RuntimeError& e);

@@ -83,6 +83,7 @@ public:
     void printFile(const std::string& path) override;
     std::string path() override;
     void setStatusBar(const std::string& text) override;
+    std::string statusBarText() override { return statusBar(); }
     void onWindowActivate(WindowActivateHandler handler) override;
 
     // Documents. Opening makes the document the active one, as the user opening it in Word does.

@@ -396,3 +396,37 @@ expect:
 
 }  // namespace
 }  // namespace telvora::sim::cli
+
+namespace telvora::sim::cli {
+namespace {
+
+TEST_F(Simulator, WhileWordIsLeftIdleTheFaxIsFollowedToItsEndAndTheOutboxCommandShowsIt) {
+    const auto file = write("busy.yaml", R"(name: busy
+machine:
+  failures:
+    faxJobs: {ending: stopped after page, pages: 3, stoppedAfterPage: 2}
+settings: {Printer: Fax, FaxType: 1, DefaultPrinter: "Don't Print"}
+documents:
+  - file: letter.docx
+steps:
+  - call: cmdFax
+    user: accept
+  - wait: 30
+expect:
+  statusBar: "Fax to Ann Okafor: failed: the call was cut off"
+)");
+    ASSERT_EQ(run({"run", file.string()}), kExitPassed) << out.str() << err.str();
+    // Each step of the job is in the transcript, as the fax server told it.
+    for (const char* step : {"fax job 1: in progress, extended status 3, page 0 of 3",
+                             "fax job 1: in progress, extended status 4, page 2 of 3",
+                             "fax job 1: failed, extended status 1, page 3 of 3"})
+        EXPECT_NE(out.str().find(step), std::string::npos) << step << "\n" << out.str();
+
+    ASSERT_EQ(run({"outbox", (outFolder / "busy").string()}), kExitPassed) << err.str();
+    EXPECT_NE(out.str().find("Ann Okafor"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("2 of 3 pages  failed: the call was cut off  job 1\n"), std::string::npos) << out.str();
+    EXPECT_EQ(run({"outbox", folder.string()}), kExitBadInput) << "a folder without a fax history";
+}
+
+}  // namespace
+}  // namespace telvora::sim::cli

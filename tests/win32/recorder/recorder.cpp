@@ -16,17 +16,23 @@
 //   TELVORA_RECORDER_FAIL     member|HRESULT hex: a plain failure without exception information
 //   TELVORA_RECORDER_OBJECTS  member,member,...: members that answer a new recording object, as Child
 //                             always does (a document's recipients, a server's new document)
+//   TELVORA_RECORDER_LONGS    member=n,n,...;member=...: the Long a documented member answers at each
+//                             reading in turn, the last one from then on, counted for each job apart
+//                             (a job asked for by its identifier moves through its states)
 // Besides, Echo answers its first argument and Matrix a two-dimensional array.
 #include <windows.h>
 #include <oaidl.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 #include <cwctype>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +44,11 @@ namespace {
 constexpr CLSID kClsidRecorder = {0x72403557, 0xE113, 0x451C, {0x87, 0xD4, 0xB8, 0xDF, 0x8F, 0xAC, 0x22, 0x42}};
 
 std::atomic<long> g_objects{0};
+// The jobs submitted in this process, each given its own identifier.
+std::atomic<long> g_jobs{0};
+// How often each member of TELVORA_RECORDER_LONGS was read, for each job.
+std::mutex g_readingsLock;
+std::map<std::wstring, std::size_t> g_readings;
 
 std::wstring env(const wchar_t* name) {
     wchar_t buffer[4096];
@@ -131,7 +142,8 @@ void appendLog(const std::wstring& line) {
 class Recorder final : public IDispatch {
 public:
     // `className`: the documented class it plays, or "" to answer any member.
-    explicit Recorder(std::string className = {}) : class_(std::move(className)) {
+    // `job`: the job identifier it was asked for by, for an object standing for one job.
+    explicit Recorder(std::string className = {}, std::wstring job = {}) : class_(std::move(className)), job_(std::move(job)) {
         if (doc::membersOf(class_).empty()) class_.clear();
         ++g_objects;
     }
@@ -280,12 +292,14 @@ private:
         // The arguments: positional ones from the first, named ones in their places, each of its type.
         if (p.cArgs > m->arguments.size()) return DISP_E_BADPARAMCOUNT;
         std::vector<bool> given(m->arguments.size(), false);
+        std::wstring job;
         for (UINT i = 0; i < p.cArgs; ++i) {
             const UINT slot = i < p.cNamedArgs ? static_cast<UINT>(p.rgdispidNamedArgs[i]) : p.cArgs - 1 - i;
             if (slot >= m->arguments.size() || given[slot]) return DISP_E_PARAMNOTFOUND;
             given[slot] = true;
             VARIANT value;
             const HRESULT hr = coerced(p.rgvarg[i], m->arguments[slot].type, locale, &value);
+            if (SUCCEEDED(hr) && slot == 0 && V_VT(&value) == VT_BSTR && V_BSTR(&value)) job = V_BSTR(&value);
             VariantClear(&value);
             if (FAILED(hr)) {
                 if (argError) *argError = i;
@@ -298,15 +312,16 @@ private:
         if (!result) return S_OK;
         VariantInit(result);
         if (const auto it = properties_.find(key); it != properties_.end()) return VariantCopy(result, &it->second);
-        return answer(*m, result);
+        return answer(*m, result, job);
     }
 
     // An answer of the documented type.
-    HRESULT answer(const doc::Member& m, VARIANT* result) {
+    // `job`: the String first argument it was called with, which names the job an object answered stands for.
+    HRESULT answer(const doc::Member& m, VARIANT* result, const std::wstring& job) {
         switch (m.type) {
         case doc::Type::Object:
             V_VT(result) = VT_DISPATCH;
-            V_DISPATCH(result) = new Recorder(std::string(m.answers));
+            V_DISPATCH(result) = new Recorder(std::string(m.answers), job);
             return S_OK;
         case doc::Type::StringArray: {
             // One job identifier per recipient, as the extended fax service names its jobs.
@@ -314,7 +329,9 @@ private:
             SAFEARRAY* ids = SafeArrayCreate(VT_BSTR, 1, &bound);
             if (!ids) return E_OUTOFMEMORY;
             LONG first = 0;
-            BSTR id = SysAllocString(L"20a3d7e1c5b40001");
+            wchar_t text[24];
+            std::swprintf(text, 24, L"20a3d7e1c5b4%04lx", ++g_jobs);
+            BSTR id = SysAllocString(text);
             const HRESULT hr = SafeArrayPutElement(ids, &first, id);
             SysFreeString(id);
             if (FAILED(hr)) {
@@ -328,7 +345,7 @@ private:
         case doc::Type::Long:
             // A count of one fax device, or the number of the job queued.
             V_VT(result) = VT_I4;
-            V_I4(result) = 1;
+            V_I4(result) = nextLong(lower(widened(m.name))).value_or(1);
             return S_OK;
         case doc::Type::Integer:
             // WinFax's status: 0 for a request taken; its two polls: ready.
@@ -349,6 +366,19 @@ private:
             return S_OK;
         default: return S_OK;  // nothing
         }
+    }
+
+    std::optional<LONG> nextLong(const std::wstring& member) const {
+        for (const auto& entry : split(env(L"TELVORA_RECORDER_LONGS"), L';')) {
+            const std::size_t equals = entry.find(L'=');
+            if (equals == std::wstring::npos || lower(entry.substr(0, equals)) != member) continue;
+            const auto values = split(entry.substr(equals + 1), L',');
+            if (values.empty()) return std::nullopt;
+            const std::lock_guard<std::mutex> lock(g_readingsLock);
+            const std::size_t n = g_readings[job_ + L"|" + member]++;
+            return static_cast<LONG>(std::wcstol(values[std::min(n, values.size() - 1)].c_str(), nullptr, 0));
+        }
+        return std::nullopt;
     }
 
     static bool answersObject(const std::wstring& member) {
@@ -374,6 +404,7 @@ private:
 
     std::atomic<ULONG> refs_{1};
     std::string class_;
+    std::wstring job_;
     std::vector<std::wstring> names_;
     std::map<std::wstring, VARIANT> properties_;
 };

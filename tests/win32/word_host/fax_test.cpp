@@ -66,5 +66,25 @@ TEST_F(WordHostFaxTest, TheFaxMacroSendsTheMarkedLetterThroughTheConfirmationDia
     host.unloadAddins();
 }
 
+// The add-in asks the fax server after the fax every five seconds while Word is idle: each time,
+// the recording server's job has moved on, and Word's status bar tells each step in one line.
+TEST_F(WordHostFaxTest, TheFaxIsFollowedOnWordsStatusBarUntilTheFaxServerHasSentIt) {
+    test::ScopedEnvironment course{L"TELVORA_RECORDER_LONGS",
+                                   L"Status=2,2,256;ExtendedStatusCode=3,4,0;CurrentPage=0,1,1;Pages=1"};
+    host.loadAddins();
+    word->activateWindow("Letter.doc");
+    ASSERT_EQ(host::faxFromTheDialog().failure, "");
+    const std::string sent = "Fax to Ann Okafor: sent at ";
+    EXPECT_TRUE(host::idleUntil([&] { return word->statusBar().starts_with(sent); }, 40'000)) << word->statusBar();
+    // An earlier fax of this session to the same server is followed alongside: it tells the same steps.
+    Lines told;
+    for (const auto& line : word->statusBarTexts()) {
+        const std::string step = line.starts_with(sent) ? sent : line;
+        if (step.starts_with("Fax to ") && (told.empty() || told.back() != step)) told.push_back(step);
+    }
+    EXPECT_EQ(told, (Lines{"Fax to Ann Okafor: dialling", "Fax to Ann Okafor: sending page 1 of 1", sent}));
+    host.unloadAddins();
+}
+
 }  // namespace
 }  // namespace telvora::win32

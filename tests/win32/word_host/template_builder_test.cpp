@@ -87,7 +87,7 @@ TEST_F(TemplateBuilder, WordReceivesTheModuleAndTheDescribedToolbarAndSavesATemp
     EXPECT_TRUE(bar.visible);
 
     const auto described = describedToolbar();
-    ASSERT_EQ(11u, described.size());
+    ASSERT_EQ(12u, described.size());
     ASSERT_EQ(described.size(), bar.controls.size());
     for (std::size_t i = 0; i < described.size(); ++i) {
         const auto& want = described[i];

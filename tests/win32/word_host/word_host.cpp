@@ -272,6 +272,21 @@ int WordHost::runServing(const std::wstring& commandLine, std::string& output, D
     return static_cast<int>(code);
 }
 
+bool idleUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+        if (done()) return true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 100)),
+                                    QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return done();
+}
+
 WordClassRegistration::WordClassRegistration() {
     // COM under Wine reads classes from the machine's hive only; Word registers there too.
     unique_hkey key;

@@ -99,6 +99,10 @@ private:
     DWORD classCookie_ = 0;
 };
 
+// Word idle: the thread sleeps until a message comes and dispatches it (the add-in's timer ticks
+// among them), until `done` answers true or `timeoutMs` has passed. Answers whether `done` came true.
+bool idleUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
 // Makes the class of "Word.Application" known to COM on this machine (the running object table is
 // found by class), as an installed Word does; removed again when it goes.
 class WordClassRegistration {

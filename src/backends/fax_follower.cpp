@@ -1,0 +1,309 @@
+// Following the faxes sent.
+#include "backends/fax_follower.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "app/sent_faxes.h"
+#include "backends/availability.h"
+#include "backends/hylafax.h"
+#include "base/errors.h"
+#include "base/text.h"
+
+namespace telvora {
+namespace {
+
+using Object = std::shared_ptr<AutomationObject>;
+
+bool onItsWay(FaxState state) {
+    return state == FaxState::Queued || state == FaxState::Dialling || state == FaxState::Sending ||
+           state == FaxState::Retrying;
+}
+
+std::string reasonInWords(std::int32_t code, const std::string& text) {
+    using namespace extendedstatus;
+    switch (code) {
+    case Busy: return "the line was busy";
+    case NoAnswer: return "there was no answer";
+    case BadAddress: return "the number is not a fax number that can be dialled";
+    case NoDialTone: return "there was no dial tone";
+    case LineUnavailable: return "no fax line was free";
+    case Disconnected: return "the call was cut off";
+    case FatalError: return "the fax device failed";
+    case CallDelayed: return "the call was delayed";
+    case CallBlacklisted: return "the number is blocked";
+    case NotFaxCall: return "a person or another machine answered, not a fax";
+    case CallAborted: return "the call was aborted";
+    default: return text;
+    }
+}
+
+std::int32_t readLong(AutomationObject& object, const char* member) { return object.get(member).toInt32(); }
+
+}  // namespace
+
+JobReport readJobStatus(std::int32_t status, std::int32_t code, const std::string& extendedText) {
+    using namespace jobstatus;
+    JobReport report;
+    report.reason = reasonInWords(code, extendedText);
+    if (status & Completed) {
+        report.state = FaxState::Sent;
+        report.reason.clear();
+    } else if (status & (Canceled | Canceling)) {
+        report.state = FaxState::Cancelled;
+        if (report.reason.empty()) report.reason = "the fax was cancelled";
+    } else if (status & (Failed | RetriesExceeded)) {
+        report.state = FaxState::Failed;
+        if (report.reason.empty()) report.reason = "the fax service gave up";
+        if (status & RetriesExceeded) report.reason += "; no retries are left";
+    } else if (status & Retrying) {
+        report.state = FaxState::Retrying;
+    } else if (status & InProgress) {
+        report.state = code == extendedstatus::Transmitting ? FaxState::Sending : FaxState::Dialling;
+        report.reason.clear();
+    } else {
+        report.state = FaxState::Queued;
+        report.reason.clear();
+    }
+    return report;
+}
+
+std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object folders = faxServer->get("Folders").toObject();
+    Object job;
+    if (succeeded(addin.diagnostics(),
+                  [&] { job = folders->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject(); })) {
+        JobReport report = readJobStatus(readLong(*job, "Status"), readLong(*job, "ExtendedStatusCode"),
+                                         job->get("ExtendedStatus").toString());
+        report.currentPage = readLong(*job, "CurrentPage");
+        report.pages = readLong(*job, "Pages");
+        report.retries = readLong(*job, "Retries");
+        return report;
+    }
+    // Gone from the queue: a job the archive holds was sent.
+    Object message;
+    if (!succeeded(addin.diagnostics(), [&] {
+            message = folders->get("OutgoingArchive").toObject()->call("GetMessage", {Variant(jobId)}).toObject();
+        }))
+        return std::nullopt;
+    JobReport report;
+    report.state = FaxState::Sent;
+    report.pages = readLong(*message, "Pages");
+    report.currentPage = report.pages;
+    report.retries = readLong(*message, "Retries");
+    return report;
+}
+
+JobReport readLegacyQueueStatus(const std::string& queueStatus) {
+    // The fax service of Windows 2000 tells a queued job's state only in words, in the system's
+    // language; the English ones are recognised, any other is shown as the service wrote it.
+    JobReport report;
+    const std::string status = lowerAscii(queueStatus);
+    if (status == "pending" || status == "paused" || status.empty()) {
+        report.state = FaxState::Queued;
+    } else if (status == "in progress") {
+        report.state = FaxState::Sending;
+    } else if (status == "no line") {
+        report.state = FaxState::Queued;
+        report.reason = "no fax line was free";
+    } else if (status == "retrying") {
+        report.state = FaxState::Retrying;
+        report.reason = "the last attempt failed";
+    } else if (status == "retries exceeded") {
+        report.state = FaxState::Failed;
+        report.reason = "the fax service gave up; no retries are left";
+    } else if (status == "failed") {
+        report.state = FaxState::Failed;
+        report.reason = "the fax service gave up";
+    } else if (status == "deleting") {
+        report.state = FaxState::Cancelled;
+        report.reason = "the fax was cancelled";
+    } else {
+        report.state = FaxState::Queued;
+        report.reason = queueStatus;
+    }
+    return report;
+}
+
+std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::FaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object jobs = faxServer->call("GetJobs", {}).toObject();
+    const std::int32_t count = readLong(*jobs, "Count");
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const Object job = jobs->get("Item", {Variant(i)}).toObject();
+        if (std::to_string(readLong(*job, "JobId")) != jobId) continue;
+        JobReport report = readLegacyQueueStatus(job->get("QueueStatus").toString());
+        report.pages = readLong(*job, "PageCount");
+        return report;
+    }
+    return std::nullopt;
+}
+
+JobReport readHylafaxJob(const std::string& state, const std::string& status, int pagesSent, int pagesTotal) {
+    JobReport report;
+    report.pages = pagesTotal;
+    report.currentPage = pagesSent + 1;
+    report.reason = status;
+    if (state == "DONE") {
+        report.state = FaxState::Sent;
+        report.reason.clear();
+    } else if (state == "FAILED") {
+        report.state = FaxState::Failed;
+        if (report.reason.empty()) report.reason = "the fax server gave up";
+    } else if (state == "ACTIVE") {
+        report.state = pagesTotal > 0 ? FaxState::Sending : FaxState::Dialling;
+        report.reason.clear();
+    } else if (state == "SLEEPING" && !status.empty()) {
+        // Waiting for its next attempt after one that failed.
+        report.state = FaxState::Retrying;
+    } else {
+        report.state = FaxState::Queued;
+        report.reason.clear();
+    }
+    return report;
+}
+
+std::string faxStatusLine(const FaxRecord& record, const std::string& at) {
+    std::string line = "Fax to " + (record.recipient.empty() ? record.number : record.recipient) + ": ";
+    switch (record.state) {
+    case FaxState::Queued: return line + "waiting in the queue";
+    case FaxState::Dialling: return line + "dialling";
+    case FaxState::Sending:
+        return line + "sending page " + std::to_string(record.pagesSent + 1) + " of " + std::to_string(record.pagesTotal);
+    case FaxState::Retrying:
+        return line + "failed: " + record.reason + "; retry " + std::to_string(record.retries + 1) + " to come";
+    case FaxState::Sent: return line + "sent at " + at;
+    case FaxState::Failed: return line + "failed: " + record.reason;
+    case FaxState::Cancelled: return line + "cancelled" + (record.reason.empty() ? "" : ": " + record.reason);
+    case FaxState::HandedOn: return line + "handed to the fax software";
+    }
+    return line;
+}
+
+bool FaxFollower::follow(FaxRecord& record) {
+    if (record.software == FaxSoftwareKind::WinFax || record.jobIds.empty()) {
+        // WinFax tells nothing of its jobs: recorded as handed to it, and no longer asked.
+        record.state = FaxState::HandedOn;
+        return true;
+    }
+    // One job per recipient, and the add-in gives one recipient: the first job is the fax.
+    const std::string& jobId = record.jobIds[0];
+    const auto server = std::make_pair(record.software, record.server);
+    const LocalTime now = addin_.platform().now();
+    if (const auto rest = resting_.find(server); rest != resting_.end()) {
+        if (now < rest->second) return false;
+        resting_.erase(rest);
+    }
+    std::optional<JobReport> report;
+    const bool asked = succeeded(addin_.diagnostics(), [&] {
+        switch (record.software) {
+        case FaxSoftwareKind::ExtendedFaxService: report = askExtendedFaxJob(addin_, record.server, jobId); break;
+        case FaxSoftwareKind::LegacyFaxService: report = askLegacyFaxJob(addin_, record.server, jobId); break;
+        case FaxSoftwareKind::Hylafax: {
+            const HylafaxSetting setting = addin_.settings().hylafax();
+            // Short limits: Word waits while the server is asked.
+            const HylafaxJobStatus job = queryHylafaxJob(addin_.network(), {record.server, setting.port, setting.user},
+                                                         jobId, {std::chrono::seconds(3), std::chrono::seconds(5)});
+            report = readHylafaxJob(job.state, job.status, job.pagesSent, job.pagesTotal);
+            break;
+        }
+        case FaxSoftwareKind::WinFax: break;
+        }
+    });
+    if (!asked) {
+        resting_[server] = now + kUnansweredServerRest;
+        return false;
+    }
+    if (!report && record.software == FaxSoftwareKind::LegacyFaxService) {
+        // The fax service of Windows 2000 lists only the jobs in its queue and keeps no archive:
+        // once the fax has left the queue nothing tells whether it arrived.
+        record.state = FaxState::HandedOn;
+        record.reason = "the fax has left the fax service's queue; this fax service does not tell whether it arrived";
+        return true;
+    }
+    if (!report) {
+        record.state = FaxState::Failed;
+        record.reason = "the fax service no longer knows the fax";
+        return true;
+    }
+    const FaxRecord before = record;
+    record.state = report->state;
+    record.reason = report->reason;
+    record.retries = report->retries;
+    if (report->pages > 0) record.pagesTotal = report->pages;
+    record.pagesSent = report->state == FaxState::Sent ? record.pagesTotal
+                                                       : std::max(0, report->currentPage - 1);
+    return record.state != before.state || record.reason != before.reason || record.retries != before.retries ||
+           record.pagesSent != before.pagesSent || record.pagesTotal != before.pagesTotal;
+}
+
+void FaxFollower::tell(const FaxRecord& record) {
+    if (!addin_.hasWord()) return;
+    ignoreErrors(addin_.diagnostics(), [&] {
+        word::Application& word = addin_.word();
+        // Something else on the bar since the add-in wrote it is the user's or Word's: left alone.
+        if (!lastShown_.empty() && word.statusBarText() != lastShown_) return;
+        std::string at;
+        if (record.state == FaxState::Sent) {
+            const LocalTime now = addin_.platform().now();
+            const auto day = std::chrono::floor<std::chrono::days>(now);
+            const std::chrono::hh_mm_ss<std::chrono::seconds> time(now - day);
+            char hhmm[8];
+            std::snprintf(hhmm, sizeof hhmm, "%02d:%02d", static_cast<int>(time.hours().count()),
+                          static_cast<int>(time.minutes().count()));
+            at = hhmm;
+        }
+        const std::string line = faxStatusLine(record, at);
+        word.setStatusBar(line);
+        lastShown_ = line;
+    });
+}
+
+void FollowFaxes(Addin& addin) {
+    Timer* timer = addin.timer();
+    if (!timer || !addin.history() || timer->running()) return;
+    auto follower = std::make_shared<FaxFollower>(addin);
+    timer->start(kFollowEvery, [follower, timer] {
+        if (!follower->poll()) timer->stop();
+    });
+}
+
+bool FaxFollower::poll() {
+    bool onTheWay = false;
+    bool changed = false;
+    for (FaxRecord& record : RecentFaxes(addin_)) {
+        if (!onItsWay(record.state)) continue;
+        if (follow(record)) {
+            UpdateFax(addin_, record);
+            tell(record);
+            changed = true;
+        }
+        onTheWay = onTheWay || onItsWay(record.state);
+    }
+    if (changed && addin_.faxesChanged) {
+        // A copy: the window it calls may close and let go of it meanwhile.
+        const std::function<void()> show = addin_.faxesChanged;
+        ignoreErrors(addin_.diagnostics(), show);
+    }
+    return onTheWay;
+}
+
+bool canCancel(const FaxRecord& record) {
+    return record.state == FaxState::Queued && record.software == FaxSoftwareKind::ExtendedFaxService &&
+           !record.jobIds.empty();
+}
+
+void cancelExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+    faxServer->perform("Connect", {Variant(server)});
+    const Object job =
+        faxServer->get("Folders").toObject()->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject();
+    job->perform("Cancel", {});
+}
+
+}  // namespace telvora
