@@ -13,7 +13,7 @@
 #include "support.h"
 #include "word_host/fax_sending.h"
 #include "word_host/machine_setup.h"
-#include "word_host/message_boxes.h"
+#include "message_boxes.h"
 #include "word_host/word_host.h"
 
 using namespace telvora;
