@@ -10,6 +10,8 @@ namespace {
 constexpr wchar_t kTimerClass[] = L"TelvoraTestUserScript";
 constexpr UINT_PTR kTimer = 1;
 constexpr UINT kTickMilliseconds = 10;
+// How often a failed script tries again to close what it left open.
+constexpr UINT kGiveUpMilliseconds = 500;
 
 void registerTimerClass(WNDPROC proc) {
     WNDCLASSEXW cls{};
@@ -87,7 +89,14 @@ LRESULT CALLBACK UserScript::windowProc(HWND window, UINT message, WPARAM wParam
 void UserScript::tick() {
     // Steps send their input asynchronously; a step still running when a nested message loop
     // ticks again is not entered twice.
-    if (running_ || finished()) return;
+    if (running_) return;
+    if (finished()) {
+        // A script that failed keeps closing what it left open until the test is over: a dialog
+        // that came up late, or one a message box kept from closing, would otherwise hold the
+        // test in its modal loop for good.
+        if (!failure_.empty() && giveUp_) giveUp_();
+        return;
+    }
     running_ = true;
     struct Done {
         bool& running;
@@ -107,7 +116,7 @@ void UserScript::tick() {
                                     : "step " + std::to_string(next_ + 1) + " timed out waiting for " +
                                           steps_[next_].waitingFor;
         next_ = steps_.size();
-        ::KillTimer(timerWindow_.get(), kTimer);
+        ::SetTimer(timerWindow_.get(), kTimer, kGiveUpMilliseconds, nullptr);
         if (giveUp_) giveUp_();
         return;
     }

@@ -28,7 +28,8 @@ Step until(std::function<bool()> condition, std::string what);
 class UserScript {
 public:
     // `giveUp` runs when the script ends, done or failed, to close whatever it left open, so a
-    // failing test never hangs in a modal loop.
+    // failing test never hangs in a modal loop; after a failure it runs again every half second
+    // for as long as the script lives.
     UserScript(std::vector<Step> steps, std::function<void()> giveUp);
     ~UserScript();
     UserScript(const UserScript&) = delete;
