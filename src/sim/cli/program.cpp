@@ -179,7 +179,17 @@ std::vector<fs::path> exampleFiles(const fs::path& folder) {
     for (const auto& e : fs::directory_iterator(folder, ec))
         if (e.path().extension() == ".yaml") files.push_back(e.path());
     if (ec || files.empty()) throw InputError(folder.string() + ": no example scenarios there");
-    std::sort(files.begin(), files.end());
+    // In the order of their numbers (2 before 10), then by name.
+    const auto number = [](const fs::path& p) {
+        const std::string name = p.filename().string();
+        std::size_t digits = 0;
+        while (digits < name.size() && digits < 9 && name[digits] >= '0' && name[digits] <= '9') ++digits;
+        return digits ? std::stol(name.substr(0, digits)) : -1L;
+    };
+    std::sort(files.begin(), files.end(), [&](const fs::path& a, const fs::path& b) {
+        const long na = number(a), nb = number(b);
+        return na != nb ? na < nb : a < b;
+    });
     return files;
 }
 
