@@ -396,6 +396,10 @@ void FollowFaxes(Addin& addin) {
     std::make_shared<Following>(addin, *timer)->start();
 }
 
+void StopFollowing(Addin& addin) {
+    if (Timer* timer = addin.timer()) timer->stop();
+}
+
 bool FaxFollower::poll() {
     return pollWhere([](const FaxRecord&) { return true; });
 }

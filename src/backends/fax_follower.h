@@ -119,5 +119,8 @@ namespace telvora {
 // every kFollowEveryWithEvents. Following ends, and with it each subscription, when nothing is
 // left on its way or the timer goes (the add-in unloads).
 void FollowFaxes(Addin& addin);
+// Ends following and every server event subscription with it (the add-in is unloading); the faxes
+// on their way are followed again from where the history left them at the next FollowFaxes.
+void StopFollowing(Addin& addin);
 
 }  // namespace telvora

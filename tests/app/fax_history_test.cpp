@@ -361,7 +361,7 @@ TEST_F(FollowingTest, ServerEventsTellEachChangeAtOnceAndWithoutThemTheTimerAsks
         }
         EXPECT_EQ(word->statusBar(), to + "dialling");
         if (refused) {
-            machine.timer.stop();
+            StopFollowing(following);
             continue;
         }
 
@@ -373,6 +373,13 @@ TEST_F(FollowingTest, ServerEventsTellEachChangeAtOnceAndWithoutThemTheTimerAsks
         EXPECT_EQ(fax.eventListeners(), 0u);
         EXPECT_EQ(fax.calls.back().member, "ListenToServerEvents");
         EXPECT_EQ(fax.calls.back().args, Args{Variant(std::int32_t{0})});
+
+        // Unloading ends the subscription of a fax still on its way.
+        ASSERT_TRUE(SendFax(following, job, "Now", "").sent());
+        ASSERT_EQ(fax.eventListeners(), 1u);
+        StopFollowing(following);
+        EXPECT_EQ(fax.eventListeners(), 0u);
+        EXPECT_EQ(fax.calls.back().member, "ListenToServerEvents");
     }
 }
 
