@@ -331,10 +331,13 @@ private:
         // Every job and message event names the server first and the job second (an archived
         // message keeps its job's identifier); the other events carry no job and are of no use here.
         if (args.size() < 2 || !args[1].is<std::string>()) return;
+        // A shared server tells every user's jobs: only the ones followed here are asked after.
+        const std::string jobId = args[1].toString();
+        if (!followed_.contains({server, jobId})) return;
         // A change told while the job is being asked after is the one being read.
         if (asking_) return;
         asking_ = true;
-        follower_.pollJob(server, args[1].toString());
+        follower_.pollJob(server, jobId);
         asking_ = false;
         settle(true);
     }
@@ -344,13 +347,16 @@ private:
     void settle(bool mayBeMore) {
         std::set<std::string> servers;
         bool unheard = false;
+        followed_.clear();
         if (mayBeMore) {
             for (const FaxRecord& record : RecentFaxes(addin_)) {
                 if (!onItsWay(record.state)) continue;
-                if (record.software == FaxSoftwareKind::ExtendedFaxService && !record.jobIds.empty())
+                if (record.software == FaxSoftwareKind::ExtendedFaxService && !record.jobIds.empty()) {
                     servers.insert(record.server);
-                else
+                    followed_.emplace(record.server, record.jobIds[0]);
+                } else {
                     unheard = true;
+                }
             }
         }
         std::erase_if(subscriptions_, [&](const auto& entry) { return !servers.contains(entry.first); });
@@ -386,6 +392,8 @@ private:
     bool asking_ = false;
     std::map<std::string, std::unique_ptr<ServerEvents>> subscriptions_;
     std::set<std::string> refused_;
+    // The jobs on their way at the extended fax services, by server.
+    std::set<std::pair<std::string, std::string>> followed_;
 };
 
 }  // namespace
