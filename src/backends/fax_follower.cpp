@@ -313,6 +313,19 @@ public:
     }
 
 private:
+    // Marks a round of asking, ended however the round ends, so a failed round does not silence
+    // every event and tick after it.
+    class Asking {
+    public:
+        explicit Asking(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Asking() { flag_ = false; }
+        Asking(const Asking&) = delete;
+        Asking& operator=(const Asking&) = delete;
+
+    private:
+        bool& flag_;
+    };
+
     // The timer holds the only owning reference: stopping it ends following, subscriptions included.
     static std::function<void()> tickOf(std::weak_ptr<Following> weak) {
         auto self = weak.lock();
@@ -320,9 +333,11 @@ private:
             // Kept alive through the round even when the round stops the timer.
             const auto keep = self;
             if (keep->asking_) return;
-            keep->asking_ = true;
-            const bool more = keep->follower_.poll();
-            keep->asking_ = false;
+            bool more = false;
+            {
+                const Asking asking(keep->asking_);
+                more = keep->follower_.poll();
+            }
             keep->settle(more);
         };
     }
@@ -336,9 +351,10 @@ private:
         if (!followed_.contains({server, jobId})) return;
         // A change told while the job is being asked after is the one being read.
         if (asking_) return;
-        asking_ = true;
-        follower_.pollJob(server, jobId);
-        asking_ = false;
+        {
+            const Asking asking(asking_);
+            follower_.pollJob(server, jobId);
+        }
         settle(true);
     }
 
