@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <set>
 
 #include "app/sent_faxes.h"
 #include "backends/availability.h"
@@ -264,21 +265,182 @@ void FaxFollower::tell(const FaxRecord& record) {
     });
 }
 
+namespace {
+
+// One extended fax service's server events, while the subscription lasts: the sink advised on the
+// server's connection point, and the server listening for the outgoing queue and archive.
+class ServerEvents {
+public:
+    // Raises what the service raises when it refuses (no events, no connection point, Advise or
+    // ListenToServerEvents refused); nothing is left subscribed then.
+    ServerEvents(Addin& addin, const std::string& server, AutomationEvents::Handler handler) : addin_(addin) {
+        server_ = addin.automation().create(progid::ExtendedFaxServer);
+        server_->perform("Connect", {Variant(server)});
+        auto* source = dynamic_cast<EventSource*>(server_.get());
+        if (!source) throw RuntimeError::standard(err::MemberNotFound, progid::ExtendedFaxServer);
+        events_ = source->events(kFaxServerNotifyInterface);
+        events_->subscribe(std::move(handler));
+        try {
+            server_->perform("ListenToServerEvents",
+                             {Variant(serverevents::OutgoingQueue | serverevents::OutgoingArchive)});
+        } catch (...) {
+            events_->unsubscribe();
+            throw;
+        }
+    }
+    ~ServerEvents() {
+        events_->unsubscribe();
+        ignoreErrors(addin_.diagnostics(), [&] { server_->perform("ListenToServerEvents", {Variant(serverevents::None)}); });
+    }
+    ServerEvents(const ServerEvents&) = delete;
+    ServerEvents& operator=(const ServerEvents&) = delete;
+
+private:
+    Addin& addin_;
+    std::shared_ptr<AutomationObject> server_;
+    std::shared_ptr<AutomationEvents> events_;
+};
+
+// Following on the add-in's timer, helped by the server events of the extended fax services.
+class Following : public std::enable_shared_from_this<Following> {
+public:
+    Following(Addin& addin, Timer& timer) : addin_(addin), timer_(timer), follower_(addin) {}
+
+    void start() {
+        timer_.start(kFollowEvery, tickOf(weak_from_this()));
+        every_ = kFollowEvery;
+        settle(true);
+    }
+
+private:
+    // Marks a round of asking, ended however the round ends, so a failed round does not silence
+    // every event and tick after it.
+    class Asking {
+    public:
+        explicit Asking(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Asking() { flag_ = false; }
+        Asking(const Asking&) = delete;
+        Asking& operator=(const Asking&) = delete;
+
+    private:
+        bool& flag_;
+    };
+
+    // The timer holds the only owning reference: stopping it ends following, subscriptions included.
+    static std::function<void()> tickOf(std::weak_ptr<Following> weak) {
+        auto self = weak.lock();
+        return [self] {
+            // Kept alive through the round even when the round stops the timer.
+            const auto keep = self;
+            if (keep->asking_) return;
+            bool more = false;
+            {
+                const Asking asking(keep->asking_);
+                more = keep->follower_.poll();
+            }
+            keep->settle(more);
+        };
+    }
+
+    void onEvent(const std::string& server, const Args& args) {
+        // Every job and message event names the server first and the job second (an archived
+        // message keeps its job's identifier); the other events carry no job and are of no use here.
+        if (args.size() < 2 || !args[1].is<std::string>()) return;
+        // A shared server tells every user's jobs: only the ones followed here are asked after.
+        const std::string jobId = args[1].toString();
+        if (!followed_.contains({server, jobId})) return;
+        // A change told while the job is being asked after is the one being read.
+        if (asking_) return;
+        {
+            const Asking asking(asking_);
+            follower_.pollJob(server, jobId);
+        }
+        settle(true);
+    }
+
+    // Subscribes to the services of the faxes on their way, ends what nothing needs any more, and
+    // sets how often the timer asks; stops the timer when nothing is left on its way.
+    void settle(bool mayBeMore) {
+        std::set<std::string> servers;
+        bool unheard = false;
+        followed_.clear();
+        if (mayBeMore) {
+            for (const FaxRecord& record : RecentFaxes(addin_)) {
+                if (!onItsWay(record.state)) continue;
+                if (record.software == FaxSoftwareKind::ExtendedFaxService && !record.jobIds.empty()) {
+                    servers.insert(record.server);
+                    followed_.emplace(record.server, record.jobIds[0]);
+                } else {
+                    unheard = true;
+                }
+            }
+        }
+        std::erase_if(subscriptions_, [&](const auto& entry) { return !servers.contains(entry.first); });
+        if (!mayBeMore || (servers.empty() && !unheard)) {
+            timer_.stop();
+            return;
+        }
+        for (const std::string& server : servers) {
+            if (subscriptions_.contains(server) || refused_.contains(server)) continue;
+            std::weak_ptr<Following> weak = weak_from_this();
+            const bool subscribed = succeeded(addin_.diagnostics(), [&] {
+                subscriptions_.emplace(server, std::make_unique<ServerEvents>(addin_, server,
+                                                                              [weak, server](MemberId, const Args& args) {
+                                                                                  if (auto self = weak.lock())
+                                                                                      self->onEvent(server, args);
+                                                                              }));
+            });
+            // A service that will not tell is asked after on the timer; it is not asked again.
+            if (!subscribed) refused_.insert(server);
+        }
+        for (const std::string& server : servers) unheard = unheard || !subscriptions_.contains(server);
+        const std::chrono::seconds every = unheard ? kFollowEvery : kFollowEveryWithEvents;
+        if (every != every_) {
+            every_ = every;
+            timer_.start(every, tickOf(weak_from_this()));
+        }
+    }
+
+    Addin& addin_;
+    Timer& timer_;
+    FaxFollower follower_;
+    std::chrono::seconds every_{0};
+    bool asking_ = false;
+    std::map<std::string, std::unique_ptr<ServerEvents>> subscriptions_;
+    std::set<std::string> refused_;
+    // The jobs on their way at the extended fax services, by server.
+    std::set<std::pair<std::string, std::string>> followed_;
+};
+
+}  // namespace
+
 void FollowFaxes(Addin& addin) {
     Timer* timer = addin.timer();
     if (!timer || !addin.history() || timer->running()) return;
-    auto follower = std::make_shared<FaxFollower>(addin);
-    timer->start(kFollowEvery, [follower, timer] {
-        if (!follower->poll()) timer->stop();
-    });
+    std::make_shared<Following>(addin, *timer)->start();
+}
+
+void StopFollowing(Addin& addin) {
+    if (Timer* timer = addin.timer()) timer->stop();
 }
 
 bool FaxFollower::poll() {
+    return pollWhere([](const FaxRecord&) { return true; });
+}
+
+void FaxFollower::pollJob(const std::string& server, const std::string& jobId) {
+    (void)pollWhere([&](const FaxRecord& record) {
+        return record.software == FaxSoftwareKind::ExtendedFaxService && !record.jobIds.empty() &&
+               record.jobIds[0] == jobId && equalsIgnoringCase(record.server, server);
+    });
+}
+
+template <class Wanted> bool FaxFollower::pollWhere(Wanted wanted) {
     bool onTheWay = false;
     bool changed = false;
     for (FaxRecord& record : RecentFaxes(addin_)) {
         if (!onItsWay(record.state)) continue;
-        if (follow(record)) {
+        if (wanted(record) && follow(record)) {
             UpdateFax(addin_, record);
             tell(record);
             changed = true;

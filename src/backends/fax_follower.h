@@ -72,6 +72,15 @@ std::string faxStatusLine(const FaxRecord& record, const std::string& at);
 
 // How often the fax software is asked after the faxes on their way: no more often than this.
 inline constexpr std::chrono::seconds kFollowEvery{5};
+// While the extended fax service tells each change of the faxes followed as it happens, they are
+// still asked after this often, in case a change was not told (a server restarted meanwhile).
+inline constexpr std::chrono::seconds kFollowEveryWithEvents{60};
+// The extended fax service's server events: their interface (_IFaxServerNotify2) and the kinds
+// asked for, the outgoing queue (fsetOUT_QUEUE) and the outgoing archive (fsetOUT_ARCHIVE).
+inline constexpr const char* kFaxServerNotifyInterface = "{EC9C69B9-5FE7-4805-9467-82FCD96AF903}";
+namespace serverevents {
+inline constexpr std::int32_t None = 0, OutgoingQueue = 0x2, OutgoingArchive = 0x40;
+}  // namespace serverevents
 // A fax server that could not be asked is left alone this long: asking waits on Word's thread, and
 // a server that does not answer would hold Word at every round.
 inline constexpr std::chrono::seconds kUnansweredServerRest{60};
@@ -84,8 +93,12 @@ public:
     // Word's status bar unless the user or Word has put something else there since the add-in last
     // wrote it. Answers whether any fax is still on its way (whether following should go on).
     bool poll();
+    // Asks after the fax that is the job `jobId` of the extended fax service on `server`, when it
+    // is still on its way, as poll does; nothing for a job not followed.
+    void pollJob(const std::string& server, const std::string& jobId);
 
 private:
+    template <class Wanted> bool pollWhere(Wanted wanted);
     bool follow(FaxRecord& record);
     void tell(const FaxRecord& record);
 
@@ -100,7 +113,14 @@ private:
 namespace telvora {
 
 // Starts following the faxes on their way on the add-in's timer, every kFollowEvery until none is
-// left; nothing when it is going on already or the add-in has no timer or no history.
+// left; nothing when it is going on already or the add-in has no timer or no history. The extended
+// fax services that send them are asked for their server events: a fax is asked after as soon as
+// its service tells it changed, and while every fax on its way is told of so, the timer asks only
+// every kFollowEveryWithEvents. Following ends, and with it each subscription, when nothing is
+// left on its way or the timer goes (the add-in unloads).
 void FollowFaxes(Addin& addin);
+// Ends following and every server event subscription with it (the add-in is unloading); the faxes
+// on their way are followed again from where the history left them at the next FollowFaxes.
+void StopFollowing(Addin& addin);
 
 }  // namespace telvora

@@ -200,6 +200,10 @@ std::vector<Member> makeTable() {
         // Following a job: the outgoing queue while the job is in it, the archive once it was sent.
         // The job's status and extended status code are enumerations (FAX_JOB_STATUS_ENUM,
         // FAX_JOB_EXTENDED_STATUS_ENUM), which travel as Longs.
+        // The server's events for the outgoing queue and archive, raised on _IFaxServerNotify2; the
+        // kinds wanted are FAX_SERVER_EVENTS_TYPE_ENUM bits, which travel as a Long (0: none).
+        {"FAXCOMEX.FaxServer", "ListenToServerEvents", M, Void, "", {{"eEventTypes", Long, false}},
+         FAX_PAGE("-mfax-faxserver-listentoserverevents-vb")},
         {"FAXCOMEX.FaxServer", "Folders", R, Object, "FAXCOMEX.FaxFolders", {}, FAX_PAGE("-mfax-faxserver-folders-vb")},
         {"FAXCOMEX.FaxFolders", "OutgoingQueue", R, Object, "FAXCOMEX.FaxOutgoingQueue", {},
          FAX_PAGE("-mfax-faxfolders-outgoingqueue-vb")},

@@ -3,6 +3,7 @@
 
 #include "app/reports.h"
 #include "backends/availability.h"
+#include "backends/fax_follower.h"
 #include "base/errors.h"
 #include "dialogs/printer_setup.h"
 #include "host/buttons.h"
@@ -51,6 +52,8 @@ void AddinConnection::OnConnection(std::shared_ptr<word::Application> word) {
 void AddinConnection::OnDisconnection() {
     // Word's objects go whatever the help engine does: held on, they would keep Word from quitting.
     trapAndReport([&] { CloseAllHelp(addin_); }, [&](const RuntimeError& e) { ReportError(addin_, e); });
+    // The fax services must not keep calling into an add-in Word has let go of.
+    StopFollowing(addin_);
     release();
 }
 

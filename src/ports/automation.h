@@ -81,6 +81,20 @@ public:
     virtual void unsubscribe() noexcept = 0;
 };
 
+// An automation object that raises events: the events of one of its event interfaces, named by
+// the interface's identifier in registry form ("{EC9C69B9-...}"). A binding whose objects can
+// raise events implements it next to AutomationObject, on the same object.
+class EventSource {
+public:
+    EventSource() = default;
+    virtual ~EventSource() = default;
+    EventSource(const EventSource&) = delete;
+    EventSource& operator=(const EventSource&) = delete;
+
+    // The events, not yet subscribed to. Raises the error of an interface the object does not raise.
+    virtual std::shared_ptr<AutomationEvents> events(const std::string& eventInterface) = 0;
+};
+
 class Automation {
 public:
     Automation() = default;

@@ -276,12 +276,40 @@ private:
 // The server's folders, made below with the objects they hand out.
 Variant folders(FaxSoftware& fax);
 
-class ExtendedFaxServer final : public FaxObject {
+// The server object's events through its connection point: advising the sink registers it with
+// the software, which tells it what the object listens for.
+class ServerEventSubscription final : public AutomationEvents {
+public:
+    ServerEventSubscription(FaxSoftware& fax, std::shared_ptr<ServerEventListener> listener)
+        : fax_(fax), listener_(std::move(listener)) {}
+    ~ServerEventSubscription() override { unsubscribe(); }
+
+    void subscribe(Handler handler) override {
+        listener_->handler = std::move(handler);
+        fax_.listen(listener_);
+    }
+    void unsubscribe() noexcept override { listener_->handler = nullptr; }
+
+private:
+    FaxSoftware& fax_;
+    std::shared_ptr<ServerEventListener> listener_;
+};
+
+class ExtendedFaxServer final : public FaxObject,
+                                public EventSource,
+                                public std::enable_shared_from_this<ExtendedFaxServer> {
 public:
     explicit ExtendedFaxServer(FaxSoftware& fax) : FaxObject(fax, fax_progid::ExtendedServer, {}) {}
 
     // The computer a submission through this object goes to; nothing before "Connect".
     const std::optional<std::string>& server() const noexcept { return server_; }
+
+    std::shared_ptr<AutomationEvents> events(const std::string& eventInterface) override {
+        if (!fax_.serverEventsServed || !equalsIgnoringCase(eventInterface, fax_event::Interface))
+            throw error(fax_error::NoInterface);
+        listener_->source = weak_from_this();
+        return std::make_shared<ServerEventSubscription>(fax_, listener_);
+    }
 
 protected:
     Variant invoke(const std::string& member, const Args& args) override {
@@ -291,12 +319,33 @@ protected:
         }
         if (!server_) throw error(fax_error::NotConnected);
         if (member == "folders") return folders(fax_);
+        if (member == "listentoserverevents") {
+            if (fax_.serverEventsRefused) throw error(fax_error::AccessDenied);
+            listener_->server = *server_;
+            listener_->kinds = args[0].toInt32();
+            return {};
+        }
         const bool local = equalsIgnoringCase(*server_, fax_.platform().environment("computername"));
         return Variant(make<CountedCollection>(fax_, "FAXCOMEX.FaxDevices", local ? fax_.localFaxDevices : 1));
     }
 
 private:
     std::optional<std::string> server_;
+    std::shared_ptr<ServerEventListener> listener_ = std::make_shared<ServerEventListener>();
+};
+
+// A job's status as an event tells it; the add-in asks the job itself instead.
+class JobStatus final : public FaxObject {
+public:
+    explicit JobStatus(FaxSoftware& fax, const JobStep& at)
+        : FaxObject(fax, "FAXCOMEX.FaxJobStatus",
+                    {{"Status", Variant(at.status)},
+                     {"ExtendedStatusCode", Variant(at.extendedStatusCode)},
+                     {"CurrentPage", Variant(at.currentPage)},
+                     {"Retries", Variant(at.retries)}}) {}
+
+protected:
+    Variant invoke(const std::string&, const Args&) override { throw error(fax_error::InvalidParameter); }
 };
 
 // A job asked after: what it is at this moment (each ask moves the job one step on first).
@@ -322,7 +371,7 @@ protected:
         job->course.resize(job->step + 1);
         job->course.push_back({0x200, 0, at.currentPage, at.retries, false});
         ++job->step;
-        if (fax_.onJobChanged) fax_.onJobChanged(*job);
+        fax_.jobMoved(*job);
         return {};
     }
 
@@ -339,10 +388,10 @@ protected:
     Variant invoke(const std::string&, const Args& args) override {
         SubmittedFax* job = fax_.job(args[0].toString());
         if (!job || job->course.empty() || job->course.at(job->step).leftQueue) throw error(fax_error::InvalidParameter);
-        if (job->step + 1 < job->course.size()) {
-            ++job->step;
-            if (fax_.onJobChanged) fax_.onJobChanged(*job);
-        }
+        if (job->movedUnasked)
+            job->movedUnasked = false;
+        else
+            (void)fax_.advance(*job);
         const JobStep& at = job->course.at(job->step);
         if (at.leftQueue) throw error(fax_error::InvalidParameter);
         return Variant(make<OutgoingJob>(fax_, *job, at));
@@ -726,6 +775,59 @@ std::optional<SubmittedCoverPage> FaxSoftware::coverPage(std::int32_t kind, cons
     std::string sender = platform_.environment("username");
     if (sender.empty()) sender = platform_.environment("computername");
     return SubmittedCoverPage{file, kind == 2, note, std::move(sender)};
+}
+
+bool FaxSoftware::moveJob(const std::string& jobId) {
+    SubmittedFax* moving = job(jobId);
+    if (!moving || moving->step + 1 >= moving->course.size()) return false;
+    moving->movedUnasked = true;
+    return advance(*moving);
+}
+
+bool FaxSoftware::advance(SubmittedFax& moving) {
+    if (moving.step + 1 >= moving.course.size()) return false;
+    ++moving.step;
+    jobMoved(moving);
+    return true;
+}
+
+void FaxSoftware::jobMoved(const SubmittedFax& moved) {
+    if (onJobChanged) onJobChanged(moved);
+    if (moved.software != fax_progid::ExtendedDocument) return;
+    // A copy of what is told: a listener told may move jobs, or stop listening, in turn.
+    const std::string jobId = moved.jobId;
+    const JobStep at = moved.course.at(moved.step);
+    std::vector<std::pair<std::shared_ptr<ServerEventListener>, MemberId>> told;
+    constexpr std::int32_t OutgoingQueue = 0x2, OutgoingArchive = 0x40;
+    for (const auto& weak : listeners_) {
+        const auto listener = weak.lock();
+        if (!listener || !listener->handler || !equalsIgnoringCase(listener->server, moved.server)) continue;
+        if (listener->kinds & OutgoingQueue)
+            told.emplace_back(listener, at.leftQueue ? fax_event::OutgoingJobRemoved : fax_event::OutgoingJobChanged);
+        if (at.leftQueue && (listener->kinds & OutgoingArchive)) told.emplace_back(listener, fax_event::OutgoingMessageAdded);
+    }
+    for (const auto& [listener, event] : told) {
+        const AutomationEvents::Handler handler = listener->handler;
+        if (!handler) continue;
+        Args args{Variant(std::shared_ptr<AutomationObject>(listener->source.lock())), Variant(jobId)};
+        if (event == fax_event::OutgoingJobChanged) args.push_back(Variant(std::make_shared<JobStatus>(*this, at)));
+        handler(event, args);
+    }
+}
+
+void FaxSoftware::listen(const std::shared_ptr<ServerEventListener>& listener) {
+    std::erase_if(listeners_, [](const auto& weak) { return weak.expired(); });
+    for (const auto& weak : listeners_) {
+        if (weak.lock() == listener) return;
+    }
+    listeners_.push_back(listener);
+}
+
+std::size_t FaxSoftware::eventListeners() const {
+    return static_cast<std::size_t>(std::count_if(listeners_.begin(), listeners_.end(), [](const auto& weak) {
+        const auto listener = weak.lock();
+        return listener && listener->handler && listener->kinds != 0;
+    }));
 }
 
 std::string FaxSoftware::connect(const std::string& server, const std::string& source) const {

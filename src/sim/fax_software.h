@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/errors.h"
 #include "base/variant.h"
+#include "ports/automation.h"
 #include "ports/platform.h"
 
 namespace telvora::sim {
@@ -30,6 +32,8 @@ inline constexpr std::int32_t InvalidParameter = static_cast<std::int32_t>(0x800
 inline constexpr std::int32_t UnsupportedType = static_cast<std::int32_t>(0x8007065E);
 inline constexpr std::int32_t NoAssociation = static_cast<std::int32_t>(0x80070483);
 inline constexpr std::int32_t RpcServerUnavailable = static_cast<std::int32_t>(0x800706BA);
+inline constexpr std::int32_t AccessDenied = static_cast<std::int32_t>(0x80070005);
+inline constexpr std::int32_t NoInterface = static_cast<std::int32_t>(0x80004002);
 inline constexpr std::int32_t NotConnected = static_cast<std::int32_t>(0x800708CA);
 }  // namespace fax_error
 
@@ -114,6 +118,25 @@ struct SubmittedFax {
     std::int32_t pages = 1;
     std::vector<JobStep> course;
     std::size_t step = 0;
+    // The job moved on by itself (FaxSoftware::moveJob) since it was last asked: the next ask
+    // finds it where it is, so no step goes unseen.
+    bool movedUnasked = false;
+};
+
+// The extended fax service's server events (_IFaxServerNotify2), numbered by their place in the
+// interface; the add-in tells them apart by their arguments.
+namespace fax_event {
+inline constexpr const char* Interface = "{EC9C69B9-5FE7-4805-9467-82FCD96AF903}";
+inline constexpr MemberId OutgoingJobRemoved = 5, OutgoingJobChanged = 6, OutgoingMessageAdded = 9;
+}  // namespace fax_event
+
+// A connected server object's event sink and the kinds of events it listens for
+// (FAX_SERVER_EVENTS_TYPE_ENUM bits), on the server it is connected to.
+struct ServerEventListener {
+    std::string server;
+    std::int32_t kinds = 0;
+    AutomationEvents::Handler handler;
+    std::weak_ptr<AutomationObject> source;  // the server object, the events' first argument
 };
 
 // The steps a job of `pages` pages goes through to its ending.
@@ -197,6 +220,23 @@ public:
     std::deque<JobCourse> comingJobCourses;
     // Told each time a job moves to its next step.
     std::function<void(const SubmittedFax&)> onJobChanged;
+    // Whether the extended fax service's server objects raise server events (a connection point for
+    // _IFaxServerNotify2). Off, the subscription fails as on a system that does not let it be made,
+    // and the service's jobs move only as they are asked after.
+    bool serverEventsServed = false;
+    // ListenToServerEvents is refused (0x80070005), as by a server whose user may not watch its queue.
+    bool serverEventsRefused = false;
+    // Moves the extended fax service's job one step on, as the service does while the fax goes on,
+    // and tells it as every move is told: onJobChanged, and the listeners of the job's server
+    // (OnOutgoingJobChanged, or OnOutgoingJobRemoved and OnOutgoingMessageAdded once it was sent).
+    // Answers whether the job had a step left.
+    bool moveJob(const std::string& jobId);
+    // Moves the job one step on when it has one left, and tells it; answers whether it moved.
+    bool advance(SubmittedFax& job);
+    void jobMoved(const SubmittedFax& job);
+    // Event sinks of server objects; a listener that is gone is forgotten.
+    void listen(const std::shared_ptr<ServerEventListener>& listener);
+    std::size_t eventListeners() const;
     // The job with this identifier, if the software accepted one.
     SubmittedFax* job(const std::string& jobId);
 
@@ -219,6 +259,7 @@ private:
     int instances_ = 0;
     int jobCount_ = 0;
     std::vector<std::size_t> awaitingPrint_;
+    std::vector<std::weak_ptr<ServerEventListener>> listeners_;
 };
 
 }  // namespace telvora::sim

@@ -1,17 +1,26 @@
 // Late binding through IDispatch.
 #include "win32/automation.h"
 
+#include <memory>
 #include <vector>
 
 #include "base/errors.h"
 #include "win32/com_errors.h"
 #include "win32/com_variant.h"
+#include "win32/event_sink.h"
 #include "win32/text.h"
 
 namespace telvora::win32 {
 
 DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, std::string source)
     : dispatch_(std::move(dispatch)), source_(std::move(source)) {}
+
+std::shared_ptr<AutomationEvents> DispatchObject::events(const std::string& eventInterface) {
+    IID events{};
+    std::wstring text = widen(eventInterface);
+    if (FAILED(::IIDFromString(text.data(), &events))) throw errorFromHresult(E_NOINTERFACE, source_);
+    return std::make_shared<ConnectionPointEvents>(dispatch_.copy(), events, source_);
+}
 
 namespace {
 

@@ -15,7 +15,7 @@ namespace telvora::win32 {
 // the run-time error a macro would see: the server's own number, source and description for an
 // exception it raises, otherwise the HRESULT as a signed number (438 when the object has no member
 // of that name).
-class DispatchObject final : public AutomationObject, public IdentifiedMembers {
+class DispatchObject final : public AutomationObject, public IdentifiedMembers, public EventSource {
 public:
     // `source` names the object in errors that the object itself does not describe.
     DispatchObject(ComPtr<IDispatch> dispatch, std::string source);
@@ -30,6 +30,10 @@ public:
     Variant invoke(MemberId member, const Args& args = {}, const std::vector<NamedValue>& named = {}) override;
     void perform(MemberId member, const Args& args = {}, const std::vector<NamedValue>& named = {}) override;
     void assign(MemberId member, const Variant& value) override;
+
+    // The events through the object's connection point for the interface; raises 0x80004002 for
+    // an interface identifier that is not one.
+    std::shared_ptr<AutomationEvents> events(const std::string& eventInterface) override;
 
     // A reference of the caller's own to the object, for handing it to another call.
     ComPtr<IDispatch> share() const noexcept { return dispatch_.copy(); }

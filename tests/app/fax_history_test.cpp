@@ -329,3 +329,59 @@ TEST(JobReports, TheLegacyServicesWordsAndHylafaxStatesReadAsTheFaxsState) {
 
 }  // namespace
 }  // namespace telvora
+
+namespace telvora {
+namespace {
+
+// Following on the timer, with the extended fax service's server events where it gives them.
+TEST_F(FollowingTest, ServerEventsTellEachChangeAtOnceAndWithoutThemTheTimerAsksEveryFiveSeconds) {
+    const std::string to = "Fax to Ann Okafor: ";
+    fax.serverEventsServed = true;
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "listening refused" : "events");
+        fax.serverEventsRefused = refused;
+        fax.nextJobCourse = {sim::JobEnding::Sent, 1};
+        Addin following{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, nullptr, nullptr, &history,
+                              &machine.timer}};
+        following.setWord(word);
+        ASSERT_TRUE(SendFax(following, job, "Now", "").sent());
+        ASSERT_TRUE(machine.timer.running());
+        const std::string jobId = fax.jobs.back().jobId;
+        const std::size_t ticks = machine.timer.ticks();
+        EXPECT_EQ(fax.eventListeners(), refused ? 0u : 1u);
+
+        ASSERT_TRUE(fax.moveJob(jobId));
+        if (refused) {
+            EXPECT_NE(word->statusBar(), to + "dialling") << "nothing tells the move before the timer asks";
+            machine.timer.elapse(kFollowEvery);
+            EXPECT_EQ(machine.timer.ticks(), ticks + 1);
+        } else {
+            machine.timer.elapse(kFollowEveryWithEvents - 1s);
+            EXPECT_EQ(machine.timer.ticks(), ticks) << "while events come the timer is only the safety net";
+        }
+        EXPECT_EQ(word->statusBar(), to + "dialling");
+        if (refused) {
+            StopFollowing(following);
+            continue;
+        }
+
+        while (fax.moveJob(jobId)) {
+        }
+        EXPECT_EQ(word->statusBar(), to + "sent at 14:32");
+        EXPECT_EQ(RecentFaxes(following).front().state, FaxState::Sent);
+        EXPECT_FALSE(machine.timer.running()) << "nothing is left to follow";
+        EXPECT_EQ(fax.eventListeners(), 0u);
+        EXPECT_EQ(fax.calls.back().member, "ListenToServerEvents");
+        EXPECT_EQ(fax.calls.back().args, Args{Variant(std::int32_t{0})});
+
+        // Unloading ends the subscription of a fax still on its way.
+        ASSERT_TRUE(SendFax(following, job, "Now", "").sent());
+        ASSERT_EQ(fax.eventListeners(), 1u);
+        StopFollowing(following);
+        EXPECT_EQ(fax.eventListeners(), 0u);
+        EXPECT_EQ(fax.calls.back().member, "ListenToServerEvents");
+    }
+}
+
+}  // namespace
+}  // namespace telvora

@@ -19,10 +19,15 @@
 //   TELVORA_RECORDER_LONGS    member=n,n,...;member=...: the Long a documented member answers at each
 //                             reading in turn, the last one from then on, counted for each job apart
 //                             (a job asked for by its identifier moves through its states)
+//   TELVORA_RECORDER_EVENTS   set: the extended fax server raises its server events; while a sink is
+//                             advised and the server listens for the outgoing queue, it tells
+//                             OnOutgoingJobChanged for the latest job every half second
 // Besides, Echo answers its first argument and Matrix a two-dimensional array.
 #include <windows.h>
 #include <oaidl.h>
 #include <oleauto.h>
+#include <ocidl.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -31,9 +36,11 @@
 #include <cstring>
 #include <cwctype>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "documented/members.h"
@@ -139,15 +146,167 @@ void appendLog(const std::wstring& line) {
     fclose(f);
 }
 
+std::wstring jobIdText(long job) {
+    wchar_t text[24];
+    std::swprintf(text, 24, L"20a3d7e1c5b4%04lx", job);
+    return text;
+}
+
+// The extended fax server's connection point for _IFaxServerNotify2, a tear-off of its server
+// object: one sink at a time, told while the server listens for the outgoing queue.
+constexpr IID kIidFaxServerNotify2 = {0xEC9C69B9, 0x5FE7, 0x4805, {0x94, 0x67, 0x82, 0xFC, 0xD9, 0x6A, 0xF9, 0x03}};
+constexpr DISPID kOnOutgoingJobChanged = 6;  // its place in the interface; the add-in reads the arguments
+constexpr LONG kListenOutgoingQueue = 0x2;
+
+class ServerEvents final : public IConnectionPointContainer, public IConnectionPoint {
+public:
+    explicit ServerEvents(IDispatch* server) : server_(server) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IConnectionPointContainer) {
+            *out = static_cast<IConnectionPointContainer*>(this);
+        } else if (riid == IID_IConnectionPoint) {
+            *out = static_cast<IConnectionPoint*>(this);
+        } else {
+            return server_->QueryInterface(riid, out);  // the server object's identity
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return server_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return server_->Release(); }
+
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (riid != kIidFaxServerNotify2) return CONNECT_E_NOCONNECTION;
+        *out = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+        if (!iid) return E_POINTER;
+        *iid = kIidFaxServerNotify2;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+        if (!out) return E_POINTER;
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+        if (!sink || !cookie) return E_POINTER;
+        if (sink_) return CONNECT_E_ADVISELIMIT;
+        IDispatch* dispatch = nullptr;
+        if (FAILED(sink->QueryInterface(kIidFaxServerNotify2, reinterpret_cast<void**>(&dispatch))) || !dispatch)
+            return CONNECT_E_CANNOTCONNECT;
+        sink_ = dispatch;
+        *cookie = 1;
+        appendLog(L"advise");
+        update();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+        if (cookie != 1 || !sink_) return CONNECT_E_NOCONNECTION;
+        appendLog(L"unadvise");
+        std::exchange(sink_, nullptr)->Release();
+        update();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+
+    void listen(LONG kinds) {
+        kinds_ = kinds;
+        update();
+    }
+    // The server object goes: so does anything still told.
+    void close() {
+        if (sink_) std::exchange(sink_, nullptr)->Release();
+        kinds_ = 0;
+        update();
+    }
+
+private:
+    // Telling runs on a thread timer of the thread the server lives on (the add-in's STA).
+    void update() {
+        const bool telling = sink_ && (kinds_ & kListenOutgoingQueue);
+        if (telling && !timer_) {
+            timer_ = SetTimer(nullptr, 0, 500, &ServerEvents::fire);
+            const std::lock_guard<std::mutex> lock(telling_lock());
+            telling_map()[timer_] = this;
+        } else if (!telling && timer_) {
+            KillTimer(nullptr, timer_);
+            const std::lock_guard<std::mutex> lock(telling_lock());
+            telling_map().erase(timer_);
+            timer_ = 0;
+        }
+    }
+    static std::mutex& telling_lock() {
+        static std::mutex lock;
+        return lock;
+    }
+    static std::map<UINT_PTR, ServerEvents*>& telling_map() {
+        static std::map<UINT_PTR, ServerEvents*> map;
+        return map;
+    }
+    static void CALLBACK fire(HWND, UINT, UINT_PTR timer, DWORD) {
+        ServerEvents* events = nullptr;
+        {
+            const std::lock_guard<std::mutex> lock(telling_lock());
+            const auto it = telling_map().find(timer);
+            if (it != telling_map().end()) events = it->second;
+        }
+        if (events) events->tell();
+    }
+    void tell() {
+        const long job = g_jobs;
+        if (!sink_ || job == 0) return;
+        IDispatch* sink = sink_;
+        sink->AddRef();
+        server_->AddRef();
+        // rgvarg holds the last argument first: the job's status, its identifier, the server.
+        VARIANT args[3];
+        for (auto& a : args) VariantInit(&a);
+        V_VT(&args[1]) = VT_BSTR;
+        V_BSTR(&args[1]) = SysAllocString(jobIdText(job).c_str());
+        V_VT(&args[2]) = VT_DISPATCH;
+        V_DISPATCH(&args[2]) = server_;
+        DISPPARAMS params{args, nullptr, 3, 0};
+        appendLog(L"event=OnOutgoingJobChanged job=" + jobIdText(job));
+        (void)sink->Invoke(kOnOutgoingJobChanged, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                           nullptr, nullptr);
+        for (auto& a : args) VariantClear(&a);  // lets go of the server's reference
+        sink->Release();
+    }
+
+    IDispatch* server_;  // not held: this lives inside the server object
+    IDispatch* sink_ = nullptr;
+    LONG kinds_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
 class Recorder final : public IDispatch {
 public:
     // `className`: the documented class it plays, or "" to answer any member.
     // `job`: the job identifier it was asked for by, for an object standing for one job.
     explicit Recorder(std::string className = {}, std::wstring job = {}) : class_(std::move(className)), job_(std::move(job)) {
         if (doc::membersOf(class_).empty()) class_.clear();
+        if (class_ == "FAXCOMEX.FaxServer" && !env(L"TELVORA_RECORDER_EVENTS").empty())
+            events_ = std::make_unique<ServerEvents>(this);
         ++g_objects;
     }
     ~Recorder() {
+        if (events_) events_->close();
         for (auto& [name, value] : properties_) VariantClear(&value);
         --g_objects;
     }
@@ -156,6 +315,11 @@ public:
         if (!out) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IDispatch) {
             *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (events_ && riid == IID_IConnectionPointContainer) {
+            *out = static_cast<IConnectionPointContainer*>(events_.get());
             AddRef();
             return S_OK;
         }
@@ -300,6 +464,8 @@ private:
             VARIANT value;
             const HRESULT hr = coerced(p.rgvarg[i], m->arguments[slot].type, locale, &value);
             if (SUCCEEDED(hr) && slot == 0 && V_VT(&value) == VT_BSTR && V_BSTR(&value)) job = V_BSTR(&value);
+            if (SUCCEEDED(hr) && events_ && key == L"listentoserverevents" && V_VT(&value) == VT_I4)
+                events_->listen(V_I4(&value));
             VariantClear(&value);
             if (FAILED(hr)) {
                 if (argError) *argError = i;
@@ -329,9 +495,7 @@ private:
             SAFEARRAY* ids = SafeArrayCreate(VT_BSTR, 1, &bound);
             if (!ids) return E_OUTOFMEMORY;
             LONG first = 0;
-            wchar_t text[24];
-            std::swprintf(text, 24, L"20a3d7e1c5b4%04lx", ++g_jobs);
-            BSTR id = SysAllocString(text);
+            BSTR id = SysAllocString(jobIdText(++g_jobs).c_str());
             const HRESULT hr = SafeArrayPutElement(ids, &first, id);
             SysFreeString(id);
             if (FAILED(hr)) {
@@ -407,6 +571,7 @@ private:
     std::wstring job_;
     std::vector<std::wstring> names_;
     std::map<std::wstring, VARIANT> properties_;
+    std::unique_ptr<ServerEvents> events_;  // the extended fax server's, when it raises events
 };
 
 // The factory of the class registered under one CLSID: the class is the programmatic identifier

@@ -5,6 +5,7 @@
 // file gone afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support.h"
@@ -61,8 +62,10 @@ TEST_F(WordHostFaxTest, TheFaxMacroSendsTheMarkedLetterThroughTheConfirmationDia
     EXPECT_TRUE(has("member=Body positional=[] named=[<put>=BSTR:" + file + "]"));
     EXPECT_TRUE(has("member=Add positional=[BSTR:0298765432,BSTR:Ann Okafor] named=[]"));
     EXPECT_TRUE(has("member=Subject positional=[] named=[<put>=BSTR:Quote 42]"));
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+    const auto submit = std::find(calls.begin(), calls.end(), "member=ConnectedSubmit positional=[DISPATCH:object] named=[]");
+    ASSERT_NE(submit, calls.end());
+    // Following starts at once: it connects to ask the server for its events, which this one has not.
+    EXPECT_EQ(Lines(submit + 1, calls.end()), Lines{"member=Connect positional=[BSTR:SBS01] named=[]"});
     host.unloadAddins();
 }
 
@@ -84,6 +87,26 @@ TEST_F(WordHostFaxTest, TheFaxIsFollowedOnWordsStatusBarUntilTheFaxServerHasSent
     }
     EXPECT_EQ(told, (Lines{"Fax to Ann Okafor: dialling", "Fax to Ann Okafor: sending page 1 of 1", sent}));
     host.unloadAddins();
+}
+
+// Where the fax server raises its server events, each change reaches the status bar as the server
+// tells it: the add-in then asks the server only once a minute on its own, so a fax sent within a
+// few seconds was followed by the events. Unloading ends the subscription.
+TEST_F(WordHostFaxTest, TheFaxServersEventsBringEachStepToTheStatusBarAtOnce) {
+    test::ScopedEnvironment course{L"TELVORA_RECORDER_LONGS",
+                                   L"Status=2,2,256;ExtendedStatusCode=3,4,0;CurrentPage=0,1,1;Pages=1"};
+    test::ScopedEnvironment events{L"TELVORA_RECORDER_EVENTS", L"1"};
+    host.loadAddins();
+    word->activateWindow("Letter.doc");
+    ASSERT_EQ(host::faxFromTheDialog().failure, "");
+    const std::string sent = "Fax to Ann Okafor: sent at ";
+    EXPECT_TRUE(host::idleUntil([&] { return word->statusBar().starts_with(sent); }, 4'000)) << word->statusBar();
+    host.unloadAddins();
+    const Lines calls = faxService.calls();
+    const auto has = [&](const std::string& line) { return std::find(calls.begin(), calls.end(), line) != calls.end(); };
+    EXPECT_TRUE(has("member=ListenToServerEvents positional=[I4:66] named=[]"));
+    EXPECT_TRUE(has("unadvise"));
+    EXPECT_TRUE(has("member=ListenToServerEvents positional=[I4:0] named=[]"));
 }
 
 }  // namespace
