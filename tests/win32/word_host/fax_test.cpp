@@ -12,6 +12,7 @@
 #include "win32/text.h"
 #include "word_host/fax_sending.h"
 #include "word_host/machine_setup.h"
+#include "word_host/shared_fax_office.h"
 #include "message_boxes.h"
 #include "word_host/word_host.h"
 
@@ -20,21 +21,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class WordHostFaxTest : public ::testing::Test {
-protected:
-    WordHostFaxTest() { word->open(host::markedLetter()); }
-    test::Apartment apartment;
-    host::MessageBoxWatcher messages;
-    host::CompanionTemplate templateFile;
-    host::InstalledPrinter faxPrinter{L"Telvora Fax"};
-    host::StoredSetting printer{"Printer", "Telvora Fax"};
-    host::StoredSetting faxType{"FaxType", "3"};
-    host::StoredSetting server{"ServerName", "SBS01"};
-    test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
-    test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
-    std::shared_ptr<sim::WordProcessor> word = host::wordOnThisMachine();
-    host::WordHost host{word};
-};
+class WordHostFaxTest : public ::testing::Test, protected host::SharedFaxOffice {};
 
 TEST_F(WordHostFaxTest, TheFaxMacroSendsTheMarkedLetterThroughTheConfirmationDialogToTheSharedFaxServer) {
     ASSERT_TRUE(faxPrinter.installed());

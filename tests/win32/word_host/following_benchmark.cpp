@@ -12,7 +12,7 @@
 
 #include "support.h"
 #include "word_host/fax_sending.h"
-#include "word_host/machine_setup.h"
+#include "word_host/shared_fax_office.h"
 #include "message_boxes.h"
 #include "word_host/word_host.h"
 
@@ -35,30 +35,21 @@ double processorSeconds() {
 }  // namespace
 
 int main() {
-    test::Apartment apartment;
-    host::MessageBoxWatcher messages;
-    host::CompanionTemplate templateFile;
-    host::InstalledPrinter faxPrinter{L"Telvora Fax"};
-    host::StoredSetting printer{"Printer", "Telvora Fax"};
-    host::StoredSetting faxType{"FaxType", "3"};
-    host::StoredSetting server{"ServerName", "SBS01"};
-    test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
-    test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS", L"Recipients"};
-    auto word = host::wordOnThisMachine();
-    word->open(host::markedLetter());
-    host::WordHost host{word};
+    host::SharedFaxOffice office;
+    auto& word = office.word;
+    auto& host = office.host;
     host.loadAddins();
     word->activateWindow("Letter.doc");
     const host::FaxDialogRun sent = host::faxFromTheDialog();
-    if (!sent.failure.empty() || !messages.texts().empty()) {
+    if (!sent.failure.empty() || !office.messages.texts().empty()) {
         std::printf("the fax was not sent: %s\n", sent.failure.c_str());
         return 1;
     }
-    faxService.clearLog();
+    office.faxService.clearLog();
     const double before = processorSeconds();
     (void)host::idleUntil([] { return false; }, kIdleMs);
     const double used = processorSeconds() - before;
-    const auto calls = faxService.calls();
+    const auto calls = office.faxService.calls();
     const auto asked = std::count_if(calls.begin(), calls.end(), [](const std::string& c) {
         return c.starts_with("member=GetJob ");
     });
