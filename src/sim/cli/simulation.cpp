@@ -381,11 +381,17 @@ private:
 
     // Long work tells where it is in Word's status bar ("Checking record 120 of 4,000"): the
     // terminal shows the same as a bar, and the bar ends when the status bar is cleared.
+    // Word's status bar: the merge's record counts ("Faxing record 3 of 10") become a progress bar,
+    // which a run over thousands of records must not leave in the transcript line by line; what
+    // the add-in tells of a fax ("Fax to Ann Okafor: dialling", the fax named before a colon) is
+    // what the user reads while waiting, so it is kept.
     void statusShown(const std::string& text) {
         static const std::regex where(R"(^(.*?)\s*([0-9][0-9,]*) of ([0-9][0-9,]*)$)");
         std::smatch m;
-        if (!std::regex_match(text, m, where)) {
+        const bool told = text.find(": ") != std::string::npos;
+        if (told || !std::regex_match(text, m, where)) {
             transcript_.endProgress();
+            if (told) transcript_.statusBar(text);
             return;
         }
         const auto number = [](std::string digits) {

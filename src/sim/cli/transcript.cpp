@@ -240,6 +240,8 @@ void Transcript::faxJobStep(const SubmittedFax& job) {
           {"currentPage", at.currentPage}, {"pages", job.pages}, {"retries", at.retries}, {"archived", at.leftQueue}}});
 }
 
+void Transcript::statusBar(const std::string& text) { add({"status-bar", {"status bar: " + text}, {{"text", text}}}); }
+
 void Transcript::marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks) {
     TranscriptEntry e{"marks", {"marks in " + document + ":"}, {{"document", document}}};
     for (const auto& [style, text] : marks) {

@@ -53,6 +53,8 @@ public:
     void faxJob(const SubmittedFax& job, const std::filesystem::path& folder, int pages);
     // A job of the extended fax service moved on: its status as the fax server tells it.
     void faxJobStep(const SubmittedFax& job);
+    // A line the add-in wrote on Word's status bar about a fax.
+    void statusBar(const std::string& text);
     // The fax-field marks of a document changed: each style with its marked text ("" for none).
     void marks(const std::string& document, const std::vector<std::pair<std::string, std::string>>& marks);
     void error(const RuntimeError& e);

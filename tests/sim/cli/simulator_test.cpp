@@ -416,9 +416,10 @@ expect:
   statusBar: "Fax to Ann Okafor: failed: the call was cut off"
 )");
     ASSERT_EQ(run({"run", file.string()}), kExitPassed) << out.str() << err.str();
-    // Each step of the job is in the transcript, as the fax server told it.
+    // Each step of the job is in the transcript, as the fax server told it and Word's status bar showed it.
     for (const char* step : {"fax job 1: in progress, extended status 3, page 0 of 3",
                              "fax job 1: in progress, extended status 4, page 2 of 3",
+                             "status bar: Fax to Ann Okafor: sending page 2 of 3",
                              "fax job 1: failed, extended status 1, page 3 of 3"})
         EXPECT_NE(out.str().find(step), std::string::npos) << step << "\n" << out.str();
 
