@@ -41,8 +41,9 @@ private:
 std::wstring environmentText(const wchar_t* name);
 
 // Runs a program to its end and answers its exit code; -1 when it could not be started or did not
-// end within `timeoutMs` (it is ended then).
-int runProgram(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+// end within `timeoutMs` (it is ended then). Meanwhile the COM calls it makes into this thread's
+// apartment are served; with `output`, what it writes to its standard output and error is kept there.
+int runProgram(const std::wstring& commandLine, std::string* output = nullptr, DWORD timeoutMs = 60000);
 
 // Runs `cscript //nologo <script> <arguments>` and answers its exit code (-1 when it could not run
 // or took longer than a minute). Scripts live in the folder named by TELVORA_TEST_SCRIPTS.

@@ -227,7 +227,7 @@ int photographAtEveryScaling(const std::wstring& folder) {
         ::RegSetValueExW(desktop.get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
         std::wstring command = L"\"";
         command.append(self).append(L"\" \"").append(folder).append(L"\" ").append(std::to_wstring(percent));
-        const int code = test::runProgram(command, 300000);
+        const int code = test::runProgram(command, nullptr, 300000);
         std::printf("at %d %%: %s\n", percent, code == 0 ? "every dialog photographed" : "FAILED");
         failed += code != 0;
     }

@@ -48,7 +48,7 @@ fs::path installFolder() {
 // The installation for all users: in the 64-bit Program Files, whichever bitness asks.
 fs::path machineInstallFolder() { return fs::path(test::environmentText(L"ProgramW6432")) / L"Telvora"; }
 
-int run(const std::wstring& commandLine) { return test::runProgram(commandLine, 120000); }
+int run(const std::wstring& commandLine) { return test::runProgram(commandLine, nullptr, 120000); }
 
 int install(const std::wstring& options = L"/S") { return run(L"\"" + setupProgram() + L"\" " + options); }
 

@@ -7,7 +7,7 @@
 // arguments and assigned values coerced to the documented types in the caller's locale or refused
 // with DISP_E_TYPEMISMATCH, and answers of the documented types (ConnectedSubmit an array of job
 // identifiers, the legacy Send a Long, objects of the documented classes). Under any other
-// identifier it answers any member name.
+// identifier, or with TELVORA_RECORDER_UNDOCUMENTED set, it answers any member name.
 //
 // Environment, read at each call (the server is in-process, so it sees the test's variables):
 //   TELVORA_RECORDER_LOG      file the calls are appended to, one line each
@@ -300,7 +300,7 @@ public:
     // `className`: the documented class it plays, or "" to answer any member.
     // `job`: the job identifier it was asked for by, for an object standing for one job.
     explicit Recorder(std::string className = {}, std::wstring job = {}) : class_(std::move(className)), job_(std::move(job)) {
-        if (doc::membersOf(class_).empty()) class_.clear();
+        if (doc::membersOf(class_).empty() || !env(L"TELVORA_RECORDER_UNDOCUMENTED").empty()) class_.clear();
         if (class_ == "FAXCOMEX.FaxServer" && !env(L"TELVORA_RECORDER_EVENTS").empty())
             events_ = std::make_unique<ServerEvents>(this);
         ++g_objects;

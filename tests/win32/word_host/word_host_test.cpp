@@ -101,7 +101,7 @@ TEST_F(WordHostTest, AMarkingMacroInAnotherProcessFindsTheRunningWord) {
     wchar_t scripts[4096] = {};
     ASSERT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", scripts, 4096));
     std::string output;
-    const int code = host.runServing(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", output);
+    const int code = test::runProgram(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", &output);
     EXPECT_NE(output.find("marked"), std::string::npos) << output;
     EXPECT_EQ(code, 0) << output;
     EXPECT_EQ(styleAt(4), "tlvFaxNumber");
@@ -116,7 +116,7 @@ TEST_F(WordHostTest, WithNoWordRunningAMacroInAnotherProcessSaysNoDocumentIsOpen
     wchar_t scripts[4096] = {};
     ASSERT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", scripts, 4096));
     std::string output;
-    (void)host.runServing(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", output);
+    (void)test::runProgram(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", &output);
     EXPECT_NE(output.find("marked"), std::string::npos) << output;
     EXPECT_EQ(user.texts(), (std::vector<std::string>{"This command is not available because no document is open."}));
 }
