@@ -62,15 +62,8 @@ private:
     Win32Automation automation_;
 };
 
-}  // namespace
-}  // namespace telvora::win32
-
-namespace telvora::testing {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, AutomationContract, win32::Win32RecorderBinding);
-}  // namespace telvora::testing
-
-namespace telvora::win32 {
-namespace {
+using namespace telvora::testing;  // the contract's suite
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, AutomationContract, Win32RecorderBinding);
 
 class AutomationBinding : public ::testing::Test {
 protected:

@@ -18,8 +18,7 @@
 #include "win32/automation.h"
 #include "win32/dispatch_table.h"
 #include "win32/text.h"
-#include "word_host/machine_setup.h"
-#include "message_boxes.h"
+#include "word_host/shared_fax_office.h"
 #include "word_host/word_host.h"
 
 namespace telvora::win32 {
@@ -67,7 +66,7 @@ struct Button {
     bool greyable = false;
 };
 
-class RibbonTest : public ::testing::Test {
+class RibbonTest : public ::testing::Test, protected host::FaxReadyMachine {
 protected:
     void SetUp() override {
         ASSERT_EQ(host.loadAddins(true), (std::vector<std::wstring>{L"Telvora.Pagewire"}));
@@ -116,11 +115,6 @@ protected:
         });
     }
 
-    test::Apartment apartment;
-    host::MessageBoxWatcher user;
-    host::CompanionTemplate templateFile;
-    host::InstalledPrinter printer{L"Telvora Fax"};
-    host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
     std::shared_ptr<sim::WordProcessor> word = std::make_shared<sim::WordProcessor>();
     host::WordHost host{word};
     ComPtr<IRibbonExtensibility> ribbon;
@@ -182,7 +176,7 @@ TEST_F(RibbonTest, ButtonsNeedingADocumentAreGreyUntilOneOpensAndTheRibbonIsAske
     word->open(sim::DocumentBuilder("Letter.doc").text("Fax 555 1234").build());
     EXPECT_GE(ui->invalidations, 1);
     for (const auto& b : buttons) EXPECT_TRUE(enabled(b)) << b.id;
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
 }
 
 // Marking works on the selection; every other button opens what its toolbar command opens.
@@ -212,9 +206,9 @@ TEST_F(RibbonTest, EachButtonRunsItsToolbarCommand) {
                                     },
                                     "a window of the command")},
                                 [] {});
-        const std::size_t answered = user.texts().size();
+        const std::size_t answered = messages.texts().size();
         (void)onButton("TelvoraRibbonAction", b.id);
-        if (user.texts().size() > answered) caption = user.texts().back();
+        if (messages.texts().size() > answered) caption = messages.texts().back();
         // Help is no dialog: the help viewer's own window.
         if (caption.empty() && ::FindWindowW(L"HH Parent", nullptr)) caption = "help viewer";
         opened[b.id] = caption;

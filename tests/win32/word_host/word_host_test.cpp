@@ -7,14 +7,12 @@
 #include "support.h"
 #include "win32/class_ids.h"
 #include "win32/event_sink.h"
-#include "word_host/machine_setup.h"
-#include "message_boxes.h"
+#include "word_host/shared_fax_office.h"
 #include "word_host/word_host.h"
 
 namespace telvora::win32 {
 namespace {
 
-using host::MessageBoxWatcher;
 using host::WordHost;
 using sim::DocumentBuilder;
 
@@ -29,7 +27,7 @@ std::shared_ptr<sim::WordProcessor> wordWithMenus() {
 
 sim::DocumentModel letter() { return DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 12).build(); }
 
-class WordHostTest : public ::testing::Test {
+class WordHostTest : public ::testing::Test, protected host::FaxReadyMachine {
 protected:
     std::string styleAt(int position) const {
         return word->document("Letter.doc")->styleNameAt(sim::StoryKind::Main, position);
@@ -47,12 +45,6 @@ protected:
                             info.get());
     }
 
-    test::Apartment apartment;
-    MessageBoxWatcher user;
-    host::CompanionTemplate templateFile;
-    // A fax printer chosen and installed: the start-up's printer check asks nothing.
-    host::InstalledPrinter printer{L"Telvora Fax"};
-    host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
     std::shared_ptr<sim::WordProcessor> word = wordWithMenus();
     WordHost host{word};
 };
@@ -63,9 +55,9 @@ TEST_F(WordHostTest, WordLoadsTheAddinWhichOnlySubscribesUntilTheFirstWindow) {
     EXPECT_EQ(host.counters().advises, 1);
     EXPECT_TRUE(host.served().calls().empty()) << "connecting calls nothing of Word's";
 
-    ASSERT_TRUE(printer.installed());
+    ASSERT_TRUE(faxPrinter.installed());
     word->open(letter());
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
     // The start-up ran over COM (its steps are the native tests'): the old menu entry is gone.
     EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents"}));
     EXPECT_TRUE(word->commandBarVisible("Telvora"));
@@ -88,7 +80,7 @@ TEST_F(WordHostTest, AMarkingMacroInsideWordChangesTheHostsDocument) {
     EXPECT_EQ(styleAt(11), "tlvFaxNumber");
     EXPECT_EQ(styleAt(3), "");
     EXPECT_EQ(host.served().calls().front(), "Application.Selection");
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
 }
 
 TEST_F(WordHostTest, AMarkingMacroInAnotherProcessFindsTheRunningWord) {
@@ -105,7 +97,7 @@ TEST_F(WordHostTest, AMarkingMacroInAnotherProcessFindsTheRunningWord) {
     EXPECT_NE(output.find("marked"), std::string::npos) << output;
     EXPECT_EQ(code, 0) << output;
     EXPECT_EQ(styleAt(4), "tlvFaxNumber");
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
     EXPECT_EQ(host.counters().objects, objectsBefore) << "the script's process let go of Word's objects";
     host.revokeRunning();
     EXPECT_EQ(host.counters().references, referencesBefore) << "the script's process let go of Word";
@@ -118,7 +110,7 @@ TEST_F(WordHostTest, WithNoWordRunningAMacroInAnotherProcessSaysNoDocumentIsOpen
     std::string output;
     (void)test::runProgram(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", &output);
     EXPECT_NE(output.find("marked"), std::string::npos) << output;
-    EXPECT_EQ(user.texts(), (std::vector<std::string>{"This command is not available because no document is open."}));
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"This command is not available because no document is open."}));
 }
 
 TEST_F(WordHostTest, UnloadingLetsGoOfEveryReferenceTheAddinTookAndTheDllCanGo) {
