@@ -152,17 +152,6 @@ TEST_F(AutomationBinding, ArraysDatesAndValuesNoMacroReadsArriveAsThePlatformGiv
     server->perform("Matrix");  // an answer nobody reads is let go as it comes
 }
 
-// A SAFEARRAY of texts, as ConnectedSubmit answers its job identifiers.
-TEST(AutomationDocumented, TheExtendedFaxServiceAnswersAnArrayOfJobIdentifiers) {
-    test::Apartment apartment;
-    test::RecorderRegistration registration{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
-    Win32Automation automation;
-    const auto document = automation.create("FAXCOMEX.FaxDocument");
-    const Variant ids = document->call("ConnectedSubmit", {Variant(automation.create("FAXCOMEX.FaxServer"))});
-    ASSERT_EQ(1u, ids.elements().size()) << "one job identifier per recipient";
-    EXPECT_EQ("20a3d7e1c5b40001", ids.elements()[0].toString());
-}
-
 TEST_F(AutomationBinding, AFailureOfLateBindingItselfIsTheNumberAMacroSees) {
     const struct {
         const wchar_t* hresult;
