@@ -44,12 +44,8 @@ std::wstring environmentText(const wchar_t* name) {
 }
 
 int runScript(const std::wstring& script, const std::wstring& arguments) {
-    const std::wstring folder = environmentText(L"TELVORA_TEST_SCRIPTS");
-    if (folder.empty()) return -1;
-    return runScriptFile(folder + L"\\" + script, arguments);
-}
-
-int runScriptFile(const std::wstring& path, const std::wstring& arguments) {
+    const std::wstring path =
+        script.find(L'\\') == std::wstring::npos ? environmentText(L"TELVORA_TEST_SCRIPTS") + L"\\" + script : script;
     return runProgram(L"cscript.exe //nologo \"" + path + L"\" " + arguments);
 }
 

@@ -26,35 +26,25 @@ namespace {
 
 constexpr const char* kCustomUi = "http://schemas.microsoft.com/office/2006/01/customui";
 
-// The ribbon Word hands to the tab's onLoad: counts the times the add-in has Word ask again.
-class RibbonUi final : public ByNameDispatch {
+// What Word hands the tab's callbacks: the ribbon to onLoad (counting the times the add-in has Word
+// ask again), or the control a button's callback is for (its Id).
+class RibbonStandIn final : public ByNameDispatch {
 public:
-    RibbonUi() : ByNameDispatch(table()) {}
+    explicit RibbonStandIn(std::string id = {}) : ByNameDispatch(table()), id_(std::move(id)) {}
     static const DispatchTable& table() {
         static const DispatchTable t({{"Invalidate", 1, MemberKind::Method, {}},
-                                      {"InvalidateControl", 2, MemberKind::Method, {{DispatchType::String}}}});
+                                      {"InvalidateControl", 2, MemberKind::Method, {{DispatchType::String}}},
+                                      {"Id", 3, MemberKind::PropertyGet, {}, DispatchType::String}});
         return t;
     }
     int invalidations = 0;
 
 protected:
-    Variant invokeMember(const DispatchMember&, std::span<Variant>) override {
+    Variant invokeMember(const DispatchMember& member, std::span<Variant>) override {
+        if (member.name == "Id") return Variant(id_);
         ++invalidations;
         return Variant();
     }
-};
-
-// The control Word hands to a button's callbacks.
-class RibbonControl final : public ByNameDispatch {
-public:
-    explicit RibbonControl(std::string id) : ByNameDispatch(table()), id_(std::move(id)) {}
-    static const DispatchTable& table() {
-        static const DispatchTable t({{"Id", 1, MemberKind::PropertyGet, {}, DispatchType::String}});
-        return t;
-    }
-
-protected:
-    Variant invokeMember(const DispatchMember&, std::span<Variant>) override { return Variant(id_); }
 
 private:
     std::string id_;
@@ -85,7 +75,7 @@ protected:
         return result;
     }
     UniqueVariant onButton(const std::string& callbackName, const std::string& id) {
-        auto control = makeComObject<RibbonControl>(id);
+        auto control = makeComObject<RibbonStandIn>(id);
         return callback(callbackName, control.get());
     }
     // The buttons and the names of the callbacks, read from the answered XML by an XML parser.
@@ -165,7 +155,7 @@ TEST_F(RibbonTest, EachButtonsPictureIsABitmapWithAlphaOfItsSize) {
 
 TEST_F(RibbonTest, ButtonsNeedingADocumentAreGreyUntilOneOpensAndTheRibbonIsAskedAgain) {
     parse();
-    auto ui = makeComObject<RibbonUi>();
+    auto ui = makeComObject<RibbonStandIn>();
     (void)callback(*callbacks.find("TelvoraRibbonLoad"), ui.get());
     const auto enabled = [&](const Button& b) {
         UniqueVariant answer = onButton("TelvoraRibbonEnabled", b.id);
