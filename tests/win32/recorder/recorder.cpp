@@ -7,7 +7,7 @@
 // arguments and assigned values coerced to the documented types in the caller's locale or refused
 // with DISP_E_TYPEMISMATCH, and answers of the documented types (ConnectedSubmit an array of job
 // identifiers, the legacy Send a Long, objects of the documented classes). Under any other
-// identifier, or with TELVORA_RECORDER_UNDOCUMENTED set, it answers any member name.
+// identifier it answers any member name.
 //
 // Environment, read at each call (the server is in-process, so it sees the test's variables):
 //   TELVORA_RECORDER_LOG      file the calls are appended to, one line each
@@ -19,6 +19,8 @@
 //   TELVORA_RECORDER_LONGS    member=n,n,...;member=...: the Long a documented member answers at each
 //                             reading in turn, the last one from then on, counted for each job apart
 //                             (a job asked for by its identifier moves through its states)
+//   TELVORA_RECORDER_UNDOCUMENTED  set: a documented class answers any member name too (Word's
+//                             members the add-in never calls, as a build script calls them)
 //   TELVORA_RECORDER_EVENTS   set: the extended fax server raises its server events; while a sink is
 //                             advised and the server listens for the outgoing queue, it tells
 //                             OnOutgoingJobChanged for the latest job every half second
