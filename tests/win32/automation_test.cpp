@@ -62,15 +62,8 @@ private:
     Win32Automation automation_;
 };
 
-}  // namespace
-}  // namespace telvora::win32
-
-namespace telvora::testing {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, AutomationContract, win32::Win32RecorderBinding);
-}  // namespace telvora::testing
-
-namespace telvora::win32 {
-namespace {
+using namespace telvora::testing;  // the contract's suite
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, AutomationContract, Win32RecorderBinding);
 
 class AutomationBinding : public ::testing::Test {
 protected:
@@ -157,17 +150,6 @@ TEST_F(AutomationBinding, ArraysDatesAndValuesNoMacroReadsArriveAsThePlatformGiv
     EXPECT_TRUE(matrix.is<Opaque>());
     EXPECT_EQ(err::TypeMismatch, testing::errorOf([&] { (void)matrix.toString(); }));
     server->perform("Matrix");  // an answer nobody reads is let go as it comes
-}
-
-// A SAFEARRAY of texts, as ConnectedSubmit answers its job identifiers.
-TEST(AutomationDocumented, TheExtendedFaxServiceAnswersAnArrayOfJobIdentifiers) {
-    test::Apartment apartment;
-    test::RecorderRegistration registration{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};
-    Win32Automation automation;
-    const auto document = automation.create("FAXCOMEX.FaxDocument");
-    const Variant ids = document->call("ConnectedSubmit", {Variant(automation.create("FAXCOMEX.FaxServer"))});
-    ASSERT_EQ(1u, ids.elements().size()) << "one job identifier per recipient";
-    EXPECT_EQ("20a3d7e1c5b40001", ids.elements()[0].toString());
 }
 
 TEST_F(AutomationBinding, AFailureOfLateBindingItselfIsTheNumberAMacroSees) {

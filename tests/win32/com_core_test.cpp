@@ -155,13 +155,7 @@ TEST(ErrorMapping, AServersSparseExceptionInfoBecomesACompleteRuntimeError) {
         EXPECT_EQ(-2147023741, e.number());
         EXPECT_EQ("No association", e.description());
     }
-    ExcepInfo none;
-    EXPECT_EQ(err::MemberNotFound, errorFromInvoke(DISP_E_UNKNOWNNAME, none, "x").number());
-    EXPECT_EQ(err::MemberNotFound, errorFromInvoke(DISP_E_MEMBERNOTFOUND, none, "x").number());
-    const RuntimeError plain = errorFromInvoke(static_cast<HRESULT>(0x800706BA), none, "FaxServer");
-    EXPECT_EQ(-2147023174, plain.number());
-    EXPECT_EQ("FaxServer", plain.source());
-    EXPECT_FALSE(plain.description().empty());
+    // Failures of late binding itself and plain ones are the automation binding's test's.
 }
 
 }  // namespace

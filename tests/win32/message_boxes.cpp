@@ -5,18 +5,6 @@
 #include "win32/text.h"
 
 namespace telvora::win32::host {
-namespace {
-
-BOOL CALLBACK findBoxes(HWND window, LPARAM param) {
-    auto& [title, found] = *reinterpret_cast<std::pair<const std::wstring*, std::vector<HWND>>*>(param);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(window, cls, 16);
-    if (::IsWindowVisible(window) && std::wstring(cls) == L"#32770" && test::windowTextOf(window) == *title)
-        found.push_back(window);
-    return TRUE;
-}
-
-}  // namespace
 
 MessageBoxWatcher::MessageBoxWatcher(std::wstring title) : title_(std::move(title)), thread_([this] { run(); }) {}
 
@@ -37,9 +25,8 @@ void MessageBoxWatcher::run() {
             std::lock_guard lock(mutex_);
             std::erase_if(answered_, [](const auto& entry) { return !::IsWindow(entry.first); });
         }
-        std::pair<const std::wstring*, std::vector<HWND>> search{&title_, {}};
-        ::EnumWindows(findBoxes, reinterpret_cast<LPARAM>(&search));
-        for (HWND box : search.second) answer(box);
+        for (HWND box : test::visibleDialogs(0))
+            if (test::windowTextOf(box) == title_) answer(box);
         ::Sleep(20);
     }
 }

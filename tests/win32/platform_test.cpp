@@ -31,15 +31,8 @@ private:
     Win32Platform platform_;
 };
 
-}  // namespace
-}  // namespace telvora::win32
-
-namespace telvora::testing {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PlatformContract, win32::Win32PlatformBinding);
-}  // namespace telvora::testing
-
-namespace telvora::win32 {
-namespace {
+using namespace telvora::testing;  // the contract's suite
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PlatformContract, Win32PlatformBinding);
 
 class Win32PlatformTest : public ::testing::Test {
 protected:
@@ -122,9 +115,18 @@ TEST_F(Win32PlatformTest, MachineRegistryValuesReadAsStoredWithReadAccessOnly) {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
-TEST_F(Win32PlatformTest, StartingAProgramThatIsNotThereRaises) {
+// As the about box starts System Information: the program named in quotes, as the registry says
+// where it is. The stand-in leaves a file named after itself, with ".started" added, once it ran.
+TEST_F(Win32PlatformTest, AProgramNamedInQuotesIsStartedAndOneThatIsNotThereRaises) {
+    const std::wstring program = test::programFolder() + L"\\msinfo\\MSINFO32.EXE";
+    const std::wstring marker = program + L".started";
+    ::DeleteFileW(marker.c_str());
+    platform.startProgram("\"" + narrow(program) + "\"");
+    bool ran = false;
+    for (int i = 0; i < 150 && !ran; ++i, ::Sleep(100)) ran = ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+    EXPECT_TRUE(ran);
+    ::DeleteFileW(marker.c_str());
     EXPECT_THROW(platform.startProgram("C:\\Telvora\\no-such-program.exe"), RuntimeError);
-    EXPECT_NO_THROW(platform.startProgram("cmd.exe /c exit 0"));
 }
 
 TEST_F(Win32PlatformTest, HelpWithoutAHelpFileShowsNothing) {
@@ -157,18 +159,20 @@ TEST_F(Win32PlatformTest, YieldingRunsThePendingMessages) {
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_APP + 1, WM_APP + 1, PM_NOREMOVE));
 }
 
+TEST_F(Win32PlatformTest, TheAddinVersionIsTheVersionRecordOfTheFileTheCodeWasLoadedFrom) {
+    // The test program carries a version record of 7.8.9, unlike the product's own.
+    const ProductVersion v = platform.addinVersion();
+    EXPECT_EQ(7u, v.major);
+    EXPECT_EQ(8u, v.minor);
+    EXPECT_EQ(9u, v.revision);
+}
+
 TEST(DialogFilter, IsPairsOfDescriptionAndPatternEndedByASecondNul) {
     using namespace std::string_literals;
     EXPECT_EQ(L"Text File\0*.txt\0\0"s, dialogFilter({{"Text File", "*.txt"}}));
     EXPECT_EQ(L"All Files\0*.*\0\0"s, dialogFilter({}));
     EXPECT_EQ(L"Log\0*.log\0Any\0*.*\0\0"s, dialogFilter({{"Log", "*.log"}, {"Any", ""}}));
 }
-
-}  // namespace
-}  // namespace telvora::win32
-
-namespace telvora::win32 {
-namespace {
 
 std::string fileText(const std::wstring& path) {
     std::ifstream in{std::filesystem::path(path), std::ios::binary};

@@ -45,15 +45,8 @@ struct RegistryStores {
     static std::string application() { return ScratchRegistryStore::application(); }
 };
 
-}  // namespace
-}  // namespace telvora::win32
-
-namespace telvora::testing {
-INSTANTIATE_TYPED_TEST_SUITE_P(Registry, SettingsStoreContract, win32::RegistryStores);
-}  // namespace telvora::testing
-
-namespace telvora::win32 {
-namespace {
+using namespace telvora::testing;  // the contract's suite
+INSTANTIATE_TYPED_TEST_SUITE_P(Registry, SettingsStoreContract, RegistryStores);
 
 class RegistryStore : public ::testing::Test {
 protected:

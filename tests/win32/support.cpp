@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -43,30 +44,69 @@ std::wstring environmentText(const wchar_t* name) {
 }
 
 int runScript(const std::wstring& script, const std::wstring& arguments) {
-    const std::wstring folder = environmentText(L"TELVORA_TEST_SCRIPTS");
-    if (folder.empty()) return -1;
-    return runScriptFile(folder + L"\\" + script, arguments);
-}
-
-int runScriptFile(const std::wstring& path, const std::wstring& arguments) {
+    const std::wstring path =
+        script.find(L'\\') == std::wstring::npos ? environmentText(L"TELVORA_TEST_SCRIPTS") + L"\\" + script : script;
     return runProgram(L"cscript.exe //nologo \"" + path + L"\" " + arguments);
 }
 
-int runProgram(const std::wstring& commandLine, DWORD timeoutMs) {
-    std::wstring line = commandLine;
+int runProgram(const std::wstring& commandLine, std::string* output, DWORD timeoutMs) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    unique_handle readEnd;
+    unique_handle writeEnd;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (output) {
+        HANDLE r = nullptr;
+        HANDLE w = nullptr;
+        if (!::CreatePipe(&r, &w, &inherit, 0)) return -1;
+        readEnd.reset(r);
+        writeEnd.reset(w);
+        ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = writeEnd.get();
+        startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    }
+    std::wstring line = commandLine;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr, &startup,
+                          &process))
         return -1;
     unique_handle processHandle(process.hProcess);
     unique_handle threadHandle(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
+    writeEnd.reset();
+
+    // The program's calls into this apartment arrive as window messages: keep them flowing, and
+    // keep the pipe drained so the program never blocks on a full one.
+    const auto drain = [&] {
+        DWORD available = 0;
+        while (output && ::PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (!::ReadFile(readEnd.get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0)
+                break;
+            output->append(buffer, got);
+        }
+    };
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    bool ended = false;
+    for (ULONGLONG now = ::GetTickCount64(); !ended && now < deadline; now = ::GetTickCount64()) {
+        HANDLE waitOn = processHandle.get();
+        ended = ::MsgWaitForMultipleObjects(1, &waitOn, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
+                                            QS_ALLINPUT) == WAIT_OBJECT_0;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        drain();
+    }
+    if (!ended) {
+        ::TerminateProcess(processHandle.get(), 1);
         return -1;
     }
+    drain();
     DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
+    ::GetExitCodeProcess(processHandle.get(), &code);
     return static_cast<int>(code);
 }
 

@@ -41,14 +41,14 @@ private:
 std::wstring environmentText(const wchar_t* name);
 
 // Runs a program to its end and answers its exit code; -1 when it could not be started or did not
-// end within `timeoutMs` (it is ended then).
-int runProgram(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+// end within `timeoutMs` (it is ended then). Meanwhile the COM calls it makes into this thread's
+// apartment are served; with `output`, what it writes to its standard output and error is kept there.
+int runProgram(const std::wstring& commandLine, std::string* output = nullptr, DWORD timeoutMs = 60000);
 
 // Runs `cscript //nologo <script> <arguments>` and answers its exit code (-1 when it could not run
-// or took longer than a minute). Scripts live in the folder named by TELVORA_TEST_SCRIPTS.
+// or took longer than a minute). A script named without its folder is one of the tests' own, in the
+// folder TELVORA_TEST_SCRIPTS names.
 int runScript(const std::wstring& script, const std::wstring& arguments);
-// The same for a script file anywhere (a full Windows path).
-int runScriptFile(const std::wstring& path, const std::wstring& arguments);
 
 // The recording automation server (recorder/recorder.cpp, beside the test program) registered under
 // the given programmatic identifiers while the object lives, logging every call to a scratch file of

@@ -49,7 +49,7 @@ int runMacros(const std::vector<std::string>& macros, const std::string& command
 
     const std::wstring file = test::scratchFile(L"template-macros") + L".vbs";
     std::ofstream(std::filesystem::path(file), std::ios::binary) << script;
-    const int failures = test::runScriptFile(file, L"");
+    const int failures = test::runScript(file, L"");
     ::DeleteFileW(file.c_str());
     return failures;
 }

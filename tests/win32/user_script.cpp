@@ -35,19 +35,10 @@ INPUT keyInput(WORD key, bool up) {
     return in;
 }
 
-struct DialogSearch {
-    HWND except;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK findDialog(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<DialogSearch*>(p);
+BOOL CALLBACK collectDialog(HWND w, LPARAM p) {
     wchar_t cls[16] = {};
     ::GetClassNameW(w, cls, 16);
-    if (w != s->except && ::IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
-        s->found = w;
-        return FALSE;
-    }
+    if (::IsWindowVisible(w) && std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
     return TRUE;
 }
 
@@ -174,10 +165,20 @@ void clickAt(HWND control) {
     send(std::move(inputs));
 }
 
+std::vector<HWND> visibleDialogs(DWORD thread) {
+    std::vector<HWND> found;
+    if (thread) {
+        ::EnumThreadWindows(thread, &collectDialog, reinterpret_cast<LPARAM>(&found));
+    } else {
+        ::EnumWindows(&collectDialog, reinterpret_cast<LPARAM>(&found));
+    }
+    return found;
+}
+
 HWND otherDialog(HWND except, DWORD thread) {
-    DialogSearch search{except};
-    ::EnumThreadWindows(thread, &findDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND dialog : visibleDialogs(thread))
+        if (dialog != except) return dialog;
+    return nullptr;
 }
 
 std::wstring windowTextOf(HWND window) {

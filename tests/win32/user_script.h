@@ -57,8 +57,9 @@ void pressKey(WORD key, bool alt = false, bool shift = false);
 void typeText(const std::wstring& text);
 void clickAt(HWND control);
 
-// A visible message box or other dialog of a thread (this one unless named) that is not
-// `except`, or null.
+// The visible message boxes and other dialogs of a thread (0: of every process).
+std::vector<HWND> visibleDialogs(DWORD thread);
+// A visible dialog of a thread (this one unless named) that is not `except`, or null.
 HWND otherDialog(HWND except, DWORD thread = ::GetCurrentThreadId());
 // The text and title of a message box.
 std::wstring messageText(HWND box);

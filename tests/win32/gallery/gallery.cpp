@@ -38,6 +38,22 @@ std::string dismiss(HWND box) {
     return text;
 }
 
+// The accessible name a screen reader hears for a window.
+std::string accessibleName(HWND window) {
+    ComPtr<IAccessible> accessible;
+    BSTR name = nullptr;
+    VARIANT self;
+    ::VariantInit(&self);
+    V_VT(&self) = VT_I4;
+    V_I4(&self) = CHILDID_SELF;
+    if (SUCCEEDED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                               accessible.putVoid())))
+        (void)accessible->get_accName(self, &name);
+    const std::string said = name ? narrow(name) : std::string();
+    ::SysFreeString(name);
+    return said;
+}
+
 // What a screen reader says for each control the user can reach: its accessible name, read through
 // Active Accessibility. Answers the controls without one, and the boxes named by what they hold
 // (the system's own name for a combo box) rather than by their label.
@@ -48,17 +64,7 @@ std::string unnamedControls(const Form& form, Win32Ui& ui) {
         if (!c->visible() || kind == ControlKind::Label || kind == ControlKind::Frame || kind == ControlKind::Line ||
             kind == ControlKind::Picture)
             continue;
-        ComPtr<IAccessible> accessible;
-        BSTR name = nullptr;
-        VARIANT self;
-        ::VariantInit(&self);
-        V_VT(&self) = VT_I4;
-        V_I4(&self) = CHILDID_SELF;
-        if (SUCCEEDED(::AccessibleObjectFromWindow(ui.windowOf(*c), static_cast<DWORD>(OBJID_CLIENT),
-                                                   __uuidof(IAccessible), accessible.putVoid())))
-            (void)accessible->get_accName(self, &name);
-        const std::string said = name ? narrow(name) : std::string();
-        ::SysFreeString(name);
+        const std::string said = accessibleName(ui.windowOf(*c));
         const bool input = kind == ControlKind::TextBox || kind == ControlKind::ComboBox || kind == ControlKind::ListBox;
         if (said.empty() || (input && !c->text().empty() && said == c->text())) unnamed += " " + c->name() + " (\"" + said + "\")";
     }
@@ -118,22 +124,6 @@ std::string photograph(const testing::DialogSample& sample, Win32Ui& ui, const s
     return problem;
 }
 
-// The accessible name a screen reader hears for a window.
-std::string accessibleName(HWND window) {
-    ComPtr<IAccessible> accessible;
-    BSTR name = nullptr;
-    VARIANT self;
-    ::VariantInit(&self);
-    V_VT(&self) = VT_I4;
-    V_I4(&self) = CHILDID_SELF;
-    if (SUCCEEDED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                               accessible.putVoid())))
-        (void)accessible->get_accName(self, &name);
-    const std::string said = name ? narrow(name) : std::string();
-    ::SysFreeString(name);
-    return said;
-}
-
 // Photographs the fax preview of a two-page fax image; answers what went wrong ("" when the
 // picture was taken).
 std::string photographPreview(const std::wstring& file) {
@@ -179,28 +169,22 @@ std::string photographPreview(const std::wstring& file) {
 // each picture's name ("" at 100 %). Answers how many failed.
 int photographAll(const std::wstring& folder, const std::string& suffix) {
     int failed = 0;
-    int pictures = 0;
-    Win32Ui ui;
-    for (const auto& sample : testing::dialogSamples()) {
-        const std::string name = sample.formName + (sample.variant.empty() ? "" : "-" + sample.variant) + suffix;
-        const std::string problem = photograph(sample, ui, folder + L"\\" + widen(name) + L".png");
+    const auto report = [&](const std::string& name, const std::string& problem) {
         if (problem.empty()) {
-            ++pictures;
             std::printf("%s.png\n", name.c_str());
-            std::fflush(stdout);
         } else {
             ++failed;
             std::printf("%s: FAILED\n%s", name.c_str(), problem.c_str());
         }
+        std::fflush(stdout);
+    };
+    Win32Ui ui;
+    for (const auto& sample : testing::dialogSamples()) {
+        const std::string name = sample.formName + (sample.variant.empty() ? "" : "-" + sample.variant) + suffix;
+        report(name, photograph(sample, ui, folder + L"\\" + widen(name) + L".png"));
     }
     const std::string preview = "FaxPreview" + suffix;
-    if (const std::string problem = photographPreview(folder + L"\\" + widen(preview) + L".png"); problem.empty()) {
-        std::printf("%s.png\n", preview.c_str());
-    } else {
-        ++failed;
-        std::printf("%s: FAILED\n%s", preview.c_str(), problem.c_str());
-    }
-    std::fflush(stdout);
+    report(preview, photographPreview(folder + L"\\" + widen(preview) + L".png"));
     return failed;
 }
 
@@ -227,7 +211,7 @@ int photographAtEveryScaling(const std::wstring& folder) {
         ::RegSetValueExW(desktop.get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
         std::wstring command = L"\"";
         command.append(self).append(L"\" \"").append(folder).append(L"\" ").append(std::to_wstring(percent));
-        const int code = test::runProgram(command, 300000);
+        const int code = test::runProgram(command, nullptr, 300000);
         std::printf("at %d %%: %s\n", percent, code == 0 ? "every dialog photographed" : "FAILED");
         failed += code != 0;
     }

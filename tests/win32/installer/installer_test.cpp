@@ -12,14 +12,15 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <variant>
 
 #include "sim/word/document_builder.h"
 #include "support.h"
+#include "win32/gui_handles.h"
 #include "win32/registry.h"
 #include "win32/server.h"
 #include "win32/text.h"
@@ -48,7 +49,7 @@ fs::path installFolder() {
 // The installation for all users: in the 64-bit Program Files, whichever bitness asks.
 fs::path machineInstallFolder() { return fs::path(test::environmentText(L"ProgramW6432")) / L"Telvora"; }
 
-int run(const std::wstring& commandLine) { return test::runProgram(commandLine, 120000); }
+int run(const std::wstring& commandLine) { return test::runProgram(commandLine, nullptr, 120000); }
 
 int install(const std::wstring& options = L"/S") { return run(L"\"" + setupProgram() + L"\" " + options); }
 
@@ -66,20 +67,14 @@ bool uninstall(const fs::path& folder = installFolder()) {
 std::optional<std::variant<std::wstring, DWORD>> readValue(const std::wstring& key, const std::wstring& name,
                                                            REGSAM view = KEY_WOW64_64KEY, HKEY root = HKEY_CURRENT_USER) {
     unique_hkey k;
-    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, k.put()) != ERROR_SUCCESS)
+    RawValue value;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, k.put()) != ERROR_SUCCESS ||
+        queryValue(k.get(), name.empty() ? nullptr : name.c_str(), value) != ERROR_SUCCESS)
         return std::nullopt;
-    wchar_t text[2048] = {};
-    DWORD size = sizeof text;
-    DWORD type = 0;
-    if (::RegGetValueW(k.get(), nullptr, name.empty() ? nullptr : name.c_str(), RRF_RT_ANY, &type, text, &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    if (type == REG_DWORD) {
-        DWORD number = 0;
-        std::memcpy(&number, text, sizeof number);
-        return number;
-    }
-    return std::wstring(text);
+    if (value.type != REG_DWORD) return textWithoutTerminator(value);
+    DWORD number = 0;
+    std::memcpy(&number, value.data.data(), std::min(value.data.size(), sizeof number));
+    return number;
 }
 
 bool keyExists(const std::wstring& key, HKEY root = HKEY_CURRENT_USER) {
@@ -90,7 +85,7 @@ bool keyExists(const std::wstring& key, HKEY root = HKEY_CURRENT_USER) {
 // What a DLL of the given bitness registers on a 64-bit Windows, each key named where it lies: the
 // 32-bit DLL's classes and interfaces where Windows keeps 32-bit programs' ones, the type library
 // under the DLL's platform ("win32" or "win64") whichever bitness this test program has.
-RegistrationTable storedRegistration(const std::wstring& dll, bool thirtyTwoBit) {
+RegistrationTable storedRegistration(bool thirtyTwoBit, const std::wstring& dll) {
     RegistrationTable t = registrationTable(dll);
     const auto move = [thirtyTwoBit](std::wstring& key) {
         for (const std::wstring part : {L"CLSID\\", L"Interface\\"}) {
@@ -107,13 +102,11 @@ RegistrationTable storedRegistration(const std::wstring& dll, bool thirtyTwoBit)
     for (auto& [root, key] : t.ownedKeys) move(key);
     return t;
 }
-RegistrationTable sixtyFourBitRegistration(const std::wstring& dll) { return storedRegistration(dll, false); }
-RegistrationTable thirtyTwoBitRegistration(const std::wstring& dll) { return storedRegistration(dll, true); }
 
 // The same for all users, in the machine's registry, which keeps its software key apart for 32-bit
 // programs: 32-bit Word's add-in entry lies there.
 RegistrationTable machineRegistration(const std::wstring& dll, bool thirtyTwoBit) {
-    RegistrationTable t = storedRegistration(dll, thirtyTwoBit);
+    RegistrationTable t = storedRegistration(thirtyTwoBit, dll);
     const std::wstring addins = L"Software\\Microsoft\\Office\\";
     const auto move = [thirtyTwoBit, &addins](std::wstring& key) {
         if (thirtyTwoBit && key.starts_with(addins)) key = L"Software\\Wow6432Node\\Microsoft\\Office\\" + key.substr(addins.size());
@@ -142,17 +135,6 @@ void expectUnregistered(const RegistrationTable& table, HKEY root = HKEY_CURRENT
     for (const auto& key : keysOf(table)) EXPECT_FALSE(keyExists(key, root)) << narrow(key);
 }
 
-// The machine type a DLL was built for (IMAGE_FILE_MACHINE_...).
-WORD machineOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    IMAGE_DOS_HEADER dos{};
-    in.read(reinterpret_cast<char*>(&dos), sizeof dos);
-    in.seekg(dos.e_lfanew + 4);
-    IMAGE_FILE_HEADER header{};
-    in.read(reinterpret_cast<char*>(&header), sizeof header);
-    return in ? header.Machine : 0;
-}
-
 // The DLL a Word of this test's bitness loads, and where its registration lies.
 constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 
@@ -162,7 +144,7 @@ constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 class MachineCopyOfClasses {
 public:
     explicit MachineCopyOfClasses(const std::wstring& dll) {
-        const std::vector<std::wstring> stored = keysOf(storedRegistration(dll, kThirtyTwoBit));
+        const std::vector<std::wstring> stored = keysOf(storedRegistration(kThirtyTwoBit, dll));
         const std::vector<std::wstring> seen = keysOf(registrationTable(dll));
         for (std::size_t i = 0; i < seen.size(); ++i) {
             const std::wstring& key = seen[i];
@@ -187,30 +169,6 @@ public:
 
 private:
     std::vector<std::wstring> copied_;
-};
-
-// A window of Word's main window class: what tells the setup program that Word is running.
-class RunningWordWindow {
-public:
-    RunningWordWindow() {
-        WNDCLASSW c{};
-        c.lpfnWndProc = ::DefWindowProcW;
-        c.hInstance = ::GetModuleHandleW(nullptr);
-        c.lpszClassName = L"OpusApp";
-        ::RegisterClassW(&c);
-        window_ = ::CreateWindowW(L"OpusApp", L"Document1 - Word", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                  nullptr, c.hInstance, nullptr);
-    }
-    ~RunningWordWindow() {
-        ::DestroyWindow(window_);
-        ::UnregisterClassW(L"OpusApp", ::GetModuleHandleW(nullptr));
-    }
-    RunningWordWindow(const RunningWordWindow&) = delete;
-    RunningWordWindow& operator=(const RunningWordWindow&) = delete;
-    bool exists() const noexcept { return window_ != nullptr; }
-
-private:
-    HWND window_ = nullptr;
 };
 
 class SetupProgram : public ::testing::Test {
@@ -243,10 +201,8 @@ TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordLoadsTh
     for (const auto* file : {L"Telvora64.dll", L"Telvora32.dll", L"Telvora.dot", L"Telvora.chm", L"Readme.txt",
                              L"Uninstall.exe"})
         EXPECT_TRUE(fs::exists(installFolder() / file)) << narrow(file);
-    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, machineOf(dll64()));
-    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, machineOf(dll32()));
-    expectRegistered(sixtyFourBitRegistration(dll64()));
-    expectRegistered(thirtyTwoBitRegistration(dll32()));
+    expectRegistered(storedRegistration(false, dll64()));
+    expectRegistered(storedRegistration(true, dll32()));
     // Each Word finds the build of its own bitness: a class as programs of each bitness see it.
     for (const auto& [view, dll] : {std::pair{KEY_WOW64_64KEY, dll64()}, std::pair{KEY_WOW64_32KEY, dll32()}}) {
         const auto server = readValue(kPagewireServerKey, L"", view);
@@ -278,8 +234,8 @@ TEST_F(SetupProgram, InstallsSilentlyOverItselfRegistersBothBuildsAndWordLoadsTh
     ::CoFreeUnusedLibrariesEx(0, 0);
 
     ASSERT_TRUE(uninstall());
-    expectUnregistered(sixtyFourBitRegistration(dll64()));
-    expectUnregistered(thirtyTwoBitRegistration(dll32()));
+    expectUnregistered(storedRegistration(false, dll64()));
+    expectUnregistered(storedRegistration(true, dll32()));
     EXPECT_FALSE(keyExists(L"Software\\Classes\\TypeLib\\{47AFF9E0-E666-4B9D-935E-9AA71692A77C}"));
     EXPECT_FALSE(keyExists(kUninstallKey));
     EXPECT_TRUE(keyExists(L"Software\\Microsoft\\Office\\Word\\Addins")) << "Word's own add-in list stays";
@@ -302,7 +258,7 @@ TEST_F(SetupProgram, EachBuildsOwnUnregistrationLeavesTheOtherBuildWhole) {
         ASSERT_EQ(0, run(L"\"" + regsvr32 + L"\" /u /s \"" + dll + L"\"")) << narrow(regsvr32);
         EXPECT_FALSE(readValue(kPagewireServerKey, L"", thirtyTwoBit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY))
             << "its own Word still finds " << narrow(dll);
-        expectRegistered(thirtyTwoBit ? sixtyFourBitRegistration(dll64()) : thirtyTwoBitRegistration(dll32()));
+        expectRegistered(storedRegistration(!thirtyTwoBit, thirtyTwoBit ? dll64() : dll32()));
     }
 }
 
@@ -325,8 +281,8 @@ TEST_F(SetupProgram, ForAllUsersItInstallsIntoProgramFilesAndTheMachinesRegistry
         EXPECT_EQ(present, keyExists(kUninstallKey, HKEY_LOCAL_MACHINE));
     };
     const auto expectUserInstallation = [&] {
-        expectRegistered(sixtyFourBitRegistration(dll64()));
-        expectRegistered(thirtyTwoBitRegistration(dll32()));
+        expectRegistered(storedRegistration(false, dll64()));
+        expectRegistered(storedRegistration(true, dll32()));
         EXPECT_TRUE(keyExists(kUninstallKey));
     };
 
@@ -341,8 +297,8 @@ TEST_F(SetupProgram, ForAllUsersItInstallsIntoProgramFilesAndTheMachinesRegistry
 
     ASSERT_EQ(0, install(L"/S /ALLUSERS"));
     ASSERT_TRUE(uninstall());
-    expectUnregistered(sixtyFourBitRegistration(dll64()));
-    expectUnregistered(thirtyTwoBitRegistration(dll32()));
+    expectUnregistered(storedRegistration(false, dll64()));
+    expectUnregistered(storedRegistration(true, dll32()));
     expectMachineInstallation(true);
     {
         // Word finds the add-in in the machine's list and loads its own build from Program Files.
@@ -372,13 +328,19 @@ TEST_F(SetupProgram, RefusesWindowsBefore7AndChangesNothing) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
     EXPECT_EQ(2, code);
     EXPECT_FALSE(fs::exists(installFolder()));
-    expectUnregistered(sixtyFourBitRegistration(dll64()));
+    expectUnregistered(storedRegistration(false, dll64()));
     EXPECT_FALSE(keyExists(kUninstallKey));
 }
 
 TEST_F(SetupProgram, WithWordRunningItSaysToRestartWordAndWillNotRemoveTelvoraUnderIt) {
-    RunningWordWindow word;
-    ASSERT_TRUE(word.exists());
+    // A window of Word's main window class: what tells the setup program that Word is running.
+    WNDCLASSW wordClass{};
+    wordClass.lpfnWndProc = ::DefWindowProcW;
+    wordClass.lpszClassName = L"OpusApp";
+    ::RegisterClassW(&wordClass);
+    unique_hwnd word(::CreateWindowW(L"OpusApp", L"Document1 - Word", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                     nullptr, nullptr, nullptr));
+    ASSERT_TRUE(word);
     host::MessageBoxWatcher user(L"Telvora Setup");
     ASSERT_EQ(0, install(L""));
     // The setup program's own window has that title too; only its message boxes say anything.
@@ -393,7 +355,7 @@ TEST_F(SetupProgram, WithWordRunningItSaysToRestartWordAndWillNotRemoveTelvoraUn
     // in place, the uninstaller answers with its own exit code.)
     EXPECT_EQ(2, run(L"\"" + (installFolder() / L"Uninstall.exe").wstring() + L"\" /S _?=" + installFolder().wstring()));
     EXPECT_TRUE(fs::exists(installFolder() / L"Telvora64.dll"));
-    expectRegistered(sixtyFourBitRegistration(dll64()));
+    expectRegistered(storedRegistration(false, dll64()));
 }
 
 }  // namespace

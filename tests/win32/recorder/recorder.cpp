@@ -19,6 +19,8 @@
 //   TELVORA_RECORDER_LONGS    member=n,n,...;member=...: the Long a documented member answers at each
 //                             reading in turn, the last one from then on, counted for each job apart
 //                             (a job asked for by its identifier moves through its states)
+//   TELVORA_RECORDER_UNDOCUMENTED  set: a documented class answers any member name too (Word's
+//                             members the add-in never calls, as a build script calls them)
 //   TELVORA_RECORDER_EVENTS   set: the extended fax server raises its server events; while a sink is
 //                             advised and the server listens for the outgoing queue, it tells
 //                             OnOutgoingJobChanged for the latest job every half second
@@ -44,6 +46,7 @@
 #include <vector>
 
 #include "documented/members.h"
+#include "win32/text.h"
 
 namespace {
 
@@ -68,15 +71,9 @@ std::wstring lower(std::wstring s) {
     return s;
 }
 
-std::string narrowed(const std::wstring& s) {
-    std::string out;
-    for (wchar_t c : s) out += static_cast<char>(c < 0x80 ? c : '?');
-    return out;
-}
-
-std::wstring widened(std::string_view s) { return std::wstring(s.begin(), s.end()); }
-
 namespace doc = telvora::documented;
+using telvora::win32::narrow;
+using telvora::win32::widen;
 
 // The VARIANT type a documented type travels as.
 VARTYPE vartypeOf(doc::Type type) {
@@ -138,10 +135,7 @@ void appendLog(const std::wstring& line) {
     if (path.empty()) return;
     FILE* f = _wfopen(path.c_str(), L"ab");
     if (!f) return;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), n, nullptr, nullptr);
-    utf8 += '\n';
+    const std::string utf8 = narrow(line) + '\n';
     fwrite(utf8.data(), 1, utf8.size(), f);
     fclose(f);
 }
@@ -300,7 +294,7 @@ public:
     // `className`: the documented class it plays, or "" to answer any member.
     // `job`: the job identifier it was asked for by, for an object standing for one job.
     explicit Recorder(std::string className = {}, std::wstring job = {}) : class_(std::move(className)), job_(std::move(job)) {
-        if (doc::membersOf(class_).empty()) class_.clear();
+        if (doc::membersOf(class_).empty() || !env(L"TELVORA_RECORDER_UNDOCUMENTED").empty()) class_.clear();
         if (class_ == "FAXCOMEX.FaxServer" && !env(L"TELVORA_RECORDER_EVENTS").empty())
             events_ = std::make_unique<ServerEvents>(this);
         ++g_objects;
@@ -419,17 +413,17 @@ private:
     // The members of the documented class only; named arguments by their documented names, each
     // numbered by its place.
     HRESULT documentedIds(LPOLESTR* names, UINT count, DISPID* ids) {
-        const doc::Member* m = doc::find(class_, narrowed(names[0]));
+        const doc::Member* m = doc::find(class_, narrow(names[0]));
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         if (!m) return DISP_E_UNKNOWNNAME;
         std::size_t k = 0;
-        while (k < names_.size() && lower(names_[k]) != lower(widened(m->name))) ++k;
-        if (k == names_.size()) names_.push_back(widened(m->name));
+        while (k < names_.size() && lower(names_[k]) != lower(widen(m->name))) ++k;
+        if (k == names_.size()) names_.push_back(widen(m->name));
         ids[0] = static_cast<DISPID>(k + 100);
         HRESULT hr = S_OK;
         for (UINT i = 1; i < count; ++i) {
             for (std::size_t a = 0; a < m->arguments.size(); ++a) {
-                if (lower(widened(m->arguments[a].name)) == lower(names[i])) ids[i] = static_cast<DISPID>(a);
+                if (lower(widen(m->arguments[a].name)) == lower(names[i])) ids[i] = static_cast<DISPID>(a);
             }
             if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
         }
@@ -438,7 +432,7 @@ private:
 
     HRESULT documentedInvoke(const std::wstring& name, LCID locale, WORD flags, DISPPARAMS& p, VARIANT* result,
                              UINT* argError) {
-        const doc::Member* m = doc::find(class_, narrowed(name));
+        const doc::Member* m = doc::find(class_, narrow(name));
         if (!m) return DISP_E_MEMBERNOTFOUND;
         const std::wstring key = lower(name);
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
@@ -509,7 +503,7 @@ private:
         case doc::Type::Long:
             // A count of one fax device, or the number of the job queued.
             V_VT(result) = VT_I4;
-            V_I4(result) = nextLong(lower(widened(m.name))).value_or(1);
+            V_I4(result) = nextLong(lower(widen(m.name))).value_or(1);
             return S_OK;
         case doc::Type::Integer:
             // WinFax's status: 0 for a request taken; its two polls: ready.
@@ -556,9 +550,9 @@ private:
     // A named argument's name: a documented class numbers its arguments by their places.
     std::wstring argumentName(const std::wstring& member, DISPID id) const {
         if (class_.empty()) return nameOf(id);
-        const doc::Member* m = doc::find(class_, narrowed(member));
+        const doc::Member* m = doc::find(class_, narrow(member));
         if (!m || id < 0 || static_cast<std::size_t>(id) >= m->arguments.size()) return L"#" + std::to_wstring(id);
-        return widened(m->arguments[static_cast<std::size_t>(id)].name);
+        return widen(m->arguments[static_cast<std::size_t>(id)].name);
     }
 
     std::wstring nameOf(DISPID id) const {
@@ -623,7 +617,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
     std::string className;
     LPOLESTR progId = nullptr;
     if (SUCCEEDED(ProgIDFromCLSID(clsid, &progId)) && progId) {
-        className = narrowed(progId);
+        className = narrow(progId);
         CoTaskMemFree(progId);
     }
     auto* factory = new Factory(className);

@@ -10,17 +10,6 @@
 #include "win32/text.h"
 
 namespace telvora::win32::host {
-namespace {
-
-// The texts of a dialog's edit boxes, in the order of its controls.
-std::vector<std::string> editTexts(HWND dialog) {
-    std::vector<std::string> texts;
-    for (HWND edit : editBoxes(dialog)) texts.push_back(narrow(test::windowTextOf(edit)));
-    return texts;
-}
-
-}  // namespace
-
 HWND dialogCaptioned(const wchar_t* caption) {
     HWND dialog = ::FindWindowW(L"#32770", caption);
     return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
@@ -67,7 +56,7 @@ FaxDialogRun faxFromTheDialog() {
     test::UserScript user(
         {test::until([&] { return (dialog = dialogCaptioned(L"Fax")) != nullptr; }, "the Fax dialog"),
          test::act([&] {
-             run.shown = editTexts(dialog);
+             for (HWND edit : editBoxes(dialog)) run.shown.push_back(narrow(test::windowTextOf(edit)));
              ::PostMessageW(childWithText(dialog, L"&Fax"), BM_CLICK, 0, 0);
          })},
         [] {

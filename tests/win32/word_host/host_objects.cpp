@@ -175,11 +175,11 @@ Variant fromHostVariant(const VARIANT& v) {
     return Variant(static_cast<HostObject*>(own.get())->served());
 }
 
-class HostConnectionPoint;
-
 }  // namespace
 
-class HostApplication final : public HostObject, public IConnectionPointContainer {
+// The application, which is also the one connection point of its container: Word's application
+// events.
+class HostApplication final : public HostObject, public IConnectionPointContainer, public IConnectionPoint {
 public:
     HostApplication(std::shared_ptr<AutomationObject> served, std::shared_ptr<AutomationEvents> events,
                     std::shared_ptr<HostCounters> counters);
@@ -196,10 +196,32 @@ public:
         if (points) *points = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) noexcept override {
+        if (!point) return E_POINTER;
+        *point = riid == kDiidApplicationEvents2 ? static_cast<IConnectionPoint*>(this) : nullptr;
+        if (!*point) return CONNECT_E_NOCONNECTION;
+        AddRef();
+        return S_OK;
+    }
 
-    HRESULT advise(IUnknown* sink, DWORD* cookie) noexcept;
-    HRESULT unadvise(DWORD cookie) noexcept;
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) noexcept override {
+        if (!iid) return E_POINTER;
+        *iid = kDiidApplicationEvents2;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) noexcept override {
+        if (!container) return E_POINTER;
+        *container = this;
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) noexcept override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) noexcept override {
+        if (connections) *connections = nullptr;
+        return E_NOTIMPL;
+    }
+
     std::size_t sinks() const noexcept { return sinks_.size(); }
     void detach() noexcept {
         if (events_) events_->unsubscribe();
@@ -210,6 +232,7 @@ public:
 protected:
     void* answer(REFIID riid) noexcept override {
         if (riid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
+        if (riid == IID_IConnectionPoint) return static_cast<IConnectionPoint*>(this);
         return HostObject::answer(riid);
     }
 
@@ -222,53 +245,13 @@ private:
     DWORD nextCookie_ = 1;
 };
 
-namespace {
-
-class HostConnectionPoint final : public Counted<IConnectionPoint> {
-public:
-    HostConnectionPoint(HostApplication* application, std::shared_ptr<HostCounters> counters)
-        : Counted(std::move(counters)), application_(ComPtr<HostApplication>::addRef(application)) {}
-
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) noexcept override {
-        if (!iid) return E_POINTER;
-        *iid = kDiidApplicationEvents2;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) noexcept override {
-        if (!container) return E_POINTER;
-        *container = static_cast<IConnectionPointContainer*>(application_.get());
-        (*container)->AddRef();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) noexcept override {
-        return application_->advise(sink, cookie);
-    }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override { return application_->unadvise(cookie); }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) noexcept override {
-        if (connections) *connections = nullptr;
-        return E_NOTIMPL;
-    }
-
-private:
-    ComPtr<HostApplication> application_;
-};
-
-}  // namespace
-
 HostApplication::HostApplication(std::shared_ptr<AutomationObject> served, std::shared_ptr<AutomationEvents> events,
                                  std::shared_ptr<HostCounters> counters)
     : HostObject(std::move(served), std::move(counters)), events_(std::move(events)) {
     events_->subscribe([this](MemberId event, const Args& args) { raise(event, args); });
 }
 
-HRESULT HostApplication::FindConnectionPoint(REFIID riid, IConnectionPoint** point) noexcept {
-    if (!point) return E_POINTER;
-    *point = nullptr;
-    if (riid != kDiidApplicationEvents2) return CONNECT_E_NOCONNECTION;
-    return barrier([&] { *point = new HostConnectionPoint(this, sharedCounters()); });
-}
-
-HRESULT HostApplication::advise(IUnknown* sink, DWORD* cookie) noexcept {
+HRESULT HostApplication::Advise(IUnknown* sink, DWORD* cookie) noexcept {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
     // Word asks the sink for the event interface it sources; it is called as IDispatch.
@@ -281,7 +264,7 @@ HRESULT HostApplication::advise(IUnknown* sink, DWORD* cookie) noexcept {
     return S_OK;
 }
 
-HRESULT HostApplication::unadvise(DWORD cookie) noexcept {
+HRESULT HostApplication::Unadvise(DWORD cookie) noexcept {
     const auto it = sinks_.find(cookie);
     if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
     ++counters().unadvises;

@@ -15,8 +15,7 @@
 #include "win32/registry_settings_store.h"
 #include "win32/text.h"
 #include "word_host/fax_sending.h"
-#include "word_host/machine_setup.h"
-#include "message_boxes.h"
+#include "word_host/shared_fax_office.h"
 #include "word_host/word_host.h"
 
 namespace telvora::win32 {
@@ -40,13 +39,7 @@ std::optional<std::string> stored(const std::string& key) {
     return value == "(none)" ? std::nullopt : std::optional<std::string>(value);
 }
 
-class WordHostHylafaxTest : public ::testing::Test {
-protected:
-    test::Apartment apartment;
-    host::MessageBoxWatcher messages;
-    host::InstalledPrinter faxPrinter{L"Telvora Fax"};
-    host::StoredSetting printer{"Printer", "Telvora Fax"};
-};
+class WordHostHylafaxTest : public ::testing::Test, protected host::FaxReadyMachine {};
 
 TEST_F(WordHostHylafaxTest, TheSetupDialogStoresTheHylafaxServerOnceItsPortIsOne) {
     host::StoredSetting faxType{"FaxType", "1"};
@@ -94,7 +87,6 @@ TEST_F(WordHostHylafaxTest, TheFaxMacroQueuesTheMarkedLetterOnTheRealServer) {
     host::StoredSetting host{"HylafaxHost", "127.0.0.1"};
     host::StoredSetting port{"HylafaxPort", std::to_string(spool->port)};
     host::StoredSetting user{"HylafaxUser", "clerk"};
-    host::CompanionTemplate templateFile;
     auto word = host::wordOnThisMachine(std::make_shared<FaxImageDriver>());
     word->open(host::markedLetter());
     host::WordHost wordHost{word};

@@ -18,8 +18,7 @@
 #include "win32/automation.h"
 #include "win32/dispatch_table.h"
 #include "win32/text.h"
-#include "word_host/machine_setup.h"
-#include "message_boxes.h"
+#include "word_host/shared_fax_office.h"
 #include "word_host/word_host.h"
 
 namespace telvora::win32 {
@@ -27,35 +26,25 @@ namespace {
 
 constexpr const char* kCustomUi = "http://schemas.microsoft.com/office/2006/01/customui";
 
-// The ribbon Word hands to the tab's onLoad: counts the times the add-in has Word ask again.
-class RibbonUi final : public ByNameDispatch {
+// What Word hands the tab's callbacks: the ribbon to onLoad (counting the times the add-in has Word
+// ask again), or the control a button's callback is for (its Id).
+class RibbonStandIn final : public ByNameDispatch {
 public:
-    RibbonUi() : ByNameDispatch(table()) {}
+    explicit RibbonStandIn(std::string id = {}) : ByNameDispatch(table()), id_(std::move(id)) {}
     static const DispatchTable& table() {
         static const DispatchTable t({{"Invalidate", 1, MemberKind::Method, {}},
-                                      {"InvalidateControl", 2, MemberKind::Method, {{DispatchType::String}}}});
+                                      {"InvalidateControl", 2, MemberKind::Method, {{DispatchType::String}}},
+                                      {"Id", 3, MemberKind::PropertyGet, {}, DispatchType::String}});
         return t;
     }
     int invalidations = 0;
 
 protected:
-    Variant invokeMember(const DispatchMember&, std::span<Variant>) override {
+    Variant invokeMember(const DispatchMember& member, std::span<Variant>) override {
+        if (member.name == "Id") return Variant(id_);
         ++invalidations;
         return Variant();
     }
-};
-
-// The control Word hands to a button's callbacks.
-class RibbonControl final : public ByNameDispatch {
-public:
-    explicit RibbonControl(std::string id) : ByNameDispatch(table()), id_(std::move(id)) {}
-    static const DispatchTable& table() {
-        static const DispatchTable t({{"Id", 1, MemberKind::PropertyGet, {}, DispatchType::String}});
-        return t;
-    }
-
-protected:
-    Variant invokeMember(const DispatchMember&, std::span<Variant>) override { return Variant(id_); }
 
 private:
     std::string id_;
@@ -67,7 +56,7 @@ struct Button {
     bool greyable = false;
 };
 
-class RibbonTest : public ::testing::Test {
+class RibbonTest : public ::testing::Test, protected host::FaxReadyMachine {
 protected:
     void SetUp() override {
         ASSERT_EQ(host.loadAddins(true), (std::vector<std::wstring>{L"Telvora.Pagewire"}));
@@ -86,7 +75,7 @@ protected:
         return result;
     }
     UniqueVariant onButton(const std::string& callbackName, const std::string& id) {
-        auto control = makeComObject<RibbonControl>(id);
+        auto control = makeComObject<RibbonStandIn>(id);
         return callback(callbackName, control.get());
     }
     // The buttons and the names of the callbacks, read from the answered XML by an XML parser.
@@ -116,11 +105,6 @@ protected:
         });
     }
 
-    test::Apartment apartment;
-    host::MessageBoxWatcher user;
-    host::CompanionTemplate templateFile;
-    host::InstalledPrinter printer{L"Telvora Fax"};
-    host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
     std::shared_ptr<sim::WordProcessor> word = std::make_shared<sim::WordProcessor>();
     host::WordHost host{word};
     ComPtr<IRibbonExtensibility> ribbon;
@@ -171,7 +155,7 @@ TEST_F(RibbonTest, EachButtonsPictureIsABitmapWithAlphaOfItsSize) {
 
 TEST_F(RibbonTest, ButtonsNeedingADocumentAreGreyUntilOneOpensAndTheRibbonIsAskedAgain) {
     parse();
-    auto ui = makeComObject<RibbonUi>();
+    auto ui = makeComObject<RibbonStandIn>();
     (void)callback(*callbacks.find("TelvoraRibbonLoad"), ui.get());
     const auto enabled = [&](const Button& b) {
         UniqueVariant answer = onButton("TelvoraRibbonEnabled", b.id);
@@ -182,7 +166,7 @@ TEST_F(RibbonTest, ButtonsNeedingADocumentAreGreyUntilOneOpensAndTheRibbonIsAske
     word->open(sim::DocumentBuilder("Letter.doc").text("Fax 555 1234").build());
     EXPECT_GE(ui->invalidations, 1);
     for (const auto& b : buttons) EXPECT_TRUE(enabled(b)) << b.id;
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
 }
 
 // Marking works on the selection; every other button opens what its toolbar command opens.
@@ -212,9 +196,9 @@ TEST_F(RibbonTest, EachButtonRunsItsToolbarCommand) {
                                     },
                                     "a window of the command")},
                                 [] {});
-        const std::size_t answered = user.texts().size();
+        const std::size_t answered = messages.texts().size();
         (void)onButton("TelvoraRibbonAction", b.id);
-        if (user.texts().size() > answered) caption = user.texts().back();
+        if (messages.texts().size() > answered) caption = messages.texts().back();
         // Help is no dialog: the help viewer's own window.
         if (caption.empty() && ::FindWindowW(L"HH Parent", nullptr)) caption = "help viewer";
         opened[b.id] = caption;

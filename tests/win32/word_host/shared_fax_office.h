@@ -1,5 +1,5 @@
-// The office the Word-like host's fax tests run in: the companion template and the fax printer
-// installed, the shared fax server SBS01 chosen, the recording server standing in for the fax
+// The office the Word-like host's fax tests run in: a machine ready for faxing, the shared fax
+// server SBS01 chosen, the recording server standing in for the fax
 // service, and Word with the marked letter open, its add-ins not loaded yet.
 #pragma once
 
@@ -13,14 +13,20 @@
 
 namespace telvora::win32::host {
 
-struct SharedFaxOffice {
-    SharedFaxOffice() { word->open(markedLetter()); }
-
+// A machine ready for faxing: Word's start finds the companion template in the add-in's folder and
+// the fax printer installed and chosen (the start-up's printer check asks nothing); the user answers
+// every message box, and what each said is kept.
+struct FaxReadyMachine {
     test::Apartment apartment;
     MessageBoxWatcher messages;
     CompanionTemplate templateFile;
     InstalledPrinter faxPrinter{L"Telvora Fax"};
     StoredSetting printer{"Printer", "Telvora Fax"};
+};
+
+struct SharedFaxOffice : FaxReadyMachine {
+    SharedFaxOffice() { word->open(markedLetter()); }
+
     StoredSetting faxType{"FaxType", "3"};
     StoredSetting server{"ServerName", "SBS01"};
     test::RecorderRegistration faxService{{L"FAXCOMEX.FaxDocument", L"FAXCOMEX.FaxServer"}};

@@ -1,6 +1,7 @@
-// The companion template's builder run against the Word-like host: what Word receives is the
-// module as written, the toolbar "Telvora" as described (every button calling a macro the module
-// has), a template saved where asked, and Word left as the builder found it, also when it fails.
+// The companion template's builder run against the recording server playing Word: Word receives the
+// module, the toolbar "Telvora" as described (every button calling a macro the module has) made
+// inside the new template, a template saved where asked, and Word given back its customization
+// context and closed, also when the build fails.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,118 +11,93 @@
 
 #include "support.h"
 #include "win32/text.h"
-#include "word_host/template_building.h"
-#include "word_host/word_host.h"
 
 namespace telvora::win32 {
 namespace {
 
-std::wstring templateSources() { return test::environmentText(L"TELVORA_TEMPLATE_SOURCES"); }
+using Lines = std::vector<std::string>;
 
-std::string fileText(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+std::string templateSources() { return narrow(test::environmentText(L"TELVORA_TEMPLATE_SOURCES")); }
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(std::filesystem::path(widen(path)), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-struct DescribedButton {
-    std::string macro, caption, tooltip;
-    int face;
-    bool group;
+std::string call(const std::string& member, const std::string& positional = "") {
+    return "member=" + member + " positional=[" + positional + "] named=[]";
+}
+std::string put(const std::string& member, const std::string& value) {
+    return "member=" + member + " positional=[] named=[<put>=" + value + "]";
+}
+
+class TemplateBuilder : public ::testing::Test {
+protected:
+    int build() {
+        return test::runProgram(widen("cscript.exe //nologo \"" + templateSources() + "\\build-template.vbs\" \"" + output +
+                                      "\""),
+                                &printed);
+    }
+
+    test::Apartment apartment;
+    test::RecorderRegistration word{{L"Word.Application"}};
+    test::ScopedEnvironment anyMember{L"TELVORA_RECORDER_UNDOCUMENTED", L"1"};
+    test::ScopedEnvironment objects{L"TELVORA_RECORDER_OBJECTS",
+                                    L"Documents,Add,VBProject,VBComponents,CustomizationContext,CommandBars,Controls"};
+    std::string output = narrow(test::scratchFile(L"Telvora")) + ".dot";
+    std::string printed;
 };
 
-std::vector<DescribedButton> describedToolbar() {
-    std::vector<DescribedButton> buttons;
-    std::istringstream lines(fileText(templateSources() + L"\\toolbar.txt"));
-    for (std::string line; std::getline(lines, line);) {
+TEST_F(TemplateBuilder, WordReceivesTheModuleAndTheDescribedToolbarInTheTemplateAndSavesIt) {
+    ASSERT_EQ(0, build()) << printed;
+    EXPECT_NE(std::string::npos, printed.find("built " + output)) << printed;
+
+    const std::string modulePath = templateSources() + "\\TelvoraMacros.bas";
+    const std::string module = fileText(modulePath);
+    // A new template, the module imported, and the toolbar made while the template is the
+    // customization context (not the user's Normal template): kept, not a menu bar, at the top.
+    Lines expected{call("Documents"), call("Add", "BSTR:,BOOL:True"), call("VBProject"), call("VBComponents"),
+                   call("Import", "BSTR:" + modulePath), call("CustomizationContext"),
+                   put("CustomizationContext", "DISPATCH:object"), call("CommandBars"),
+                   call("Add", "BSTR:Telvora,I2:1,BOOL:False,BOOL:False")};
+    std::istringstream described(fileText(templateSources() + "\\toolbar.txt"));
+    int buttons = 0;
+    for (std::string line; std::getline(described, line);) {
         if (line.empty() || line[0] == '#') continue;
         std::vector<std::string> f;
         std::istringstream fields(line);
         for (std::string field; std::getline(fields, field, '\t');) f.push_back(field);
         f.resize(5);
-        buttons.push_back({f[0], f[1], f[2], std::stoi(f[3]), f[4] == "group"});
-    }
-    return buttons;
-}
-
-class TemplateBuilder : public ::testing::Test {
-protected:
-    int build(const std::wstring& output) {
-        host.registerClass();
-        const int code = host.runServing(L"cscript.exe //nologo \"" + templateSources() + L"\\build-template.vbs\" \"" +
-                                             output + L"\"",
-                                         printed);
-        host.revokeClass();
-        return code;
-    }
-
-    test::Apartment apartment;
-    host::WordClassRegistration wordClass;
-    std::shared_ptr<host::TemplateBuildRecord> record = std::make_shared<host::TemplateBuildRecord>();
-    host::WordHost host{std::make_shared<sim::WordProcessor>(),
-                        [this](std::shared_ptr<AutomationObject> app) { return host::withTemplateBuilding(app, record); }};
-    std::wstring output = test::scratchFile(L"Telvora") + L".dot";
-    std::string printed;
-};
-
-TEST_F(TemplateBuilder, WordReceivesTheModuleAndTheDescribedToolbarAndSavesATemplate) {
-    ASSERT_EQ(0, build(output)) << printed;
-    EXPECT_NE(std::string::npos, printed.find("built " + narrow(output))) << printed;
-
-    ASSERT_EQ(1u, record->documents.size());
-    const auto& doc = record->documents[0];
-    EXPECT_TRUE(doc.isTemplate);
-    const std::string module = fileText(templateSources() + L"\\TelvoraMacros.bas");
-    EXPECT_EQ(std::vector<std::string>{module}, doc.importedModules);
-    EXPECT_EQ(narrow(output), doc.savedAs);
-    EXPECT_EQ(1, doc.saveFormat);  // a Word template
-    EXPECT_TRUE(doc.closed);
-
-    ASSERT_EQ(1u, record->bars.size());
-    const auto& bar = record->bars[0];
-    EXPECT_EQ("Telvora", bar.name);
-    EXPECT_EQ(doc.name, bar.context) << "the toolbar belongs in the template, not in the user's Normal template";
-    EXPECT_FALSE(bar.temporary);
-    EXPECT_FALSE(bar.menuBar);
-    EXPECT_TRUE(bar.visible);
-
-    const auto described = describedToolbar();
-    ASSERT_EQ(12u, described.size());
-    ASSERT_EQ(described.size(), bar.controls.size());
-    for (std::size_t i = 0; i < described.size(); ++i) {
-        const auto& want = described[i];
-        const auto& got = bar.controls[i];
-        SCOPED_TRACE(want.macro);
-        EXPECT_EQ(1, got.type);  // a button
-        EXPECT_EQ(want.caption, got.caption);
-        EXPECT_EQ(want.tooltip, got.tooltip);
-        EXPECT_EQ(want.face, got.faceId);
-        EXPECT_EQ(want.group, got.beginGroup);
-        EXPECT_EQ("TelvoraMacros." + want.macro, got.onAction);
+        ++buttons;
+        const Lines button{call("Controls"), call("Add", "I2:1"), put("Caption", "BSTR:" + f[1]),
+                           put("TooltipText", "BSTR:" + f[2]), put("FaceId", "I4:" + f[3]), put("Style", "I2:3"),
+                           put("OnAction", "BSTR:TelvoraMacros." + f[0]), put("Tag", "BSTR:" + f[0]),
+                           put("BeginGroup", f[4] == "group" ? "BOOL:True" : "BOOL:False")};
+        expected.insert(expected.end(), button.begin(), button.end());
         // A button whose macro the module lacks would fail in Word with "macro not found".
-        EXPECT_TRUE(std::regex_search(module, std::regex("\\nPublic Sub " + want.macro + "\\(\\)\\r?\\n")));
+        EXPECT_TRUE(std::regex_search(module, std::regex("\\nPublic Sub " + f[0] + "\\(\\)\\r?\\n"))) << f[0];
     }
-
-    // The Word the builder started, as it found it and then closed.
-    EXPECT_EQ("Normal", record->context);
-    EXPECT_TRUE(record->quit);
+    EXPECT_EQ(12, buttons);
+    // Shown, the customization context given back, saved as a Word template, Word closed.
+    for (const auto& last : {put("Visible", "BOOL:True"), put("CustomizationContext", "DISPATCH:object"),
+                             call("SaveAs", "BSTR:" + output + ",I2:1"), call("Close", "I2:0"), call("Quit", "I2:0")})
+        expected.push_back(last);
+    EXPECT_EQ(expected, word.calls());
 }
 
 TEST_F(TemplateBuilder, WithoutTrustedProjectAccessItSaysWhatToAllowAndSavesNothing) {
-    record->projectAccessTrusted = false;
-    EXPECT_EQ(1, build(output));
+    test::ScopedEnvironment refused(L"TELVORA_RECORDER_RAISE",
+                                    L"VBProject|800A17B4|Microsoft Word|Programmatic access to Visual Basic Project is not trusted");
+    EXPECT_EQ(1, build());
     EXPECT_NE(std::string::npos,
               printed.find("The template could not be built: the macros could not be imported; allow access to the "
                            "VBA project object model in Word's Trust Center"))
         << printed;
-    ASSERT_EQ(1u, record->documents.size());
-    EXPECT_TRUE(record->documents[0].closed);
-    EXPECT_EQ(0, record->documents[0].closeSaveChanges);
-    EXPECT_EQ("", record->documents[0].savedAs);
-    EXPECT_TRUE(record->bars.empty());
-    EXPECT_EQ("Normal", record->context);
-    EXPECT_TRUE(record->quit);
+    // The unfinished template closed without saving, and Word closed; no toolbar made.
+    EXPECT_EQ(word.calls(), (Lines{call("Documents"), call("Add", "BSTR:,BOOL:True"), call("VBProject"),
+                                   call("Close", "I2:0"), call("Quit", "I2:0")}));
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "base/text.h"
 #include "support.h"
 #include "win32/com_errors.h"
-#include "win32/com_object.h"
 #include "win32/registry.h"
 #include "win32/text.h"
 
@@ -49,21 +48,6 @@ private:
     SAFEARRAY* array_;
 };
 
-// Hands out the host's application to whoever creates Word.
-class ApplicationFactory final : public ComObject<IClassFactory> {
-public:
-    explicit ApplicationFactory(IDispatch* application) noexcept : application_(ComPtr<IDispatch>::addRef(application)) {}
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) noexcept override {
-        if (object) *object = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        return application_->QueryInterface(riid, object);
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) noexcept override { return S_OK; }
-
-private:
-    ComPtr<IDispatch> application_;
-};
-
 std::wstring guidText(const GUID& guid) {
     wchar_t text[40] = {};
     ::StringFromGUID2(guid, text, 40);
@@ -98,17 +82,15 @@ std::vector<FileAddIns::Entry> FileAddIns::entries() const {
     return out;
 }
 
-WordHost::WordHost(std::shared_ptr<sim::WordProcessor> word, const Extension& extension)
+WordHost::WordHost(std::shared_ptr<sim::WordProcessor> word)
     : word_(std::move(word)),
       addIns_(std::make_shared<FileAddIns>()),
       served_(word_, addIns_),
       counters_(std::make_shared<HostCounters>()),
-      application_(makeHostApplication(extension ? extension(served_.application()) : served_.application(),
-                                       served_.events(), counters_)) {}
+      application_(makeHostApplication(served_.application(), served_.events(), counters_)) {}
 
 WordHost::~WordHost() {
     unloadAddins();
-    revokeClass();
     revokeRunning();
     detach(application_.get());
 }
@@ -188,88 +170,10 @@ void WordHost::registerRunning() {
     if (FAILED(hr)) throw errorFromHresult(hr, "RegisterActiveObject");
 }
 
-void WordHost::registerClass() {
-    if (classCookie_) return;
-    auto factory = makeComObject<ApplicationFactory>(application());
-    const HRESULT hr = ::CoRegisterClassObject(kClsidWordApplication, factory.get(), CLSCTX_LOCAL_SERVER,
-                                               REGCLS_MULTIPLEUSE, &classCookie_);
-    if (FAILED(hr)) throw errorFromHresult(hr, "CoRegisterClassObject");
-}
-
-void WordHost::revokeClass() noexcept {
-    if (!classCookie_) return;
-    (void)::CoRevokeClassObject(classCookie_);
-    classCookie_ = 0;
-}
-
 void WordHost::revokeRunning() noexcept {
     if (!runningCookie_) return;
     (void)::RevokeActiveObject(runningCookie_, nullptr);
     runningCookie_ = 0;
-}
-
-int WordHost::runServing(const std::wstring& commandLine, std::string& output, DWORD timeoutMs) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    unique_handle readEnd;
-    unique_handle writeEnd;
-    {
-        HANDLE r = nullptr;
-        HANDLE w = nullptr;
-        if (!::CreatePipe(&r, &w, &inherit, 0)) return -1;
-        readEnd.reset(r);
-        writeEnd.reset(w);
-    }
-    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = writeEnd.get();
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring line = commandLine;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    unique_handle processHandle(process.hProcess);
-    unique_handle threadHandle(process.hThread);
-    writeEnd.reset();
-
-    // The program's calls into this apartment arrive as window messages: keep them flowing, and
-    // keep the pipe drained so the program never blocks on a full one.
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    bool ended = false;
-    const auto drain = [&] {
-        DWORD available = 0;
-        while (::PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char buffer[4096];
-            DWORD got = 0;
-            if (!::ReadFile(readEnd.get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0)
-                break;
-            output.append(buffer, got);
-        }
-    };
-    while (!ended) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) break;
-        HANDLE waitOn = processHandle.get();
-        const DWORD wait = ::MsgWaitForMultipleObjects(1, &waitOn, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
-                                                       QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) ended = true;
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        drain();
-    }
-    if (!ended) {
-        ::TerminateProcess(processHandle.get(), 1);
-        return -1;
-    }
-    drain();
-    DWORD code = 0;
-    ::GetExitCodeProcess(processHandle.get(), &code);
-    return static_cast<int>(code);
 }
 
 bool idleUntil(const std::function<bool()>& done, DWORD timeoutMs) {

@@ -46,12 +46,8 @@ struct LoadedAddin {
 
 class WordHost {
 public:
-    // More of Word's application than the served word processor answers (a test's own members in
-    // front of it).
-    using Extension = std::function<std::shared_ptr<AutomationObject>(std::shared_ptr<AutomationObject> application)>;
-
     // Needs a single-threaded apartment on the calling thread, as Word's user-interface thread has.
-    explicit WordHost(std::shared_ptr<sim::WordProcessor> word, const Extension& extension = {});
+    explicit WordHost(std::shared_ptr<sim::WordProcessor> word);
     ~WordHost();
     WordHost(const WordHost&) = delete;
     WordHost& operator=(const WordHost&) = delete;
@@ -78,16 +74,6 @@ public:
     void registerRunning();
     void revokeRunning() noexcept;
 
-    // Serves CreateObject("Word.Application") from other processes with this application, as a
-    // started Word would answer it, and withdraws it.
-    void registerClass();
-    void revokeClass() noexcept;
-
-    // Runs a program to its end while serving the COM calls it makes into this process, and
-    // answers its exit code and what it wrote to its standard output. -1 when it could not be
-    // started or did not end within `timeoutMs`.
-    int runServing(const std::wstring& commandLine, std::string& output, DWORD timeoutMs = 60000);
-
 private:
     std::shared_ptr<sim::WordProcessor> word_;
     std::shared_ptr<FileAddIns> addIns_;
@@ -96,7 +82,6 @@ private:
     ComPtr<IDispatch> application_;
     std::vector<LoadedAddin> addins_;
     DWORD runningCookie_ = 0;
-    DWORD classCookie_ = 0;
 };
 
 // Word idle: the thread sleeps until a message comes and dispatches it (the add-in's timer ticks

@@ -1,20 +1,19 @@
 // Telvora.dll inside a Word-like host, as Word runs it: registered with regsvr32, found among
 // Word's add-ins and connected, started by a window activation, called by the template's macros
-// from inside the host and from another process, and let go of cleanly when Word unloads it.
+// from inside the host and from another process, and let go of cleanly when Word unloads it. (A
+// macro finding no Word running is the native tests' and the automation binding's.)
 #include <gtest/gtest.h>
 
 #include "sim/word/document_builder.h"
 #include "support.h"
 #include "win32/class_ids.h"
 #include "win32/event_sink.h"
-#include "word_host/machine_setup.h"
-#include "message_boxes.h"
+#include "word_host/shared_fax_office.h"
 #include "word_host/word_host.h"
 
 namespace telvora::win32 {
 namespace {
 
-using host::MessageBoxWatcher;
 using host::WordHost;
 using sim::DocumentBuilder;
 
@@ -29,7 +28,7 @@ std::shared_ptr<sim::WordProcessor> wordWithMenus() {
 
 sim::DocumentModel letter() { return DocumentBuilder("Letter.doc").text("Fax 555 1234").select(4, 12).build(); }
 
-class WordHostTest : public ::testing::Test {
+class WordHostTest : public ::testing::Test, protected host::FaxReadyMachine {
 protected:
     std::string styleAt(int position) const {
         return word->document("Letter.doc")->styleNameAt(sim::StoryKind::Main, position);
@@ -47,12 +46,6 @@ protected:
                             info.get());
     }
 
-    test::Apartment apartment;
-    MessageBoxWatcher user;
-    host::CompanionTemplate templateFile;
-    // A fax printer chosen and installed: the start-up's printer check asks nothing.
-    host::InstalledPrinter printer{L"Telvora Fax"};
-    host::StoredSetting storedPrinter{"Printer", "Telvora Fax"};
     std::shared_ptr<sim::WordProcessor> word = wordWithMenus();
     WordHost host{word};
 };
@@ -63,9 +56,9 @@ TEST_F(WordHostTest, WordLoadsTheAddinWhichOnlySubscribesUntilTheFirstWindow) {
     EXPECT_EQ(host.counters().advises, 1);
     EXPECT_TRUE(host.served().calls().empty()) << "connecting calls nothing of Word's";
 
-    ASSERT_TRUE(printer.installed());
+    ASSERT_TRUE(faxPrinter.installed());
     word->open(letter());
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
     // The start-up ran over COM (its steps are the native tests'): the old menu entry is gone.
     EXPECT_EQ(word->controlTags("Help"), (std::vector<std::string>{"HelpContents"}));
     EXPECT_TRUE(word->commandBarVisible("Telvora"));
@@ -79,18 +72,6 @@ TEST_F(WordHostTest, WordLoadsTheAddinWhichOnlySubscribesUntilTheFirstWindow) {
     EXPECT_TRUE(host.served().calls().empty());
 }
 
-TEST_F(WordHostTest, AMarkingMacroInsideWordChangesTheHostsDocument) {
-    host.loadAddins();
-    word->open(letter());
-    host.served().clearRecords();
-    EXPECT_EQ(S_OK, callButtons(L"cmdFaxnumber"));
-    EXPECT_EQ(styleAt(4), "tlvFaxNumber");
-    EXPECT_EQ(styleAt(11), "tlvFaxNumber");
-    EXPECT_EQ(styleAt(3), "");
-    EXPECT_EQ(host.served().calls().front(), "Application.Selection");
-    EXPECT_TRUE(user.texts().empty());
-}
-
 TEST_F(WordHostTest, AMarkingMacroInAnotherProcessFindsTheRunningWord) {
     // The COM add-in is not connected here: the script's process reaches Word as the running one.
     host::WordClassRegistration wordClass;
@@ -101,32 +82,28 @@ TEST_F(WordHostTest, AMarkingMacroInAnotherProcessFindsTheRunningWord) {
     wchar_t scripts[4096] = {};
     ASSERT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", scripts, 4096));
     std::string output;
-    const int code = host.runServing(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", output);
+    const int code = test::runProgram(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", &output);
     EXPECT_NE(output.find("marked"), std::string::npos) << output;
     EXPECT_EQ(code, 0) << output;
     EXPECT_EQ(styleAt(4), "tlvFaxNumber");
-    EXPECT_TRUE(user.texts().empty());
+    EXPECT_TRUE(messages.texts().empty());
     EXPECT_EQ(host.counters().objects, objectsBefore) << "the script's process let go of Word's objects";
     host.revokeRunning();
     EXPECT_EQ(host.counters().references, referencesBefore) << "the script's process let go of Word";
 }
 
-TEST_F(WordHostTest, WithNoWordRunningAMacroInAnotherProcessSaysNoDocumentIsOpen) {
-    host::WordClassRegistration wordClass;
-    wchar_t scripts[4096] = {};
-    ASSERT_NE(0u, ::GetEnvironmentVariableW(L"TELVORA_TEST_SCRIPTS", scripts, 4096));
-    std::string output;
-    (void)host.runServing(L"cscript.exe //nologo \"" + std::wstring(scripts) + L"\\mark.vbs\"", output);
-    EXPECT_NE(output.find("marked"), std::string::npos) << output;
-    EXPECT_EQ(user.texts(), (std::vector<std::string>{"This command is not available because no document is open."}));
-}
-
-TEST_F(WordHostTest, UnloadingLetsGoOfEveryReferenceTheAddinTookAndTheDllCanGo) {
+// A marking macro inside Word reaches the document through the connected add-in; unloading lets go
+// of everything the add-in took.
+TEST_F(WordHostTest, AMarkingMacroChangesTheHostsDocumentAndUnloadingLetsGoOfEveryReferenceTheAddinTook) {
     const long references = host.counters().references;
     const long objects = host.counters().objects;
     host.loadAddins();
     word->open(letter());
     EXPECT_EQ(S_OK, callButtons(L"cmdFaxName"));
+    EXPECT_EQ(styleAt(4), "tlvRecipientName");
+    EXPECT_EQ(styleAt(11), "tlvRecipientName");
+    EXPECT_EQ(styleAt(3), "");
+    EXPECT_TRUE(messages.texts().empty());
     EXPECT_GT(host.counters().references, references);
     host.unloadAddins();
     EXPECT_EQ(host.counters().references, references);
