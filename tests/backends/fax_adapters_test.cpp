@@ -194,14 +194,11 @@ TEST_F(FaxAdapterTest, ServerWithoutNotificationsAsksOnceAndAfterYesSendsThisAnd
     setFaxDeliveryNote(job, "Email: a@b.example");
     EXPECT_TRUE(submitToExtendedFax(addin, job).sent());
 
-    const auto message = onlyMessage();
-    EXPECT_EQ(message.prompt,
-              "Note: Delivery Notification feature is disabled on the server. You will not receive the delivery note "
-              "of the successful or failed fax.\r\nDo you wish to continue sending fax without notification?\r\n\r\n"
-              "Click Yes to send the fax(es).\r\nClick No to cancel the fax(es).");
-    EXPECT_EQ(message.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(message.icon, MsgIcon::Question);
-    EXPECT_EQ(message.title, "Telvora");
+    expectMessage(onlyMessage(),
+                  "Note: Delivery Notification feature is disabled on the server. You will not receive the delivery note "
+                  "of the successful or failed fax.\r\nDo you wish to continue sending fax without notification?\r\n\r\n"
+                  "Click Yes to send the fax(es).\r\nClick No to cancel the fax(es).",
+                  MsgIcon::Question, MsgButtons::YesNo);
     ASSERT_EQ(fax.jobs.size(), 1u);
     EXPECT_EQ(fax.jobs[0].receipt, sim::ReceiptKind::None) << "the refused submission is made again, without a receipt";
     EXPECT_FALSE(job.blnStopFax);
@@ -252,23 +249,20 @@ TEST_F(FaxAdapterTest, FaxSbsTellsTheUserWhyTheFaxWasNotSentAndEndsTheRun) {
          "Error number: 80070057, The parameter is incorrect."},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         fax.submissionRefused.reset();
         fax.extendedFaxInstalled = true;
         FaxDetails job = details();
         c.arrange(job);
         const std::size_t shown = user.messages().size();
         const SendOutcome outcome = submitToExtendedFax(addin, job);
-        ASSERT_EQ(user.messages().size(), shown + 1) << c.what;
-        const auto& message = user.messages().back();
-        EXPECT_EQ(message.prompt, c.message) << c.what;
-        EXPECT_EQ(message.buttons, MsgButtons::OK) << c.what;
-        EXPECT_EQ(message.icon, MsgIcon::Exclamation) << c.what;
-        EXPECT_EQ(message.title, "Telvora") << c.what;
-        EXPECT_EQ(outcome.result, SendOutcome::Result::Failed) << c.what;
-        EXPECT_EQ(outcome.why, c.message) << c.what;
-        EXPECT_TRUE(outcome.endsRun) << c.what;
-        EXPECT_TRUE(job.blnStopFax) << c.what;
-        EXPECT_TRUE(fax.jobs.empty()) << c.what;
+        ASSERT_EQ(user.messages().size(), shown + 1);
+        expectMessage(user.messages().back(), c.message, MsgIcon::Exclamation);
+        EXPECT_EQ(outcome.result, SendOutcome::Result::Failed);
+        EXPECT_EQ(outcome.why, c.message);
+        EXPECT_TRUE(outcome.endsRun);
+        EXPECT_TRUE(job.blnStopFax);
+        EXPECT_TRUE(fax.jobs.empty());
     }
 }
 

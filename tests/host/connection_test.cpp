@@ -41,11 +41,6 @@ protected:
         }
         word->open(DocumentBuilder(name).text("Fax 555 1234").emailEnvelope(emailEditor).build());
     }
-    std::vector<std::string> prompts() const {
-        std::vector<std::string> out;
-        for (const auto& m : user.messages()) out.push_back(m.prompt);
-        return out;
-    }
 
     std::shared_ptr<sim::WordProcessor> word = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{platform.paths()});
     AddinConnection connection{addin};
@@ -117,13 +112,10 @@ TEST_F(StartupTest, OnAnUnsupportedSystemTheMessageComesOnceAndTheToolbarIsStill
     connection.OnConnection(word);
     show("Letter.doc");
     show("Memo.doc");
-    ASSERT_EQ(user.messages().size(), 1u);
-    EXPECT_EQ(user.messages()[0].prompt,
-              "Telvora does not support your Operating System. It only works with Windows 2000, Windows XP, Windows "
-              "2003 or later");
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(user.messages()[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(user.messages()[0].title, "Telvora");
+    expectMessage(onlyMessage(),
+                  "Telvora does not support your Operating System. It only works with Windows 2000, Windows XP, Windows "
+                  "2003 or later",
+                  MsgIcon::Critical);
     EXPECT_TRUE(connection.initialised());
     EXPECT_TRUE(word->commandBarVisible(kToolbarName));
     // Nothing else of the start-up happens there.
@@ -152,9 +144,8 @@ TEST_F(StartupTest, AMissingTemplateIsReportedAtEveryWindowUntilItIsBack) {
     const std::string missing =
         "The template that supports Telvora could not be found. You will not be able to access any of its features. "
         "\r\n\r\nIt is recommended that you reinstall Telvora.";
-    EXPECT_EQ(prompts(), (std::vector<std::string>{missing, missing}));
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(user.messages()[0].title, "Telvora");
+    ASSERT_EQ(user.messages().size(), 2u);
+    for (const auto& m : user.messages()) expectMessage(m, missing, MsgIcon::Exclamation);
     EXPECT_FALSE(connection.initialised());
     EXPECT_TRUE(word->addInList().empty());
     EXPECT_FALSE(word->commandBarVisible(kToolbarName));

@@ -34,15 +34,7 @@ std::string invalidNumberMessage(const std::string& number) {
            "Select the correct fax number if you had chosen the wrong text for your fax number.";
 }
 
-class FaxCommandTest : public testing::FaxingTest {
-protected:
-    void faxAsShown() { user.onForm("frmSendConfirm", {click("cmdFaxOnly")}); }
-    std::vector<std::string> prompts() const {
-        std::vector<std::string> out;
-        for (const auto& m : user.messages()) out.push_back(m.prompt);
-        return out;
-    }
-};
+class FaxCommandTest : public testing::FaxingTest {};
 
 // --- The fax command ------------------------------------------------------------------------------
 
@@ -80,10 +72,7 @@ TEST_F(FaxCommandTest, ANumberChangedToLettersInTheDialogIsShownAsTypedAndNothin
     openLetter();
     user.onForm("frmSendConfirm", {typeInto("txtNumber", "call Ann first"), click("cmdFaxOnly")});
     FaxCommand(addin);
-    EXPECT_EQ(prompts(), Lines{invalidNumberMessage("call Ann first")});
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(user.messages()[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(user.messages()[0].title, "Telvora");
+    expectMessage(onlyMessage(), invalidNumberMessage("call Ann first"), MsgIcon::Exclamation);
     EXPECT_TRUE(fax.jobs.empty());
     EXPECT_TRUE(word->prints().empty());
 }
