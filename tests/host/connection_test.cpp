@@ -46,19 +46,14 @@ protected:
     AddinConnection connection{addin};
 };
 
-TEST_F(StartupTest, ConnectingOnlyKeepsWordAndWaitsForTheFirstWindow) {
+TEST_F(StartupTest, ConnectingWaitsForTheFirstWindowWhichLoadsTheTemplateAndShowsItsToolbarOnce) {
     connection.OnConnection(word);
     EXPECT_TRUE(addin.hasWord());
     EXPECT_TRUE(word->hasWindowActivateHandler());
     EXPECT_FALSE(connection.initialised());
     EXPECT_TRUE(word->addInList().empty());
     EXPECT_FALSE(word->commandBarVisible(kToolbarName));
-    EXPECT_TRUE(user.forms().empty());
-    EXPECT_TRUE(user.messages().empty());
-}
 
-TEST_F(StartupTest, TheFirstWindowLoadsTheTemplateAndShowsItsToolbarOnce) {
-    connection.OnConnection(word);
     show("Letter.doc");
     EXPECT_TRUE(connection.initialised());
     ASSERT_EQ(word->addInList().size(), 1u);
@@ -310,9 +305,10 @@ TEST_F(StartupTest, AStoredFaxSoftwareThatIsNoNumberNeverKeepsTheAddinAndItsTool
     }
 }
 
-TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateListed) {
+TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateListedAndReconnectingStartsAgain) {
     connection.OnConnection(word);
     show("Letter.doc");
+    word->commandBars()->item(kToolbarName)->setVisible(false);
     connection.OnDisconnection();
     EXPECT_FALSE(addin.hasWord());
     EXPECT_FALSE(word->hasWindowActivateHandler());
@@ -322,13 +318,8 @@ TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateLis
     EXPECT_EQ(platform.helpCalls[0].helpFile, "C:\\Telvora\\Telvora.chm");
     EXPECT_EQ(word->addInList().size(), 1u);
     EXPECT_TRUE(user.messages().empty());
-}
 
-TEST_F(StartupTest, ReconnectingWhileWordRunsStartsAgainAtTheNextWindow) {
-    connection.OnConnection(word);
-    show("Letter.doc");
-    word->commandBars()->item(kToolbarName)->setVisible(false);
-    connection.OnDisconnection();
+    // Connected again while Word runs: the start-up runs again at the next window.
     connection.OnConnection(word);
     EXPECT_FALSE(connection.initialised());
     show("Memo.doc");
@@ -367,6 +358,8 @@ TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
             }
         }
         connection.OnConnection(word);
+        // Only the document window's ribbon gets the tab, and only it counts as shown.
+        EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
         if (c.ribbonAsked) {
             EXPECT_FALSE(connection.GetCustomUI(kWordDocumentRibbon).empty());
         }
@@ -378,11 +371,6 @@ TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
     }
 }
 
-TEST_F(StartupTest, OnlyTheDocumentWindowsRibbonGetsTheTabAndOnlyItCountsAsShown) {
-    connection.OnConnection(word);
-    EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
-    EXPECT_FALSE(connection.ribbonShown());
-}
 
 // Every button's command is one the toolbar's macros call (a command method without arguments), and
 // no two buttons share an identifier or a key tip, which would leave one unreachable.
