@@ -147,19 +147,6 @@ TEST_F(MergeRunTest, TheErrorLogListsTheRecordWithoutANumberAndTheOneWithLetters
     expectMainDocumentUnchanged();
 }
 
-TEST_F(MergeRunTest, TheWindowsFaxServiceFaxesTheSameThreeRecordsEachWithTheCoverPage) {
-    useRoad("1");
-    fax.serverCoverPages = {"generic.cov"};
-    save(keys::CoverPageKind, "Server");
-    save(keys::CoverPageName, "generic.cov");
-    mergeFiveRecordsFaxingAnyway();
-    EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
-    EXPECT_EQ(fax.jobs.at(0).server, "SIMPC") << "the fax service of this computer";
-    for (const auto& job : fax.jobs) EXPECT_TRUE(job.coverPage && job.coverPage->file == "generic.cov") << job.number;
-    expectMainDocumentUnchanged();
-    expectStatusBarEndsCleared();
-}
-
 TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancelStopsTheRunBeforeAnyIsSent) {
     save(keys::PreviewFax, "True");
     openMergeLetter();
