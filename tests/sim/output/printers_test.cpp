@@ -173,16 +173,6 @@ TEST_F(Printing, TheTextDecidesThePagesAndABlankPageStaysBlank) {
     const auto blank = faxOf(DocumentBuilder("Blank.docx").text("\r\r\t \r").build());
     ASSERT_EQ(blank.size(), 1u);
     EXPECT_EQ(inkOf(blank[0]).pixels, 0);
-
-    // A merge of three records prints one page for each.
-    auto merged = DocumentBuilder("Main.docx")
-                      .text("Dear ")
-                      .mergeField("Name")
-                      .text("\r")
-                      .mergeData("C:\\Data\\C.csv", {"Name"}, {{"Ann"}, {"Bob"}, {"Cy"}})
-                      .build()
-                      .mergeRecords("Letters1", {1, 2, 3});
-    EXPECT_EQ(faxOf(std::move(merged)).size(), 3u);
 }
 
 // A fax is laid out a page at a time and each page let go once coded: the pages are those of the
