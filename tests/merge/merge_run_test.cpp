@@ -85,9 +85,9 @@ protected:
         EXPECT_EQ(word->activePrinter(), testing::kUsersPrinter);
     }
 
-    // The user's way through the five-record case: the log, Fax Anyway, OK.
-    void mergeFiveRecordsFaxingAnyway() {
-        openMergeLetter();
+    // The user's way through records some of which are invalid: the log, Fax Anyway, OK.
+    void mergeFaxingAnyway(const std::string& csv = kCustomers) {
+        openMergeLetter(csv);
         user.onForm("frmGetFields", chooseFields());
         user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
         user.answer(MsgResult::OK);
@@ -97,7 +97,7 @@ protected:
 };
 
 TEST_F(MergeRunTest, FiveRecordsOnTheSharedFaxLogTwoAndFaxTheOtherThree) {
-    mergeFiveRecordsFaxingAnyway();
+    mergeFaxingAnyway();
 
     ASSERT_EQ(user.forms().size(), 2u);
     EXPECT_EQ(user.forms()[0].caption, "Fax Merge");
@@ -172,7 +172,7 @@ TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancel
 
 TEST_F(MergeRunTest, WinFaxIsHandedOnlyTheRecordsTheConfirmationCounted) {
     useRoad("2");
-    mergeFiveRecordsFaxingAnyway();
+    mergeFaxingAnyway();
     EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
     ASSERT_EQ(fax.jobs.size(), 3u);
     for (const auto& job : fax.jobs) {
@@ -233,11 +233,7 @@ TEST_F(MergeRunTest, ClosingTheFieldChoiceShownAgainFromItsFrameSendsNothing) {
 }
 
 TEST_F(MergeRunTest, AllRecordsInvalidConfirmsNoRecipientAndSendsNothing) {
-    openMergeLetter("Name,Company,Fax\nAnn,A,\nBo,B,( ) -\n");
-    user.onForm("frmGetFields", chooseFields());
-    user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
-    user.answer(MsgResult::OK);
-    MergeFax(addin);
+    mergeFaxingAnyway("Name,Company,Fax\nAnn,A,\nBo,B,( ) -\n");
     EXPECT_NE(user.messages().at(0).prompt.find(" to 0 recipients."), std::string::npos);
     EXPECT_TRUE(fax.jobs.empty());
     expectMainDocumentUnchanged();
@@ -245,11 +241,7 @@ TEST_F(MergeRunTest, AllRecordsInvalidConfirmsNoRecipientAndSendsNothing) {
 
 TEST_F(MergeRunTest, ARefusedSubmissionOfTheSharedFaxStopsTheRunAfterThatRecord) {
     fax.submissionRefused = static_cast<std::int32_t>(0x8007000D);
-    openMergeLetter();
-    user.onForm("frmGetFields", chooseFields());
-    user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
-    user.answer(MsgResult::OK);
-    MergeFax(addin);
+    mergeFaxingAnyway();
     int faxPrints = 0;
     for (const auto& print : word->prints()) faxPrints += print.printer == testing::kFaxPrinter;
     EXPECT_EQ(faxPrints, 1) << "only the first valid record was printed for the fax";
