@@ -20,29 +20,20 @@
 namespace telvora::testing {
 namespace {
 
-class SimPlatformBinding {
+// The machine's platform and its date texts, for the contracts every binding keeps.
+class SimMachineBinding {
 public:
     Platform& platform() { return platform_; }
-    void setEnvironment(const std::string& name, const std::string& value) { platform_.variables[name] = value; }
-
-private:
-    ScratchFolder scratch_;
-    sim::SimPlatform platform_{scratch_.path()};
-};
-INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PlatformContract, SimPlatformBinding);
-
-
-
-class SimDateTimeBinding {
-public:
     DateTimeTexts& dateTimes() { return dates_; }
+    void setEnvironment(const std::string& name, const std::string& value) { platform_.variables[name] = value; }
 
 private:
     ScratchFolder scratch_;
     sim::SimPlatform platform_{scratch_.path()};
     sim::SimDateTime dates_{platform_};
 };
-INSTANTIATE_TYPED_TEST_SUITE_P(Sim, DateTimeContract, SimDateTimeBinding);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PlatformContract, SimMachineBinding);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, DateTimeContract, SimMachineBinding);
 
 }  // namespace
 }  // namespace telvora::testing
