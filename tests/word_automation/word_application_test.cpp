@@ -79,7 +79,9 @@ TEST_F(WordOverAutomationTest, CommandBarsAndAddInsAreReachedThroughTheirCollect
     const auto controls = control->controls();
     EXPECT_EQ(controls->count(), 1);
     controls->item(1)->Delete();
+    EXPECT_EQ(wp->controlTags("Tools"), (std::vector<std::string>{"Telvora", "Options"}));
     bar->Reset();
+    EXPECT_EQ(wp->controlTags("Tools"), (std::vector<std::string>{"Telvora", "Telvora/Fax", "Options"}));
     bar->setVisible(false);
     EXPECT_FALSE(bar->visible());
     const auto entry = word->addIns()->add("C:\\Telvora\\Telvora.dot");
