@@ -299,19 +299,5 @@ TEST_F(MergeRunTest, TheFieldListsHoldAnEmptyEntryThenTheDataSourcesFieldsInOrde
     EXPECT_TRUE(user.messages().empty());
 }
 
-TEST_F(MergeRunTest, FaxingWithoutFilingCopiesSetsNoCopiesWhateverTheBoxHolds) {
-    frmGetFields dialog(addin);
-    dialog.load();
-    dialog.cboNumber.addItem("Fax");
-    dialog.cboNumber.setListIndex(0);
-    dialog.txtCopies.setText("7");
-    dialog.cmdFaxOnly.fireClick();
-    EXPECT_EQ(dialog.tag(), "Fax");
-    EXPECT_FALSE(dialog.filing().print);
-    EXPECT_EQ(dialog.filing().copies, 0);
-    EXPECT_EQ(dialog.filing().printer, "Don't Print");
-    (void)dialog.unload();
-}
-
 }  // namespace
 }  // namespace telvora
