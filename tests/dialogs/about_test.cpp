@@ -84,25 +84,21 @@ TEST_F(AboutTest, SystemInformationStartsFromTheStoredPathOrElseTheProgramFolder
 }
 
 TEST_F(AboutTest, RegistryValuesReadAsText) {
-    registry("SOFTWARE\\Test", "WithNul", text(std::string("C:\\Tools") + '\0'));
-    registry("SOFTWARE\\Test", "WithoutNul", text("C:\\Tools"));
-    registry("SOFTWARE\\Test", "Number", RegistryValue{4, "", 0x0102});
-    registry("SOFTWARE\\Test", "Big", RegistryValue{4, "", 4294967295u});
-    registry("SOFTWARE\\Test", "Binary", RegistryValue{3, "", 0});
-    std::string value = "before";
-    EXPECT_TRUE(GetKeyValue(addin, "SOFTWARE\\Test", "WithNul", value));
-    EXPECT_EQ(value, "C:\\Tools");
-    EXPECT_TRUE(GetKeyValue(addin, "SOFTWARE\\Test", "WithoutNul", value));
-    EXPECT_EQ(value, "C:\\Tools");
-    EXPECT_TRUE(GetKeyValue(addin, "SOFTWARE\\Test", "Number", value));
-    EXPECT_EQ(value, "258");
-    EXPECT_TRUE(GetKeyValue(addin, "SOFTWARE\\Test", "Big", value));
-    EXPECT_EQ(value, "4294967295");
-    value = "kept";
-    EXPECT_TRUE(GetKeyValue(addin, "SOFTWARE\\Test", "Binary", value));
-    EXPECT_EQ(value, "kept");
-    EXPECT_FALSE(GetKeyValue(addin, "SOFTWARE\\Test", "Missing", value));
-    EXPECT_EQ(value, "");
+    // A value of no text kind leaves the text as it was; a missing one empties it.
+    const std::tuple<const char*, std::optional<RegistryValue>, bool, const char*> cases[] = {
+        {"WithNul", text(std::string("C:\\Tools") + '\0'), true, "C:\\Tools"},
+        {"WithoutNul", text("C:\\Tools"), true, "C:\\Tools"},
+        {"Number", RegistryValue{4, "", 0x0102}, true, "258"},
+        {"Big", RegistryValue{4, "", 4294967295u}, true, "4294967295"},
+        {"Binary", RegistryValue{3, "", 0}, true, "kept"},
+        {"Missing", std::nullopt, false, ""},
+    };
+    for (const auto& [name, stored, found, read] : cases) {
+        if (stored) registry("SOFTWARE\\Test", name, *stored);
+        std::string value = "kept";
+        EXPECT_EQ(GetKeyValue(addin, "SOFTWARE\\Test", name, value), found) << name;
+        EXPECT_EQ(value, read) << name;
+    }
 }
 
 }  // namespace

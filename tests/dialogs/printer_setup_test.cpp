@@ -197,56 +197,50 @@ TEST_F(PrinterSetupTest, AnUnreachableServerIsSelectedForCorrectionABlankOneAske
     EXPECT_EQ(stored(keys::FaxType), "1");
 }
 
-TEST_F(PrinterSetupTest, TheSharedFaxNeedsAnExtendedFaxSystemWithItsFaxObjects) {
-    machine.runWindows(windows::W2000);
-    save(keys::FaxType, "3");
+TEST_F(PrinterSetupTest, FaxSoftwareIsStoredOnlyWhereItsObjectsExistAndOtherwiseTheStoredChoiceIsKept) {
+    const std::string noSbs = "You cannot use SBS option because the file (fxscomex.dll) that supports this feature is not "
+                              "found Or\r\nYour Windows Fax Services is not installed.";
+    const struct {
+        OsVersion windows;
+        bool faxService, extended, winFax;
+        const char* stored;
+        const char* option;  // nullptr: the stored choice
+        std::string message;  // "": stored
+        MsgIcon icon;
+        const char* after;
+    } cases[] = {
+        {windows::W2000, false, true, false, "3", nullptr,
+         "You have chosen to use shared fax. Shared fax is only supported if you are running Windows XP/Vista",
+         MsgIcon::Critical, "3"},
+        {windows::XP, false, false, false, "3", nullptr, noSbs, MsgIcon::Exclamation, "3"},
+        {windows::W10, false, true, false, "3", "optWinFax", kNotInstalled, MsgIcon::Information, "3"},
+        {windows::W10, false, false, false, "3", "optWindows", kNotInstalled, MsgIcon::Information, "3"},
+        {windows::W2000, true, false, true, "2", "optWindows", "", {}, "1"},
+        {windows::W2000, true, false, true, "1", "optWinFax", "", {}, "2"},
+        {windows::W10, false, true, false, "2", "optWindows", "", {}, "1"},  // through the extended fax objects
+        // On a release without any fax objects the Windows fax choice leaves the stored one.
+        {windows::NT4, true, true, true, "2", "optWindows", "", {}, "2"},
+    };
     save(keys::ServerName, "SBS01");
-    toolsPrinter({choose("cboPrinter", "Fax"), click("cmdOk"), click("cmdCancel")});
-    expectMessage(0, "You have chosen to use shared fax. Shared fax is only supported if you are running Windows XP/Vista",
-                  MsgIcon::Critical);
-
-    machine.runWindows(windows::XP);
-    fax.extendedFaxInstalled = false;
-    toolsPrinter({choose("cboPrinter", "Fax"), click("cmdOk"), click("cmdCancel")});
-    expectMessage(1,
-                  "You cannot use SBS option because the file (fxscomex.dll) that supports this feature is not "
-                  "found Or\r\nYour Windows Fax Services is not installed.",
-                  MsgIcon::Exclamation);
-    EXPECT_EQ(stored(keys::FaxType), "3");
-    EXPECT_FALSE(stored(keys::Printer));
-    EXPECT_FALSE(stored(keys::ResetPrinter));
-}
-
-
-TEST_F(PrinterSetupTest, FaxSoftwareThatIsNotInstalledIsRefusedAndTheStoredChoiceKept) {
-    save(keys::FaxType, "3");
-    toolsPrinter({choose("cboPrinter", "Fax"), click("optWinFax"), click("cmdOk"), click("cmdCancel")});
-    fax.extendedFaxInstalled = false;
-    toolsPrinter({choose("cboPrinter", "Fax"), click("optWindows"), click("cmdOk"), click("cmdCancel")});
-    expectMessage(0, kNotInstalled, MsgIcon::Information);
-    expectMessage(1, kNotInstalled, MsgIcon::Information);
-    EXPECT_EQ(stored(keys::FaxType), "3");
-    EXPECT_FALSE(stored(keys::Printer));
-}
-
-TEST_F(PrinterSetupTest, TheWindowsFaxAndWinFaxAreStoredWhereTheirObjectsExist) {
-    machine.runWindows(windows::W2000);
-    fax.faxServiceInstalled = true;
-    fax.winFaxInstalled = true;
-    save(keys::FaxType, "2");
-    toolsPrinter({choose("cboPrinter", "Fax"), click("optWindows"), click("cmdOk")});
-    EXPECT_EQ(stored(keys::FaxType), "1");
-    toolsPrinter({click("optWinFax"), click("cmdOk")});
-    EXPECT_EQ(stored(keys::FaxType), "2");
-    machine.runWindows(windows::W10);  // the Windows fax through the extended fax objects
-    toolsPrinter({click("optWindows"), click("cmdOk")});
-    EXPECT_EQ(stored(keys::FaxType), "1");
-    EXPECT_TRUE(user.messages().empty());
-    // On a release without any fax objects the Windows fax choice leaves the stored one.
-    machine.runWindows(windows::NT4);
-    save(keys::FaxType, "2");
-    toolsPrinter({click("optWindows"), click("cmdOk")});
-    EXPECT_EQ(stored(keys::FaxType), "2");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.stored) + " -> " + (c.option ? c.option : "stored"));
+        machine.runWindows(c.windows);
+        fax.faxServiceInstalled = c.faxService;
+        fax.extendedFaxInstalled = c.extended;
+        fax.winFaxInstalled = c.winFax;
+        save(keys::FaxType, c.stored);
+        store.DeleteSetting(kAppName, kSectionName, keys::Printer);
+        std::vector<sim::UserStep> steps{choose("cboPrinter", "Fax")};
+        if (c.option) steps.push_back(click(c.option));
+        steps.push_back(click("cmdOk"));
+        if (!c.message.empty()) steps.push_back(click("cmdCancel"));  // the dialog stayed open
+        const std::size_t before = user.messages().size();
+        toolsPrinter(std::move(steps));
+        ASSERT_EQ(user.messages().size(), before + !c.message.empty());
+        if (!c.message.empty()) expectMessage(before, c.message, c.icon);
+        EXPECT_EQ(stored(keys::FaxType), c.after);
+        EXPECT_EQ(stored(keys::Printer).has_value(), c.message.empty());
+    }
 }
 
 // --- The cover page ----------------------------------------------------------------------------------

@@ -76,10 +76,8 @@ TEST_F(ButtonsTest, WithoutTheConnectionAndWithNoWordRunningTheMarkingCommandsSa
     for (auto command : {&Buttons::cmdFaxnumber, &Buttons::cmdFaxName, &Buttons::cmdFaxCompany, &Buttons::cmdFaxSubject})
         (buttons.*command)();
     ASSERT_EQ(user.messages().size(), 4u);
-    for (const auto& m : user.messages()) {
-        EXPECT_EQ(m.prompt, "This command is not available because no document is open.");
-        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-    }
+    for (const auto& m : user.messages())
+        expectMessage(m, "This command is not available because no document is open.", MsgIcon::Exclamation);
 }
 
 TEST_F(ButtonsTest, TheConnectedWordComesBeforeAnyOtherRunningWord) {

@@ -41,29 +41,19 @@ protected:
         }
         word->open(DocumentBuilder(name).text("Fax 555 1234").emailEnvelope(emailEditor).build());
     }
-    std::vector<std::string> prompts() const {
-        std::vector<std::string> out;
-        for (const auto& m : user.messages()) out.push_back(m.prompt);
-        return out;
-    }
 
     std::shared_ptr<sim::WordProcessor> word = std::make_shared<sim::WordProcessor>(sim::WordProcessorOptions{platform.paths()});
     AddinConnection connection{addin};
 };
 
-TEST_F(StartupTest, ConnectingOnlyKeepsWordAndWaitsForTheFirstWindow) {
+TEST_F(StartupTest, ConnectingWaitsForTheFirstWindowWhichLoadsTheTemplateAndShowsItsToolbarOnce) {
     connection.OnConnection(word);
     EXPECT_TRUE(addin.hasWord());
     EXPECT_TRUE(word->hasWindowActivateHandler());
     EXPECT_FALSE(connection.initialised());
     EXPECT_TRUE(word->addInList().empty());
     EXPECT_FALSE(word->commandBarVisible(kToolbarName));
-    EXPECT_TRUE(user.forms().empty());
-    EXPECT_TRUE(user.messages().empty());
-}
 
-TEST_F(StartupTest, TheFirstWindowLoadsTheTemplateAndShowsItsToolbarOnce) {
-    connection.OnConnection(word);
     show("Letter.doc");
     EXPECT_TRUE(connection.initialised());
     ASSERT_EQ(word->addInList().size(), 1u);
@@ -117,13 +107,10 @@ TEST_F(StartupTest, OnAnUnsupportedSystemTheMessageComesOnceAndTheToolbarIsStill
     connection.OnConnection(word);
     show("Letter.doc");
     show("Memo.doc");
-    ASSERT_EQ(user.messages().size(), 1u);
-    EXPECT_EQ(user.messages()[0].prompt,
-              "Telvora does not support your Operating System. It only works with Windows 2000, Windows XP, Windows "
-              "2003 or later");
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(user.messages()[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(user.messages()[0].title, "Telvora");
+    expectMessage(onlyMessage(),
+                  "Telvora does not support your Operating System. It only works with Windows 2000, Windows XP, Windows "
+                  "2003 or later",
+                  MsgIcon::Critical);
     EXPECT_TRUE(connection.initialised());
     EXPECT_TRUE(word->commandBarVisible(kToolbarName));
     // Nothing else of the start-up happens there.
@@ -152,9 +139,8 @@ TEST_F(StartupTest, AMissingTemplateIsReportedAtEveryWindowUntilItIsBack) {
     const std::string missing =
         "The template that supports Telvora could not be found. You will not be able to access any of its features. "
         "\r\n\r\nIt is recommended that you reinstall Telvora.";
-    EXPECT_EQ(prompts(), (std::vector<std::string>{missing, missing}));
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(user.messages()[0].title, "Telvora");
+    ASSERT_EQ(user.messages().size(), 2u);
+    for (const auto& m : user.messages()) expectMessage(m, missing, MsgIcon::Exclamation);
     EXPECT_FALSE(connection.initialised());
     EXPECT_TRUE(word->addInList().empty());
     EXPECT_FALSE(word->commandBarVisible(kToolbarName));
@@ -319,9 +305,10 @@ TEST_F(StartupTest, AStoredFaxSoftwareThatIsNoNumberNeverKeepsTheAddinAndItsTool
     }
 }
 
-TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateListed) {
+TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateListedAndReconnectingStartsAgain) {
     connection.OnConnection(word);
     show("Letter.doc");
+    word->commandBars()->item(kToolbarName)->setVisible(false);
     connection.OnDisconnection();
     EXPECT_FALSE(addin.hasWord());
     EXPECT_FALSE(word->hasWindowActivateHandler());
@@ -331,13 +318,8 @@ TEST_F(StartupTest, DisconnectingClosesHelpAndLetsGoOfWordButKeepsTheTemplateLis
     EXPECT_EQ(platform.helpCalls[0].helpFile, "C:\\Telvora\\Telvora.chm");
     EXPECT_EQ(word->addInList().size(), 1u);
     EXPECT_TRUE(user.messages().empty());
-}
 
-TEST_F(StartupTest, ReconnectingWhileWordRunsStartsAgainAtTheNextWindow) {
-    connection.OnConnection(word);
-    show("Letter.doc");
-    word->commandBars()->item(kToolbarName)->setVisible(false);
-    connection.OnDisconnection();
+    // Connected again while Word runs: the start-up runs again at the next window.
     connection.OnConnection(word);
     EXPECT_FALSE(connection.initialised());
     show("Memo.doc");
@@ -376,6 +358,8 @@ TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
             }
         }
         connection.OnConnection(word);
+        // Only the document window's ribbon gets the tab, and only it counts as shown.
+        EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
         if (c.ribbonAsked) {
             EXPECT_FALSE(connection.GetCustomUI(kWordDocumentRibbon).empty());
         }
@@ -387,11 +371,6 @@ TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
     }
 }
 
-TEST_F(StartupTest, OnlyTheDocumentWindowsRibbonGetsTheTabAndOnlyItCountsAsShown) {
-    connection.OnConnection(word);
-    EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
-    EXPECT_FALSE(connection.ribbonShown());
-}
 
 // Every button's command is one the toolbar's macros call (a command method without arguments), and
 // no two buttons share an identifier or a key tip, which would leave one unreachable.

@@ -66,11 +66,6 @@ protected:
         for (const auto& job : fax.jobs) numbers.push_back(job.number);
         return numbers;
     }
-    Lines prompts() const {
-        Lines lines;
-        for (const auto& m : user.messages()) lines.push_back(m.prompt);
-        return lines;
-    }
 
     // What Word's status bar showed, with repeats of one kind collapsed to their first and last.
     void expectStatusBarEndsCleared() {
@@ -90,9 +85,9 @@ protected:
         EXPECT_EQ(word->activePrinter(), testing::kUsersPrinter);
     }
 
-    // The user's way through the five-record case: the log, Fax Anyway, OK.
-    void mergeFiveRecordsFaxingAnyway() {
-        openMergeLetter();
+    // The user's way through records some of which are invalid: the log, Fax Anyway, OK.
+    void mergeFaxingAnyway(const std::string& csv = kCustomers) {
+        openMergeLetter(csv);
         user.onForm("frmGetFields", chooseFields());
         user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
         user.answer(MsgResult::OK);
@@ -102,20 +97,17 @@ protected:
 };
 
 TEST_F(MergeRunTest, FiveRecordsOnTheSharedFaxLogTwoAndFaxTheOtherThree) {
-    mergeFiveRecordsFaxingAnyway();
+    mergeFaxingAnyway();
 
     ASSERT_EQ(user.forms().size(), 2u);
     EXPECT_EQ(user.forms()[0].caption, "Fax Merge");
     EXPECT_EQ(user.forms()[0].texts.at("txtSubject"), "Springprices") << "the marked subject without its return";
     EXPECT_EQ(user.forms()[1].caption, "Error Log");
     ASSERT_EQ(user.messages().size(), 1u);
-    const sim::MessageRecord& confirm = user.messages()[0];
-    EXPECT_EQ(confirm.prompt,
-              "You are about to FaxMerge the current document to 3 recipients.\r\n"
-              "Press OK to start the Fax Merge or Cancel to return to the previous screen.");
-    EXPECT_EQ(confirm.buttons, MsgButtons::OKCancel);
-    EXPECT_EQ(confirm.icon, MsgIcon::Exclamation);
-    EXPECT_EQ(confirm.title, "Telvora");
+    expectMessage(user.messages()[0],
+                  "You are about to FaxMerge the current document to 3 recipients.\r\n"
+                  "Press OK to start the Fax Merge or Cancel to return to the previous screen.",
+                  MsgIcon::Exclamation, MsgButtons::OKCancel);
 
     EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
     ASSERT_EQ(fax.jobs.size(), 3u);
@@ -155,19 +147,6 @@ TEST_F(MergeRunTest, TheErrorLogListsTheRecordWithoutANumberAndTheOneWithLetters
     expectMainDocumentUnchanged();
 }
 
-TEST_F(MergeRunTest, TheWindowsFaxServiceFaxesTheSameThreeRecordsEachWithTheCoverPage) {
-    useRoad("1");
-    fax.serverCoverPages = {"generic.cov"};
-    save(keys::CoverPageKind, "Server");
-    save(keys::CoverPageName, "generic.cov");
-    mergeFiveRecordsFaxingAnyway();
-    EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
-    EXPECT_EQ(fax.jobs.at(0).server, "SIMPC") << "the fax service of this computer";
-    for (const auto& job : fax.jobs) EXPECT_TRUE(job.coverPage && job.coverPage->file == "generic.cov") << job.number;
-    expectMainDocumentUnchanged();
-    expectStatusBarEndsCleared();
-}
-
 TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancelStopsTheRunBeforeAnyIsSent) {
     save(keys::PreviewFax, "True");
     openMergeLetter();
@@ -193,7 +172,7 @@ TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancel
 
 TEST_F(MergeRunTest, WinFaxIsHandedOnlyTheRecordsTheConfirmationCounted) {
     useRoad("2");
-    mergeFiveRecordsFaxingAnyway();
+    mergeFaxingAnyway();
     EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
     ASSERT_EQ(fax.jobs.size(), 3u);
     for (const auto& job : fax.jobs) {
@@ -254,11 +233,7 @@ TEST_F(MergeRunTest, ClosingTheFieldChoiceShownAgainFromItsFrameSendsNothing) {
 }
 
 TEST_F(MergeRunTest, AllRecordsInvalidConfirmsNoRecipientAndSendsNothing) {
-    openMergeLetter("Name,Company,Fax\nAnn,A,\nBo,B,( ) -\n");
-    user.onForm("frmGetFields", chooseFields());
-    user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
-    user.answer(MsgResult::OK);
-    MergeFax(addin);
+    mergeFaxingAnyway("Name,Company,Fax\nAnn,A,\nBo,B,( ) -\n");
     EXPECT_NE(user.messages().at(0).prompt.find(" to 0 recipients."), std::string::npos);
     EXPECT_TRUE(fax.jobs.empty());
     expectMainDocumentUnchanged();
@@ -266,11 +241,7 @@ TEST_F(MergeRunTest, AllRecordsInvalidConfirmsNoRecipientAndSendsNothing) {
 
 TEST_F(MergeRunTest, ARefusedSubmissionOfTheSharedFaxStopsTheRunAfterThatRecord) {
     fax.submissionRefused = static_cast<std::int32_t>(0x8007000D);
-    openMergeLetter();
-    user.onForm("frmGetFields", chooseFields());
-    user.onForm("frmErrorLog", {click("cmdFaxAnyWay")});
-    user.answer(MsgResult::OK);
-    MergeFax(addin);
+    mergeFaxingAnyway();
     int faxPrints = 0;
     for (const auto& print : word->prints()) faxPrints += print.printer == testing::kFaxPrinter;
     EXPECT_EQ(faxPrints, 1) << "only the first valid record was printed for the fax";
@@ -290,12 +261,10 @@ TEST_F(MergeRunTest, ChecksBeforeTheDialogEndTheRunWithTheirMessage) {
     // A document without a data source.
     word->open(sim::DocumentBuilder("Plain.doc").text("Hello").build());
     MergeFax(addin);
-    EXPECT_EQ(prompts(), (Lines{"Invalid field found! Faxing cancelled ...\r\n\r\nPlease correct the fields to continue.",
-                                kNotMergeDocumentMessage}));
-    for (const auto& m : user.messages()) {
-        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-        EXPECT_EQ(m.title, "Telvora");
-    }
+    ASSERT_EQ(user.messages().size(), 2u);
+    expectMessage(user.messages()[0], "Invalid field found! Faxing cancelled ...\r\n\r\nPlease correct the fields to continue.",
+                  MsgIcon::Exclamation);
+    expectMessage(user.messages()[1], kNotMergeDocumentMessage, MsgIcon::Exclamation);
     // No document at all.
     word->activeDocument()->Close(0);
     word->activeDocument()->Close(0);
@@ -328,20 +297,6 @@ TEST_F(MergeRunTest, TheFieldListsHoldAnEmptyEntryThenTheDataSourcesFieldsInOrde
     word->open(sim::DocumentBuilder("Unlinked.doc").text("x").build());
     EXPECT_FALSE(IsDataLinked(addin));
     EXPECT_TRUE(user.messages().empty());
-}
-
-TEST_F(MergeRunTest, FaxingWithoutFilingCopiesSetsNoCopiesWhateverTheBoxHolds) {
-    frmGetFields dialog(addin);
-    dialog.load();
-    dialog.cboNumber.addItem("Fax");
-    dialog.cboNumber.setListIndex(0);
-    dialog.txtCopies.setText("7");
-    dialog.cmdFaxOnly.fireClick();
-    EXPECT_EQ(dialog.tag(), "Fax");
-    EXPECT_FALSE(dialog.filing().print);
-    EXPECT_EQ(dialog.filing().copies, 0);
-    EXPECT_EQ(dialog.filing().printer, "Don't Print");
-    (void)dialog.unload();
 }
 
 }  // namespace

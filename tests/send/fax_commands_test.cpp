@@ -34,64 +34,11 @@ std::string invalidNumberMessage(const std::string& number) {
            "Select the correct fax number if you had chosen the wrong text for your fax number.";
 }
 
-class FaxCommandTest : public testing::FaxingTest {
-protected:
-    void faxAsShown() { user.onForm("frmSendConfirm", {click("cmdFaxOnly")}); }
-    std::vector<std::string> prompts() const {
-        std::vector<std::string> out;
-        for (const auto& m : user.messages()) out.push_back(m.prompt);
-        return out;
-    }
-};
+class FaxCommandTest : public testing::FaxingTest {};
 
 // --- The fax command ------------------------------------------------------------------------------
 
-TEST_F(FaxCommandTest, AMarkedLetterIsFaxedThroughEachKindOfFaxSoftware) {
-    openLetter();
-    const struct {
-        const char* what;
-        const char* faxType;
-        OsVersion windows;
-        bool oldFaxService;
-        const char* printer;
-        const char* software;
-        const char* server;
-    } cases[] = {
-        {"Windows fax", "1", sim::windows::W10, false, "Fax", "FAXCOMEX.FaxDocument", "SIMPC"},
-        {"Windows 2000 fax", "1", sim::windows::W2000, true, "Fax", "FaxServer.FaxServer", "SIMPC"},
-        {"shared fax", "3", sim::windows::W10, false, "Fax", "FAXCOMEX.FaxDocument", "FAXSRV"},
-        {"WinFax", "2", sim::windows::W10, false, "WinFax", "WinFax.SDKSend8.0", "SIMPC"},
-    };
-    save(keys::ServerName, "FAXSRV");
-    fax.reachableServers = {"FAXSRV"};
-    for (const auto& c : cases) {
-        save(keys::FaxType, c.faxType);
-        save(keys::Printer, c.printer);
-        machine.runWindows(c.windows);
-        fax.faxServiceInstalled = c.oldFaxService;
-        fax.extendedFaxInstalled = !c.oldFaxService;
-        faxAsShown();
-        FaxCommand(addin);
-
-        ASSERT_EQ(fax.jobs.size(), static_cast<std::size_t>(&c - cases + 1)) << c.what;
-        const sim::SubmittedFax& sent = fax.jobs.back();
-        EXPECT_EQ(sent.software, c.software) << c.what;
-        EXPECT_EQ(sent.server, c.server) << c.what;
-        EXPECT_EQ(sent.number, "0298765432") << c.what;
-        EXPECT_EQ(sent.recipient, "Ann Okafor") << c.what;
-        EXPECT_EQ(sent.subject, "Quote 42") << c.what;
-        if (sent.bodyPrintedByApplication) {
-            EXPECT_EQ(sent.company, "Okafor & Sons") << c.what;
-            EXPECT_EQ(sent.printedDocument, "Letter.doc") << c.what;
-        } else {
-            EXPECT_EQ(sent.body, printedLetter()) << c.what;
-        }
-        EXPECT_EQ(word->activePrinter(), kUsersPrinter) << c.what;
-        EXPECT_FALSE(platform.fileExists(kFaxFile)) << c.what;
-    }
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(user.forms().size(), std::size(cases));
-}
+// A marked letter faxed through each kind of fax software is the bundled examples' road (examples/).
 
 TEST_F(FaxCommandTest, TheDialogShowsTheMarksWithoutLineBreaksAndTodaysFaxForAMissingSubject) {
     openLetter({.number = "555 1234", .name = "", .company = "Okafor &\rSons", .subject = ""});
@@ -125,10 +72,7 @@ TEST_F(FaxCommandTest, ANumberChangedToLettersInTheDialogIsShownAsTypedAndNothin
     openLetter();
     user.onForm("frmSendConfirm", {typeInto("txtNumber", "call Ann first"), click("cmdFaxOnly")});
     FaxCommand(addin);
-    EXPECT_EQ(prompts(), Lines{invalidNumberMessage("call Ann first")});
-    EXPECT_EQ(user.messages()[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(user.messages()[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(user.messages()[0].title, "Telvora");
+    expectMessage(onlyMessage(), invalidNumberMessage("call Ann first"), MsgIcon::Exclamation);
     EXPECT_TRUE(fax.jobs.empty());
     EXPECT_TRUE(word->prints().empty());
 }

@@ -117,10 +117,7 @@ TEST_F(WinFaxSendTest, WhatGoesWrongIsShownWithItsNumberAndTheUsersPrinterIsBack
         const std::size_t messagesBefore = user.messages().size();
         (void)WinFaxSendFax(addin, job, c.schedule);
         ASSERT_EQ(user.messages().size(), messagesBefore + 1) << c.what;
-        const sim::MessageRecord& shown = user.messages().back();
-        EXPECT_EQ(shown.prompt, c.shown) << c.what;
-        EXPECT_EQ(shown.icon, MsgIcon::Exclamation);
-        EXPECT_EQ(shown.title, "Telvora");
+        expectMessage(user.messages().back(), c.shown, MsgIcon::Exclamation);
         EXPECT_EQ(word->prints().size(), printsBefore + c.prints) << c.what;
         EXPECT_EQ(word->activePrinter(), kUsersPrinter) << c.what;
     }

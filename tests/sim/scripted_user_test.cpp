@@ -44,16 +44,6 @@ protected:
     TestDialog dialog;
 };
 
-TEST_F(ScriptedUserTest, ReturnAndEscapeReachTheDefaultAndCancelButtons) {
-    user.onForm("frmTest", {pressKey(kKeyEscape)});
-    dialog.showModal(user);
-    EXPECT_EQ(dialog.tag(), "Cancel");
-    user.onForm("frmTest", {pressKey(kKeyReturn)});
-    dialog.showModal(user);
-    EXPECT_EQ(dialog.tag(), "OK");
-    EXPECT_EQ(user.finish(), "");
-}
-
 TEST_F(ScriptedUserTest, ClosingFromTheFrameAsksTheFormWhichMayRefuse) {
     user.onForm("frmTest", {closeWindow()});
     dialog.showModal(user);

@@ -74,6 +74,12 @@ protected:
         EXPECT_EQ(m.title, "Telvora");
     }
 
+    // The texts of the messages shown, in order.
+    std::vector<std::string> prompts() const {
+        std::vector<std::string> out;
+        for (const auto& m : user.messages()) out.push_back(m.prompt);
+        return out;
+    }
     // The one message the command showed; fails the test when there was not exactly one.
     sim::MessageRecord onlyMessage() const {
         EXPECT_EQ(user.messages().size(), 1u);

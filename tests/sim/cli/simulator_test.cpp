@@ -1,6 +1,6 @@
 // telvora-sim as a user runs it: a scenario's bad input stops it before it writes anything, with
 // the file and the place named; what differs from a scenario's expectations fails it, naming the
-// step; the fax command's options reach the fax that leaves; and that fax is the letter printed.
+// step; and the fax command's options reach the fax that leaves.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -13,8 +13,6 @@
 #include "sim/cli/program.h"
 #include "sim/cli/simulation.h"
 #include "sim/docx/docx.h"
-#include "sim/output/fax_image.h"
-#include "sim/output/page_layout.h"
 #include "sim/word/document_builder.h"
 #include "sim/host_tools.h"
 #include "support/sim_addin.h"
@@ -132,10 +130,8 @@ TEST_F(Simulator, PathsThatLeadOutOfTheScenarioOrTheMachineAreRefused) {
         {"documents: [{file: letter.docx, path: 'C:\\Docs\\..\\..\\x.docx'}]" + steps, "document path"},
         {"steps: [{save: 'D:\\letter.docx'}]\n", "scenario.yaml:1:16: save"},
         {"documents: [{name: '..\\..\\x.docx', text: Hi}]" + steps, "scenario.yaml:1:20: a document's name is a file name"},
-        // Names Windows refuses, and files where the machine has a folder.
+        // The machine's own rules (MachinePaths) named at their place; files where the machine has a folder.
         {"documents: [{file: letter.docx, path: 'C:\\'}]" + steps, "1:39: document path: \"C:\\\" names a folder, not a file"},
-        {"documents: [{file: letter.docx, path: 'C:\\CON'}]" + steps, "1:39: document path: Path/File access error: \"C:\\CON\""},
-        {"documents: [{name: 'nul.docx', text: Hi}]" + steps, "1:20: a document's name is a file name Windows allows"},
         {"documents: [{file: letter.docx, path: 'c:\\temp\\.'}]" + steps, "names a folder, not a file"},
         {"documents: [{file: letter.docx, path: 'C:\\Temp'}]" + steps, "1:39: C:\\Temp is a folder of the machine"},
         {"machine: {files: {'C:\\Docs': letter.docx}}\ndocuments: [{file: letter.docx, path: 'C:\\Docs\\a.docx'}]" + steps,
@@ -216,16 +212,6 @@ TEST_F(Simulator, TheFaxCommandSendsTheLetterWithTheNumberAndSubjectTheUserTyped
     EXPECT_FALSE(fs::exists(job / "page-1.png"));
     EXPECT_FALSE(fs::exists(outFolder / "printers"));
     EXPECT_EQ(out.str().find("previews of the fax pages"), std::string::npos) << out.str();
-
-    // The fax that left is the letter as printed: the same pages, pixel for pixel.
-    const auto sent = output::decodeFaxTiff(readBytes(job / "fax.tif"), "fax.tif");
-    const DocumentModel letter = markedLetter("letter.docx");
-    const output::DocumentLayout layout(letter);
-    std::vector<int> all(static_cast<std::size_t>(layout.pageCount()));
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
-    const auto printed = output::renderFaxPages(layout, all);
-    ASSERT_EQ(sent.size(), printed.size());
-    for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i].bits, printed[i].bits) << "page " << i + 1;
 
     // A second run starts afresh: the earlier fax is not delivered again beside the new one. Asked
     // for previews, it shows the page printed to WinFax and the page sent.
@@ -393,12 +379,6 @@ expect:
     EXPECT_EQ(run({"run", wrong.string()}), kExitFailed);
     EXPECT_TRUE(contains(out.str(), "marks of tlvSubject in Note.docx: expected \"Order 8\", got \"Order 7\""));
 }
-
-}  // namespace
-}  // namespace telvora::sim::cli
-
-namespace telvora::sim::cli {
-namespace {
 
 TEST_F(Simulator, WhileWordIsLeftIdleTheFaxIsFollowedToItsEndAndTheOutboxCommandShowsIt) {
     const auto file = write("busy.yaml", R"(name: busy

@@ -20,29 +20,20 @@
 namespace telvora::testing {
 namespace {
 
-class SimPlatformBinding {
+// The machine's platform and its date texts, for the contracts every binding keeps.
+class SimMachineBinding {
 public:
     Platform& platform() { return platform_; }
-    void setEnvironment(const std::string& name, const std::string& value) { platform_.variables[name] = value; }
-
-private:
-    ScratchFolder scratch_;
-    sim::SimPlatform platform_{scratch_.path()};
-};
-INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PlatformContract, SimPlatformBinding);
-
-
-
-class SimDateTimeBinding {
-public:
     DateTimeTexts& dateTimes() { return dates_; }
+    void setEnvironment(const std::string& name, const std::string& value) { platform_.variables[name] = value; }
 
 private:
     ScratchFolder scratch_;
     sim::SimPlatform platform_{scratch_.path()};
     sim::SimDateTime dates_{platform_};
 };
-INSTANTIATE_TYPED_TEST_SUITE_P(Sim, DateTimeContract, SimDateTimeBinding);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PlatformContract, SimMachineBinding);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, DateTimeContract, SimMachineBinding);
 
 }  // namespace
 }  // namespace telvora::testing
@@ -133,17 +124,13 @@ TEST_F(MachinePathsTest, SymbolicLinksAreFollowedAndRefusedWhenTheyLeadOut) {
     EXPECT_TRUE(fs::exists(outside / "keep.txt"));
 }
 
+// Reading, writing and deleting are the platform contract's; here where the files lie.
 TEST_F(MachinePathsTest, ThePlatformsFilesLiveOnTheMachinesDrive) {
     SimPlatform platform(root);
     platform.writeFile(platform.tempFolder() + "Pagewire.doc", "document");
-    EXPECT_TRUE(platform.fileExists("c:\\Temp\\Pagewire.doc"));
-    EXPECT_EQ(platform.readFile("\\Temp\\Pagewire.doc"), "document");
-    EXPECT_EQ(platform.realPath("C:\\Temp\\Pagewire.doc"), root / "Temp" / "Pagewire.doc");
-    platform.deleteFile("C:\\Temp\\Pagewire.doc");
-    platform.deleteFile("C:\\Temp\\Pagewire.doc");  // deleting what is not there is no error
-    EXPECT_FALSE(fs::exists(root / "Temp" / "Pagewire.doc"));
+    EXPECT_TRUE(fs::exists(root / "Temp" / "Pagewire.doc"));
+    EXPECT_EQ(platform.realPath("c:\\Temp\\Pagewire.doc"), root / "Temp" / "Pagewire.doc");
     EXPECT_TRUE(fs::is_directory(root / "Telvora")) << "the add-in's folder " << platform.addinFolder();
-    EXPECT_EQ(errorOf([&] { platform.readFile("C:\\Temp\\Missing.doc"); }), err::FileNotFound);
 }
 
 class SimPlatformTest : public ::testing::Test {

@@ -29,48 +29,17 @@ protected:
     WordProcessor wp;
 };
 
-TEST_F(MailMerge, MovesFirstNextAndLastAndStaysOnTheLastRecordOrOnRecordZeroOfAnEmptySource) {
-    auto source = openMain({{"Ann", "1"}, {"Bob", "2"}, {"Cy", "3"}});
-    const std::pair<int, int> moves[] = {{word::wdLastRecord, 3}, {word::wdFirstRecord, 1}, {word::wdNextRecord, 2},
-                                         {word::wdNextRecord, 3}, {word::wdNextRecord, 3}};
-    for (const auto& [move, record] : moves) {
-        source->setActiveRecord(move);
-        EXPECT_EQ(source->activeRecord(), record) << move;
-    }
-    EXPECT_EQ(source->dataFieldValue("fax"), "3");
+// Moving through the records and merging one record into a new document are the fax merge's road
+// (its tests and the merge example); here what only an odd data source shows.
+TEST_F(MailMerge, AnEmptySourceStaysOnRecordZeroAndAFieldItLacksFails) {
+    auto source = openMain({});
+    source->setActiveRecord(word::wdFirstRecord);
+    source->setActiveRecord(word::wdNextRecord);
+    EXPECT_EQ(source->activeRecord(), 0);
+    EXPECT_EQ(source->fieldNames(), (std::vector<std::string>{"Name", "Fax"}));
     EXPECT_THROW(source->dataFieldValue("Company"), RuntimeError);
-    EXPECT_EQ(source->name(), "C:\\Data\\Customers.csv");
-
-    wp.activeDocument()->Close(word::wdDoNotSaveChanges);
-    auto empty = openMain({});
-    empty->setActiveRecord(word::wdFirstRecord);
-    empty->setActiveRecord(word::wdNextRecord);
-    EXPECT_EQ(empty->activeRecord(), 0);
-    EXPECT_EQ(empty->fieldNames(), (std::vector<std::string>{"Name", "Fax"}));
     wp.open(DocumentBuilder("Plain.doc").text("No merge\r").build());
     EXPECT_EQ(wp.activeDocument()->mailMerge()->dataSource()->name(), "");
-}
-
-TEST_F(MailMerge, ExecutingARestrictedMergeMakesANewActiveDocumentWithThatRecord) {
-    auto source = openMain({{"Ann", "555 1"}, {"Bob", "555 2"}, {"Cy", "555 3"}});
-    source->setFirstRecord(2);
-    source->setLastRecord(2);
-    auto merge = wp.activeDocument()->mailMerge();
-    merge->setDestination(word::wdSendToNewDocument);
-    merge->Execute();
-
-    auto merged = wp.activeDocument();
-    EXPECT_NE(merged->name(), "Main.doc");
-    EXPECT_EQ(merged->content()->text(), "Fax to Bob at 555 2\r");
-    // The value takes the look of the field it replaces; the merged document has no merge fields.
-    const auto model = wp.document(merged->name());
-    EXPECT_EQ(model->fontAt(StoryKind::Main, 14)[word::FontAttribute::Bold], word::FontValue(std::int32_t{-1}));
-    EXPECT_EQ(merged->fields()->count(), 0);
-    EXPECT_EQ(merged->mailMerge()->dataSource()->name(), "");
-
-    merged->Close(word::wdDoNotSaveChanges);
-    EXPECT_EQ(wp.activeDocument()->name(), "Main.doc");
-    EXPECT_EQ(wp.activeDocument()->content()->text(), "Fax to «Name» at «Fax»\r");
 }
 
 TEST_F(MailMerge, ARestrictionOutsideTheRecordsMergesNothingAndSaysSo) {
