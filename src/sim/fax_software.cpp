@@ -388,7 +388,7 @@ protected:
     Variant invoke(const std::string&, const Args& args) override {
         SubmittedFax* job = fax_.job(args[0].toString());
         if (!job || job->course.empty() || job->course.at(job->step).leftQueue) throw error(fax_error::InvalidParameter);
-        if (job->movedUnasked)
+        if (job->movedUnasked || fax_.jobsMoveByTheClock)
             job->movedUnasked = false;
         else
             (void)fax_.advance(*job);
@@ -782,6 +782,15 @@ bool FaxSoftware::moveJob(const std::string& jobId) {
     if (!moving || moving->step + 1 >= moving->course.size()) return false;
     moving->movedUnasked = true;
     return advance(*moving);
+}
+
+void FaxSoftware::moveJobsOn() {
+    // By identifier, not by reference: a job told of its move may make the add-in submit another.
+    std::vector<std::string> moving;
+    for (const auto& job : jobs) {
+        if (job.software == fax_progid::ExtendedDocument && job.step + 1 < job.course.size()) moving.push_back(job.jobId);
+    }
+    for (const auto& id : moving) (void)moveJob(id);
 }
 
 bool FaxSoftware::advance(SubmittedFax& moving) {

@@ -231,6 +231,12 @@ public:
     // (OnOutgoingJobChanged, or OnOutgoingJobRemoved and OnOutgoingMessageAdded once it was sent).
     // Answers whether the job had a step left.
     bool moveJob(const std::string& jobId);
+    // The extended fax service's jobs go on by the machine's clock, as the service sends them
+    // whether anyone asks or not: `moveJobsOn` moves each a step, and asking a job finds it where it
+    // is. Off, each ask moves a job one step on, which stands in for time where nothing else does.
+    bool jobsMoveByTheClock = false;
+    // Moves every job of the extended fax service that has a step left one step on (moveJob).
+    void moveJobsOn();
     // Moves the job one step on when it has one left, and tells it; answers whether it moved.
     bool advance(SubmittedFax& job);
     void jobMoved(const SubmittedFax& job);

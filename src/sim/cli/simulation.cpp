@@ -46,6 +46,8 @@ namespace fs = std::filesystem;
 constexpr const char* kAbsent = "\x01(absent)";
 // How a printer that fails reports it, as Word reports a printer that went away.
 constexpr std::int32_t kPrinterFailure = 4198;
+// How long the simulated fax service takes over each step of a job (dialling, a page, a retry).
+constexpr std::chrono::seconds kFaxJobStep{5};
 
 // What a print's output holds, to know it again in a fax job's body without keeping it: its
 // length and a 64-bit FNV-1a digest of its bytes, read from the file a piece at a time.
@@ -328,6 +330,10 @@ private:
         fax.nextJobCourse = m.jobCourse;
         fax.comingJobCourses.assign(m.firstJobCourses.begin(), m.firstJobCourses.end());
         fax.onJobChanged = [this](const SubmittedFax& job) { transcript_.faxJobStep(job); };
+        // The fax service of Windows XP and later sends on by itself and tells a listening client
+        // of each change, so the add-in follows by its events, as on Windows.
+        fax.serverEventsServed = true;
+        fax.jobsMoveByTheClock = true;
         for (const auto& [windowsPath, hostFile] : m.files) {
             const fs::path target = onDrive(windowsPath);
             fs::create_directories(target.parent_path());
@@ -385,6 +391,17 @@ private:
     // which a run over thousands of records must not leave in the transcript line by line; what
     // the add-in tells of a fax ("Fax to Ann Okafor: dialling", the fax named before a colon) is
     // what the user reads while waiting, so it is kept.
+    // Word left alone: the machine's clock goes on, and the fax service's jobs with it, a step
+    // every kFaxJobStep.
+    void wait(std::chrono::seconds duration) {
+        while (duration > std::chrono::seconds(0)) {
+            const auto slice = std::min(duration, kFaxJobStep);
+            machine_->timer.elapse(slice);
+            duration -= slice;
+            if (slice == kFaxJobStep) machine_->fax.moveJobsOn();
+        }
+    }
+
     void statusShown(const std::string& text) {
         static const std::regex where(R"(^(.*?)\s*([0-9][0-9,]*) of ([0-9][0-9,]*)$)");
         std::smatch m;
@@ -478,7 +495,7 @@ private:
             case ScenarioStep::Kind::Call: call(step); break;
             case ScenarioStep::Kind::StartWord: startWord(); break;
             case ScenarioStep::Kind::Save: save(step.savePath); break;
-            case ScenarioStep::Kind::Wait: machine_->timer.elapse(step.wait); break;
+            case ScenarioStep::Kind::Wait: wait(step.wait); break;
             }
         } catch (...) {
             raised = currentAsRuntimeError();
