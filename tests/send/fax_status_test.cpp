@@ -2,24 +2,44 @@
 // again or cancelling it from there.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
-#include <optional>
 
 #include "app/sent_faxes.h"
+#include "backends/fax_follower.h"
 #include "history/sqlite_fax_history.h"
 #include "send/fax_status.h"
 #include "send/send_fax.h"
-#include "backends/fax_follower.h"
-#include "sim/posix_network.h"
-#include "support/fake_hylafax_server.h"
 #include "support/faxing.h"
 
 namespace telvora {
 namespace {
 
 using namespace std::chrono_literals;
+
+// A HylaFAX server as its client meets it through the network: the greeting, then for each command
+// line the reply of the first key the line starts with; the lines the client sent are kept.
+class ScriptedHylafax final : public Network {
+public:
+    std::map<std::string, std::string> replies{{"USER", "230 User logged in."}, {"QUIT", "221 Goodbye."}};
+    std::vector<std::string> commands;
+
+    std::unique_ptr<Connection> connect(const std::string&, std::uint16_t, std::chrono::milliseconds) override {
+        struct Line final : Connection {
+            explicit Line(ScriptedHylafax& to) : server(to) {}
+            void send(std::string_view line, std::chrono::milliseconds) override {
+                server.commands.emplace_back(line.substr(0, line.find('\r')));
+                for (const auto& [key, reply] : server.replies)
+                    if (server.commands.back().starts_with(key)) waiting += reply + "\r\n";
+            }
+            std::string receive(std::size_t, std::chrono::milliseconds) override { return std::exchange(waiting, ""); }
+            void finishSending() override {}
+            ScriptedHylafax& server;
+            std::string waiting = "220 fax.example server (HylaFAX (tm) Version 6.0.7) ready.\r\n";
+        };
+        return std::make_unique<Line>(*this);
+    }
+};
 
 class FaxStatusTest : public testing::FaxingTest {
 protected:
@@ -30,7 +50,6 @@ protected:
         fax.reachableServers = {"FAXSRV"};
         save(keys::FaxType, "3");
         save(keys::ServerName, "FAXSRV");
-        save(keys::HylafaxUser, "clerk");
         faxing.setWord(word);
     }
     std::vector<std::string> column(const frmFaxStatus& form, std::size_t k) {
@@ -49,8 +68,8 @@ protected:
 
     FaxJob job;
     SqliteFaxHistory history{scratch.path() / "history.db", "C:\\Kept\\", platform.realPath("C:\\Kept\\")};
-    sim::PosixNetwork network;
-    Addin faxing{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, &network, nullptr, &history, &machine.timer}};
+    ScriptedHylafax hylafax;
+    Addin faxing{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, &hylafax, nullptr, &history, &machine.timer}};
 };
 
 TEST_F(FaxStatusTest, AMergeRunIsListedUnderOneHeadingCountingItsFaxesAtThePlaceOfItsNewest) {
@@ -162,9 +181,8 @@ TEST_F(FaxStatusTest, AFaxOnItsWayIsCancelledAtItsFaxSoftwareAndOneOutOfReachIsN
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refusal + " " + std::to_string(static_cast<int>(c.before)));
-        std::optional<testing::FakeServer> server;
-        if (!c.jobKill.empty())
-            save(keys::HylafaxPort, std::to_string(server.emplace(std::map<std::string, std::string>{{"JKILL", c.jobKill}}).port()));
+        hylafax.replies["JKILL"] = c.jobKill;
+        hylafax.commands.clear();
         c.put();
         ASSERT_EQ(RecentFaxes(faxing).front().state, c.before);
         const std::size_t told = user.messages().size();
@@ -184,8 +202,8 @@ TEST_F(FaxStatusTest, AFaxOnItsWayIsCancelledAtItsFaxSoftwareAndOneOutOfReachIsN
             EXPECT_EQ(after.reason, "you cancelled it");
             EXPECT_EQ(form.rows().at(0).texts.at(4), "cancelled") << "the open window shows it";
             EXPECT_EQ(word->statusBar(), "Fax to Ann Okafor: cancelled: you cancelled it");
-            if (server) server->finish();
-            EXPECT_TRUE(server ? server->commands.at(1) == "JKILL 42" : fax.jobs.back().course.at(fax.jobs.back().step).status == 0x200)
+            EXPECT_TRUE(c.jobKill.empty() ? fax.jobs.back().course.at(fax.jobs.back().step).status == 0x200
+                                          : hylafax.commands.at(1) == "JKILL 42")
                 << "the job is cancelled in the fax software's queue";
         }
     }
