@@ -180,7 +180,7 @@ TEST_F(FaxStatusTest, AFaxOnItsWayIsCancelledAtItsFaxSoftwareAndOneOutOfReachIsN
         {record(FaxSoftwareKind::WinFax, Queued), Queued, "", false, ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.refusal + " " + std::to_string(static_cast<int>(c.before)));
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
         hylafax.replies["JKILL"] = c.jobKill;
         hylafax.commands.clear();
         c.put();
