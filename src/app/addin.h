@@ -138,6 +138,10 @@ public:
     // Called after following the faxes stored a change, so an open Fax Status window shows it at
     // once; empty while no such window is open.
     std::function<void()> faxesChanged;
+    // The line the add-in last put on Word's status bar. While the bar shows it, the add-in tells
+    // each change of its faxes there; once it shows something else (the user's or Word's), the
+    // bar is left alone.
+    std::string statusBarShown;
 
 private:
     Ports ports_;

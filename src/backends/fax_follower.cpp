@@ -130,19 +130,36 @@ JobReport readLegacyQueueStatus(const std::string& queueStatus) {
     return report;
 }
 
-std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+namespace {
+
+// The job `jobId` in the job list of the fax service of Windows 2000 on `server`; none once it
+// has left the queue (the service keeps no other list).
+Object legacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
     const Object faxServer = addin.automation().create(progid::FaxServer);
     faxServer->perform("Connect", {Variant(server)});
     const Object jobs = faxServer->call("GetJobs", {}).toObject();
     const std::int32_t count = readLong(*jobs, "Count");
     for (std::int32_t i = 1; i <= count; ++i) {
-        const Object job = jobs->get("Item", {Variant(i)}).toObject();
-        if (std::to_string(readLong(*job, "JobId")) != jobId) continue;
-        JobReport report = readLegacyQueueStatus(job->get("QueueStatus").toString());
-        report.pages = readLong(*job, "PageCount");
-        return report;
+        Object job = jobs->get("Item", {Variant(i)}).toObject();
+        if (std::to_string(readLong(*job, "JobId")) == jobId) return job;
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+// The HylaFAX server that took the fax, reached as the user is set up to reach it.
+HylafaxServer hylafaxServerOf(Addin& addin, const FaxRecord& record) {
+    const HylafaxSetting setting = addin.settings().hylafax();
+    return {record.server, setting.port, setting.user};
+}
+
+}  // namespace
+
+std::optional<JobReport> askLegacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object job = legacyFaxJob(addin, server, jobId);
+    if (!job) return std::nullopt;
+    JobReport report = readLegacyQueueStatus(job->get("QueueStatus").toString());
+    report.pages = readLong(*job, "PageCount");
+    return report;
 }
 
 JobReport readHylafaxJob(const std::string& state, const std::string& status, int pagesSent, int pagesTotal) {
@@ -206,10 +223,8 @@ bool FaxFollower::follow(FaxRecord& record) {
         case FaxSoftwareKind::ExtendedFaxService: report = askExtendedFaxJob(addin_, record.server, jobId); break;
         case FaxSoftwareKind::LegacyFaxService: report = askLegacyFaxJob(addin_, record.server, jobId); break;
         case FaxSoftwareKind::Hylafax: {
-            const HylafaxSetting setting = addin_.settings().hylafax();
-            // Short limits: Word waits while the server is asked.
-            const HylafaxJobStatus job = queryHylafaxJob(addin_.network(), {record.server, setting.port, setting.user},
-                                                         jobId, {std::chrono::seconds(3), std::chrono::seconds(5)});
+            const HylafaxJobStatus job =
+                queryHylafaxJob(addin_.network(), hylafaxServerOf(addin_, record), jobId, kHylafaxWhileWordWaits);
             report = readHylafaxJob(job.state, job.status, job.pagesSent, job.pagesTotal);
             break;
         }
@@ -243,15 +258,12 @@ bool FaxFollower::follow(FaxRecord& record) {
            record.pagesSent != before.pagesSent || record.pagesTotal != before.pagesTotal;
 }
 
-void FaxFollower::tell(const FaxRecord& record) {
-    if (!addin_.hasWord()) return;
-    ignoreErrors(addin_.diagnostics(), [&] {
-        word::Application& word = addin_.word();
-        // Something else on the bar since the add-in wrote it is the user's or Word's: left alone.
-        if (!lastShown_.empty() && word.statusBarText() != lastShown_) return;
+void tellOnStatusBar(Addin& addin, const FaxRecord& record) {
+    if (!addin.hasWord()) return;
+    ignoreErrors(addin.diagnostics(), [&] {
         std::string at;
         if (record.state == FaxState::Sent) {
-            const LocalTime now = addin_.platform().now();
+            const LocalTime now = addin.platform().now();
             const auto day = std::chrono::floor<std::chrono::days>(now);
             const std::chrono::hh_mm_ss<std::chrono::seconds> time(now - day);
             char hhmm[8];
@@ -260,9 +272,19 @@ void FaxFollower::tell(const FaxRecord& record) {
             at = hhmm;
         }
         const std::string line = faxStatusLine(record, at);
-        word.setStatusBar(line);
-        lastShown_ = line;
+        addin.word().setStatusBar(line);
+        addin.statusBarShown = line;
     });
+}
+
+void FaxFollower::tell(const FaxRecord& record) {
+    if (!addin_.hasWord()) return;
+    bool othersShown = false;
+    // Something else on the bar since the add-in wrote it is the user's or Word's: left alone.
+    ignoreErrors(addin_.diagnostics(), [&] {
+        othersShown = !addin_.statusBarShown.empty() && addin_.word().statusBarText() != addin_.statusBarShown;
+    });
+    if (!othersShown) tellOnStatusBar(addin_, record);
 }
 
 namespace {
@@ -456,16 +478,36 @@ template <class Wanted> bool FaxFollower::pollWhere(Wanted wanted) {
 }
 
 bool canCancel(const FaxRecord& record) {
-    return record.state == FaxState::Queued && record.software == FaxSoftwareKind::ExtendedFaxService &&
-           !record.jobIds.empty();
+    return onItsWay(record.state) && record.software != FaxSoftwareKind::WinFax && !record.jobIds.empty();
 }
 
-void cancelExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
-    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
-    faxServer->perform("Connect", {Variant(server)});
-    const Object job =
-        faxServer->get("Folders").toObject()->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject();
-    job->perform("Cancel", {});
+void cancelFaxJob(Addin& addin, const FaxRecord& record) {
+    if (!canCancel(record))
+        throw RuntimeError(err::InvalidProcedureCall, "The fax is no longer in its fax software's queue.");
+    // One job per recipient, and the add-in gives one recipient: the first job is the fax.
+    const std::string& jobId = record.jobIds.front();
+    switch (record.software) {
+    case FaxSoftwareKind::ExtendedFaxService: {
+        const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+        faxServer->perform("Connect", {Variant(record.server)});
+        const Object job = faxServer->get("Folders").toObject()->get("OutgoingQueue").toObject()->call(
+            "GetJob", {Variant(jobId)}).toObject();
+        job->perform("Cancel", {});
+        return;
+    }
+    case FaxSoftwareKind::LegacyFaxService: {
+        const Object job = legacyFaxJob(addin, record.server, jobId);
+        if (!job)
+            throw RuntimeError(err::InvalidProcedureCall,
+                               "The fax has already left the queue of the fax service on " + record.server + ".");
+        job->perform("SetStatus", {Variant(kLegacyJobDelete)});
+        return;
+    }
+    case FaxSoftwareKind::Hylafax:
+        killHylafaxJob(addin.network(), hylafaxServerOf(addin, record), jobId, kHylafaxWhileWordWaits);
+        return;
+    case FaxSoftwareKind::WinFax: break;
+    }
 }
 
 }  // namespace telvora

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/addin.h"
+#include "backends/hylafax.h"
 #include "ports/fax_history.h"
 
 namespace telvora {
@@ -59,12 +60,24 @@ JobReport readHylafaxJob(const std::string& state, const std::string& status, in
 // answer when the service knows the job in neither. Raises what the fax service raises otherwise.
 std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
 
-// Whether the fax can still be cancelled by the add-in: it waits in the extended fax service's
-// outgoing queue, which lets a job be cancelled. The other fax software's queues cannot be reached.
+// Whether the fax can still be cancelled by the add-in: it is still in its fax software's queue,
+// waiting or being sent, and that software lets the add-in reach its job (WinFax gives no hold on
+// a fax once it has it).
 bool canCancel(const FaxRecord& record);
-// Cancels the job `jobId` in the outgoing queue of the extended fax service on `server`. Raises
-// what the fax service raises (a job that has left the queue, a server that cannot be reached).
-void cancelExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId);
+// Cancels the fax's job in its fax software's queue: the extended fax service's outgoing job, the
+// fax service of Windows 2000's job in its job list, the HylaFAX server's job. Raises what the
+// fax software raises, or why it could not be asked (a job that has left the queue, a server that
+// cannot be reached or refuses); the history is left to the caller.
+void cancelFaxJob(Addin& addin, const FaxRecord& record);
+// The fax service of Windows 2000's job command that cancels a job, queued or active (JC_DELETE).
+inline constexpr std::int32_t kLegacyJobDelete = 1;
+
+// Asking a HylaFAX server while Word waits for the answer: a server that is slow or gone holds
+// Word no longer than this.
+inline constexpr HylafaxLimits kHylafaxWhileWordWaits{std::chrono::seconds(3), std::chrono::seconds(5)};
+
+// Puts the fax's one line on Word's status bar as the add-in's own (Addin::statusBarShown).
+void tellOnStatusBar(Addin& addin, const FaxRecord& record);
 
 // The one line the status bar shows for a fax: "Fax to Ann Okafor: sending page 2 of 3",
 // "Fax to Ann Okafor: sent at 14:32", "Fax to Ann Okafor: failed: the line was busy; retry 1 to come".
@@ -87,7 +100,8 @@ inline constexpr std::chrono::seconds kUnansweredServerRest{60};
 
 class FaxFollower {
 public:
-    explicit FaxFollower(Addin& addin) : addin_(addin) {}
+    // A follower starts out telling: what was on the status bar before it is not left alone.
+    explicit FaxFollower(Addin& addin) : addin_(addin) { addin_.statusBarShown.clear(); }
 
     // Asks after every fax still on its way and stores what changed; the latest change is put on
     // Word's status bar unless the user or Word has put something else there since the add-in last
@@ -103,7 +117,6 @@ private:
     void tell(const FaxRecord& record);
 
     Addin& addin_;
-    std::string lastShown_;
     // The servers that did not answer, by fax software and name, with when they are asked again.
     std::map<std::pair<FaxSoftwareKind, std::string>, LocalTime> resting_;
 };

@@ -336,4 +336,11 @@ HylafaxJobStatus queryHylafaxJob(Network& network, const HylafaxServer& server, 
     return status;
 }
 
+void killHylafaxJob(Network& network, const HylafaxServer& server, const std::string& jobId,
+                    const HylafaxLimits& limits) {
+    Session session(network, server, limits);
+    session.logIn();
+    session.require("JKILL " + oneLine(jobId), "did not cancel the fax job " + jobId);
+}
+
 }  // namespace telvora

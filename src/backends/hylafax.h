@@ -64,4 +64,10 @@ struct HylafaxJobStatus {
 HylafaxJobStatus queryHylafaxJob(Network& network, const HylafaxServer& server, const std::string& jobId,
                                  const HylafaxLimits& limits = {});
 
+// Kills one job submitted earlier by the same user, waiting or being sent: the server stops
+// trying to send it. Raises, with the server's reply, when the server refuses (a job already done,
+// one it does not know, one of another user).
+void killHylafaxJob(Network& network, const HylafaxServer& server, const std::string& jobId,
+                    const HylafaxLimits& limits = {});
+
 }  // namespace telvora

@@ -169,6 +169,9 @@ std::vector<Member> makeTable() {
         {"FaxServer.FaxJob", "JobId", R, Long, "", {}, FAX_PAGE("-mfax-ifaxjob-get-jobid-vb")},
         {"FaxServer.FaxJob", "QueueStatus", R, String, "", {}, FAX_PAGE("-mfax-ifaxjob-get-queuestatus-vb")},
         {"FaxServer.FaxJob", "PageCount", R, Long, "", {}, FAX_PAGE("-mfax-ifaxjob-get-pagecount-vb")},
+        // Cancelling a job (Command JC_DELETE, 1), queued or being sent. The Visual Basic page writes
+        // "As Long" for what is the interface's HRESULT: the method answers nothing.
+        {"FaxServer.FaxJob", "SetStatus", M, Void, "", {{"Command", Long, false}}, FAX_PAGE("-mfax-ifaxjob-setstatus-vb")},
         // The number of the queued job.
         {"FaxServer.FaxDoc", "Send", M, Long, "", {}, FAX_PAGE("-mfax-ifaxdoc-send-vb")},
         {"FaxServer.FaxDoc", "DiscountSend", P, Boolean, "", {}, FAX_PAGE("-mfax-ifaxdoc-get-discountsend-vb")},

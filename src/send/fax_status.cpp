@@ -170,10 +170,11 @@ void frmFaxStatus::cmdCancelFax_Click() {
     FaxRecord fax = *chosenFax;
     trapAndReport(
         [&] {
-            cancelExtendedFaxJob(addin_, fax.server, fax.jobIds.front());
+            cancelFaxJob(addin_, fax);
             fax.state = FaxState::Cancelled;
             fax.reason = "you cancelled it";
             UpdateFax(addin_, fax);
+            tellOnStatusBar(addin_, fax);
         },
         [&](const RuntimeError& e) {
             ShowMessage(addin_, kCancelRefusedMessage + e.description(), MsgIcon::Exclamation);

@@ -194,10 +194,20 @@ public:
         : FaxObject(fax, "FaxServer.FaxJob",
                     {{"JobId", Variant(static_cast<std::int32_t>(std::stoi(job.jobId)))},
                      {"QueueStatus", Variant(queueStatus)},
-                     {"PageCount", Variant(job.pages)}}) {}
+                     {"PageCount", Variant(job.pages)}}),
+          jobId_(job.jobId) {}
 
 protected:
-    Variant invoke(const std::string&, const Args&) override { return {}; }
+    // "SetStatus": JC_DELETE (1) cancels the job, queued or active, and takes it out of the queue.
+    // Pausing, resuming and restarting a job are refused as a parameter the service does not take.
+    Variant invoke(const std::string&, const Args& args) override {
+        if (args[0].toInt32() != 1) throw error(fax_error::InvalidParameter);
+        fax_.cancelJob(jobId_, class_);
+        return {};
+    }
+
+private:
+    std::string jobId_;
 };
 
 // The jobs in the queue of one server; "Item" counts from 1.
@@ -362,16 +372,9 @@ public:
           jobId_(job.jobId) {}
 
 protected:
-    // "Cancel": a job still waiting is cancelled; one already over cannot be.
+    // "Cancel".
     Variant invoke(const std::string&, const Args&) override {
-        SubmittedFax* job = fax_.job(jobId_);
-        if (!job || job->course.at(job->step).status & (0x8 | 0x80 | 0x100 | 0x200))
-            throw error(fax_error::InvalidParameter);
-        const JobStep at = job->course.at(job->step);
-        job->course.resize(job->step + 1);
-        job->course.push_back({0x200, 0, at.currentPage, at.retries, false});
-        ++job->step;
-        fax_.jobMoved(*job);
+        fax_.cancelJob(jobId_, class_);
         return {};
     }
 
@@ -775,6 +778,19 @@ std::optional<SubmittedCoverPage> FaxSoftware::coverPage(std::int32_t kind, cons
     std::string sender = platform_.environment("username");
     if (sender.empty()) sender = platform_.environment("computername");
     return SubmittedCoverPage{file, kind == 2, note, std::move(sender)};
+}
+
+void FaxSoftware::cancelJob(const std::string& jobId, const std::string& source) {
+    SubmittedFax* cancelled = job(jobId);
+    constexpr std::int32_t Over = 0x8 | 0x80 | 0x100 | 0x200;  // failed, retries exceeded, completed, cancelled
+    if (!cancelled || cancelled->course.empty() || cancelled->course.at(cancelled->step).status & Over ||
+        cancelled->course.at(cancelled->step).leftQueue)
+        throw faxError(fax_error::InvalidParameter, source);
+    const JobStep at = cancelled->course.at(cancelled->step);
+    cancelled->course.resize(cancelled->step + 1);
+    cancelled->course.push_back({0x200, 0, at.currentPage, at.retries, false});
+    ++cancelled->step;
+    jobMoved(*cancelled);
 }
 
 bool FaxSoftware::moveJob(const std::string& jobId) {

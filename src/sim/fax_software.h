@@ -237,6 +237,10 @@ public:
     bool jobsMoveByTheClock = false;
     // Moves every job of the extended fax service that has a step left one step on (moveJob).
     void moveJobsOn();
+    // Cancels the job as the fax service does when asked to: a job still in the queue, waiting or
+    // being sent, moves to its cancelled step and leaves the queue, and the move is told; a job
+    // that is over, or unknown, is refused with 0x80070057 from `source`.
+    void cancelJob(const std::string& jobId, const std::string& source);
     // Moves the job one step on when it has one left, and tells it; answers whether it moved.
     bool advance(SubmittedFax& job);
     void jobMoved(const SubmittedFax& job);

@@ -3,6 +3,7 @@
 // show it, and its state asked for through the protocol.
 #include <gtest/gtest.h>
 
+#include "backends/fax_follower.h"
 #include "backends/hylafax.h"
 #include "base/errors.h"
 #include "sim/host_tools.h"
@@ -53,6 +54,19 @@ TEST(RealHylafaxServer, AFaxIsQueuedWithItsNumberPagesSendTimeAndReceipt) {
         EXPECT_NE(e.description().find("The fax server 127.0.0.1:" + std::to_string(spool->port) + " refused the number: 504 "),
                   std::string::npos) << e.description();
     }
+}
+
+// A fax the user cancels, killed within the limits Word waits for, leaves the server's queue.
+TEST(RealHylafaxServer, AKilledJobLeavesTheQueue) {
+    const auto spool = telvora::testing::HylafaxSpool::find();
+    if (!spool) GTEST_SKIP() << "SKIPPED: no HylaFAX server was started (see the output of hylafax_server_start)";
+    sim::PosixNetwork network;
+    const HylafaxServer server{"127.0.0.1", spool->port, "clerk", ""};
+    const std::string jobId = submitToHylafax(
+        network, server, {telvora::testing::fileText(TELVORA_TEST_DATA "/two-page-fax.tif"), "0123 456", "Jo", "", "", {}, ""});
+    killHylafaxJob(network, server, jobId, kHylafaxWhileWordWaits);
+    EXPECT_TRUE(spool->queued(jobId).empty()) << "the job is still in sendq";
+    EXPECT_EQ(queryHylafaxJob(network, server, jobId).state, "FAILED");
 }
 
 }  // namespace

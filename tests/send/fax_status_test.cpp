@@ -2,7 +2,11 @@
 // again or cancelling it from there.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "app/sent_faxes.h"
+#include "backends/fax_follower.h"
 #include "history/sqlite_fax_history.h"
 #include "send/fax_status.h"
 #include "send/send_fax.h"
@@ -12,6 +16,30 @@ namespace telvora {
 namespace {
 
 using namespace std::chrono_literals;
+
+// A HylaFAX server as its client meets it through the network: the greeting, then for each command
+// line the reply of the first key the line starts with; the lines the client sent are kept.
+class ScriptedHylafax final : public Network {
+public:
+    std::map<std::string, std::string> replies{{"USER", "230 User logged in."}, {"QUIT", "221 Goodbye."}};
+    std::vector<std::string> commands;
+
+    std::unique_ptr<Connection> connect(const std::string&, std::uint16_t, std::chrono::milliseconds) override {
+        struct Line final : Connection {
+            explicit Line(ScriptedHylafax& to) : server(to) {}
+            void send(std::string_view line, std::chrono::milliseconds) override {
+                server.commands.emplace_back(line.substr(0, line.find('\r')));
+                for (const auto& [key, reply] : server.replies)
+                    if (server.commands.back().starts_with(key)) waiting += reply + "\r\n";
+            }
+            std::string receive(std::size_t, std::chrono::milliseconds) override { return std::exchange(waiting, ""); }
+            void finishSending() override {}
+            ScriptedHylafax& server;
+            std::string waiting = "220 fax.example server (HylaFAX (tm) Version 6.0.7) ready.\r\n";
+        };
+        return std::make_unique<Line>(*this);
+    }
+};
 
 class FaxStatusTest : public testing::FaxingTest {
 protected:
@@ -40,7 +68,8 @@ protected:
 
     FaxJob job;
     SqliteFaxHistory history{scratch.path() / "history.db", "C:\\Kept\\", platform.realPath("C:\\Kept\\")};
-    Addin faxing{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, nullptr, nullptr, &history, &machine.timer}};
+    ScriptedHylafax hylafax;
+    Addin faxing{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, &hylafax, nullptr, &history, &machine.timer}};
 };
 
 TEST_F(FaxStatusTest, AMergeRunIsListedUnderOneHeadingCountingItsFaxesAtThePlaceOfItsNewest) {
@@ -84,13 +113,11 @@ TEST_F(FaxStatusTest, TheOpenWindowFollowsAFailedFaxAndItsResendGoesToTheSameNum
     frmFaxStatus form(faxing);
     form.load();
     form.lstFaxes.setListIndex(0);
-    EXPECT_TRUE(form.cmdCancelFax.enabled());
     EXPECT_EQ(column(form, 4), std::vector<std::string>{"queued"});
 
     machine.timer.elapse(30s);
     EXPECT_EQ(column(form, 4), std::vector<std::string>{"failed"}) << "the window shows what following stored";
     EXPECT_EQ(form.lblReason.caption(), "Fax to Ann Okafor: failed: the line was busy; no retries are left.");
-    EXPECT_FALSE(form.cmdCancelFax.enabled());
 
     form.cmdResend.fireClick();
     ASSERT_EQ(fax.jobs.size(), 2u);
@@ -110,16 +137,80 @@ TEST_F(FaxStatusTest, TheOpenWindowFollowsAFailedFaxAndItsResendGoesToTheSameNum
     EXPECT_FALSE(faxing.faxesChanged) << "a closed window is not called";
 }
 
-TEST_F(FaxStatusTest, AQueuedFaxChosenByTheUserIsCancelledAtTheFaxService) {
-    fax.nextJobCourse = {sim::JobEnding::Sent, 3};
-    ASSERT_TRUE(SendFax(faxing, job, "Now", "").sent());
-    user.onForm("frmFaxStatus", {sim::choose("lstFaxes", item(0)), sim::click("cmdCancelFax"), sim::click("cmdClose")});
-    ShowFaxStatus(faxing);
-    ASSERT_EQ(fax.jobs.size(), 1u);
-    EXPECT_EQ(fax.jobs[0].course.at(fax.jobs[0].step).status, 0x200) << "the job is cancelled in the queue";
-    const FaxRecord cancelled = RecentFaxes(faxing).at(0);
-    EXPECT_EQ(cancelled.state, FaxState::Cancelled);
-    EXPECT_EQ(cancelled.reason, "you cancelled it");
+// Cancel Fax reaches the job at each fax software that gives the add-in a hold on it, while the fax
+// waits or is being sent; a refusal is told with the fax software's reason and the fax stays as it
+// was; a fax out of reach (WinFax's, one that has left the queue) cannot be chosen for it.
+TEST_F(FaxStatusTest, AFaxOnItsWayIsCancelledAtItsFaxSoftwareAndOneOutOfReachIsNot) {
+    const auto send = [&](bool extended, sim::JobEnding ending, int rounds, bool sentUnseen = false) {
+        return [=, this] {
+            fax.extendedFaxInstalled = extended;
+            fax.faxServiceInstalled = !extended;
+            save(keys::FaxType, extended ? "3" : "1");
+            fax.nextJobCourse = {ending, 2};
+            ASSERT_TRUE(SendFax(faxing, job, "Now", "").sent());
+            machine.timer.elapse(kFollowEvery * rounds);
+            if (sentUnseen) fax.jobs.back().step = fax.jobs.back().course.size() - 1;
+        };
+    };
+    const auto record = [&](FaxSoftwareKind software, FaxState state) {
+        return [=, this] {
+            FaxRecord r;
+            std::tie(r.recipient, r.state, r.software, r.server, r.jobIds) =
+                std::tuple(job.recipientName, state, software, "127.0.0.1", std::vector<std::string>{"42"});
+            ASSERT_TRUE(RecordFax(faxing, r));
+        };
+    };
+    using enum FaxState;
+    const struct {
+        std::function<void()> put;  // the newest fax in the history
+        FaxState before;
+        std::string jobKill;  // the HylaFAX server's reply to the kill
+        bool cancellable;
+        std::string refusal;  // the end of what the user is told; "" when the fax is cancelled
+    } cases[] = {
+        {send(true, sim::JobEnding::Sent, 1), Dialling, "", true, ""},
+        {send(false, sim::JobEnding::Sent, 1), Sending, "", true, ""},
+        {send(false, sim::JobEnding::Sent, 0), Queued, "", true, ""},
+        {record(FaxSoftwareKind::Hylafax, Sending), Sending, "200 Job 42 killed.", true, ""},
+        {send(false, sim::JobEnding::Sent, 0, true), Queued, "", true, "has already left the queue of the fax service on " +
+                                                                           platform.environment("computername") + "."},
+        {record(FaxSoftwareKind::Hylafax, Queued), Queued, "504 Job 42 not killed; already done.", true,
+         "did not cancel the fax job 42: 504 Job 42 not killed; already done."},
+        {record(FaxSoftwareKind::LegacyFaxService, HandedOn), HandedOn, "", false, ""},
+        {record(FaxSoftwareKind::WinFax, Queued), Queued, "", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        hylafax.replies["JKILL"] = c.jobKill;
+        hylafax.commands.clear();
+        c.put();
+        ASSERT_EQ(RecentFaxes(faxing).front().state, c.before);
+        const std::size_t told = user.messages().size();
+        frmFaxStatus form(faxing);
+        std::vector steps{sim::choose("lstFaxes", item(0)), sim::click("cmdCancelFax"), sim::click("cmdClose")};
+        if (!c.cancellable) steps.erase(steps.begin() + 1);
+        user.onForm("frmFaxStatus", steps);
+        form.showModal(user);
+        const FaxRecord after = RecentFaxes(faxing).front();
+        EXPECT_EQ(form.cmdCancelFax.enabled(), !c.refusal.empty()) << "only a fax on its way can be cancelled";
+        if (!c.refusal.empty()) {
+            EXPECT_EQ(after.state, c.before);
+            ASSERT_EQ(user.messages().size(), told + 1);
+            EXPECT_TRUE(user.messages().back().prompt.starts_with(kCancelRefusedMessage));
+            EXPECT_TRUE(user.messages().back().prompt.ends_with(c.refusal)) << user.messages().back().prompt;
+        } else if (c.cancellable) {
+            EXPECT_EQ(after.reason, "you cancelled it");
+            EXPECT_EQ(form.rows().at(0).texts.at(4), "cancelled") << "the open window shows it";
+            EXPECT_EQ(word->statusBar(), "Fax to Ann Okafor: cancelled: you cancelled it");
+            EXPECT_TRUE(c.jobKill.empty() ? fax.jobs.back().course.at(fax.jobs.back().step).status == 0x200
+                                          : hylafax.commands.at(1) == "JKILL 42")
+                << "the job is cancelled in the fax software's queue";
+        }
+    }
+    EXPECT_EQ(user.finish(), "") << "Cancel Fax was there to click exactly for the faxes on their way";
+    // The bar shows the add-in's own line, so following goes on telling there.
+    machine.timer.elapse(kFollowEvery);
+    EXPECT_NE(word->statusBar(), "Fax to Ann Okafor: cancelled: you cancelled it");
 }
 
 }  // namespace
