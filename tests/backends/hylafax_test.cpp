@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "sim/posix_network.h"
+#include "support/error_number.h"
 #include "support/fake_hylafax_server.h"
 
 namespace telvora {
@@ -28,12 +29,9 @@ protected:
     sim::PosixNetwork network;
 
     std::string failure(std::uint16_t port) {
-        try {
-            submitToHylafax(network, {"127.0.0.1", port, "clerk"}, fax, quick);
-        } catch (const RuntimeError& e) {
-            return std::to_string(e.number()) + " " + e.description();
-        }
-        return "no error";
+        const RuntimeError e =
+            testing::errorRaisedBy([&] { submitToHylafax(network, {"127.0.0.1", port, "clerk"}, fax, quick); });
+        return std::to_string(e.number()) + " " + e.description();
     }
 };
 

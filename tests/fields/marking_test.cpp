@@ -125,14 +125,6 @@ TEST_F(MarkingTest, AMarkOfMixedLookKeepsEachPartsLookWhenItMoves) {
     EXPECT_EQ(ReadField(addin, FaxField::Number), "777");
 }
 
-TEST_F(MarkingTest, MarkingTheSameTextTwiceLeavesItMarked) {
-    auto doc = open(DocumentBuilder("Letter.doc").text("Re: Offer\r").select("Offer"));
-    buttons.cmdFaxSubject();
-    buttons.cmdFaxSubject();
-    EXPECT_TRUE(user.messages().empty());
-    EXPECT_EQ(ReadField(addin, FaxField::Subject), "Offer");
-}
-
 TEST_F(MarkingTest, AStyleThatMarksNothingIsAppliedWithoutBeingMadeAgain) {
     // The style's own bold would be lost if it were deleted and created afresh.
     auto doc = open(DocumentBuilder("Letter.doc").text("Re: Offer\r").style("tlvSubject", word::wdCharacterStyle,

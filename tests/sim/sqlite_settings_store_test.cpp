@@ -77,14 +77,10 @@ TEST_F(SqliteSettingsStoreTest, ADamagedFileIsReportedByNameAndNotTouched) {
     std::filesystem::create_directories(file.parent_path());
     const std::string garbage(4096, '\x5a');
     std::ofstream(file, std::ios::binary) << garbage;
-    try {
-        SqliteSettingsStore store(file);
-        ADD_FAILURE() << "a damaged settings file was accepted";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), err::PathFileAccess);
-        EXPECT_TRUE(contains(e.description(), file.string()));
-        EXPECT_TRUE(contains(e.description(), "damaged"));
-    }
+    const RuntimeError e = telvora::testing::errorRaisedBy([&] { SqliteSettingsStore store(file); });
+    EXPECT_EQ(e.number(), err::PathFileAccess) << "a damaged settings file was accepted";
+    EXPECT_TRUE(contains(e.description(), file.string()));
+    EXPECT_TRUE(contains(e.description(), "damaged"));
     EXPECT_EQ(telvora::testing::readBytes(file), garbage) << "the user's file must never be reset";
 }
 
@@ -95,13 +91,10 @@ TEST_F(SqliteSettingsStoreTest, AFileLockedForLongerThanTheWaitIsReportedAndTheS
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    try {
-        store.SaveSetting("0x61645694", "Settings", "Printer", "Other");
-        ADD_FAILURE() << "a write to a locked file reported success";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), err::PathFileAccess);
-        EXPECT_TRUE(contains(e.description(), "locked"));
-    }
+    const RuntimeError e =
+        telvora::testing::errorRaisedBy([&] { store.SaveSetting("0x61645694", "Settings", "Printer", "Other"); });
+    EXPECT_EQ(e.number(), err::PathFileAccess) << "a write to a locked file reported success";
+    EXPECT_TRUE(contains(e.description(), "locked"));
     // Readers go on while another program writes.
     EXPECT_EQ(store.GetSetting("0x61645694", "Settings", "Printer"), "Fax");
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);

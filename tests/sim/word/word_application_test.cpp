@@ -48,14 +48,11 @@ TEST_F(WordPrinting, APrintToAFileWithoutADriverIsTheTextAndAFileByNameIsWhatItH
 
 TEST_F(WordPrinting, WhatWordWouldRefuseIsRefusedAndNothingIsPrinted) {
     for (const char* outside : {"C:\\Temp\\..", "C:\\..\\..\\Pagewire.tif", "D:\\Pagewire.tif", "\\\\fax\\out\\x.tif"}) {
-        try {
-            wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", outside}});
-            ADD_FAILURE() << outside << " was printed to";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), err::PathFileAccess) << outside;
-            EXPECT_EQ(e.source(), "Microsoft Word");
-            EXPECT_TRUE(contains(e.description(), outside));
-        }
+        const RuntimeError e =
+            telvora::testing::errorRaisedBy([&] { wp->PrintOut({{"PrintToFile", true}, {"OutputFileName", outside}}); });
+        EXPECT_EQ(e.number(), err::PathFileAccess) << outside;
+        EXPECT_EQ(e.source(), "Microsoft Word");
+        EXPECT_TRUE(contains(e.description(), outside));
     }
     EXPECT_THROW(wp->PrintOut({{"PrintToFile", true}}), RuntimeError);
     // A misspelled argument name fails instead of being ignored.

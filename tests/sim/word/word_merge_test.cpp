@@ -5,6 +5,7 @@
 #include "sim/word/csv_data_source.h"
 #include "sim/word/document_builder.h"
 #include "sim/word/word_processor.h"
+#include "support/error_number.h"
 #include "support/processor_time.h"
 #include "support/sim_addin.h"
 
@@ -52,12 +53,7 @@ TEST_F(MailMerge, ARestrictionOutsideTheRecordsMergesNothingAndSaysSo) {
 class CsvDataSource : public ::testing::Test {
 protected:
     static std::string errorText(std::string_view csv) {
-        try {
-            (void)parseCsv(csv, "Customers.csv");
-        } catch (const RuntimeError& e) {
-            return e.description();
-        }
-        return "no error";
+        return telvora::testing::errorRaisedBy([&] { (void)parseCsv(csv, "Customers.csv"); }).description();
     }
 };
 
