@@ -210,25 +210,6 @@ TEST_F(StartupTest, TheOldServerSettingBecomesTheFaxTypeOnlyWhenNoFaxTypeIsStore
     }
 }
 
-TEST_F(StartupTest, TheToolbarFollowsTheShowToolbarSettingAtEveryStart) {
-    for (const char* stored : {"0", "False", "1", "True", ""}) {
-        if (*stored) {
-            store.SaveSetting(kAppName, kSectionName, "ShowToolbar", stored);
-        } else {
-            store.DeleteSetting(kAppName, kSectionName, "ShowToolbar");
-        }
-        const bool shown = std::string(stored) != "0" && std::string(stored) != "False";
-        for (int start = 0; start < 2; ++start) {
-            // The user changed the toolbar during the last session; a new start applies the setting.
-            word->commandBars()->item(kToolbarName)->setVisible(!shown);
-            connection.OnConnection(word);
-            show(start == 0 ? "Letter.doc" : "Memo.doc");
-            EXPECT_EQ(word->commandBarVisible(kToolbarName), shown) << "ShowToolbar \"" << stored << "\"";
-            connection.OnDisconnection();
-        }
-    }
-}
-
 // A menu holding an entry of an earlier release is reset to Word's own (the user's own entries in
 // it go too, as they always did); a menu without one keeps the user's customisations, also over
 // several starts. An entry tagged like the old pop-up that is no pop-up is the user's.
@@ -339,8 +320,9 @@ TEST_F(StartupTest, AConnectionThatGoesWithoutDisconnectingStillLetsGoOfWord) {
 
 
 // Word 2007 and later ask for the ribbon between connecting and the first window; earlier Words
-// never do and keep the toolbar as the setting says.
-TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
+// never do and keep the toolbar as the setting says. Every start applies the settings, whatever the
+// user made of the toolbar during the last session.
+TEST_F(StartupTest, TheToolbarFollowsItsSettingsAtEveryStartAndBesideTheRibbonOnlyWhenTheUserAsksForBoth) {
     struct Case {
         bool ribbonAsked;
         const char* showToolbar;  // "" = nothing stored
@@ -348,8 +330,9 @@ TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
         bool shown;
     };
     for (const Case& c : {Case{false, "", "", true}, Case{false, "", "0", true}, Case{false, "0", "1", false},
-                          Case{true, "", "", false}, Case{true, "1", "0", false}, Case{true, "1", "True", true},
-                          Case{true, "", "1", true}, Case{true, "0", "1", false}}) {
+                          Case{false, "False", "", false}, Case{false, "True", "", true}, Case{true, "", "", false},
+                          Case{true, "1", "0", false}, Case{true, "1", "True", true}, Case{true, "", "1", true},
+                          Case{true, "0", "1", false}}) {
         for (const auto& [key, value] : {std::pair{"ShowToolbar", c.showToolbar}, std::pair{"ShowToolbarWithRibbon", c.withRibbon}}) {
             if (*value) {
                 store.SaveSetting(kAppName, kSectionName, key, value);
@@ -357,6 +340,7 @@ TEST_F(StartupTest, BesideTheRibbonTheToolbarShowsOnlyWhenTheUserAsksForBoth) {
                 store.DeleteSetting(kAppName, kSectionName, key);
             }
         }
+        word->commandBars()->item(kToolbarName)->setVisible(!c.shown);
         connection.OnConnection(word);
         // Only the document window's ribbon gets the tab, and only it counts as shown.
         EXPECT_EQ(connection.GetCustomUI("Microsoft.Outlook.Mail.Read"), "");
