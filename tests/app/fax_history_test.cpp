@@ -172,12 +172,6 @@ TEST_F(FaxHistoryTest, ADamagedOrLockedFileIsReportedOnceAndTheFaxesGoOut) {
     }
 }
 
-}  // namespace
-}  // namespace telvora
-
-namespace telvora {
-namespace {
-
 class FollowingTest : public FaxHistoryTest {
 protected:
     FollowingTest() {
@@ -256,12 +250,6 @@ TEST_F(FollowingTest, TheStatusBarIsLeftAloneOnceSomethingElseIsShownAndWinFaxIs
     EXPECT_EQ(faxes[1].state, FaxState::Sent) << "the history follows on, whatever the status bar shows";
 }
 
-}  // namespace
-}  // namespace telvora
-
-namespace telvora {
-namespace {
-
 TEST_F(FollowingTest, TheLegacyServicesJobListIsFollowedUntilTheFaxLeavesItsQueueWhereNothingMoreIsKnown) {
     fax.extendedFaxInstalled = false;
     fax.faxServiceInstalled = true;
@@ -326,12 +314,6 @@ TEST(JobReports, TheLegacyServicesWordsAndHylafaxStatesReadAsTheFaxsState) {
         EXPECT_EQ(c.report.reason, c.reason);
     }
 }
-
-}  // namespace
-}  // namespace telvora
-
-namespace telvora {
-namespace {
 
 // Following on the timer, with the extended fax service's server events where it gives them.
 TEST_F(FollowingTest, ServerEventsTellEachChangeAtOnceAndWithoutThemTheTimerAsksEveryFiveSeconds) {

@@ -139,9 +139,6 @@ TEST_F(ErrorLogTest, SaveAsWritesHeadingRuleAndEntriesInTheSystemCodePageWithCrL
     EXPECT_EQ(saved, ErrorLogHeading() + "\r\n" + ErrorLogRule() + "\r\n" + entries[0] + "\r\n" +
                          "Invalid Fax Number. Zo\xEB ? Brennan\t\t Brennan\t\t\t\t Prices\t\t call\t\t \r\n" + entries[2] +
                          "\r\n");
-    std::size_t lines = 0;
-    for (char c : saved) lines += c == '\n';
-    EXPECT_EQ(lines, 5u);
 
     // Cancelled: nothing is written, nothing is said.
     platform.deleteFile("C:\\Temp\\log.txt");
@@ -173,27 +170,24 @@ TEST_F(ErrorLogTest, ClosingFromTheWindowFrameLeavesNoDecision) {
     EXPECT_EQ(addin.helpFile(), "");
 }
 
-TEST(FileDialogs, FilterTextsEndInTwoNulsAndALoneDescriptionListsEveryFile) {
+using FileDialogs = testing::SimAddinTest;
+
+TEST_F(FileDialogs, FilterTextsEndInTwoNulsAndALoneDescriptionListsEveryFile) {
     EXPECT_EQ(BuildFilter({}), "");
     EXPECT_EQ(BuildFilter({"All Files"}), "All Files\0*.*\0\0"s);
     EXPECT_EQ(BuildFilter({"Text File", "*.txt"}), "Text File\0*.txt\0\0"s);
 }
 
-TEST(FileDialogs, TheChosenPathComesBackTrimmedAndCancelGivesNothing) {
-    testing::ScratchFolder scratch;
-    sim::SimMachine machine(scratch.path());
-    testing::MemorySettingsStore store;
-    sim::ScriptedUser user;
-    Addin addin{Ports{store, machine.automation, user, machine.platform, nullptr}};
-    machine.platform.fileDialogAnswers = {"  C:\\Temp\\a b.txt  ", std::nullopt};
+TEST_F(FileDialogs, TheChosenPathComesBackTrimmedAndCancelGivesNothing) {
+    platform.fileDialogAnswers = {"  C:\\Temp\\a b.txt  ", std::nullopt};
     EXPECT_EQ(ShowFileDialog(addin, "C:\\", "Open", BuildFilter({"Logs", "*.log", "Any"}), "log", true),
               "C:\\Temp\\a b.txt");
-    const auto& asked = machine.platform.fileDialogsShown.at(0);
+    const auto& asked = platform.fileDialogsShown.at(0);
     ASSERT_EQ(asked.filters.size(), 2u);
     EXPECT_EQ(asked.filters[1].description, "Any");
     EXPECT_EQ(asked.filters[1].pattern, "*.*");
     EXPECT_EQ(ShowFileDialog(addin, "C:\\", "Save", "", "txt", false), "");
-    EXPECT_TRUE(machine.platform.fileDialogsShown.at(1).filters.empty()) << "no filter: the dialog lists every file";
+    EXPECT_TRUE(platform.fileDialogsShown.at(1).filters.empty()) << "no filter: the dialog lists every file";
 }
 
 }  // namespace
