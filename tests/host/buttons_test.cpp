@@ -55,8 +55,6 @@ TEST_F(ButtonsTest, ACallByPositionReadsNoArgumentItWasNotGiven) {
     EXPECT_THROW(buttons.invoke(check, {}), RuntimeError) << "a missing argument must not be read";
     EXPECT_THROW(buttons.invoke(99, {}), RuntimeError);
     EXPECT_EQ(Buttons::findMethod("NoSuchCommand"), -1);
-    EXPECT_FALSE(addin.hasWord());
-    EXPECT_EQ(testing::errorOf([&] { addin.word(); }), err::ObjectNotSet);
 }
 
 TEST_F(ButtonsTest, WithoutTheConnectionTheMarkingCommandsWorkOnTheRunningWord) {

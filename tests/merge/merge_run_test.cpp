@@ -109,8 +109,7 @@ TEST_F(MergeRunTest, FiveRecordsOnTheSharedFaxLogTwoAndFaxTheOtherThree) {
                   "Press OK to start the Fax Merge or Cancel to return to the previous screen.",
                   MsgIcon::Exclamation, MsgButtons::OKCancel);
 
-    EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
-    ASSERT_EQ(fax.jobs.size(), 3u);
+    ASSERT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
     EXPECT_EQ(fax.jobs[0].recipient, "Ann Okafor");
     EXPECT_EQ(fax.jobs[2].recipient, "Ed Park");
     EXPECT_EQ(fax.jobs[1].subject, "Springprices");
@@ -173,8 +172,7 @@ TEST_F(MergeRunTest, ThePreviewShowsTheFirstRecordsFaxWhoseSendSendsAllAndCancel
 TEST_F(MergeRunTest, WinFaxIsHandedOnlyTheRecordsTheConfirmationCounted) {
     useRoad("2");
     mergeFaxingAnyway();
-    EXPECT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
-    ASSERT_EQ(fax.jobs.size(), 3u);
+    ASSERT_EQ(sentNumbers(), (Lines{"0298765432", "0211112222", "61233334444"}));
     for (const auto& job : fax.jobs) {
         EXPECT_TRUE(job.bodyPrintedByApplication);
         EXPECT_NE(job.printedDocument, "") << "WinFax took the merged record printed to its printer";

@@ -62,19 +62,6 @@ TEST_F(FaxSoftwareTest, AMemberTheSoftwareLacksFailsAsLateBindingDoes) {
     EXPECT_EQ(errorOf([&] { server->call("connect", {Variant("pc1")}); }), 0);
 }
 
-TEST_F(FaxSoftwareTest, TheOldFaxServiceRefusesAMissingFileAndAFailingServiceQueuesNothing) {
-    fax.faxServiceInstalled = true;
-    auto server = create("FaxServer.FaxServer");
-    server->call("Connect", {}, {{"ServerName", Variant("PC1")}});
-    EXPECT_EQ(errorOf([&] { server->call("CreateDocument", {Variant("C:\\Temp\\missing.tif")}); }),
-              fax_error::FileNotFound);
-    EXPECT_EQ(errorOf([&] { server->call("CreateDocument", {Variant("")}); }), fax_error::FileNotFound);
-    fax.submissionRefused = fax_error::InvalidData;
-    auto doc = server->call("CreateDocument", {Variant("C:\\Temp\\Pagewire.tif")}).toObject();
-    EXPECT_EQ(errorOf([&] { doc->call("Send"); }), fax_error::InvalidData);
-    EXPECT_TRUE(fax.jobs.empty());
-}
-
 // What each fax keeps of its schedule and receipt is the fax adapters' test; here what the service
 // refuses.
 TEST_F(FaxSoftwareTest, TheExtendedFaxServiceRefusesAPopUpReceiptWhereNoneIsDeliveredAndATextForADate) {
