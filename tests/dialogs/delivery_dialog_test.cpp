@@ -55,13 +55,8 @@ TEST_F(DeliveryTest, AnAddressIsAcceptedOnlyWhenItCanReceiveTheReceipt) {
     } cases[] = {
         {"anna.maria.lopez@mail.okafor.example", nullptr},
         {"  anna@okafor.example  ", nullptr},
+        // Each rule an address must keep is the address check's own test; here what the dialog does.
         {"anna@okafor", invalid.c_str()},
-        {"anna@.okafor.example", invalid.c_str()},
-        {"anna@okafor.", invalid.c_str()},
-        {"@okafor.example", invalid.c_str()},
-        {"anna@lopez@okafor.example", invalid.c_str()},
-        {"anna..lopez@okafor.example", invalid.c_str()},
-        {"anna lopez@okafor.example", invalid.c_str()},
         {"   ", invalid.c_str()},
         {"", "Please enter e-mail address to continue"},
     };
