@@ -9,6 +9,7 @@
 #include <optional>
 #include <regex>
 #include <string_view>
+#include <thread>
 
 #include "base/errors.h"
 
@@ -21,6 +22,8 @@ constexpr std::size_t kLongestReply = 64 * 1024;
 // Days, hours and minutes the server goes on trying to send a fax: as long as HylaFAX's own client
 // gives it.
 constexpr const char* kTryingFor = "000300";
+// How often a job number is asked for while the server is updating its job numbers.
+constexpr int kJobNumberAttempts = 5;
 
 struct Reply {
     int code = 0;
@@ -290,7 +293,17 @@ std::string submitToHylafax(Network& network, const HylafaxServer& server, const
     session.logIn();
     const std::string file = session.upload(fax.image);
 
-    const Reply created = session.require("JNEW", "could not create a fax job");
+    // The server's processes number their jobs from one file: while another one (a client's
+    // session ending, the scheduler) is updating it, JNEW fails for an instant ("503 Unable to open
+    // sequence number file"), which a merge sending a job a record would meet now and then.
+    Reply created = session.command("JNEW");
+    for (int attempt = 1; attempt < kJobNumberAttempts && created.text.find("sequence number") != std::string::npos &&
+                          !created.positive();
+         ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        created = session.command("JNEW");
+    }
+    if (!created.positive()) session.fail(created, "could not create a fax job");
     static const std::regex jobIdText(R"(jobid: *(\w+))", std::regex::icase);
     std::smatch id;
     if (!std::regex_search(created.text, id, jobIdText)) session.fail(created, "named no fax job");

@@ -50,6 +50,8 @@ TEST_F(HylafaxClientTest, EachRefusalTellsTheUserWhatTheServerRefusedAndWhy) {
         {{{"USER", ""}}, "10060 The fax server 127.0.0.1:* stopped answering."},
         {{{"greeting", ""}}, "10060 The fax server 127.0.0.1:* stopped answering."},
         {{{"JNEW", "CLOSE"}}, "10054 The fax server 127.0.0.1:* closed the connection."},
+        {{{"JNEW", "503 Unable to open sequence number file sendq/seqf; File exists."}},
+         "503 The fax server 127.0.0.1:* could not create a fax job: 503 Unable to open sequence number file sendq/seqf; File exists."},
         {{{"USER", "Welcome, friend"}}, "13 The program at 127.0.0.1:* is not a HylaFAX fax server."},
     };
     for (const auto& c : cases) {
@@ -59,6 +61,11 @@ TEST_F(HylafaxClientTest, EachRefusalTellsTheUserWhatTheServerRefusedAndWhy) {
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(failure(server.port()), told);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << told;
+        server.finish();
+        if (c.replies.contains("JNEW") && c.told.starts_with("503")) {
+            EXPECT_EQ(std::count(server.commands.begin(), server.commands.end(), "JNEW"), 5)
+                << "a job number is asked for again while the server is updating its numbers";
+        }
     }
 }
 

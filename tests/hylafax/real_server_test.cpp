@@ -3,6 +3,8 @@
 // show it, and its state asked for through the protocol.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "backends/fax_follower.h"
 #include "backends/hylafax.h"
 #include "base/errors.h"
@@ -65,6 +67,8 @@ TEST(RealHylafaxServer, AKilledJobLeavesTheQueue) {
     const std::string jobId = submitToHylafax(
         network, server, {telvora::testing::fileText(TELVORA_TEST_DATA "/two-page-fax.tif"), "0123 456", "Jo", "", "", {}, ""});
     killHylafaxJob(network, server, jobId, kHylafaxWhileWordWaits);
+    // The scheduler takes the job out of sendq after the server answered the kill.
+    for (int wait = 0; wait < 50 && !spool->queued(jobId).empty(); ++wait) std::this_thread::sleep_for(100ms);
     EXPECT_TRUE(spool->queued(jobId).empty()) << "the job is still in sendq";
     EXPECT_EQ(queryHylafaxJob(network, server, jobId).state, "FAILED");
 }
