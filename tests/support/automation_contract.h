@@ -30,18 +30,6 @@ class AutomationContract : public ::testing::Test {
 protected:
     std::shared_ptr<AutomationObject> create() { return binding.automation().create(Binding::kProgId); }
 
-    // The run-time error a call raises; fails the test when it raises none.
-    template <class Call>
-    RuntimeError raised(Call&& call) {
-        try {
-            call();
-        } catch (const RuntimeError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error raised";
-        return RuntimeError(0, "");
-    }
-
     Binding binding;
 };
 
@@ -49,7 +37,7 @@ TYPED_TEST_SUITE_P(AutomationContract);
 
 TYPED_TEST_P(AutomationContract, AnObjectThatCannotBeCreatedIsError429) {
     for (const char* progId : {"Telvora.NoSuchObject", ""}) {
-        const RuntimeError e = this->raised([&] { (void)this->binding.automation().create(progId); });
+        const RuntimeError e = errorRaisedBy([&] { (void)this->binding.automation().create(progId); });
         EXPECT_EQ(e.number(), err::CannotCreateObject) << progId;
         EXPECT_EQ(e.description(), "ActiveX component can't create object");
     }
@@ -87,13 +75,13 @@ TYPED_TEST_P(AutomationContract, AnErrorTheObjectRaisesKeepsItsNumberSourceAndDe
     auto object = this->create();
     // A failure HRESULT of the server shows as a signed number.
     this->binding.failOn("ConnectedSubmit", -2147023266, "FaxComEx.FaxDocument", "Unsupported type");
-    RuntimeError e = this->raised([&] { (void)object->call("ConnectedSubmit", {Variant("server")}); });
+    RuntimeError e = errorRaisedBy([&] { (void)object->call("ConnectedSubmit", {Variant("server")}); });
     EXPECT_EQ(e.number(), -2147023266);
     EXPECT_EQ(e.source(), "FaxComEx.FaxDocument");
     EXPECT_EQ(e.description(), "Unsupported type");
     // An error a macro runtime raised shows as its own number.
     this->binding.failOn("Send", 2103, "WinFax.SDKSend", "Invalid ReportName");
-    e = this->raised([&] { (void)object->call("Send", {Variant(std::int16_t{0})}); });
+    e = errorRaisedBy([&] { (void)object->call("Send", {Variant(std::int16_t{0})}); });
     EXPECT_EQ(e.number(), 2103);
     EXPECT_EQ(e.source(), "WinFax.SDKSend");
     EXPECT_EQ(e.description(), "Invalid ReportName");

@@ -47,16 +47,11 @@ private:
     std::filesystem::path path_;
 };
 
-// Serves the add-in's command object "Telvora.Buttons" through the simulated automation, bound to
-// `addin`, as the registered DLL serves it on Windows (the settings dialog opens the fax printer
-// setup through it).
-inline void serveCommandObject(sim::SimAutomation& automation, Addin& addin) {
-    automation.install("Telvora.Buttons", [&addin] { return makeButtonsObject(addin); });
-}
-
 class SimAddinTest : public ::testing::Test {
 protected:
-    SimAddinTest() { serveCommandObject(automation, addin); }
+    // The add-in's command object "Telvora.Buttons", served as the registered DLL serves it on
+    // Windows (the settings dialog opens the fax printer setup through it).
+    SimAddinTest() { automation.install("Telvora.Buttons", [this] { return makeButtonsObject(addin); }); }
 
     void TearDown() override {
         EXPECT_EQ(user.finish(), "") << "the scripted user was not followed";

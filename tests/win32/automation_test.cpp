@@ -21,12 +21,6 @@ namespace {
 
 constexpr const char* kRecorder = "Telvora.TestRecorder";
 
-std::string hex(std::uint32_t n) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", n);
-    return text;
-}
-
 // Win32Automation driving the recording server, which logs each call to a file and fails as its
 // environment tells it to (see recorder/recorder.cpp).
 class Win32RecorderBinding {
@@ -47,10 +41,10 @@ public:
     }
     void failOn(const std::string& member, std::int32_t number, const std::string& source,
                 const std::string& description) {
-        const std::string setting = member + "|" + hex(static_cast<std::uint32_t>(hresultOfErrorNumber(number))) + "|" +
-                                    source + "|" + description;
+        char scode[16];
+        std::snprintf(scode, sizeof scode, "%08X", static_cast<std::uint32_t>(hresultOfErrorNumber(number)));
         raise_.reset();
-        raise_.emplace(L"TELVORA_RECORDER_RAISE", widen(setting));
+        raise_.emplace(L"TELVORA_RECORDER_RAISE", widen(member + "|" + scode + "|" + source + "|" + description));
     }
     void lacks(const std::string& member) { unknown_.emplace(L"TELVORA_RECORDER_UNKNOWN", widen(member)); }
 

@@ -57,7 +57,6 @@ protected:
 
 TEST_F(Dialogs, SavingOverAnExistingFileAsksFirstAndKeepsTheChoice) {
     std::atomic<bool> asked{false};
-    std::wstring promptText;
     auto user = std::async(std::launch::async, [&] {
         HWND dialog = waitForDialog(self);
         if (!dialog) return;

@@ -24,12 +24,15 @@ protected:
     ComPtr<ButtonsObject> buttons = makeComObject<ButtonsObject>();
 
     // Calls a method the way a macro does (method or property get), arguments in call order.
-    HRESULT call(const wchar_t* name, std::vector<VARIANT> args, UniqueVariant& result, EXCEPINFO& info,
-                 std::vector<DISPID> named = {}) {
+    HRESULT call(const wchar_t* name, std::vector<VARIANT> args, std::vector<DISPID> named = {}) {
         UINT argError = 0;
+        info.clear();
         return test::invoke(buttons.get(), test::idOf(buttons.get(), name), DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                            std::move(args), result.put(), &info, &argError, std::move(named));
+                            std::move(args), result.put(), info.get(), &argError, std::move(named));
     }
+
+    UniqueVariant result;
+    ExcepInfo info;
 };
 
 TEST(DispatchArguments, IntegersOfEveryWidthBecomeTheirExactDecimalText) {
@@ -98,26 +101,19 @@ TEST_F(ButtonsDispatch, ArgumentsArePassedByTheNamesTheTypeLibraryGivesThem) {
     // RequiredFieldCheck strField:=" x ": named arguments come first in rgvarg, with their DISPIDs.
     for (const wchar_t* text : {L" x ", L"  "}) {
         UniqueVariant field = toVariant(Variant(narrow(text)));
-        UniqueVariant result;
-        EXCEPINFO info{};
-        ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {*field.get()}, result, info, {0}));
+        ASSERT_EQ(S_OK, call(L"RequiredFieldCheck", {*field.get()}, {0}));
         EXPECT_EQ(std::wstring(text) == L" x " ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(result.get()));
     }
     // The same argument by position and by name is one too many.
     UniqueVariant a = toVariant(Variant("a")), b = toVariant(Variant("b"));
-    UniqueVariant result;
-    EXCEPINFO info{};
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"RequiredFieldCheck", {*a.get(), *b.get()}, result, info, {0}));
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, call(L"RequiredFieldCheck", {*a.get(), *b.get()}, {0}));
 }
 
 TEST_F(ButtonsDispatch, AnArrayOrAnObjectWhereTextIsWantedIsATypeMismatch) {
     UniqueVariant array = toVariant(Variant::array({Variant("x")}));
     const VARIANT object = test::objectArgument(buttons.get());
-    for (const VARIANT& arg : {*array.get(), object}) {
-        UniqueVariant result;
-        EXCEPINFO info{};
-        EXPECT_EQ(DISP_E_TYPEMISMATCH, call(L"RequiredFieldCheck", {arg}, result, info)) << V_VT(&arg);
-    }
+    for (const VARIANT& arg : {*array.get(), object})
+        EXPECT_EQ(DISP_E_TYPEMISMATCH, call(L"RequiredFieldCheck", {arg})) << V_VT(&arg);
 }
 
 TEST(AddinState, IsCreatedOnceAndSharedByEveryThread) {

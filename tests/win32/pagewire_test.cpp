@@ -33,13 +33,8 @@ TEST_F(PagewireTest, TheConnectionInterfaceIsDualWithOneIdentity) {
 
     const wchar_t* const members[] = {L"OnConnection", L"OnDisconnection", L"OnAddInsUpdate", L"OnStartupComplete",
                                       L"OnBeginShutdown"};
-    for (DISPID expected = 1; expected <= 5; ++expected) {
-        std::wstring name = members[expected - 1];
-        LPOLESTR names[] = {name.data()};
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
-        EXPECT_EQ(expected, id);
-    }
+    for (DISPID expected = 1; expected <= 5; ++expected)
+        EXPECT_EQ(expected, test::idOf(dispatch.get(), members[expected - 1]));
 }
 
 TEST_F(PagewireTest, TheMomentsWithoutWorkSucceedAndAConnectionNeedsWord) {

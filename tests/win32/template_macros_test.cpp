@@ -89,8 +89,6 @@ protected:
         else
             store.SaveSetting("0x61645694", "Settings", "ShowToolbar", before);
     }
-    int run(const std::string& macro) { return runMacros({macro}); }
-    bool addinShowsToolbar() { return Settings(store).showToolbar(); }
 
     test::Apartment apartment;
     RegistrySettingsStore store;
@@ -98,16 +96,16 @@ protected:
 };
 
 TEST_F(ToolbarMacros, KeepTheChoiceWhereTheAddinReadsItAtStartUpInEitherFormItAccepts) {
-    ASSERT_EQ(0, run("HideToolbar"));
+    ASSERT_EQ(0, runMacros({"HideToolbar"}));
     EXPECT_EQ("0", store.GetSetting("0x61645694", "Settings", "ShowToolbar"));
-    EXPECT_FALSE(addinShowsToolbar());
+    EXPECT_FALSE(Settings(store).showToolbar());
     store.SaveSetting("0x61645694", "Settings", "ShowToolbar", "False");
-    ASSERT_EQ(0, run("ToggleToolbar"));
+    ASSERT_EQ(0, runMacros({"ToggleToolbar"}));
     EXPECT_EQ("1", store.GetSetting("0x61645694", "Settings", "ShowToolbar"));
-    EXPECT_TRUE(addinShowsToolbar());
+    EXPECT_TRUE(Settings(store).showToolbar());
     // Nothing stored means shown, as the add-in reads it: toggling hides.
     store.DeleteSetting("0x61645694", "Settings", "ShowToolbar");
-    ASSERT_EQ(0, run("ToggleToolbar"));
+    ASSERT_EQ(0, runMacros({"ToggleToolbar"}));
     EXPECT_EQ("0", store.GetSetting("0x61645694", "Settings", "ShowToolbar"));
 }
 

@@ -30,14 +30,6 @@ namespace {
 using test::act;
 using test::until;
 
-// Answers a message box with its safe choice and tells what it said.
-std::string dismiss(HWND box) {
-    const std::string text = narrow(test::messageText(box));
-    const int safe = ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : ::GetDlgItem(box, IDNO) ? IDNO : IDOK;
-    ::PostMessageW(box, WM_COMMAND, safe, 0);
-    return text;
-}
-
 // The accessible name a screen reader hears for a window.
 std::string accessibleName(HWND window) {
     ComPtr<IAccessible> accessible;
@@ -79,7 +71,9 @@ std::string photograph(const testing::DialogSample& sample, Win32Ui& ui, const s
     std::chrono::steady_clock::time_point shownAt;
     const auto messageBoxes = [&] {
         if (HWND box = test::otherDialog(form ? ui.windowOf(*form) : nullptr)) {
-            problem += "a message box was shown: " + dismiss(box) + "\n";
+            problem += "a message box was shown: " + narrow(test::messageText(box)) + "\n";
+            const int safe = ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : ::GetDlgItem(box, IDNO) ? IDNO : IDOK;
+            ::PostMessageW(box, WM_COMMAND, safe, 0);
             return true;
         }
         return false;

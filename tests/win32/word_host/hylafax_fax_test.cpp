@@ -33,11 +33,7 @@ public:
     }
 };
 
-std::optional<std::string> stored(const std::string& key) {
-    RegistrySettingsStore store;
-    const std::string value = store.GetSetting(kAppName, kSectionName, key, "(none)");
-    return value == "(none)" ? std::nullopt : std::optional<std::string>(value);
-}
+std::string stored(const std::string& key) { return RegistrySettingsStore().GetSetting(kAppName, kSectionName, key); }
 
 class WordHostHylafaxTest : public ::testing::Test, protected host::FaxReadyMachine {};
 

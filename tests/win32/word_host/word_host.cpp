@@ -30,11 +30,6 @@ private:
     std::shared_ptr<FileAddIns::Entry> entry_;
 };
 
-[[noreturn]] void missingMember() {
-    throw RuntimeError(err::CollectionMemberMissing, "The requested member of the collection does not exist.",
-                       "Microsoft Word");
-}
-
 // A custom array as Word passes one to its add-ins: empty, owned for the length of a call.
 class CustomArray {
 public:
@@ -62,7 +57,8 @@ std::shared_ptr<word::AddIn> FileAddIns::item(const std::string& name) {
         if (equalsIgnoringCase(e->name, name) || equalsIgnoringCase(e->name.substr(0, dot), name))
             return std::make_shared<FileAddIn>(e);
     }
-    missingMember();
+    throw RuntimeError(err::CollectionMemberMissing, "The requested member of the collection does not exist.",
+                       "Microsoft Word");
 }
 
 std::shared_ptr<word::AddIn> FileAddIns::add(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "sim/word/document_builder.h"
 #include "support.h"
+#include "win32/automation.h"
 #include "win32/class_ids.h"
 #include "win32/event_sink.h"
 #include "word_host/shared_fax_office.h"
@@ -33,19 +34,6 @@ protected:
     std::string styleAt(int position) const {
         return word->document("Letter.doc")->styleNameAt(sim::StoryKind::Main, position);
     }
-    // A macro's late-bound call: the object by its programmatic identifier, the method by name.
-    HRESULT callButtons(const wchar_t* method) {
-        CLSID clsid{};
-        if (FAILED(::CLSIDFromProgID(L"Telvora.Buttons", &clsid))) return E_FAIL;
-        ComPtr<IDispatch> buttons;
-        HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, buttons.putVoid());
-        if (FAILED(hr)) return hr;
-        UniqueVariant result;
-        ExcepInfo info;
-        return test::invoke(buttons.get(), test::idOf(buttons.get(), method), DISPATCH_METHOD, {}, result.put(),
-                            info.get());
-    }
-
     std::shared_ptr<sim::WordProcessor> word = wordWithMenus();
     WordHost host{word};
 };
@@ -99,7 +87,8 @@ TEST_F(WordHostTest, AMarkingMacroChangesTheHostsDocumentAndUnloadingLetsGoOfEve
     const long objects = host.counters().objects;
     host.loadAddins();
     word->open(letter());
-    EXPECT_EQ(S_OK, callButtons(L"cmdFaxName"));
+    // A macro's late-bound call: the object by its programmatic identifier, the method by name.
+    (void)Win32Automation().create("Telvora.Buttons")->call("cmdFaxName");
     EXPECT_EQ(styleAt(4), "tlvRecipientName");
     EXPECT_EQ(styleAt(11), "tlvRecipientName");
     EXPECT_EQ(styleAt(3), "");
