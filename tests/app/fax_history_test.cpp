@@ -362,6 +362,17 @@ TEST_F(FollowingTest, ServerEventsTellEachChangeAtOnceAndWithoutThemTheTimerAsks
         StopFollowing(following);
         EXPECT_EQ(fax.eventListeners(), 0u);
         EXPECT_EQ(fax.calls.back().member, "ListenToServerEvents");
+
+        // An add-in that goes while a fax is on its way takes its following with it.
+        {
+            Addin going{Ports{store, automation, user, platform, &machine.dateTimes, nullptr, nullptr, nullptr, &history,
+                              &machine.timer}};
+            going.setWord(word);
+            ASSERT_TRUE(SendFax(going, job, "Now", "").sent());
+            ASSERT_EQ(fax.eventListeners(), 1u);
+        }
+        EXPECT_FALSE(machine.timer.running());
+        EXPECT_EQ(fax.eventListeners(), 0u);
     }
 }
 
