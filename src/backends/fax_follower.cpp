@@ -71,13 +71,27 @@ JobReport readJobStatus(std::int32_t status, std::int32_t code, const std::strin
     return report;
 }
 
-std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
-    const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
+namespace {
+
+// A fax service's server object (`progId`), connected to `server`.
+Object connectedFaxServer(Addin& addin, const char* progId, const std::string& server) {
+    Object faxServer = addin.automation().create(progId);
     faxServer->perform("Connect", {Variant(server)});
-    const Object folders = faxServer->get("Folders").toObject();
+    return faxServer;
+}
+
+// The job `jobId` in the outgoing queue of the extended fax service's `folders`; raises what the
+// service raises for a job that has left the queue.
+Object queuedJob(AutomationObject& folders, const std::string& jobId) {
+    return folders.get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject();
+}
+
+}  // namespace
+
+std::optional<JobReport> askExtendedFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
+    const Object folders = connectedFaxServer(addin, progid::ExtendedFaxServer, server)->get("Folders").toObject();
     Object job;
-    if (succeeded(addin.diagnostics(),
-                  [&] { job = folders->get("OutgoingQueue").toObject()->call("GetJob", {Variant(jobId)}).toObject(); })) {
+    if (succeeded(addin.diagnostics(), [&] { job = queuedJob(*folders, jobId); })) {
         JobReport report = readJobStatus(readLong(*job, "Status"), readLong(*job, "ExtendedStatusCode"),
                                          job->get("ExtendedStatus").toString());
         report.currentPage = readLong(*job, "CurrentPage");
@@ -135,9 +149,7 @@ namespace {
 // The job `jobId` in the job list of the fax service of Windows 2000 on `server`; none once it
 // has left the queue (the service keeps no other list).
 Object legacyFaxJob(Addin& addin, const std::string& server, const std::string& jobId) {
-    const Object faxServer = addin.automation().create(progid::FaxServer);
-    faxServer->perform("Connect", {Variant(server)});
-    const Object jobs = faxServer->call("GetJobs", {}).toObject();
+    const Object jobs = connectedFaxServer(addin, progid::FaxServer, server)->call("GetJobs", {}).toObject();
     const std::int32_t count = readLong(*jobs, "Count");
     for (std::int32_t i = 1; i <= count; ++i) {
         Object job = jobs->get("Item", {Variant(i)}).toObject();
@@ -296,8 +308,7 @@ public:
     // Raises what the service raises when it refuses (no events, no connection point, Advise or
     // ListenToServerEvents refused); nothing is left subscribed then.
     ServerEvents(Addin& addin, const std::string& server, AutomationEvents::Handler handler) : addin_(addin) {
-        server_ = addin.automation().create(progid::ExtendedFaxServer);
-        server_->perform("Connect", {Variant(server)});
+        server_ = connectedFaxServer(addin, progid::ExtendedFaxServer, server);
         auto* source = dynamic_cast<EventSource*>(server_.get());
         if (!source) throw RuntimeError::standard(err::MemberNotFound, progid::ExtendedFaxServer);
         events_ = source->events(kFaxServerNotifyInterface);
@@ -488,11 +499,9 @@ void cancelFaxJob(Addin& addin, const FaxRecord& record) {
     const std::string& jobId = record.jobIds.front();
     switch (record.software) {
     case FaxSoftwareKind::ExtendedFaxService: {
-        const Object faxServer = addin.automation().create(progid::ExtendedFaxServer);
-        faxServer->perform("Connect", {Variant(record.server)});
-        const Object job = faxServer->get("Folders").toObject()->get("OutgoingQueue").toObject()->call(
-            "GetJob", {Variant(jobId)}).toObject();
-        job->perform("Cancel", {});
+        const Object folders =
+            connectedFaxServer(addin, progid::ExtendedFaxServer, record.server)->get("Folders").toObject();
+        queuedJob(*folders, jobId)->perform("Cancel", {});
         return;
     }
     case FaxSoftwareKind::LegacyFaxService: {

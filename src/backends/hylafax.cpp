@@ -297,9 +297,10 @@ std::string submitToHylafax(Network& network, const HylafaxServer& server, const
     // session ending, the scheduler) is updating it, JNEW fails for an instant ("503 Unable to open
     // sequence number file"), which a merge sending a job a record would meet now and then.
     Reply created = session.command("JNEW");
-    for (int attempt = 1; attempt < kJobNumberAttempts && created.text.find("sequence number") != std::string::npos &&
-                          !created.positive();
-         ++attempt) {
+    const auto numbersBusy = [](const Reply& reply) {
+        return !reply.positive() && reply.text.find("sequence number") != std::string::npos;
+    };
+    for (int attempt = 1; attempt < kJobNumberAttempts && numbersBusy(created); ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         created = session.command("JNEW");
     }
