@@ -11,6 +11,7 @@
 #include "backends/availability.h"
 #include "backends/hylafax.h"
 #include "base/errors.h"
+#include "base/flag_while.h"
 #include "base/text.h"
 
 namespace telvora {
@@ -346,19 +347,6 @@ public:
     }
 
 private:
-    // Marks a round of asking, ended however the round ends, so a failed round does not silence
-    // every event and tick after it.
-    class Asking {
-    public:
-        explicit Asking(bool& flag) : flag_(flag) { flag_ = true; }
-        ~Asking() { flag_ = false; }
-        Asking(const Asking&) = delete;
-        Asking& operator=(const Asking&) = delete;
-
-    private:
-        bool& flag_;
-    };
-
     // The timer holds the only owning reference: stopping it ends following, subscriptions included.
     static std::function<void()> tickOf(std::weak_ptr<Following> weak) {
         auto self = weak.lock();
@@ -368,7 +356,7 @@ private:
             if (keep->asking_) return;
             bool more = false;
             {
-                const Asking asking(keep->asking_);
+                const FlagWhile asking(keep->asking_);
                 more = keep->follower_.poll();
             }
             keep->settle(more);
@@ -385,7 +373,7 @@ private:
         // A change told while the job is being asked after is the one being read.
         if (asking_) return;
         {
-            const Asking asking(asking_);
+            const FlagWhile asking(asking_);
             follower_.pollJob(server, jobId);
         }
         settle(true);

@@ -3,21 +3,13 @@
 
 #include "app/reports.h"
 #include "backends/availability.h"
+#include "base/flag_while.h"
 #include "base/product_info.h"
 #include "base/text.h"
 #include "core/settings.h"
 
 namespace telvora {
 namespace {
-
-// Raises a flag for as long as it lives, whatever ends the work.
-struct FlagWhile {
-    bool& flag;
-    explicit FlagWhile(bool& f) : flag(f) { flag = true; }
-    ~FlagWhile() { flag = false; }
-    FlagWhile(const FlagWhile&) = delete;
-    FlagWhile& operator=(const FlagWhile&) = delete;
-};
 
 constexpr const char* kChoosePrinterMessage =
     "Please choose your Windows Fax printer from the list!\r\n\r\n"
